@@ -1,0 +1,48 @@
+#pragma once
+// A modal dialog built from a template. Enter presses the default button, Escape and the close
+// box cancel. Controls of the template are made before OnInitDialog runs.
+
+#include "platform/CDialogTemplate.h"
+#include "platform/CWnd.h"
+
+#include <memory>
+#include <vector>
+
+class CDialog : public CWnd {
+public:
+    CDialog(CDialogTemplate dialogTemplate, CWnd* parent);
+    ~CDialog() override;
+
+    // Shows the dialog and returns once EndDialog was called: IDOK, IDCANCEL or the given code.
+    int DoModal();
+    void EndDialog(int result);
+    bool IsModalRunning() const { return m_running; }
+
+    // Dialog units to pixels, from the template font's average character size.
+    CRect MapDialogRect(const CRect& dialogUnits) const;
+    const CDialogTemplate& Template() const { return m_template; }
+
+    // Keyboard handling, called by the dialog's window.
+    void HandleEnter();
+    void HandleCancel();
+
+protected:
+    virtual bool OnInitDialog();
+    virtual void OnOK();
+    virtual void OnCancel();
+    // Commands of the controls; IDOK and IDCANCEL go to OnOK and OnCancel.
+    void OnCommand(UINT id) override;
+    // A Custom item of the template; the dialog makes its own window for it. Default: none.
+    virtual CWnd* MakeCustomControl(const CDialogItem& item);
+
+    QWidget* MakeWidget(QWidget* parent) override;
+
+private:
+    bool CreateControls();
+    CDialogTemplate m_template;
+    CWnd* m_owner;
+    std::vector<std::unique_ptr<CWnd>> m_controls;
+    int m_result = IDCANCEL;
+    bool m_running = false;
+    void* m_loop = nullptr; // the running modal loop
+};

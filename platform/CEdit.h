@@ -1,0 +1,14 @@
+#pragma once
+// Single-line edit box.
+
+#include "platform/CWnd.h"
+
+class CEdit : public CWnd {
+public:
+    void SetLimitText(int maxCharacters);
+    void SetSel(int start, int end);
+    void SetFocus();
+
+protected:
+    QWidget* MakeWidget(QWidget* parent) override;
+};

@@ -1,0 +1,50 @@
+#include "platform/CMessageBox.h"
+
+#include "platform/CApplication.h"
+#include "platform/CWindowMessages.h"
+#include "platform/CWnd.h"
+#include "platform/QtBridge.h"
+
+#include <QMessageBox>
+
+#include <mutex>
+
+namespace {
+std::mutex g_handlerMutex;
+CMessageBox::Handler g_handler;
+
+CMessageBox::Handler CurrentHandler() {
+    std::lock_guard lock(g_handlerMutex);
+    return g_handler;
+}
+
+void ShowNow(CWnd* owner, const std::wstring& text, const std::wstring& caption,
+             CMessageBox::Icon icon) {
+    if (const auto handler = CurrentHandler()) {
+        handler(text, caption);
+        return;
+    }
+    const QMessageBox::Icon qicon = icon == CMessageBox::Information ? QMessageBox::Information
+                                    : icon == CMessageBox::Warning   ? QMessageBox::Warning
+                                                                     : QMessageBox::Critical;
+    QWidget* parent = owner != nullptr && CWindowMessages::IsLive(owner) ? owner->Widget() : nullptr;
+    QMessageBox box(qicon, qtbridge::ToQString(caption), qtbridge::ToQString(text),
+                    QMessageBox::Ok, parent);
+    box.exec();
+}
+} // namespace
+
+void CMessageBox::Show(CWnd* owner, const std::wstring& text, const std::wstring& caption,
+                       Icon icon) {
+    if (CApplication::IsUiThread()) {
+        ShowNow(owner, text, caption, icon);
+        return;
+    }
+    // The owner may be gone by the time the box shows; ShowNow checks it is still live.
+    CWindowMessages::RunOnUiThread([owner, text, caption, icon] { ShowNow(owner, text, caption, icon); });
+}
+
+void CMessageBox::SetHandler(Handler handler) {
+    std::lock_guard lock(g_handlerMutex);
+    g_handler = std::move(handler);
+}

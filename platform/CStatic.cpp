@@ -1,0 +1,22 @@
+#include "platform/CStatic.h"
+
+#include "platform/QtBridge.h"
+
+#include <QLabel>
+
+void CStatic::SetTextColor(COLORREF color) {
+    auto* label = qobject_cast<QLabel*>(Widget());
+    if (label == nullptr)
+        return;
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, qtbridge::ToQColor(color));
+    label->setPalette(palette);
+}
+
+QWidget* CStatic::MakeWidget(QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setWordWrap(true);
+    label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    label->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    return label;
+}

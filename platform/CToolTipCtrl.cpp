@@ -1,0 +1,50 @@
+#include "platform/CToolTipCtrl.h"
+
+#include "platform/CWnd.h"
+#include "platform/CWindowMessages.h"
+#include "platform/QtBridge.h"
+
+#include <QToolTip>
+#include <QWidget>
+
+bool CToolTipCtrl::Create(CWnd* owner) {
+    if (owner == nullptr || !owner->HasWindow())
+        return false;
+    m_owner = owner;
+    return true;
+}
+
+void CToolTipCtrl::SetFont(const CFont* font, bool) {
+    CLogFont description;
+    if (font == nullptr || !font->GetLogFont(description))
+        return;
+    m_font.CreateFontIndirect(description);
+    QToolTip::setFont(qtbridge::ToQFont(description));
+}
+
+bool CToolTipCtrl::AddTool(CWnd* window, const std::wstring& text) {
+    if (!IsCreated() || window == nullptr || !window->HasWindow())
+        return false;
+    m_tools.emplace_back(window, text);
+    Apply();
+    return true;
+}
+
+void CToolTipCtrl::Activate(bool active) {
+    m_active = active;
+    Apply();
+}
+
+std::wstring CToolTipCtrl::GetToolText(const CWnd* window) const {
+    for (const auto& [tool, text] : m_tools)
+        if (tool == window)
+            return text;
+    return {};
+}
+
+// Tools whose windows are gone are skipped: the control never touches a destroyed window.
+void CToolTipCtrl::Apply() {
+    for (const auto& [tool, text] : m_tools)
+        if (CWindowMessages::IsLive(tool) && tool->Widget() != nullptr)
+            tool->Widget()->setToolTip(m_active ? qtbridge::ToQString(text) : QString());
+}

@@ -1,0 +1,231 @@
+#include "platform/CWnd.h"
+
+#include "platform/CApplication.h"
+#include "platform/CDC.h"
+#include "platform/CFont.h"
+#include "platform/CWindowMessages.h"
+#include "platform/CWndWidget.h"
+#include "platform/QtBridge.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPointer>
+
+#include <algorithm>
+#include <vector>
+
+struct CWnd::State {
+    QPointer<QWidget> widget;
+    CWnd* parent = nullptr;
+    UINT id = 0;
+    DWORD style = 0;
+    std::wstring windowClass;
+    std::wstring text;
+    std::vector<CWnd*> children; // windows created with this one as parent
+};
+
+CWnd::CWnd() : m_state(std::make_unique<State>()) {}
+
+CWnd::~CWnd() {
+    CWnd::DestroyWindow();
+    for (CWnd* child : m_state->children)
+        child->m_state->parent = nullptr;
+}
+
+bool CWnd::Create(const std::wstring& windowClass, const std::wstring& caption, DWORD style,
+                  const CRect& rect, CWnd* parent, UINT id) {
+    if (HasWindow() || !CApplication::Exists() || !CApplication::IsUiThread())
+        return false;
+    const bool child = (style & WS_CHILD) != 0;
+    if (child && (parent == nullptr || !parent->HasWindow()))
+        return false;
+    QWidget* parentWidget = child ? parent->Widget() : nullptr;
+    QWidget* widget = MakeWidget(parentWidget);
+    if (widget == nullptr)
+        return false;
+    m_state->widget = widget;
+    m_state->style = style;
+    m_state->id = id;
+    m_state->windowClass = windowClass;
+    m_state->parent = parent;
+    if (parent != nullptr)
+        parent->m_state->children.push_back(this);
+    if (auto* own = dynamic_cast<CWndWidget*>(widget))
+        own->SetFramed((style & (WS_DLGFRAME | WS_BORDER)) != 0);
+    widget->setObjectName(qtbridge::ToQString(windowClass));
+    SetWindowText(caption);
+    widget->setGeometry(qtbridge::ToQRect(rect));
+    CWindowMessages::WindowCreated(this);
+    if (style & WS_VISIBLE)
+        widget->show();
+    return true;
+}
+
+bool CWnd::DestroyWindow() {
+    if (!HasWindow())
+        return false;
+    // Children go first, each through its own (possibly overridden) destruction.
+    const std::vector<CWnd*> children = m_state->children;
+    for (CWnd* child : children)
+        child->DestroyWindow();
+    OnDestroy();
+    CWindowMessages::WindowDestroyed(this);
+    QWidget* widget = m_state->widget;
+    m_state->widget = nullptr;
+    if (auto* own = dynamic_cast<CWndWidget*>(widget))
+        own->Detach();
+    if (m_state->parent != nullptr) {
+        auto& siblings = m_state->parent->m_state->children;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+    }
+    // The widget may be inside one of its own event handlers right now: delete it later.
+    widget->hide();
+    widget->setParent(nullptr);
+    widget->deleteLater();
+    return true;
+}
+
+bool CWnd::HasWindow() const { return !m_state->widget.isNull(); }
+CWnd* CWnd::GetParent() const { return m_state->parent; }
+UINT CWnd::GetDlgCtrlID() const { return m_state->id; }
+const std::wstring& CWnd::GetWindowClass() const { return m_state->windowClass; }
+QWidget* CWnd::Widget() const { return m_state->widget.data(); }
+
+CWnd* CWnd::GetDlgItem(UINT id) const {
+    for (CWnd* child : m_state->children)
+        if (child->m_state->id == id)
+            return child;
+    return nullptr;
+}
+
+void CWnd::MoveWindow(const CRect& rect, bool repaint) {
+    if (!HasWindow())
+        return;
+    m_state->widget->setGeometry(qtbridge::ToQRect(rect));
+    if (repaint)
+        m_state->widget->update();
+}
+
+CRect CWnd::GetWindowRect() const {
+    if (!HasWindow())
+        return {};
+    const QWidget* w = m_state->widget;
+    const QPoint topLeft = w->mapToGlobal(QPoint(0, 0));
+    return CRect{topLeft.x(), topLeft.y(), topLeft.x() + w->width(), topLeft.y() + w->height()};
+}
+
+CRect CWnd::GetClientRect() const {
+    if (!HasWindow())
+        return {};
+    return CRect{0, 0, m_state->widget->width(), m_state->widget->height()};
+}
+
+CPoint CWnd::ClientToScreen(CPoint p) const {
+    if (!HasWindow())
+        return p;
+    const QPoint g = m_state->widget->mapToGlobal(QPoint(p.x, p.y));
+    return CPoint{g.x(), g.y()};
+}
+
+CRect CWnd::ScreenToClient(const CRect& screen) const {
+    if (!HasWindow())
+        return screen;
+    const QPoint tl = m_state->widget->mapFromGlobal(QPoint(screen.left, screen.top));
+    return CRect{tl.x(), tl.y(), tl.x() + screen.Width(), tl.y() + screen.Height()};
+}
+
+void CWnd::Invalidate(bool erase) {
+    if (!HasWindow())
+        return;
+    if (auto* own = dynamic_cast<CWndWidget*>(m_state->widget.data()))
+        own->RequestErase(erase);
+    m_state->widget->update();
+}
+
+void CWnd::UpdateWindow() {
+    if (HasWindow())
+        m_state->widget->repaint();
+}
+
+void CWnd::ShowWindow(bool show) {
+    if (HasWindow())
+        m_state->widget->setVisible(show);
+}
+
+bool CWnd::IsWindowVisible() const { return HasWindow() && m_state->widget->isVisible(); }
+
+void CWnd::EnableWindow(bool enable) {
+    if (HasWindow())
+        m_state->widget->setEnabled(enable);
+}
+
+bool CWnd::IsWindowEnabled() const { return HasWindow() && m_state->widget->isEnabled(); }
+
+// Controls show their text; other windows carry it as their title.
+void CWnd::SetWindowText(const std::wstring& text) {
+    if (!HasWindow())
+        return;
+    const QString q = qtbridge::ToQString(text);
+    if (auto* label = qobject_cast<QLabel*>(m_state->widget.data()))
+        label->setText(QString(q).remove(QChar('\r')));
+    else if (auto* button = qobject_cast<QAbstractButton*>(m_state->widget.data()))
+        button->setText(q);
+    else if (auto* edit = qobject_cast<QLineEdit*>(m_state->widget.data()))
+        edit->setText(q);
+    else
+        m_state->widget->setWindowTitle(q);
+    m_state->text = text;
+}
+
+std::wstring CWnd::GetWindowText() const {
+    if (!HasWindow())
+        return {};
+    if (auto* edit = qobject_cast<QLineEdit*>(m_state->widget.data()))
+        return qtbridge::FromQString(edit->text());
+    return m_state->text;
+}
+
+void CWnd::SetFont(const CFont* font, bool redraw) {
+    CLogFont description;
+    if (!HasWindow() || font == nullptr || !font->GetLogFont(description))
+        return;
+    m_state->widget->setFont(qtbridge::ToQFont(description));
+    if (redraw)
+        m_state->widget->update();
+}
+
+LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    return OnMessage(message, wParam, lParam);
+}
+
+bool CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    return CWindowMessages::Post(this, message, wParam, lParam);
+}
+
+QWidget* CWnd::MakeWidget(QWidget* parent) { return new CWndWidget(this, parent); }
+
+void CWnd::OnPaint(CDC&) {}
+
+bool CWnd::OnEraseBkgnd(CDC& dc) {
+    const QColor background = m_state->widget->palette().color(QPalette::Window);
+    dc.FillSolidRect(GetClientRect(), qtbridge::FromQColor(background));
+    return true;
+}
+
+void CWnd::OnLButtonDown(UINT, CPoint) {}
+void CWnd::OnLButtonUp(UINT, CPoint) {}
+void CWnd::OnLButtonDblClk(UINT, CPoint) {}
+void CWnd::OnRButtonUp(UINT, CPoint) {}
+void CWnd::OnMouseMove(UINT, CPoint) {}
+void CWnd::OnSize(int, int) {}
+LRESULT CWnd::OnMessage(UINT, WPARAM, LPARAM) { return 0; }
+
+void CWnd::OnCommand(UINT id) {
+    if (m_state->parent != nullptr)
+        m_state->parent->OnCommand(id);
+}
+
+void CWnd::OnDestroy() {}

@@ -1,0 +1,87 @@
+#pragma once
+// The window base class of every element, control and dialog. A CWnd is a plain C++ object
+// first: it can be built and filled on any thread. Create() makes its real window, which
+// only the user-interface thread may do. Handlers are virtual functions.
+
+#include "platform/WinTypes.h"
+
+#include <memory>
+#include <string>
+
+class QWidget;
+class CDC;
+class CFont;
+class CWndWidget;
+
+class CWnd {
+public:
+    CWnd();
+    virtual ~CWnd();
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
+
+    // Makes the real window. False when the platform refuses it (for instance a child
+    // without a parent window).
+    bool Create(const std::wstring& windowClass, const std::wstring& caption, DWORD style,
+                const CRect& rect, CWnd* parent, UINT id);
+    // Destroys the window (children with it); the object lives on. True when there was one.
+    virtual bool DestroyWindow();
+    bool HasWindow() const;
+
+    CWnd* GetParent() const;
+    UINT GetDlgCtrlID() const;
+    CWnd* GetDlgItem(UINT id) const;
+    const std::wstring& GetWindowClass() const;
+
+    void MoveWindow(const CRect& rect, bool repaint = true);
+    CRect GetWindowRect() const; // screen coordinates
+    CRect GetClientRect() const;
+    CPoint ClientToScreen(CPoint p) const;
+    CRect ScreenToClient(const CRect& screen) const;
+
+    void Invalidate(bool erase = true);
+    // Paints pending invalid parts at once (erase, paint).
+    void UpdateWindow();
+    void ShowWindow(bool show);
+    bool IsWindowVisible() const;
+    void EnableWindow(bool enable);
+    bool IsWindowEnabled() const;
+    void SetWindowText(const std::wstring& text);
+    std::wstring GetWindowText() const;
+    void SetFont(const CFont* font, bool redraw = true);
+
+    // Delivers at once on the calling thread.
+    LRESULT SendMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // Thread-safe; delivered later on the user-interface thread, dropped when the window is
+    // destroyed first. False when the window does not exist.
+    bool PostMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    // The real window, for the platform layer only.
+    QWidget* Widget() const;
+
+protected:
+    // Controls override this to make their own kind of widget.
+    virtual QWidget* MakeWidget(QWidget* parent);
+
+    virtual void OnPaint(CDC& dc);
+    // Default: fills the client area with the window background. True = erased.
+    virtual bool OnEraseBkgnd(CDC& dc);
+    virtual void OnLButtonDown(UINT flags, CPoint point);
+    virtual void OnLButtonUp(UINT flags, CPoint point);
+    virtual void OnLButtonDblClk(UINT flags, CPoint point);
+    virtual void OnRButtonUp(UINT flags, CPoint point);
+    virtual void OnMouseMove(UINT flags, CPoint point);
+    virtual void OnSize(int cx, int cy);
+    // Registered messages sent or posted to this window. Default 0.
+    virtual LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // A child control with this id was clicked. Default: passed on to the parent.
+    virtual void OnCommand(UINT id);
+    // Called just before the window goes away.
+    virtual void OnDestroy();
+
+private:
+    friend class CWndWidget;
+    friend class CWindowMessages;
+    struct State;
+    std::unique_ptr<State> m_state;
+};

@@ -1,0 +1,29 @@
+#pragma once
+// The real window behind a CWnd: forwards Qt's events to the CWnd's handlers. Platform only.
+
+#include <QWidget>
+
+class CWnd;
+
+class CWndWidget : public QWidget {
+public:
+    CWndWidget(CWnd* owner, QWidget* parent);
+    // The CWnd is going away: no more events are forwarded.
+    void Detach() { m_owner = nullptr; }
+    CWnd* Owner() const { return m_owner; }
+    void RequestErase(bool erase) { m_erase = m_erase || erase; }
+    void SetFramed(bool framed) { m_framed = framed; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    CWnd* m_owner;
+    bool m_erase = true;
+    bool m_framed = false;
+};

@@ -1,0 +1,49 @@
+#pragma once
+// Small value types and constants shared by every layer: message parameters, geometry,
+// colours and the window style bits the game uses.
+
+#include <cstdint>
+
+using UINT = unsigned int;
+using DWORD = std::uint32_t;
+using WPARAM = std::uintptr_t;
+using LPARAM = std::intptr_t;
+using LRESULT = std::intptr_t;
+using COLORREF = std::uint32_t;
+
+constexpr COLORREF RGB(int r, int g, int b) {
+    return static_cast<COLORREF>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
+}
+constexpr int GetRValue(COLORREF c) { return static_cast<int>(c & 0xFF); }
+constexpr int GetGValue(COLORREF c) { return static_cast<int>((c >> 8) & 0xFF); }
+constexpr int GetBValue(COLORREF c) { return static_cast<int>((c >> 16) & 0xFF); }
+
+constexpr DWORD WS_CHILD = 0x40000000;
+constexpr DWORD WS_VISIBLE = 0x10000000;
+constexpr DWORD WS_DLGFRAME = 0x00400000;
+constexpr DWORD WS_BORDER = 0x00800000;
+constexpr DWORD SS_CENTER = 0x00000001;
+
+struct CPoint {
+    int x = 0;
+    int y = 0;
+    bool operator==(const CPoint&) const = default;
+};
+
+struct CSize {
+    int cx = 0;
+    int cy = 0;
+    bool operator==(const CSize&) const = default;
+};
+
+struct CRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    bool PtInRect(CPoint p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
+    bool operator==(const CRect&) const = default;
+};
