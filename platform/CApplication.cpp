@@ -14,6 +14,10 @@ CApplication::CApplication(int& argc, char** argv)
 
 CApplication::~CApplication() = default;
 
+int CApplication::Run() { return QApplication::exec(); }
+
+void CApplication::Quit(int code) { QCoreApplication::exit(code); }
+
 void CApplication::ProcessMessages() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     // Windows destroyed from inside their own handlers are deleted here.

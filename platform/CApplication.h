@@ -11,6 +11,9 @@ public:
     CApplication(const CApplication&) = delete;
     CApplication& operator=(const CApplication&) = delete;
 
+    // Runs the message loop until Quit (or the last window closes); the exit code.
+    static int Run();
+    static void Quit(int code = 0);
     // Handles every message and event that is waiting, then returns.
     static void ProcessMessages();
     // Processes messages for about the given time (tests: let posted messages arrive).

@@ -33,7 +33,7 @@ bool IsRegularFile(const std::string& path) {
 
 std::vector<std::wstring> CDirectory::List(const std::wstring& folder,
                                            const std::wstring& pattern) {
-    const std::string base = folder.empty() ? std::string(".") : CText::ToNarrow(folder);
+    const std::string base = folder.empty() ? std::string(".") : NativePath(folder);
     std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(base.c_str()), ::closedir);
     if (!dir)
         return {};
@@ -52,4 +52,15 @@ std::vector<std::wstring> CDirectory::List(const std::wstring& folder,
     for (const std::string& name : names)
         result.push_back(CText::ToWide(name));
     return result;
+}
+
+std::string CDirectory::NativePath(const std::wstring& path) {
+    std::string native = CText::ToNarrow(path);
+    std::replace(native.begin(), native.end(), '\\', '/');
+    return native;
+}
+
+std::wstring CDirectory::FileName(const std::wstring& path) {
+    const auto separator = path.find_last_of(L"/\\");
+    return separator == std::wstring::npos ? path : path.substr(separator + 1);
 }

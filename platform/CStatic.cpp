@@ -20,3 +20,8 @@ QWidget* CStatic::MakeWidget(QWidget* parent) {
     label->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     return label;
 }
+
+void CStatic::OnCreate() {
+    if (auto* label = qobject_cast<QLabel*>(Widget()))
+        label->setAlignment(Qt::AlignTop | ((GetStyle() & SS_CENTER) ? Qt::AlignHCenter : Qt::AlignLeft));
+}

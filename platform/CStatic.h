@@ -11,5 +11,6 @@ public:
 
 protected:
     QWidget* MakeWidget(QWidget* parent) override;
+    void OnCreate() override;
     void OnCommand(UINT) override {}
 };

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPixmap>
 #include <QPointer>
 
 #include <algorithm>
@@ -59,6 +60,7 @@ bool CWnd::Create(const std::wstring& windowClass, const std::wstring& caption, 
     SetWindowText(caption);
     widget->setGeometry(qtbridge::ToQRect(rect));
     CWindowMessages::WindowCreated(this);
+    OnCreate();
     if (style & WS_VISIBLE)
         widget->show();
     return true;
@@ -90,8 +92,24 @@ bool CWnd::DestroyWindow() {
 
 bool CWnd::HasWindow() const { return !m_state->widget.isNull(); }
 CWnd* CWnd::GetParent() const { return m_state->parent; }
+bool CWnd::SetParent(CWnd* parent) {
+    if (!HasWindow() || parent == nullptr || !parent->HasWindow() || parent == this)
+        return false;
+    if (m_state->parent != nullptr) {
+        auto& siblings = m_state->parent->m_state->children;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+    }
+    m_state->parent = parent;
+    parent->m_state->children.push_back(this);
+    const bool visible = m_state->widget->isVisible();
+    m_state->widget->setParent(parent->Widget());
+    m_state->widget->setVisible(visible);
+    return true;
+}
+
 UINT CWnd::GetDlgCtrlID() const { return m_state->id; }
 const std::wstring& CWnd::GetWindowClass() const { return m_state->windowClass; }
+DWORD CWnd::GetStyle() const { return m_state->style; }
 QWidget* CWnd::Widget() const { return m_state->widget.data(); }
 
 CWnd* CWnd::GetDlgItem(UINT id) const {
@@ -205,6 +223,10 @@ bool CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return CWindowMessages::Post(this, message, wParam, lParam);
 }
 
+bool CWnd::SaveImage(const std::wstring& path) const {
+    return HasWindow() && m_state->widget->grab().save(qtbridge::ToQString(path));
+}
+
 QWidget* CWnd::MakeWidget(QWidget* parent) { return new CWndWidget(this, parent); }
 
 void CWnd::OnPaint(CDC&) {}
@@ -228,4 +250,5 @@ void CWnd::OnCommand(UINT id) {
         m_state->parent->OnCommand(id);
 }
 
+void CWnd::OnCreate() {}
 void CWnd::OnDestroy() {}

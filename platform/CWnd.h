@@ -29,9 +29,13 @@ public:
     bool HasWindow() const;
 
     CWnd* GetParent() const;
+    // Moves the window into another parent window (same client coordinates). False when
+    // either window does not exist.
+    bool SetParent(CWnd* parent);
     UINT GetDlgCtrlID() const;
     CWnd* GetDlgItem(UINT id) const;
     const std::wstring& GetWindowClass() const;
+    DWORD GetStyle() const;
 
     void MoveWindow(const CRect& rect, bool repaint = true);
     CRect GetWindowRect() const; // screen coordinates
@@ -56,6 +60,9 @@ public:
     // destroyed first. False when the window does not exist.
     bool PostMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
+    // Saves what the window shows as an image file (PNG by extension). False without window.
+    bool SaveImage(const std::wstring& path) const;
+
     // The real window, for the platform layer only.
     QWidget* Widget() const;
 
@@ -76,6 +83,8 @@ protected:
     virtual LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // A child control with this id was clicked. Default: passed on to the parent.
     virtual void OnCommand(UINT id);
+    // The window was just made (style and text set, not yet shown).
+    virtual void OnCreate();
     // Called just before the window goes away.
     virtual void OnDestroy();
 

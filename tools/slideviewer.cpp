@@ -1,1 +1,91 @@
-int main() { return 0; }
+// Shows one slide file in a window, for slide authors and for looking at layouts.
+//
+//   slideviewer SLIDE.xml [EXAMPLES_FOLDER] [--grab OUT.png]
+//
+// With --grab the slide is saved as an image and the viewer ends (works without a display
+// under QT_QPA_PLATFORM=offscreen). Loading errors are printed with the game's messages.
+
+#include "game/CGameContext.h"
+#include "game/CGameSlide.h"
+#include "platform/CApplication.h"
+#include "platform/CDirectory.h"
+#include "platform/CText.h"
+#include "platform/CWnd.h"
+
+#include <tinyxml2.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Options {
+    std::string slide;
+    std::string examples;
+    std::string grab;
+};
+
+bool ParseArguments(int argc, char** argv, Options& options) {
+    std::vector<std::string> positional;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--grab" && i + 1 < argc)
+            options.grab = argv[++i];
+        else
+            positional.push_back(arg);
+    }
+    if (positional.empty() || positional.size() > 2)
+        return false;
+    options.slide = positional[0];
+    if (positional.size() == 2)
+        options.examples = positional[1];
+    return true;
+}
+
+int Fail(const std::string& slide, int code) {
+    std::fprintf(stderr, "Could not load the slide %s\nError: %s\n", slide.c_str(),
+                 CText::ToNarrow(game::ErrorMessage(code)).c_str());
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!ParseArguments(argc, argv, options)) {
+        std::fprintf(stderr, "usage: slideviewer SLIDE.xml [EXAMPLES_FOLDER] [--grab OUT.png]\n");
+        return 2;
+    }
+    CApplication app(argc, argv);
+    game::CGameContext master;
+    master.m_textFont.CreatePointFont(120, L"Times");
+    master.m_tooltipFont.CreatePointFont(80, L"Times");
+    if (!options.examples.empty())
+        master.AddExampleFolder(CText::ToWide(options.examples));
+
+    tinyxml2::XMLDocument document(true, tinyxml2::COLLAPSE_WHITESPACE);
+    if (document.LoadFile(CDirectory::NativePath(CText::ToWide(options.slide)).c_str()) !=
+            tinyxml2::XML_SUCCESS ||
+        document.RootElement() == nullptr)
+        return Fail(options.slide, game::ERR_OPEN_SLIDE);
+
+    game::CGameSlide slide(master, CText::ToWide(options.slide));
+    CRect area{0, 0, 1000, 700};
+    if (const int code = slide.ReadXml(*document.RootElement(), area, WS_CHILD);
+        code != game::ERR_NONE)
+        return Fail(options.slide, code);
+
+    CWnd host;
+    const CRect frame{100, 100, 100 + area.right + 10, 100 + area.bottom + 10};
+    host.Create(L"SlideViewer", CText::ToWide(options.slide), 0, frame, nullptr, 0);
+    if (const int code = slide.CreateElementWindow(&host, 1000); code != game::ERR_NONE)
+        return Fail(options.slide, code);
+    slide.ShowWindow(true);
+    host.ShowWindow(true);
+    if (!options.grab.empty()) {
+        CApplication::ProcessMessagesFor(200);
+        return host.SaveImage(CText::ToWide(options.grab)) ? 0 : 1;
+    }
+    return CApplication::Run();
+}

@@ -1,0 +1,126 @@
+#include "game/CElement.h"
+
+#include "game/CGameContext.h"
+#include "game/GameMessages.h"
+#include "game/StaticText.h"
+#include "platform/CBitmap.h"
+#include "platform/CDC.h"
+#include "platform/CText.h"
+
+#include <tinyxml2.h>
+
+namespace game {
+
+namespace {
+// A screen rectangle in the client coordinates of the window's parent.
+CRect InParentOf(const CWnd& window, const CRect& screen) {
+    const CWnd* parent = window.GetParent();
+    return parent != nullptr ? parent->ScreenToClient(screen) : screen;
+}
+} // namespace
+
+CElement::CElement(CGameContext* context) : m_context(context) {}
+
+void CElement::ScaleVertical(float factor) {
+    if (HasWindow())
+        return;
+    m_height = StaticText::Scale(m_height, factor);
+    m_y = StaticText::Scale(m_y, factor);
+}
+
+void CElement::ScaleHorizontal(float factor) {
+    if (HasWindow())
+        return;
+    m_width = StaticText::Scale(m_width, factor);
+    m_x = StaticText::Scale(m_x, factor);
+}
+
+int CElement::GetPoints() { return m_points; }
+int CElement::GetMaxPoints() { return m_points; }
+
+int CElement::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) {
+    m_width = m_context->m_cellWidth;
+    m_height = m_context->m_cellHeight;
+    node.QueryIntAttribute("width", &m_width);
+    node.QueryIntAttribute("height", &m_height);
+    int id = 0;
+    if (node.QueryIntAttribute("id", &id) == tinyxml2::XML_SUCCESS && id >= 1)
+        m_id = id;
+    node.QueryIntAttribute("points", &m_points);
+    m_style = style;
+    m_x = area.left;
+    m_y = area.top;
+    int tooltip = 0;
+    node.QueryIntAttribute("tooltip", &tooltip);
+    m_tooltip = tooltip == 1;
+    const char* text = node.GetText();
+    m_text = CText::ToWide(text != nullptr ? text : "");
+    m_context->Register(m_id, this);
+    int group = 0;
+    if (node.QueryIntAttribute("switch", &group) == tinyxml2::XML_SUCCESS && group >= 1)
+        m_context->SetSwitchGroup(m_id, group);
+    return ERR_NONE;
+}
+
+int CElement::CreateElementWindow(CWnd* parent, UINT id) {
+    const CRect rect{m_x, m_y, m_x + m_width, m_y + m_height};
+    if (!Create(m_windowClass, L"", m_style, rect, parent, id))
+        return ERR_CREATE_WND;
+    if (m_tooltip && !m_text.empty())
+        m_context->m_toolTip.AddTool(this, m_text);
+    return ERR_NONE;
+}
+
+bool CElement::DrawMark(CDC& dc, const CRect& client) const {
+    if (m_mark == 0)
+        return false;
+    CBitmap bitmap;
+    if (!bitmap.LoadBitmap(static_cast<UINT>(m_mark)))
+        return false;
+    // Arithmetic shifts: an odd negative difference rounds toward minus infinity.
+    const int left = (client.Width() - bitmap.Width()) >> 1;
+    const int top = (client.Height() - bitmap.Height()) >> 1;
+    dc.DrawTransparent(bitmap, left, top);
+    return true;
+}
+
+void CElement::OnLButtonDown(UINT flags, CPoint point) {
+    m_context->Press(m_id);
+    CWnd::OnLButtonDown(flags, point);
+}
+
+void CElement::OnLButtonUp(UINT flags, CPoint point) {
+    const int pressed = m_context->PressedIdFor(m_id);
+    if (!m_context->HasSwitchGroup(m_id) || pressed == 0) {
+        CWnd::OnLButtonUp(flags, point);
+        return;
+    }
+    SwapWithPressed(pressed);
+    m_context->ClearPressFor(m_id);
+}
+
+void CElement::SwapWithPressed(int pressedId) {
+    CElement* pressed = m_context->FindElement(pressedId);
+    if (pressedId == m_id || pressed == nullptr)
+        return;
+    CWnd* parent = GetParent();
+    CWnd* otherParent = pressed->GetParent();
+    CRect mine = GetWindowRect();
+    CRect theirs = pressed->GetWindowRect();
+    if (mine.Width() != theirs.Width() || mine.Height() != theirs.Height())
+        return;
+    if (otherParent != nullptr && parent != nullptr && otherParent != parent) {
+        // Panels of different tables also exchange tables, so each shows where the other was
+        // instead of being clipped by its old table.
+        pressed->SetParent(parent);
+        SetParent(otherParent);
+    }
+    pressed->MoveWindow(InParentOf(*pressed, mine));
+    MoveWindow(InParentOf(*this, theirs));
+    if (parent != nullptr)
+        parent->SendMessage(UwmSwitchPanels(), static_cast<WPARAM>(m_id), pressedId);
+    if (otherParent != nullptr && otherParent != parent)
+        otherParent->SendMessage(UwmSwitchPanels(), static_cast<WPARAM>(m_id), pressedId);
+}
+
+} // namespace game

@@ -1,0 +1,72 @@
+#pragma once
+// The base of every slide element: a child window that reads itself from XML, prepares its
+// data, scales, creates its window, counts points and takes part in drag-to-swap.
+
+#include "game/ElementError.h"
+#include "platform/CWnd.h"
+
+#include <string>
+
+namespace tinyxml2 {
+class XMLElement;
+}
+
+namespace game {
+
+class CGameContext;
+
+constexpr int MARK_CORRECT = 133;
+constexpr int MARK_WRONG = 134;
+
+class CElement : public CWnd {
+public:
+    explicit CElement(CGameContext* context);
+
+    // The element interface, in this order.
+    virtual void ScaleVertical(float factor);
+    virtual void ScaleHorizontal(float factor);
+    virtual int GetPoints();
+    virtual int GetMaxPoints();
+    virtual int Prepare() = 0;
+    // Reads the node; area: in, where to place the element and the space offered; out, the
+    // element's extent (right, bottom).
+    virtual int ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style);
+    virtual int CreateElementWindow(CWnd* parent, UINT id);
+
+    // Draws the evaluation mark centred on the client rectangle. False when there is none.
+    bool DrawMark(CDC& dc, const CRect& client) const;
+
+    int GetId() const { return m_id; }
+    int GetMark() const { return m_mark; }
+    void SetMark(int mark) { m_mark = mark; }
+    int GetSourceId() const { return m_sourceId; }
+    CRect GetRect() const { return CRect{m_x, m_y, m_x + m_width, m_y + m_height}; }
+    void SetPosition(int x, int y) { m_x = x, m_y = y; }
+    const std::wstring& GetText() const { return m_text; }
+    bool HasTooltip() const { return m_tooltip; }
+    CGameContext* GetContext() const { return m_context; }
+
+protected:
+    void OnLButtonDown(UINT flags, CPoint point) override;
+    void OnLButtonUp(UINT flags, CPoint point) override;
+
+    int m_x = 0;
+    int m_y = 0;
+    int m_width = 0;
+    int m_height = 0;
+    DWORD m_style = 0;
+    std::wstring m_windowClass;
+    bool m_tooltip = false;
+    std::wstring m_text;
+    CGameContext* m_context;
+    int m_id = 0;
+    int m_sourceId = 0;
+    int m_points = 1;
+    int m_mark = 0;
+
+private:
+    // Exchanges this panel with the one pressed in its group, when both have the same size.
+    void SwapWithPressed(int pressedId);
+};
+
+} // namespace game

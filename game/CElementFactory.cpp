@@ -1,0 +1,50 @@
+#include "game/CElementFactory.h"
+
+#include "game/CElement.h"
+
+#include <map>
+#include <mutex>
+
+namespace game {
+
+namespace {
+
+struct Table {
+    std::mutex mutex;
+    // Element kinds by tag. Each plot and filter class adds its line here.
+    std::map<std::string, CElementFactory::Maker> makers;
+};
+
+Table& TheTable() {
+    static Table table;
+    return table;
+}
+
+} // namespace
+
+std::unique_ptr<CElement> CElementFactory::Create(const std::string& tag, CGameContext* context) {
+    Maker maker;
+    {
+        Table& t = TheTable();
+        std::lock_guard lock(t.mutex);
+        const auto it = t.makers.find(tag);
+        if (it == t.makers.end())
+            return nullptr;
+        maker = it->second;
+    }
+    return maker(context);
+}
+
+bool CElementFactory::IsElementTag(const std::string& tag) {
+    Table& t = TheTable();
+    std::lock_guard lock(t.mutex);
+    return t.makers.count(tag) != 0;
+}
+
+void CElementFactory::Register(const std::string& tag, Maker maker) {
+    Table& t = TheTable();
+    std::lock_guard lock(t.mutex);
+    t.makers[tag] = std::move(maker);
+}
+
+} // namespace game

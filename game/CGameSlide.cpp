@@ -1,0 +1,194 @@
+#include "game/CGameSlide.h"
+
+#include "game/CGameContext.h"
+#include "game/CHidden.h"
+#include "game/CTable.h"
+#include "platform/CStatic.h"
+#include "platform/CWindowClasses.h"
+
+#include <tinyxml2.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace game {
+
+CGameSlide::CGameSlide(const CGameContext& master, std::wstring name)
+    : CElement(nullptr), m_ownContext(CGameContext::CopyOf(master)), m_name(std::move(name)) {
+    m_context = m_ownContext.get();
+    CWindowClasses::EnsureRegistered(L"MFCGameSlide");
+}
+
+// Windows before objects, children before the slide; the signals die last with the context.
+CGameSlide::~CGameSlide() {
+    DestroyWindow();
+    m_children.clear();
+    m_staticControls.clear();
+}
+
+void CGameSlide::ScaleHorizontal(float factor) {
+    CElement::ScaleHorizontal(factor);
+    for (auto& child : m_children)
+        child->ScaleHorizontal(factor);
+    for (StaticText& text : m_staticTexts)
+        text.ScaleHorizontal(factor);
+}
+
+void CGameSlide::ScaleVertical(float factor) {
+    CElement::ScaleVertical(factor);
+    for (auto& child : m_children)
+        child->ScaleVertical(factor);
+    for (StaticText& text : m_staticTexts)
+        text.ScaleVertical(factor);
+}
+
+int CGameSlide::GetPoints() {
+    int sum = 0;
+    for (auto& child : m_children)
+        sum += child->GetPoints();
+    return sum;
+}
+
+int CGameSlide::GetMaxPoints() {
+    int sum = 0;
+    for (auto& child : m_children)
+        sum += child->GetMaxPoints();
+    return sum;
+}
+
+int CGameSlide::Prepare() {
+    for (auto& child : m_children)
+        if (const int result = child->Prepare(); result != ERR_NONE)
+            return result;
+    return ERR_NONE;
+}
+
+void CGameSlide::FitToArea(const CRect& area) {
+    if (m_width <= 0 || m_height <= 0)
+        return;
+    const float fx = static_cast<float>(area.right - area.left) / static_cast<float>(m_width);
+    const float fy = static_cast<float>(area.bottom - area.top) / static_cast<float>(m_height);
+    const int x = m_x;
+    const int y = m_y;
+    ScaleHorizontal(fx);
+    ScaleVertical(fy);
+    m_x = x;
+    m_y = y;
+}
+
+void CGameSlide::ReadOptions(const tinyxml2::XMLElement& root) {
+    const tinyxml2::XMLElement* opt = root.FirstChildElement("opt");
+    if (opt == nullptr)
+        return;
+    opt->QueryIntAttribute("width", &m_context->m_cellWidth);
+    opt->QueryIntAttribute("height", &m_context->m_cellHeight);
+    opt->QueryIntAttribute("vspace", &m_context->m_vspace);
+    opt->QueryIntAttribute("hspace", &m_context->m_hspace);
+}
+
+int CGameSlide::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) {
+    if (std::strcmp(node.Name(), "GameSlide") != 0)
+        return ERR_XML_TITLE;
+    m_style = style | WS_DLGFRAME;
+    m_windowClass = L"MFCGameSlide";
+    ReadOptions(node);
+    Layout layout{area.right - area.left, area.bottom - area.top};
+    for (const auto* child = node.FirstChildElement(); child; child = child->NextSiblingElement())
+        if (const int result = ReadChild(*child, layout, style); result != ERR_NONE)
+            return result;
+    m_width = m_context->m_hspace + layout.maxRight;
+    m_height = m_context->m_vspace + layout.maxBottom;
+    m_x = ((area.left + area.right) >> 1) - (m_width >> 1);
+    m_y = area.top;
+    area = CRect{m_x, m_y, m_x + m_width, m_y + m_height};
+    CentreHorizontally();
+    const int result = Prepare();
+    m_ready = result == ERR_NONE;
+    return result;
+}
+
+int CGameSlide::ReadChild(const tinyxml2::XMLElement& child, Layout& layout, DWORD style) {
+    const std::string tag = child.Name();
+    const CGameContext& c = *m_context;
+    if (tag == "opt")
+        return ERR_NONE;
+    if (tag == "hidden") {
+        auto& hidden = m_children.emplace_back(std::make_unique<CHidden>(m_context));
+        CRect area{0, 0, 10, 10};
+        return hidden->ReadXml(child, area, style);
+    }
+    if (tag == "table") {
+        auto& table = m_children.emplace_back(std::make_unique<CTable>(m_context));
+        CRect area{c.m_hspace, c.m_vspace + layout.maxBottom, layout.availWidth, layout.availHeight};
+        const int result = table->ReadXml(child, area, style | WS_VISIBLE);
+        if (result != ERR_NONE)
+            return result;
+        layout.maxRight = std::max(layout.maxRight, area.right);
+        layout.maxBottom = std::max(layout.maxBottom, area.bottom);
+        return ERR_NONE;
+    }
+    if (tag == "static") {
+        int w = c.m_cellWidth, h = c.m_cellHeight, center = 1;
+        child.QueryIntAttribute("width", &w);
+        child.QueryIntAttribute("height", &h);
+        child.QueryIntAttribute("center", &center);
+        StaticText text;
+        text.rect.left = c.m_hspace;
+        text.rect.top = c.m_vspace + layout.maxBottom;
+        text.rect.right = c.m_hspace + w;
+        text.rect.bottom = text.rect.top + h;
+        text.text = StaticText::ConvertText(child);
+        text.center = center > 0;
+        layout.maxRight = std::max(layout.maxRight, text.rect.right);
+        layout.maxBottom = std::max(layout.maxBottom, text.rect.bottom);
+        m_staticTexts.push_back(std::move(text));
+        return ERR_NONE;
+    }
+    return ERR_UNKNOWN_ELEMENT;
+}
+
+void CGameSlide::CentreHorizontally() {
+    for (auto& child : m_children) {
+        const CRect r = child->GetRect();
+        child->SetPosition((m_width >> 1) - (r.Width() >> 1), r.top);
+    }
+    for (StaticText& text : m_staticTexts) {
+        const int width = text.rect.right - text.rect.left;
+        text.rect.left = (m_width >> 1) - (width >> 1);
+        text.rect.right = text.rect.left + width;
+    }
+}
+
+int CGameSlide::CreateElementWindow(CWnd* parent, UINT id) {
+    int result = CElement::CreateElementWindow(parent, id);
+    if (result == ERR_NONE) {
+        m_context->m_toolTip.Create(this);
+        m_context->m_toolTip.SetFont(&m_context->m_tooltipFont, true);
+    }
+    UINT childId = id;
+    for (auto& child : m_children) {
+        if (result != ERR_NONE)
+            break;
+        childId += 100;
+        result = child->CreateElementWindow(this, childId);
+    }
+    while (result == ERR_NONE && !m_staticTexts.empty()) {
+        auto control = m_staticTexts.back().MakeControl(this, m_context->m_textFont);
+        if (!control)
+            return ERR_MEMORY;
+        m_staticControls.push_back(std::move(control));
+        m_staticTexts.pop_back();
+    }
+    m_context->m_toolTip.Activate(true);
+    return result;
+}
+
+bool CGameSlide::DestroyWindow() {
+    for (auto& child : m_children)
+        child->DestroyWindow();
+    for (auto& control : m_staticControls)
+        control->DestroyWindow();
+    return CElement::DestroyWindow();
+}
+
+} // namespace game

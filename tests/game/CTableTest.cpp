@@ -1,0 +1,148 @@
+#include "SlideFixture.h"
+
+#include "game/CTable.h"
+#include "platform/CRandom.h"
+
+#include <algorithm>
+#include <ctime>
+
+using game::CTable;
+using game::ERR_NONE;
+
+namespace {
+
+class TableTest : public SlideFixture {
+protected:
+    CTable& Table(std::size_t index = 0) {
+        return dynamic_cast<CTable&>(*slide->Children().at(index));
+    }
+    static std::string Slide(const std::string& tables) {
+        return "<GameSlide>" + tables + "</GameSlide>";
+    }
+};
+
+TEST_F(TableTest, CellsFlowInRowsWithMargins) {
+    ASSERT_EQ(Read(Slide("<table rows='2' cols='2'><row><wave id='1'/><wave id='2'/></row>"
+                         "<row><wave id='3'/><wave id='4'/></row></table>")),
+              ERR_NONE);
+    EXPECT_EQ(Panel(1)->GetRect(), (CRect{10, 10, 266, 138}));
+    EXPECT_EQ(Panel(2)->GetRect(), (CRect{276, 10, 532, 138}));
+    EXPECT_EQ(Panel(3)->GetRect(), (CRect{10, 148, 266, 276}));
+    EXPECT_EQ(Panel(4)->GetRect(), (CRect{276, 148, 532, 276}));
+    EXPECT_EQ(Table().GetRect().Width(), 542);
+    EXPECT_EQ(Table().GetRect().Height(), 286);
+    EXPECT_EQ(Table().ExpectedIds(), (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(Table().CurrentIds(), (std::vector<int>{1, 2, 3, 4}));
+}
+
+TEST_F(TableTest, NextRowStartsBelowTheTallestCell) {
+    ASSERT_EQ(Read(Slide("<table rows='2' cols='3'><row><wave id='1'/><static height='200'/>"
+                         "<wave id='2' width='100'/></row>"
+                         "<row><static/><wave id='3'/><static/></row></table>")),
+              ERR_NONE);
+    EXPECT_EQ(Panel(2)->GetRect().left, 10 + 256 + 10 + 256 + 10);
+    EXPECT_EQ(Panel(3)->GetRect(), (CRect{276, 220, 532, 348}));
+    // Static cells keep no id.
+    EXPECT_EQ(Table().ExpectedIds(), (std::vector<int>{1, 0, 2, 0, 3, 0}));
+}
+
+TEST_F(TableTest, RowAndColumnCountsAreChecked) {
+    const struct {
+        std::string table;
+        int code;
+    } cases[] = {
+        {"<table rows='2' cols='1'><row><wave id='1'/></row><row><wave id='2'/></row>"
+         "<row><wave id='3'/></row></table>",
+         game::ERR_ROWS},
+        {"<table rows='2' cols='1'><row><wave id='1'/></row></table>", game::ERR_ROWS},
+        {"<table rows='1' cols='3'><row><wave id='1'/><wave id='2'/></row></table>",
+         game::ERR_COLUMNS},
+        // A wave without id is left out, so the row is one cell short.
+        {"<table rows='1' cols='2'><row><wave id='1'/><wave/></row></table>", game::ERR_COLUMNS},
+        {"<table rows='1' cols='2'><row><wave id='1'/><wave id='0'/></row></table>",
+         game::ERR_COLUMNS},
+        // Unknown cell tags and other children of the table are skipped without error.
+        {"<table rows='1' cols='1'><caption/><row><picture/><wave id='1'/></row></table>",
+         ERR_NONE},
+        {"<table rows='0' cols='0'/>", ERR_NONE},
+        {"<table rows='-3' cols='2'/>", game::ERR_MEMORY},
+        {"<table rows='100000' cols='100000'/>", game::ERR_MEMORY},
+        {"<tabel rows='1' cols='1'/>", game::ERR_UNKNOWN_ELEMENT},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Read(Slide(c.table)), c.code) << c.table;
+}
+
+TEST_F(TableTest, NegativeIdIsLaidOutButNeverEvaluated) {
+    ASSERT_EQ(Read(Slide("<table rows='1' cols='2'><row><wave id='-4'/><wave id='2'/></row>"
+                         "</table>")),
+              ERR_NONE);
+    EXPECT_EQ(Table().CurrentIds(), (std::vector<int>{0, 2}));
+    EXPECT_EQ(Table().GetPoints(), 1);
+    EXPECT_EQ(Panel(0)->GetMark(), 0);
+}
+
+TEST_F(TableTest, ShuffleKeepsEveryCellOnce) {
+    for (int round = 0; round < 20; ++round) {
+        ASSERT_EQ(Read(Slide("<table rows='2' cols='4'><row shuffle='1'><wave id='1'/>"
+                             "<wave id='2'/><static/><wave id='3'/></row>"
+                             "<row shuffle='1'><static/><static/><static/><wave id='9'/></row>"
+                             "</table>")),
+                  ERR_NONE);
+        std::vector<int> first(Table().CurrentIds().begin(), Table().CurrentIds().begin() + 4);
+        std::sort(first.begin(), first.end());
+        EXPECT_EQ(first, (std::vector<int>{0, 1, 2, 3}));
+        EXPECT_EQ(std::count(Table().CurrentIds().begin(), Table().CurrentIds().end(), 9), 1);
+        EXPECT_EQ(Table().ExpectedIds(), (std::vector<int>{1, 2, 0, 3, 0, 0, 0, 9}));
+    }
+}
+
+TEST_F(TableTest, TablesReadInTheSameSecondShuffleAlike) {
+    const std::string xml = Slide("<table rows='1' cols='6'><row shuffle='1'><wave id='1'/>"
+                                  "<wave id='2'/><wave id='3'/><wave id='4'/><wave id='5'/>"
+                                  "<wave id='6'/></row></table>");
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const std::time_t before = std::time(nullptr);
+        ASSERT_EQ(Read(xml), ERR_NONE);
+        const std::vector<int> first = Table().CurrentIds();
+        ASSERT_EQ(Read(xml), ERR_NONE);
+        if (std::time(nullptr) != before)
+            continue; // a second boundary fell between the two reads
+        EXPECT_EQ(Table().CurrentIds(), first);
+        return;
+    }
+}
+
+TEST_F(TableTest, SwitchPanelsExchangesIds) {
+    ASSERT_EQ(Read(Slide("<table rows='2' cols='2'><row><wave id='7'/><wave id='9'/></row>"
+                         "<row><static/><wave id='3'/></row></table>")),
+              ERR_NONE);
+    Table().OnSwitchPanels(7, 9);
+    EXPECT_EQ(Table().CurrentIds(), (std::vector<int>{9, 7, 0, 3}));
+    Table().OnSwitchPanels(7, 9);
+    EXPECT_EQ(Table().CurrentIds(), (std::vector<int>{7, 9, 0, 3}));
+}
+
+TEST_F(TableTest, EvaluationMarksEachCellFromWhereItBelongs) {
+    ASSERT_EQ(Read(Slide("<table rows='1' cols='4'><row><wave id='1' points='2'/>"
+                         "<wave id='2'/><wave id='3'/><wave id='4' points='0'/></row></table>")),
+              ERR_NONE);
+    Table().OnSwitchPanels(2, 3); // 2 and 3 are in each other's cells
+    EXPECT_EQ(Table().GetPoints(), 2);
+    EXPECT_EQ(Panel(1)->GetMark(), game::MARK_CORRECT);
+    EXPECT_EQ(Panel(2)->GetMark(), game::MARK_WRONG);
+    EXPECT_EQ(Panel(3)->GetMark(), game::MARK_WRONG);
+    EXPECT_EQ(Panel(4)->GetMark(), 0); // no points to win: neither counted nor marked
+    EXPECT_EQ(Table().GetMaxPoints(), 4);
+}
+
+TEST_F(TableTest, PartialAchievementInItsCellIsWrong) {
+    ASSERT_EQ(Read(Slide("<table rows='1' cols='1'><row><wave id='1' points='3'/></row>"
+                         "</table>")),
+              ERR_NONE);
+    Panel(1)->achieved = 1;
+    EXPECT_EQ(Table().GetPoints(), 0);
+    EXPECT_EQ(Panel(1)->GetMark(), game::MARK_WRONG);
+}
+
+} // namespace
