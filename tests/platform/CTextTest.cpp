@@ -1,0 +1,69 @@
+#include "platform/CDirectory.h"
+#include "platform/CRandom.h"
+#include "platform/CText.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <thread>
+
+namespace {
+
+TEST(CText, Utf8AndWindows1252) {
+    const struct {
+        std::string bytes;
+        std::wstring text;
+    } cases[] = {
+        {"Gr\xC3\xBC\xC3\x9F" "e", L"Gr\u00FC\u00DFe"},         // UTF-8
+        {"Gr\xFC\xDF" "e", L"Gr\u00FC\u00DFe"},                 // Windows-1252 umlauts
+        {"\x80 \x93x\x94", L"\u20AC \u201Cx\u201D"},            // 1252's own 0x80..0x9F
+        {"\xC3", L"\u00C3"},                                    // cut-off UTF-8 sequence
+        {"\xC0\xAF", L"\u00C0\u00AF"},                          // overlong form is not UTF-8
+        {"\xF0\x9F\x8E\xB5", L"\U0001F3B5"},                    // four bytes
+        {"", L""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CText::ToWide(c.bytes), c.text) << c.bytes;
+        EXPECT_EQ(CText::ToWide(CText::ToNarrow(c.text)), c.text);
+    }
+}
+
+TEST(CDirectory, ListsMatchingFilesByNameCaseInsensitively) {
+    const auto dir = std::filesystem::temp_directory_path() / "velmora_dir_test";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir / "sub.wav");
+    for (const char* name : {"b.WAV", "a.wav", "c.wave", "d.xml", "wav", "e.Wav"})
+        std::ofstream(dir / name) << "x";
+    const auto names = CDirectory::List(CText::ToWide(dir.string()), L"*.wav");
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"a.wav", L"b.WAV", L"e.Wav"}));
+    EXPECT_TRUE(CDirectory::List(L"/no/such/folder", L"*.wav").empty());
+    std::filesystem::remove_all(dir);
+}
+
+TEST(CDirectory, PathsWithEitherSeparator) {
+    EXPECT_EQ(CDirectory::NativePath(L"slides\\kurs1\\a.xml"), "slides/kurs1/a.xml");
+    EXPECT_EQ(CDirectory::FileName(L"slides\\kurs1/a.xml"), L"a.xml");
+    EXPECT_EQ(CDirectory::FileName(L"a.xml"), L"a.xml");
+    EXPECT_EQ(CDirectory::FileName(L"dir/"), L"");
+}
+
+TEST(CRandom, PerThreadSequencesInRange) {
+    CRandom::Seed(1234);
+    std::vector<int> here;
+    for (int i = 0; i < 1000; ++i)
+        here.push_back(CRandom::Next());
+    std::vector<int> there;
+    std::thread([&] {
+        CRandom::Seed(1234);
+        for (int i = 0; i < 1000; ++i)
+            there.push_back(CRandom::Next());
+    }).join();
+    EXPECT_EQ(here, there);
+    for (int v : here)
+        ASSERT_TRUE(v >= 0 && v <= CRandom::MAX);
+    EXPECT_GT(std::set<int>(here.begin(), here.end()).size(), 900u);
+}
+
+} // namespace
