@@ -22,6 +22,13 @@ QWidget* CStatic::MakeWidget(QWidget* parent) {
 }
 
 void CStatic::OnCreate() {
-    if (auto* label = qobject_cast<QLabel*>(Widget()))
-        label->setAlignment(Qt::AlignTop | ((GetStyle() & SS_CENTER) ? Qt::AlignHCenter : Qt::AlignLeft));
+    auto* label = qobject_cast<QLabel*>(Widget());
+    if (label == nullptr)
+        return;
+    const DWORD style = GetStyle();
+    const Qt::Alignment horizontal = (style & SS_CENTER) ? Qt::AlignHCenter : Qt::AlignLeft;
+    const Qt::Alignment vertical = (style & SS_CENTERIMAGE) ? Qt::AlignVCenter : Qt::AlignTop;
+    label->setAlignment(horizontal | vertical);
+    if (style & SS_SUNKEN)
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
 }

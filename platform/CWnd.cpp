@@ -61,6 +61,8 @@ bool CWnd::Create(const std::wstring& windowClass, const std::wstring& caption, 
     widget->setGeometry(qtbridge::ToQRect(rect));
     CWindowMessages::WindowCreated(this);
     OnCreate();
+    if (style & WS_DISABLED)
+        widget->setEnabled(false);
     if (style & WS_VISIBLE)
         widget->show();
     return true;
@@ -172,6 +174,17 @@ void CWnd::ShowWindow(bool show) {
     if (HasWindow())
         m_state->widget->setVisible(show);
 }
+
+void CWnd::ShowMaximized(bool maximized) {
+    if (!HasWindow())
+        return;
+    if (maximized)
+        m_state->widget->showMaximized();
+    else
+        m_state->widget->showNormal();
+}
+
+bool CWnd::IsMaximized() const { return HasWindow() && m_state->widget->isMaximized(); }
 
 bool CWnd::IsWindowVisible() const { return HasWindow() && m_state->widget->isVisible(); }
 

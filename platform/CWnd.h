@@ -47,6 +47,9 @@ public:
     // Paints pending invalid parts at once (erase, paint).
     void UpdateWindow();
     void ShowWindow(bool show);
+    // Top-level windows: fill the screen, or go back to the normal size.
+    void ShowMaximized(bool maximized);
+    bool IsMaximized() const;
     bool IsWindowVisible() const;
     void EnableWindow(bool enable);
     bool IsWindowEnabled() const;

@@ -20,9 +20,12 @@ constexpr int GetBValue(COLORREF c) { return static_cast<int>((c >> 16) & 0xFF);
 
 constexpr DWORD WS_CHILD = 0x40000000;
 constexpr DWORD WS_VISIBLE = 0x10000000;
+constexpr DWORD WS_DISABLED = 0x08000000;
 constexpr DWORD WS_DLGFRAME = 0x00400000;
 constexpr DWORD WS_BORDER = 0x00800000;
 constexpr DWORD SS_CENTER = 0x00000001;
+constexpr DWORD SS_CENTERIMAGE = 0x00000200; // statics: text centred vertically
+constexpr DWORD SS_SUNKEN = 0x00001000;      // statics: thin sunken edge
 
 struct CPoint {
     int x = 0;

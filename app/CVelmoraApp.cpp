@@ -1,0 +1,12 @@
+#include "app/CVelmoraApp.h"
+
+#include "app/CVelmoraDlg.h"
+#include "platform/CApplication.h"
+
+int CVelmoraApp::Run(int argc, char** argv) {
+    CApplication application(argc, argv);
+    // The dialog's destructor waits for a slide being prepared and saves the statistics.
+    CVelmoraDlg dialog;
+    dialog.DoModal();
+    return 0;
+}

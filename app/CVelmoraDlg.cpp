@@ -1,0 +1,429 @@
+#include "app/CVelmoraDlg.h"
+
+#include "app/CScoreLine.h"
+#include "dialogs/CHighScore.h"
+#include "dialogs/CPlayerName.h"
+#include "game/CGameSlide.h"
+#include "game/GameMessages.h"
+#include "platform/CButton.h"
+#include "platform/CDirectory.h"
+#include "platform/CMessageBox.h"
+#include "platform/CStatic.h"
+#include "platform/CText.h"
+#include "platform/CTickCount.h"
+
+#include <tinyxml2.h>
+
+#include <algorithm>
+
+namespace {
+
+// The web address shown in the corner of the menu, and the version.
+constexpr wchar_t INFO_TEXT[] = L"https://velmora.example\tv1.1";
+constexpr wchar_t ERROR_CAPTION[] = L"Error loading slide";
+constexpr wchar_t PROGRAM_TITLE[] = L"Velmora";
+// Font sizes outside this range (tenths of a point) are taken as the nearest bound.
+constexpr int MIN_FONT_SIZE = 40;
+constexpr int MAX_FONT_SIZE = 720;
+
+CDialogTemplate MainTemplate() {
+    using Kind = CDialogItem::Kind;
+    CDialogTemplate t;
+    t.width = 570;
+    t.height = 428;
+    t.caption = PROGRAM_TITLE;
+    t.items = {
+        {Kind::Button, IDC_MAINMENU, {225, 4, 307, 21}, L"Hauptmenü"},
+        {Kind::Button, IDC_CHECK, {317, 4, 385, 21}, L"Auswerten", WS_DISABLED},
+        {Kind::Button, IDC_NEXT, {396, 4, 464, 21}, L"Weiter", WS_DISABLED},
+        {Kind::Static, IDC_POINTS, {10, 4, 215, 21}, L"Es wurden 0 von 0 Punkten erreicht",
+         SS_CENTER | SS_CENTERIMAGE | SS_SUNKEN},
+        {Kind::Static, IDC_INFO, {446, 419, 569, 427}, INFO_TEXT},
+    };
+    return t;
+}
+
+std::wstring Format(const wchar_t* format, const std::wstring& a, const std::wstring& b = {}) {
+    std::wstring out = format;
+    const auto first = out.find(L"%s");
+    if (first != std::wstring::npos)
+        out.replace(first, 2, a);
+    const auto second = out.find(L"%s", first == std::wstring::npos ? 0 : first + a.size());
+    if (second != std::wstring::npos)
+        out.replace(second, 2, b);
+    return out;
+}
+
+} // namespace
+
+CVelmoraDlg::CVelmoraDlg(std::string configFile, std::string statsFile)
+    : CDialog(MainTemplate(), nullptr), m_configFile(std::move(configFile)),
+      m_statsFile(std::move(statsFile)) {
+    m_statistics.LoadFile(m_statsFile);
+}
+
+CVelmoraDlg::~CVelmoraDlg() {
+    JoinPreparer();
+    m_statistics.SaveFile(m_statsFile);
+    DeleteSlide(m_currentSlide);
+    DeleteSlide(m_nextSlide);
+    std::lock_guard lock(m_handOverMutex);
+    m_handedOver.reset();
+}
+
+double CVelmoraDlg::Seconds(std::uint32_t from, std::uint32_t to) {
+    return static_cast<double>(CTickCount::Elapsed(from, to)) * 0.001;
+}
+
+bool CVelmoraDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    if (!LoadGameOptions())
+        CMessageBox::Show(this, L"Could not load the game options!", PROGRAM_TITLE);
+    BuildMainMenu();
+    return true;
+}
+
+// ---- configuration ----
+
+bool CVelmoraDlg::LoadGameOptions() {
+    CGameConfig config;
+    const bool complete = config.Load(m_configFile, m_context);
+    m_courses = config.courses;
+    // A slide needs some place even when the file stopped early.
+    m_slideRect = SlideArea();
+    if (!complete)
+        return false;
+    ApplyFonts(config);
+    ApplyDialogTexts(config);
+    m_fitToScreen = config.fitToScreen;
+    return true;
+}
+
+void CVelmoraDlg::ApplyFonts(const CGameConfig& config) {
+    const int size = std::clamp(config.fontSize, MIN_FONT_SIZE, MAX_FONT_SIZE);
+    m_context.m_textFont.CreatePointFont(size, config.fontName);
+    m_context.m_tooltipFont.CreatePointFont((2 * size) / 3, config.fontName);
+    for (UINT id : {IDC_MAINMENU, IDC_NEXT, IDC_CHECK, IDC_POINTS})
+        GetDlgItem(id)->SetFont(&m_context.m_textFont);
+}
+
+void CVelmoraDlg::ApplyDialogTexts(const CGameConfig& config) {
+    m_dialogTexts = config.dialogTexts;
+    if (!config.hasDialogTexts)
+        return;
+    if (config.nextCaption)
+        GetDlgItem(IDC_NEXT)->SetWindowText(*config.nextCaption);
+    if (config.checkCaption)
+        GetDlgItem(IDC_CHECK)->SetWindowText(*config.checkCaption);
+    if (config.mainMenuCaption)
+        GetDlgItem(IDC_MAINMENU)->SetWindowText(*config.mainMenuCaption);
+    UpdateScoreLine();
+    Enable(IDC_CHECK, false);
+}
+
+// ---- main menu ----
+
+void CVelmoraDlg::BuildMainMenu() {
+    const CRect outer = GetWindowRect();
+    m_menuWindowWidth = outer.Width();
+    m_menuWindowHeight = outer.Height();
+    const int width = GetClientRect().Width();
+    const int x0 = width / 10;
+    const int full = (4 * width) / 5;
+    const int narrow = (5 * full) / 6 - 2;
+    int y = 50;
+    for (std::size_t i = 0; i < m_courses.size(); ++i) {
+        const CCourse& course = m_courses[i];
+        const UINT id = ID_COURSE_FIRST + static_cast<UINT>(i);
+        AddMenuButton(course.title, id,
+                      CRect{x0, y, x0 + (course.hasHighscore ? narrow : full), y + 30});
+        if (course.hasHighscore)
+            AddMenuButton(m_dialogTexts[L"highscore"], ID_HIGHSCORE_FIRST + static_cast<UINT>(i),
+                          CRect{x0 + (5 * full) / 6 + 3, y, x0 + full, y + 30});
+        y += 50;
+    }
+    AddMenuButton(m_dialogTexts[L"rnd_course"], ID_COURSE_RANDOM, CRect{x0, y, x0 + full, y + 30});
+    y += 50;
+    m_menuWindowHeight = std::max(y + 20, m_menuWindowHeight);
+    const CRect now = GetWindowRect();
+    MoveWindow(CRect{now.left, now.top, now.left + m_menuWindowWidth, now.top + m_menuWindowHeight});
+}
+
+CButton* CVelmoraDlg::AddMenuButton(const std::wstring& caption, UINT id, const CRect& rect) {
+    auto button = std::make_unique<CButton>();
+    if (!button->Create(L"BUTTON", caption, WS_CHILD | WS_VISIBLE, rect, this, id))
+        return nullptr;
+    button->SetFont(&m_context.m_textFont);
+    m_menuButtons.push_back(std::move(button));
+    return m_menuButtons.back().get();
+}
+
+void CVelmoraDlg::ShowMenu(bool show) {
+    for (auto& button : m_menuButtons)
+        button->ShowWindow(show);
+    GetDlgItem(IDC_INFO)->ShowWindow(show);
+}
+
+void CVelmoraDlg::ReturnToMenu() {
+    if (m_fitToScreen)
+        ShowMaximized(false);
+    ShowMenu(true);
+    Enable(IDC_NEXT, false);
+    Enable(IDC_CHECK, false);
+    const CRect now = GetWindowRect();
+    MoveWindow(CRect{now.left, now.top, now.left + m_menuWindowWidth, now.top + m_menuWindowHeight});
+}
+
+// ---- the slide pipeline ----
+
+bool CVelmoraDlg::PrepareNextSlide() {
+    JoinPreparer();
+    if (m_nextSlide || m_preparing)
+        return false;
+    std::wstring path;
+    if (m_courseIndex < 0) {
+        path = m_context.GetRandomSlide();
+    } else {
+        const auto& slides = m_courses.at(static_cast<std::size_t>(m_courseIndex)).slides;
+        // Entry 0 of a course is its title, so slide k is entry k - 1 here.
+        if (m_slideIndex < 1 || static_cast<std::size_t>(m_slideIndex) > slides.size()) {
+            Enable(IDC_NEXT, true); // no more slides: the next press ends the course
+            return false;
+        }
+        path = slides[static_cast<std::size_t>(m_slideIndex) - 1];
+    }
+    m_preparing = true;
+    m_preparer = std::thread(&CVelmoraDlg::PrepareSlideFile, this, path, m_slideRect, m_run);
+    return true;
+}
+
+// Runs on the worker thread. Touches only its arguments, the master context's catalogue and
+// fonts (which the user-interface thread leaves alone meanwhile) and the hand-over slot.
+void CVelmoraDlg::PrepareSlideFile(std::wstring path, CRect rect, unsigned run) {
+    auto slide = std::make_unique<game::CGameSlide>(m_context, CDirectory::FileName(path));
+    tinyxml2::XMLDocument document(true, tinyxml2::COLLAPSE_WHITESPACE);
+    const bool loaded =
+        document.LoadFile(CDirectory::NativePath(path).c_str()) == tinyxml2::XML_SUCCESS &&
+        document.RootElement() != nullptr;
+    const int code =
+        loaded ? slide->ReadXml(*document.RootElement(), rect, WS_CHILD) : game::ERR_OPEN_SLIDE;
+    if (code == game::ERR_NONE) {
+        std::lock_guard lock(m_handOverMutex);
+        m_handedOver = std::move(slide);
+        m_handedOverRun = run;
+    } else {
+        slide.reset();
+        CMessageBox::Show(this,
+                          Format(L"Could not load the slide %s\nError: %s", path,
+                                 game::ErrorMessage(code)),
+                          ERROR_CAPTION);
+    }
+    PostMessage(game::UwmCreateNextSlide(), run, 0);
+}
+
+void CVelmoraDlg::JoinPreparer() {
+    if (m_preparer.joinable())
+        m_preparer.join();
+}
+
+LRESULT CVelmoraDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == game::UwmCreateNextSlide()) {
+        OnCreateNextSlide(static_cast<unsigned>(wParam));
+        return 0;
+    }
+    return CDialog::OnMessage(message, wParam, lParam);
+}
+
+void CVelmoraDlg::OnCreateNextSlide(unsigned run) {
+    std::unique_ptr<game::CGameSlide> slide;
+    {
+        std::lock_guard lock(m_handOverMutex);
+        if (m_handedOverRun == run)
+            slide = std::move(m_handedOver);
+    }
+    // A slide of a run that was left is dropped here and never reaches the screen.
+    if (run != m_run)
+        return;
+    m_preparing = false;
+    if (!slide || !slide->IsReady())
+        return;
+    if (IsMaximised())
+        slide->FitToArea(SlideArea());
+    if (const int code = slide->CreateElementWindow(this, ID_SLIDE_WINDOW); code != game::ERR_NONE) {
+        DeleteSlide(slide);
+        CMessageBox::Show(this, Format(L"Could not create the slide\nError: %s",
+                                       game::ErrorMessage(code)),
+                          ERROR_CAPTION);
+        return;
+    }
+    m_nextSlide = std::move(slide);
+    ++m_slideIndex;
+    if (!m_currentSlide) {
+        m_courseStartTick = CTickCount::Now();
+        ShowNextSlide();
+    } else {
+        Enable(IDC_NEXT, true);
+    }
+}
+
+bool CVelmoraDlg::ShowNextSlide() {
+    if (m_preparing)
+        return false; // the next slide is still being read
+    DeleteSlide(m_currentSlide);
+    m_currentSlide = std::move(m_nextSlide);
+    const std::uint32_t now = CTickCount::Now();
+    const double courseSeconds = Seconds(m_courseStartTick, now);
+    m_slideShownTick = now;
+    if (!m_currentSlide) {
+        EndCourse(courseSeconds);
+        return true;
+    }
+    PutSlideOnScreen();
+    return true;
+}
+
+void CVelmoraDlg::PutSlideOnScreen() {
+    if (!IsMaximised()) {
+        const CRect outer = GetWindowRect();
+        const CRect slide = m_currentSlide->GetWindowRect();
+        // The window ends a margin below the slide.
+        const int height = slide.bottom - outer.top + 10;
+        MoveWindow(CRect{outer.left, outer.top, outer.right, outer.top + height});
+    }
+    m_currentSlide->ShowWindow(true);
+    Enable(IDC_NEXT, false);
+    if (m_currentSlide->GetMaxPoints() > 0)
+        Enable(IDC_CHECK, true);
+    PrepareNextSlide();
+}
+
+void CVelmoraDlg::DeleteSlide(std::unique_ptr<game::CGameSlide>& slide) {
+    if (!slide)
+        return;
+    slide->DestroyWindow();
+    slide.reset();
+}
+
+// ---- the course ----
+
+void CVelmoraDlg::OnCommand(UINT id) {
+    if (id == IDC_NEXT)
+        ShowNextSlide();
+    else if (id == IDC_CHECK)
+        OnCheck();
+    else if (id == IDC_MAINMENU)
+        OnMainMenu();
+    else if (id >= ID_COURSE_RANDOM && id <= ID_COURSE_RANDOM + 100)
+        OnCourseButton(id);
+    else if (id >= ID_HIGHSCORE_FIRST && id <= ID_HIGHSCORE_FIRST + 100)
+        OnHighscoreButton(id);
+    else
+        CDialog::OnCommand(id);
+}
+
+void CVelmoraDlg::OnCourseButton(UINT id) {
+    if (GetDlgItem(id) == nullptr)
+        return;
+    // A new run: the preparer of an earlier one is waited for and its slide dropped.
+    JoinPreparer();
+    ++m_run;
+    m_preparing = false;
+    DeleteSlide(m_nextSlide);
+    m_achievedPoints = 0;
+    m_totalPoints = 0;
+    UpdateScoreLine();
+    m_slideIndex = 1;
+    m_courseIndex = id == ID_COURSE_RANDOM ? -1 : static_cast<int>(id - ID_COURSE_FIRST);
+    ShowMenu(false);
+    if (m_fitToScreen)
+        ShowMaximized(true);
+    PrepareNextSlide();
+}
+
+void CVelmoraDlg::OnHighscoreButton(UINT id) {
+    const std::size_t index = id - ID_HIGHSCORE_FIRST;
+    if (index < m_courses.size())
+        ShowHighScore(m_courses[index].title, -1);
+}
+
+void CVelmoraDlg::OnCheck() {
+    const double seconds = Seconds(m_slideShownTick, CTickCount::Now());
+    if (m_currentSlide) {
+        const int points = m_currentSlide->GetPoints();
+        m_achievedPoints += points;
+        m_totalPoints += m_currentSlide->GetMaxPoints();
+        m_statistics.AddSlideResult(m_currentSlide->GetName(), points, seconds);
+    }
+    UpdateScoreLine();
+    Enable(IDC_CHECK, false);
+}
+
+void CVelmoraDlg::OnMainMenu() {
+    DeleteSlide(m_currentSlide);
+    DeleteSlide(m_nextSlide);
+    ++m_run; // a slide still being prepared is dropped when it arrives
+    m_preparing = false;
+    m_slideIndex = 0;
+    m_courseIndex = 0;
+    ReturnToMenu();
+}
+
+void CVelmoraDlg::EndCourse(double courseSeconds) {
+    if (m_totalPoints > 0 && m_courseIndex >= 0 &&
+        static_cast<std::size_t>(m_courseIndex) < m_courses.size()) {
+        const std::wstring& title = m_courses[static_cast<std::size_t>(m_courseIndex)].title;
+        const int position = m_statistics.AddCourseResult(title, m_achievedPoints, courseSeconds);
+        ShowHighScore(title, position);
+    }
+    ++m_run;
+    ReturnToMenu();
+    m_slideIndex = 0;
+    m_courseIndex = 0;
+}
+
+void CVelmoraDlg::ShowHighScore(const std::wstring& title, int position) {
+    if (position != -1) {
+        CPlayerName nameDialog(this);
+        nameDialog.SetTextFont(&m_context.m_textFont);
+        if (nameDialog.DoModal() == IDOK && !nameDialog.GetName().empty())
+            m_statistics.SetScoreName(title, position, nameDialog.GetName());
+    }
+    std::vector<HighScoreEntry> entries;
+    for (const CGameStatistics::Score& score : m_statistics.GetScores(title))
+        entries.push_back({CText::ToWide(score.name), score.points, score.time});
+    CHighScore list(this);
+    list.SetHeading(L"Bestenliste\n\r" + title);
+    list.SetTextFont(&m_context.m_textFont);
+    list.SetScores(entries, position);
+    list.DoModal();
+}
+
+// ---- small helpers ----
+
+void CVelmoraDlg::UpdateScoreLine() {
+    GetDlgItem(IDC_POINTS)->SetWindowText(
+        CScoreLine::Format(m_dialogTexts[L"cur_points"], m_achievedPoints, m_totalPoints));
+}
+
+void CVelmoraDlg::Enable(UINT id, bool enable) {
+    if (CWnd* item = GetDlgItem(id))
+        item->EnableWindow(enable);
+}
+
+bool CVelmoraDlg::IsMaximised() const { return IsMaximized(); }
+
+CRect CVelmoraDlg::SlideArea() const {
+    const CRect client = GetClientRect();
+    return CRect{client.left + 10, client.top + 40, client.right - 10, client.bottom - 10};
+}
+
+void CVelmoraDlg::OnDestroy() {
+    JoinPreparer();
+    if (m_nextSlide)
+        m_nextSlide->DestroyWindow();
+    if (m_currentSlide)
+        m_currentSlide->DestroyWindow();
+    for (auto& button : m_menuButtons)
+        button->DestroyWindow();
+    CDialog::OnDestroy();
+}

@@ -1,0 +1,117 @@
+#pragma once
+// The game's main dialog: the menu of courses, the slide on screen with the buttons
+// "Hauptmenü", "Auswerten" and "Weiter" and the score line, and the pipeline that prepares the
+// next slide on a worker thread while the player works on the current one.
+
+#include "app/CGameConfig.h"
+#include "app/CGameStatistics.h"
+#include "game/CGameContext.h"
+#include "platform/CDialog.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+class CButton;
+namespace game {
+class CGameSlide;
+}
+
+constexpr UINT IDC_NEXT = 1001;
+constexpr UINT IDC_CHECK = 1002;
+constexpr UINT IDC_MAINMENU = 1003;
+constexpr UINT IDC_POINTS = 1004;
+constexpr UINT IDC_INFO = 1009;
+constexpr UINT ID_COURSE_RANDOM = 9000;
+constexpr UINT ID_COURSE_FIRST = 9001;
+constexpr UINT ID_HIGHSCORE_FIRST = 9200;
+constexpr UINT ID_SLIDE_WINDOW = 10000;
+
+class CVelmoraDlg : public CDialog {
+public:
+    // Files are addressed relative to the working folder.
+    explicit CVelmoraDlg(std::string configFile = "game.xml", std::string statsFile = "stats");
+    // Waits for a slide still being prepared, then saves the statistics.
+    ~CVelmoraDlg() override;
+
+    // Looking in (tests and tools).
+    game::CGameSlide* CurrentSlide() const { return m_currentSlide.get(); }
+    int CourseIndex() const { return m_courseIndex; }
+    int SlideIndex() const { return m_slideIndex; }
+    const std::vector<CCourse>& Courses() const { return m_courses; }
+    const CGameStatistics& Statistics() const { return m_statistics; }
+    bool IsPreparing() const { return m_preparing; }
+
+    // Seconds between two readings of the millisecond tick counter, across its wrap.
+    static double Seconds(std::uint32_t from, std::uint32_t to);
+
+protected:
+    bool OnInitDialog() override;
+    void OnCommand(UINT id) override;
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnDestroy() override;
+
+private:
+    bool LoadGameOptions();
+    void ApplyFonts(const CGameConfig& config);
+    void ApplyDialogTexts(const CGameConfig& config);
+    void BuildMainMenu();
+    CButton* AddMenuButton(const std::wstring& caption, UINT id, const CRect& rect);
+
+    // Starts preparing the next slide of the run on the worker thread.
+    bool PrepareNextSlide();
+    // Worker thread: reads one slide file and hands the slide over.
+    void PrepareSlideFile(std::wstring path, CRect rect, unsigned run);
+    void OnCreateNextSlide(unsigned run);
+    void JoinPreparer();
+
+    void OnCourseButton(UINT id);
+    void OnHighscoreButton(UINT id);
+    void OnCheck();
+    void OnMainMenu();
+    bool ShowNextSlide();
+    void PutSlideOnScreen();
+    void EndCourse(double courseSeconds);
+    void ShowHighScore(const std::wstring& title, int position);
+
+    void ShowMenu(bool show);
+    void ReturnToMenu();
+    void UpdateScoreLine();
+    void Enable(UINT id, bool enable);
+    void DeleteSlide(std::unique_ptr<game::CGameSlide>& slide);
+    bool IsMaximised() const;
+    CRect SlideArea() const;
+
+    std::string m_configFile;
+    std::string m_statsFile;
+    int m_courseIndex = 0;
+    int m_slideIndex = 0;
+    std::vector<CCourse> m_courses;
+    std::map<std::wstring, std::wstring> m_dialogTexts;
+    std::vector<std::unique_ptr<CButton>> m_menuButtons;
+    game::CGameContext m_context;
+    CGameStatistics m_statistics;
+    std::unique_ptr<game::CGameSlide> m_currentSlide;
+    std::unique_ptr<game::CGameSlide> m_nextSlide; // prepared, windows created, hidden
+    CRect m_slideRect;
+    int m_menuWindowWidth = 0;
+    int m_menuWindowHeight = 0;
+    int m_totalPoints = 0;
+    int m_achievedPoints = 0;
+    std::uint32_t m_slideShownTick = 0;
+    std::uint32_t m_courseStartTick = 0;
+    bool m_fitToScreen = false;
+
+    // The run: every course start and every return to the menu begins a new one, so a slide
+    // prepared for a run that was left is recognised when it arrives and never shown.
+    unsigned m_run = 0;
+    bool m_preparing = false;
+    std::thread m_preparer;
+    std::mutex m_handOverMutex; // guards the two fields below
+    std::unique_ptr<game::CGameSlide> m_handedOver;
+    unsigned m_handedOverRun = 0;
+};

@@ -1,0 +1,3 @@
+#include "app/CVelmoraApp.h"
+
+int main(int argc, char** argv) { return CVelmoraApp::Run(argc, argv); }

@@ -1,0 +1,19 @@
+#pragma once
+// The templates of the score dialogs, in dialog units, and the ids of their controls.
+
+#include "platform/CDialogTemplate.h"
+
+constexpr UINT IDD_HIGHSCORE = 130;
+constexpr UINT IDD_PLAYERNAME = 131;
+constexpr UINT IDC_NAME_EDIT = 1007;
+constexpr UINT IDC_NAME_LABEL = 1008;
+// The id of controls that are never addressed by id.
+constexpr UINT IDC_STATIC = 0xFFFF;
+
+class CDialogTemplates {
+public:
+    // "Bestenliste": an empty frame; the list makes every control itself.
+    static CDialogTemplate HighScore();
+    // "Spielernamen": a label, the name's edit box and OK in one line.
+    static CDialogTemplate PlayerName();
+};

@@ -1,0 +1,29 @@
+#include "dialogs/CPlayerName.h"
+
+#include "dialogs/CDialogTemplates.h"
+#include "platform/CEdit.h"
+
+CPlayerName::CPlayerName(CWnd* parent) : CDialog(CDialogTemplates::PlayerName(), parent) {}
+
+// Returns false because the focus is placed here: the player types at once.
+bool CPlayerName::OnInitDialog() {
+    CDialog::OnInitDialog();
+    if (m_font != nullptr)
+        for (UINT id : {IDOK, IDC_NAME_EDIT, IDC_NAME_LABEL})
+            if (CWnd* control = GetDlgItem(id))
+                control->SetFont(m_font);
+    auto* edit = dynamic_cast<CEdit*>(GetDlgItem(IDC_NAME_EDIT));
+    if (edit == nullptr)
+        return true;
+    edit->SetWindowText(m_name);
+    edit->SetFocus();
+    return false;
+}
+
+// Cancel ends the dialog through the base class without reading the edit box, so the name
+// stays what it was.
+void CPlayerName::OnOK() {
+    if (const CWnd* edit = GetDlgItem(IDC_NAME_EDIT))
+        m_name = edit->GetWindowText();
+    EndDialog(IDOK);
+}

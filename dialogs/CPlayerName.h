@@ -1,0 +1,28 @@
+#pragma once
+// Asks the player for a name when a new result has entered a high-score list. The dialog
+// holds no game logic: the caller runs it and stores the name after OK.
+
+#include "platform/CDialog.h"
+
+#include <string>
+
+class CFont;
+
+class CPlayerName : public CDialog {
+public:
+    explicit CPlayerName(CWnd* parent = nullptr);
+
+    // The font of the label, the edit box and OK; not owned, it must outlive the run.
+    // Null (the default): the dialog's own font.
+    void SetTextFont(const CFont* font) { m_font = font; }
+    // The text of the edit box when the dialog last ended with OK; empty before that.
+    const std::wstring& GetName() const { return m_name; }
+
+protected:
+    bool OnInitDialog() override;
+    void OnOK() override;
+
+private:
+    std::wstring m_name;
+    const CFont* m_font = nullptr;
+};

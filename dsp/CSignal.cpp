@@ -1,0 +1,270 @@
+#include "dsp/CSignal.h"
+
+#include "dsp/CFilter.h"
+#include "dsp/CNoise.h"
+#include "dsp/CWaveReader.h"
+#include "dsp/SampleLimit.h"
+
+#include "platform/CWindowMessages.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <new>
+
+namespace dsp {
+
+namespace {
+
+// Frames are read and converted in pieces of about this size, not all at once.
+constexpr std::size_t READ_PIECE_BYTES = 64 * 1024;
+// A playback block is 25 ms.
+constexpr std::uint32_t BLOCKS_PER_SECOND = 40;
+
+} // namespace
+
+CSignal::~CSignal() { Clear(); }
+
+void CSignal::Clear() {
+    m_spectrogram.Release();
+    m_spectrum.Release();
+    m_samples.Release();
+    m_sampleCount = 0;
+    m_format = {};
+}
+
+CSignal::Result CSignal::LoadWave(const std::wstring& path) {
+    Clear();
+    m_source = nullptr;
+    if (!ReadWave(path)) {
+        Clear();
+        return RESULT_FAIL;
+    }
+    m_fileName = path;
+    return RESULT_OK;
+}
+
+CSignal::Result CSignal::CreateFrom(CSignal* source) {
+    Clear();
+    // Deriving from itself or from one of its own derivatives would make the source links
+    // a loop with no root.
+    if (source == nullptr || source->m_sampleCount == 0 || WouldLoop(source))
+        return RESULT_FAIL;
+    if (!AllocateSamples(source->m_sampleCount))
+        return RESULT_FAIL;
+    std::fill_n(m_samples.Get(), m_sampleCount, 0.0f);
+    SetFormat(source->m_format);
+    m_source = source;
+    return RESULT_OK;
+}
+
+CSignal::Result CSignal::CreateFromSamples(const CWaveFormat& format, const float* samples,
+                                           int count) {
+    // Copied before anything is released: the arguments may be this signal's own.
+    const CWaveFormat wanted = format;
+    CFftwBuffer<float> copy;
+    const bool ok = samples != nullptr && count > 0 && wanted.sampleRate >= BLOCKS_PER_SECOND &&
+                    copy.Allocate(static_cast<std::size_t>(count));
+    if (ok)
+        std::transform(samples, samples + count, copy.Get(), LimitSample);
+    Clear();
+    m_source = nullptr;
+    if (!ok)
+        return RESULT_FAIL;
+    m_samples = std::move(copy);
+    m_sampleCount = count;
+    SetFormat(wanted);
+    return RESULT_OK;
+}
+
+const CSignal* CSignal::GetRoot() const {
+    const CSignal* signal = this;
+    while (signal->m_source != nullptr)
+        signal = signal->m_source;
+    return signal;
+}
+
+CSignal* CSignal::GetRoot() {
+    return const_cast<CSignal*>(static_cast<const CSignal*>(this)->GetRoot());
+}
+
+float CSignal::SampleToFloat(const std::uint8_t* frame, int bitsPerSample) {
+    switch (bitsPerSample) {
+    case 16:
+        return static_cast<std::int16_t>(frame[0] | frame[1] << 8) * (1.0f / 32768.0f);
+    case 8:
+        return (frame[0] - 128) * (1.0f / 128.0f);
+    default:
+        return 0.0f;
+    }
+}
+
+bool CSignal::FloatToSample(float value, std::uint8_t* frame, int bitsPerSample) {
+    const float v = std::isnan(value) ? 0.0f : std::clamp(value, -1.0f, 1.0f);
+    switch (bitsPerSample) {
+    case 16: {
+        const int s = std::min(static_cast<int>(v * 32768.0f), 32767);
+        frame[0] = static_cast<std::uint8_t>(s & 0xFF);
+        frame[1] = static_cast<std::uint8_t>((s >> 8) & 0xFF);
+        return true;
+    }
+    case 8:
+        frame[0] = static_cast<std::uint8_t>(std::min(static_cast<int>(v * 128.0f) + 128, 255));
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CSignal::EnsureSpectrogram() {
+    if (m_sampleCount == 0)
+        return false;
+    if (m_spectrogram.Exists())
+        return true;
+    CSignal* root = GetRoot();
+    if (root != this && !root->EnsureSpectrogram())
+        return false;
+    if (!m_spectrogram.Create(m_sampleCount))
+        return false;
+    m_spectrogram.Compute(m_samples.Get(), RootSpectrogramFactor());
+    return true;
+}
+
+bool CSignal::EnsureSpectrum() {
+    if (m_sampleCount == 0)
+        return false;
+    if (m_spectrum.Exists())
+        return true;
+    CSignal* root = GetRoot();
+    if (root != this && !root->EnsureSpectrum())
+        return false;
+    if (!m_spectrum.Create(m_sampleCount))
+        return false;
+    m_spectrum.Compute(m_samples.Get(), RootSpectrumFactor());
+    return true;
+}
+
+void CSignal::RefreshAnalyses() {
+    if (m_spectrogram.Exists())
+        m_spectrogram.Compute(m_samples.Get(), RootSpectrogramFactor());
+    if (m_spectrum.Exists())
+        m_spectrum.Compute(m_samples.Get(), RootSpectrumFactor());
+}
+
+bool CSignal::ApplyFilter(const CFilter& filter) {
+    if (m_source == nullptr || m_source->m_sampleCount > m_sampleCount)
+        return false;
+    // The filter writes the source's length; only a tail beyond it needs clearing.
+    const int written = m_source->m_sampleCount;
+    std::fill(m_samples.Get() + written, m_samples.Get() + m_sampleCount, 0.0f);
+    filter.Apply(m_source->m_samples.Get(), written, m_samples.Get());
+    RefreshAnalyses();
+    NotifyUpdate();
+    return true;
+}
+
+bool CSignal::ApplyNoise(const CNoise& noise) {
+    float* samples = m_samples.Get();
+    noise.AddTo(samples, m_sampleCount);
+    // The generator may add anything; hold the result where every analysis stays finite.
+    std::transform(samples, samples + m_sampleCount, samples, LimitSample);
+    RefreshAnalyses();
+    NotifyUpdate();
+    return true;
+}
+
+bool CSignal::AddListener(CWnd* window) {
+    if (window == nullptr)
+        return false;
+    std::lock_guard lock(m_listenerLock);
+    try {
+        m_listeners.insert(window);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+void CSignal::RemoveListener(CWnd* window) {
+    std::lock_guard lock(m_listenerLock);
+    m_listeners.erase(window);
+}
+
+std::set<CWnd*> CSignal::GetListeners() const {
+    std::lock_guard lock(m_listenerLock);
+    return m_listeners;
+}
+
+void CSignal::PostToListeners(UINT message, WPARAM wParam, LPARAM lParam) const {
+    // Posted from a copy, outside the lock: a window that removes itself while it is being
+    // destroyed must never wait for a thread that is busy posting to it.
+    // Post drops windows that no longer exist, and delivery drops windows destroyed meanwhile.
+    for (CWnd* window : GetListeners())
+        CWindowMessages::Post(window, message, wParam, lParam);
+}
+
+UINT CSignal::UpdateMessage() {
+    static const UINT message = CWindowMessages::Register("UWM_UPDATE_ASIGNALUSE_GUID");
+    return message;
+}
+
+bool CSignal::AllocateSamples(int count) {
+    if (count <= 0 || !m_samples.Allocate(static_cast<std::size_t>(count)))
+        return false;
+    m_sampleCount = count;
+    return true;
+}
+
+bool CSignal::ReadWave(const std::wstring& path) {
+    CWaveReader reader;
+    if (!reader.Open(path) || !AllocateSamples(reader.GetFrameCount()))
+        return false;
+    const CWaveFormat& format = reader.GetFormat();
+    const int frameBytes = format.blockAlign;
+    const int pieceFrames = std::max<int>(1, READ_PIECE_BYTES / frameBytes);
+    const std::unique_ptr<std::uint8_t[]> bytes(
+        new (std::nothrow) std::uint8_t[std::size_t(pieceFrames) * frameBytes]);
+    if (!bytes)
+        return false;
+    float* out = m_samples.Get();
+    for (int done = 0; done < m_sampleCount;) {
+        const int count = std::min(pieceFrames, m_sampleCount - done);
+        if (!reader.ReadFrames(bytes.get(), count))
+            return false;
+        for (int i = 0; i < count; ++i)
+            out[done + i] = SampleToFloat(bytes.get() + std::size_t(i) * frameBytes,
+                                          format.bitsPerSample);
+        done += count;
+    }
+    SetFormat(format);
+    return true;
+}
+
+void CSignal::SetFormat(const CWaveFormat& format) {
+    m_format = format;
+    m_format.extraSize = 0;
+    m_blockLength = static_cast<int>(format.sampleRate / BLOCKS_PER_SECOND);
+}
+
+bool CSignal::WouldLoop(const CSignal* source) const {
+    for (const CSignal* s = source; s != nullptr; s = s->m_source)
+        if (s == this)
+            return true;
+    return false;
+}
+
+float CSignal::RootSpectrogramFactor() const {
+    const CSignal* root = GetRoot();
+    return root == this ? 0.0f : root->m_spectrogram.GetFactor();
+}
+
+float CSignal::RootSpectrumFactor() const {
+    const CSignal* root = GetRoot();
+    return root == this ? 0.0f : root->m_spectrum.GetFactor();
+}
+
+void CSignal::NotifyUpdate() const {
+    PostToListeners(UpdateMessage(), reinterpret_cast<WPARAM>(this), 0);
+}
+
+} // namespace dsp

@@ -1,0 +1,116 @@
+#pragma once
+// One mono signal: its WAVE format, single-precision samples nominally in [-1, 1], the signal
+// it was derived from (if any), its analyses and the windows that show it.
+//
+// A signal is loaded from a WAV file (a root signal) or derived from another one with
+// CreateFrom, after which filters write its samples. Analyses are made on first demand and
+// recomputed whenever the samples change; a derived signal is scaled with its root's factors
+// so that a filter's effect shows as a change of level. When the samples change, every
+// listener window is sent (posted) UpdateMessage() with the signal's address as wParam.
+
+#include "dsp/CFftwBuffer.h"
+#include "dsp/CSpectrogram.h"
+#include "dsp/CSpectrum.h"
+#include "dsp/CWaveFormat.h"
+
+#include "platform/WinTypes.h"
+
+#include <cstdint>
+#include <mutex>
+#include <set>
+#include <string>
+
+class CWnd;
+
+namespace dsp {
+
+class CFilter;
+class CNoise;
+
+class CSignal {
+public:
+    using Result = std::uint32_t;
+    static constexpr Result RESULT_OK = 0;
+    static constexpr Result RESULT_FAIL = 0x80004005u;
+    // Frames per playback block until a format is known.
+    static constexpr int DEFAULT_BLOCK_LENGTH = 512;
+
+    CSignal() = default;
+    ~CSignal();
+    CSignal(const CSignal&) = delete;
+    CSignal& operator=(const CSignal&) = delete;
+
+    // Releases samples and analyses and zeroes the format; keeps file name, source, listeners.
+    void Clear();
+    // Replaces the content by the first channel of a PCM WAV file (8 or 16 bits). On failure
+    // the signal is left empty. The signal becomes a root signal.
+    Result LoadWave(const std::wstring& path);
+    // Makes this a silent signal of source's length and format, derived from source.
+    Result CreateFrom(CSignal* source);
+    // Makes this a root signal holding a copy of samples (for signals made in code).
+    Result CreateFromSamples(const CWaveFormat& format, const float* samples, int count);
+    std::wstring GetFileName() const { return m_fileName; }
+
+    const CWaveFormat& GetFormat() const { return m_format; }
+    const float* GetSamples() const { return m_samples.Get(); }
+    float* GetSamples() { return m_samples.Get(); }
+    int GetSampleCount() const { return m_sampleCount; }
+    CSignal* GetSource() const { return m_source; }
+    // The signal at the end of the source links (this one for a root signal).
+    const CSignal* GetRoot() const;
+    CSignal* GetRoot();
+    int GetBlockLength() const { return m_blockLength; }
+
+    // Sample conversions for one frame, first channel only. 8 bits are unsigned around 128,
+    // 16 bits signed little-endian. Other widths: SampleToFloat gives 0, FloatToSample writes
+    // nothing and returns false. FloatToSample limits to full scale (NaN becomes silence).
+    static float SampleToFloat(const std::uint8_t* frame, int bitsPerSample);
+    static bool FloatToSample(float value, std::uint8_t* frame, int bitsPerSample);
+
+    // Analyses: made and computed on first demand; false when the signal is empty or memory or
+    // planning fails. A derived signal first makes its root's analysis (for the factor).
+    bool EnsureSpectrogram();
+    bool EnsureSpectrum();
+    // Recomputes the analyses that exist (spectrogram first); absent ones stay absent.
+    void RefreshAnalyses();
+    const CSpectrogram& GetSpectrogram() const { return m_spectrogram; }
+    const CSpectrum& GetSpectrum() const { return m_spectrum; }
+
+    // This signal's samples = filter applied to its source's samples; analyses refreshed and
+    // listeners told. False without a source or when the source is longer than this signal.
+    bool ApplyFilter(const CFilter& filter);
+    // Adds the generator's signal to the samples; analyses refreshed and listeners told.
+    bool ApplyNoise(const CNoise& noise);
+
+    // Listener windows. A window must remove itself before it is destroyed: a window later
+    // made at the same address would otherwise receive this signal's messages.
+    bool AddListener(CWnd* window);
+    void RemoveListener(CWnd* window);
+    std::set<CWnd*> GetListeners() const;
+    // Posts the message to every listener window that exists.
+    void PostToListeners(UINT message, WPARAM wParam, LPARAM lParam) const;
+    // The registered message "UWM_UPDATE_ASIGNAL"; wParam is the signal, lParam 0.
+    static UINT UpdateMessage();
+
+private:
+    bool AllocateSamples(int count);
+    bool ReadWave(const std::wstring& path);
+    void SetFormat(const CWaveFormat& format);
+    bool WouldLoop(const CSignal* source) const;
+    float RootSpectrogramFactor() const;
+    float RootSpectrumFactor() const;
+    void NotifyUpdate() const;
+
+    CSpectrogram m_spectrogram;
+    CSpectrum m_spectrum;
+    CWaveFormat m_format;
+    CFftwBuffer<float> m_samples;
+    int m_sampleCount = 0;
+    CSignal* m_source = nullptr; // not owned
+    std::wstring m_fileName;
+    mutable std::mutex m_listenerLock;
+    std::set<CWnd*> m_listeners; // not owned
+    int m_blockLength = DEFAULT_BLOCK_LENGTH;
+};
+
+} // namespace dsp

@@ -1,0 +1,165 @@
+#include "platform/CLockedFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <utility>
+
+namespace {
+
+// Another process may replace the file between our open and our lock; we then try again with
+// the new file. Only endless churn by others could use up these attempts.
+constexpr int MAX_LOCK_ATTEMPTS = 100;
+
+int LockExclusive(int fd) {
+    int result = 0;
+    do {
+        result = flock(fd, LOCK_EX);
+    } while (result != 0 && errno == EINTR);
+    return result;
+}
+
+bool WriteAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t written = write(fd, data.data(), data.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+std::string DirectoryOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+} // namespace
+
+CLockedFile::CLockedFile(std::string path, EOpenMode mode) : m_path(std::move(path)) {
+    OpenAndLock(mode);
+}
+
+CLockedFile::~CLockedFile() {
+    Close();
+}
+
+bool CLockedFile::OpenAndLock(EOpenMode mode) {
+    for (int attempt = 0; attempt < MAX_LOCK_ATTEMPTS; ++attempt) {
+        m_fd = OpenOnce(mode);
+        if (m_fd < 0)
+            return false;
+        if (LockExclusive(m_fd) != 0) {
+            Close();
+            return false;
+        }
+        // Whoever held the lock before us may have renamed a new file over the one we opened;
+        // a lock on the old, unlinked file would protect nothing.
+        if (StillAtPath())
+            return true;
+        m_createdEmpty = false; // someone else has filled the path; the file is not ours to remove
+        Close();
+    }
+    return false;
+}
+
+int CLockedFile::OpenOnce(EOpenMode mode) {
+    m_createdEmpty = false;
+    for (;;) {
+        const int fd = open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd >= 0 || errno != ENOENT || mode == EOpenMode::ExistingOnly)
+            return fd;
+        const int created = open(m_path.c_str(), O_RDONLY | O_CLOEXEC | O_CREAT | O_EXCL, 0666);
+        if (created >= 0) {
+            m_createdEmpty = true;
+            return created;
+        }
+        if (errno != EEXIST)
+            return -1;
+        // Someone created it between our two calls: open theirs.
+    }
+}
+
+bool CLockedFile::StillAtPath() const {
+    struct stat opened {};
+    struct stat atPath {};
+    return fstat(m_fd, &opened) == 0 && stat(m_path.c_str(), &atPath) == 0 &&
+           opened.st_dev == atPath.st_dev && opened.st_ino == atPath.st_ino;
+}
+
+bool CLockedFile::ReadAll(std::string& contents, std::size_t maxBytes) const {
+    if (m_fd < 0)
+        return false;
+    std::string data;
+    char chunk[16384];
+    for (;;) {
+        const ssize_t got = pread(m_fd, chunk, sizeof chunk, static_cast<off_t>(data.size()));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            break;
+        data.append(chunk, static_cast<std::size_t>(got));
+        if (data.size() > maxBytes)
+            return false;
+    }
+    contents = std::move(data);
+    return true;
+}
+
+bool CLockedFile::Replace(std::string_view contents) {
+    if (m_fd < 0)
+        return false;
+    std::string tempPath = m_path + ".XXXXXX";
+    const int tempFd = mkostemp(tempPath.data(), O_CLOEXEC);
+    if (tempFd < 0)
+        return false;
+
+    // The new file keeps the old one's permissions (mkostemp creates it private to us), and is
+    // locked before it appears under the path so that no reader slips in before we let go.
+    struct stat old {};
+    if (fstat(m_fd, &old) == 0)
+        (void)fchmod(tempFd, old.st_mode & 07777);
+    const bool written = WriteAll(tempFd, contents) && fsync(tempFd) == 0 &&
+                         LockExclusive(tempFd) == 0 &&
+                         rename(tempPath.c_str(), m_path.c_str()) == 0;
+    if (!written) {
+        unlink(tempPath.c_str());
+        close(tempFd);
+        return false;
+    }
+    SyncDirectory();
+    close(m_fd); // the old file is gone from the path; drop it and its lock
+    m_fd = tempFd;
+    m_createdEmpty = false;
+    return true;
+}
+
+void CLockedFile::SyncDirectory() const {
+    // Makes the rename itself survive a crash, not only the new file's data.
+    const int dirFd = open(DirectoryOf(m_path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0)
+        return;
+    fsync(dirFd);
+    close(dirFd);
+}
+
+void CLockedFile::Close() {
+    if (m_fd < 0)
+        return;
+    // An empty file we made only to hold the lock must not outlive a failed save: it would
+    // stand where there was no file before. We still hold the lock, so it is still ours.
+    if (m_createdEmpty && StillAtPath())
+        unlink(m_path.c_str());
+    m_createdEmpty = false;
+    close(m_fd);
+    m_fd = -1;
+}

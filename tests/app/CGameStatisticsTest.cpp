@@ -1,0 +1,245 @@
+// The statistics store in memory and the text of the "stats" file.
+#include "app/CGameStatistics.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Score = CGameStatistics::Score;
+
+std::string SavedDocument(const CGameStatistics& stats) {
+    std::string text;
+    std::string plain;
+    EXPECT_TRUE(stats.SaveStatistics(text));
+    EXPECT_TRUE(CGameStatistics::DecodeText(text, plain));
+    return plain;
+}
+
+bool LoadDocument(CGameStatistics& stats, const std::string& plain) {
+    const std::string text = CGameStatistics::EncodeText(plain);
+    return stats.LoadStatistics(text.data(), text.size());
+}
+
+const std::string HEAD = R"(<?xml version="1.0"?><GameStatistics>)";
+const std::string TAIL = "</GameStatistics>";
+
+} // namespace
+
+// The scrambling key is part of the file format: with another one, existing files are lost.
+TEST(CGameStatisticsText, ScramblesAbcWithTheStartingByte) {
+    // S0 = 'a' ^ 0xA5 = 0xC4, S1 = 'b' ^ S0 = 0xA6, S2 = 'c' ^ S1 = 0xC5; low nibble first.
+    EXPECT_EQ(CGameStatistics::EncodeText("abc"), "4C6A5C");
+}
+
+TEST(CGameStatisticsText, DecodesDigitsOrRejectsTheText) {
+    struct Case {
+        const char* digits;
+        bool readable;
+        const char* plain;
+    };
+    const Case cases[] = {
+        {"4C6A5C", true, "abc"},  {"4c6a5C", true, "abc"}, // lowercase twins
+        {"4C6A5C7", true, "abc"},                          // unpaired last digit ignored
+        {"", true, ""},           {"4C6G5C", false, ""},   {"4C6A5C\n", false, ""},
+        {"4C 6A5C", false, ""},   {"4C6A5CZ", false, ""},
+    };
+    for (const Case& c : cases) {
+        std::string plain = "untouched";
+        EXPECT_EQ(CGameStatistics::DecodeText(c.digits, plain), c.readable) << c.digits;
+        if (c.readable) {
+            EXPECT_EQ(plain, c.plain) << c.digits;
+        }
+    }
+}
+
+TEST(CGameStatisticsText, EveryByteValueSurvivesTheScrambling) {
+    std::string all;
+    for (int i = 0; i < 256; ++i)
+        all += static_cast<char>(255 - i);
+    std::string back;
+    ASSERT_TRUE(CGameStatistics::DecodeText(CGameStatistics::EncodeText(all), back));
+    EXPECT_EQ(back, all);
+}
+
+TEST(CGameStatisticsDocument, HasTheFileLayoutWithPrintfNumbers) {
+    CGameStatistics stats;
+    stats.AddSlideResult(L"s1.xml", 4, 10.0);
+    stats.AddSlideResult(L"s1.xml", 2, 20.0);
+    stats.AddSlideResult(L"t.xml", 1, 12.3456789);
+    stats.AddCourseResult(L"Filter", 7, 50.0);
+    stats.SetScoreName(L"Filter", 0, L"Anna");
+    EXPECT_TRUE(stats.GetScores(L"Neu").empty()); // looked at, never played
+
+    EXPECT_EQ(SavedDocument(stats),
+              HEAD +
+                  "<SlideStatistics>"
+                  R"(<slide titel="s1.xml" played="2" avrg_points="3" avrg_time="15"/>)"
+                  R"(<slide titel="t.xml" played="1" avrg_points="1" avrg_time="12.3457"/>)"
+                  "</SlideStatistics><CourseStatistics>"
+                  R"(<course titel="Filter" played="1" avrg_points="7" avrg_time="50">)"
+                  R"(<scores><score name="Anna" points="7" time="50"/></scores></course>)"
+                  R"(<course titel="Neu" played="0" avrg_points="0" avrg_time="0">)"
+                  "<scores/></course></CourseStatistics>" +
+                  TAIL);
+
+    CGameStatistics loaded;
+    ASSERT_TRUE(LoadDocument(loaded, SavedDocument(stats)));
+    EXPECT_EQ(loaded.GetSlides().at("t.xml").avrg_time, 12.3457);
+    EXPECT_EQ(loaded.GetCourses().at("Neu"), CGameStatistics::CourseStat{});
+}
+
+TEST(CGameStatisticsDocument, WritesDoublesInThePrintfGForm) {
+    const std::pair<double, const char*> cases[] = {
+        {0.0001, "0.0001"}, {0.00001, "1e-05"}, {1234567.0, "1.23457e+06"}, {-2.5, "-2.5"}};
+    for (const auto& [seconds, text] : cases) {
+        CGameStatistics stats;
+        stats.AddSlideResult(L"s", 0, seconds);
+        EXPECT_NE(SavedDocument(stats).find("avrg_time=\"" + std::string(text) + "\""),
+                  std::string::npos)
+            << text;
+    }
+}
+
+TEST(CGameStatisticsResults, AveragesSlidesAndCourses) {
+    CGameStatistics stats;
+    stats.AddSlideResult(L"s1.xml", 4, 10.0);
+    stats.AddSlideResult(L"s1.xml", 2, 20.0);
+    stats.AddCourseResult(L"Kurs", 4, 10.0);
+    stats.AddCourseResult(L"Kurs", 2, 20.0);
+
+    EXPECT_EQ(stats.GetSlides().at("s1.xml"), (CGameStatistics::SlideStat{15.0, 3.0, 2}));
+    const CGameStatistics::CourseStat& course = stats.GetCourses().at("Kurs");
+    EXPECT_EQ(course.played, 2);
+    EXPECT_EQ(course.avrg_points, 3.0);
+    EXPECT_EQ(course.avrg_time, 15.0);
+}
+
+TEST(CGameStatisticsResults, ListsScoresBestFirstAndKeepsEqualOnesOnce) {
+    CGameStatistics stats;
+    EXPECT_EQ(stats.AddCourseResult(L"K", 5, 30.0), 0);
+    EXPECT_EQ(stats.AddCourseResult(L"K", 5, 20.0), 0);
+    EXPECT_EQ(stats.AddCourseResult(L"K", 7, 50.0), 0);
+    EXPECT_EQ(stats.AddCourseResult(L"K", 5, 25.0), 2);
+    EXPECT_EQ(stats.AddCourseResult(L"K", 7, 50.0), 0); // equal to the best: not added
+
+    EXPECT_TRUE(stats.SetScoreName(L"K", 0, L"Bea"));
+    const std::vector<Score> expected = {
+        {"Bea", 7, 50.0}, {"Unbekannt", 5, 20.0}, {"Unbekannt", 5, 25.0}, {"Unbekannt", 5, 30.0}};
+    EXPECT_EQ(stats.GetScores(L"K"), expected);
+    EXPECT_EQ(stats.GetCourses().at("K").played, 5); // the repeated result still counts as played
+}
+
+TEST(CGameStatisticsResults, NamesOnlyExistingEntries) {
+    CGameStatistics stats;
+    stats.AddCourseResult(L"K", 1, 1.0);
+    EXPECT_FALSE(stats.SetScoreName(L"K", 1, L"x"));
+    EXPECT_FALSE(stats.SetScoreName(L"K", -1, L"x"));
+    EXPECT_FALSE(stats.SetScoreName(L"Unbekannter Kurs", 0, L"x"));
+    EXPECT_TRUE(stats.GetCourses().find("Unbekannter Kurs") == stats.GetCourses().end());
+    EXPECT_EQ(stats.GetScores(L"K").front().name, "Unbekannt");
+}
+
+TEST(CGameStatisticsResults, KeepsNamesAndTitlesThroughTheFileText) {
+    const std::wstring names[] = {L"Übung <1> & \"2\"", L"Jürgen 'Ö' ß", L"日本語", L" a  b "};
+    CGameStatistics stats;
+    for (const std::wstring& name : names) {
+        stats.AddSlideResult(name, 1, 1.0);
+        stats.AddCourseResult(name, 1, 1.0);
+        stats.SetScoreName(name, 0, name);
+    }
+    CGameStatistics loaded;
+    ASSERT_TRUE(LoadDocument(loaded, SavedDocument(stats)));
+    EXPECT_EQ(loaded.GetSlides(), stats.GetSlides());
+    EXPECT_EQ(loaded.GetCourses(), stats.GetCourses());
+    EXPECT_EQ(loaded.GetCourses().count("Übung <1> & \"2\""), 1u);
+}
+
+// Only a document of at most 65535 bytes fits the file with its terminating zero.
+TEST(CGameStatisticsResults, SavesDocumentsUpToTheLimitOnly) {
+    CGameStatistics probe;
+    probe.AddSlideResult(L"x", 0, 0.0);
+    const std::size_t overhead = SavedDocument(probe).size() - 1;
+    for (const std::size_t length : {std::size_t{65535}, std::size_t{65536}}) {
+        CGameStatistics stats;
+        stats.AddSlideResult(std::wstring(length - overhead, L'x'), 0, 0.0);
+        std::string text;
+        EXPECT_EQ(stats.SaveStatistics(text), length == 65535) << length;
+        if (length == 65535) {
+            EXPECT_EQ(text.size(), 2 * length);
+        }
+    }
+}
+
+TEST(CGameStatisticsLoading, RejectsForeignTextsAndKeepsWhatItHad) {
+    const std::string body = "<SlideStatistics/><CourseStatistics/>";
+    const std::string cases[] = {
+        "",
+        "plain text",
+        R"(<?xml version="1.0"?><Statistics>)" + body + "</Statistics>",
+        HEAD + "<CourseStatistics/>" + TAIL,
+        HEAD + "<SlideStatistics/>" + TAIL,
+        HEAD + body,                                        // cut short
+        HEAD + body + TAIL + std::string(1, '\0') + "<x/>", // a zero byte inside
+    };
+    for (const std::string& plain : cases) {
+        CGameStatistics stats;
+        stats.AddSlideResult(L"kept", 3, 4.0);
+        const CGameStatistics::SlideMap before = stats.GetSlides();
+        EXPECT_FALSE(LoadDocument(stats, plain)) << plain;
+        EXPECT_EQ(stats.GetSlides(), before) << plain;
+        EXPECT_TRUE(stats.GetCourses().empty()) << plain;
+    }
+    CGameStatistics stats;
+    EXPECT_FALSE(stats.LoadStatistics("4C6A5G", 6)); // not all hexadecimal digits
+    EXPECT_TRUE(LoadDocument(stats, HEAD + body + TAIL));
+}
+
+TEST(CGameStatisticsLoading, SkipsNamelessElementsAndTamesAbsurdNumbers) {
+    CGameStatistics stats;
+    ASSERT_TRUE(LoadDocument(
+        stats, HEAD +
+                   "<SlideStatistics>"
+                   R"(<slide played="3" avrg_points="1" avrg_time="1"/>)"
+                   R"(<slide titel="neg" played="-5" avrg_points="nan" avrg_time="inf"/>)"
+                   R"(<slide titel="max" played="99999999999" avrg_points="1e308"/>)"
+                   R"(<slide titel="top" played="2147483647" avrg_points="4" avrg_time="-1e308"/>)"
+                   R"(<slide titel="bad" played="2x" avrg_points="," avrg_time=" 3"/>)"
+                   "</SlideStatistics><CourseStatistics>"
+                   R"(<course played="1"><scores/></course>)"
+                   R"(<course titel="no scores" played="1"/>)"
+                   R"(<course titel="k" played="2"><scores>)"
+                   R"(<score points="9" time="1"/>)"
+                   R"(<score name="a" points="5" time="nan"/>)"
+                   R"(<score name="b" points="5" time="-inf"/>)"
+                   R"(<score name="c" points="x" time="3"/>)"
+                   "</scores></course></CourseStatistics>" +
+                   TAIL));
+
+    const CGameStatistics::SlideMap expectedSlides = {
+        {"bad", {0.0, 0.0, 0}},
+        {"max", {0.0, 1e308, 0}},
+        {"neg", {0.0, 0.0, 0}},
+        {"top", {-1e308, 4.0, INT_MAX}},
+    };
+    EXPECT_EQ(stats.GetSlides(), expectedSlides);
+    ASSERT_EQ(stats.GetCourses().size(), 1u);
+    // NaN and infinite times read as 0: "a" and "b" are then one entry, the first one kept.
+    const std::vector<Score> expectedScores = {{"a", 5, 0.0}, {"c", 0, 3.0}};
+    EXPECT_EQ(stats.GetScores(L"k"), expectedScores);
+
+    // Results added on top of such values stay finite and counted.
+    stats.AddSlideResult(L"neg", 6, 2.0);
+    stats.AddSlideResult(L"max", -7, 1.0);
+    stats.AddSlideResult(L"top", 4, 1e308);
+    EXPECT_EQ(stats.GetSlides().at("neg"), (CGameStatistics::SlideStat{2.0, 6.0, 1}));
+    EXPECT_EQ(stats.GetSlides().at("max"), (CGameStatistics::SlideStat{1.0, -7.0, 1}));
+    const CGameStatistics::SlideStat& top = stats.GetSlides().at("top");
+    EXPECT_EQ(top.played, INT_MAX);
+    EXPECT_TRUE(std::isfinite(top.avrg_time));
+    EXPECT_EQ(top.avrg_points, 4.0);
+}

@@ -1,0 +1,99 @@
+// Signals tell the windows that show them when their samples change, and never a window that
+// is gone.
+
+#include "TestSignals.h"
+
+#include "dsp/CFilter.h"
+#include "dsp/CSignal.h"
+#include "dsp/CSinNoise.h"
+
+#include "platform/CApplication.h"
+#include "platform/CWindowMessages.h"
+#include "platform/CWnd.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+using dsp::CSignal;
+namespace ts = testsignals;
+
+namespace {
+
+class CListenerWindow : public CWnd {
+public:
+    bool Open() { return Create(L"Test", L"", WS_VISIBLE, CRect{0, 0, 10, 10}, nullptr, 0); }
+    std::vector<WPARAM> updates; // wParam of every update message received
+
+protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == CSignal::UpdateMessage() && lParam == 0)
+            updates.push_back(wParam);
+        return 0;
+    }
+};
+
+class Notification : public testing::Test {
+protected:
+    void SetUp() override {
+        m_root = ts::Make(ts::Noise(4000, 0.5f, 1));
+        ASSERT_EQ(m_derived.CreateFrom(m_root.get()), 0u);
+        ASSERT_TRUE(m_live.Open() && m_destroyed.Open() && m_late.Open());
+        for (CWnd* window : {&m_live, &m_destroyed, &m_late, &m_neverOpened})
+            ASSERT_TRUE(m_derived.AddListener(window));
+        m_destroyed.DestroyWindow();
+    }
+    void TearDown() override {
+        m_live.DestroyWindow();
+        m_late.DestroyWindow();
+    }
+    WPARAM Self() const { return reinterpret_cast<WPARAM>(&m_derived); }
+
+    std::unique_ptr<CSignal> m_root;
+    CSignal m_derived;
+    CListenerWindow m_live, m_destroyed, m_late, m_neverOpened;
+};
+
+TEST_F(Notification, MessageIsTheRegisteredName) {
+    EXPECT_EQ(CSignal::UpdateMessage(), CWindowMessages::Register("UWM_UPDATE_ASIGNALUSE_GUID"));
+}
+
+TEST_F(Notification, FilterAndNoiseReachOnlyLiveWindows) {
+    ASSERT_TRUE(m_derived.ApplyFilter(dsp::CFilter()));
+    ASSERT_TRUE(m_derived.ApplyNoise(dsp::CSinNoise(0.1f, 0.5f)));
+    EXPECT_TRUE(m_live.updates.empty()) << "posted, not sent";
+    // Destroyed after the messages were posted, before they arrive.
+    m_late.DestroyWindow();
+    CApplication::ProcessMessagesFor(50);
+
+    EXPECT_EQ(m_live.updates, (std::vector<WPARAM>{Self(), Self()}));
+    EXPECT_TRUE(m_destroyed.updates.empty());
+    EXPECT_TRUE(m_late.updates.empty());
+    EXPECT_TRUE(m_neverOpened.updates.empty());
+}
+
+TEST_F(Notification, RemovedListenerHearsNothing) {
+    m_derived.RemoveListener(&m_live);
+    EXPECT_EQ(m_derived.GetListeners().count(&m_live), 0u);
+    ASSERT_TRUE(m_derived.ApplyFilter(dsp::CFilter()));
+    CApplication::ProcessMessagesFor(50);
+    EXPECT_TRUE(m_live.updates.empty());
+}
+
+// A slide is prepared on a worker thread; its filter output is announced to the
+// user-interface thread's windows.
+TEST_F(Notification, PostedFromAnotherThread) {
+    std::thread worker([this] { m_derived.ApplyFilter(dsp::CFilter()); });
+    worker.join();
+    CApplication::ProcessMessagesFor(50);
+    EXPECT_EQ(m_live.updates, std::vector<WPARAM>{Self()});
+}
+
+TEST_F(Notification, FailedFilterTellsNobody) {
+    ASSERT_TRUE(m_root->AddListener(&m_live));
+    EXPECT_FALSE(m_root->ApplyFilter(dsp::CFilter()));
+    CApplication::ProcessMessagesFor(50);
+    EXPECT_TRUE(m_live.updates.empty());
+}
+
+} // namespace
