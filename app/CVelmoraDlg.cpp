@@ -410,6 +410,8 @@ void CVelmoraDlg::Enable(UINT id, bool enable) {
         item->EnableWindow(enable);
 }
 
+std::wstring CVelmoraDlg::ScoreLine() const { return GetDlgItem(IDC_POINTS)->GetWindowText(); }
+
 bool CVelmoraDlg::IsMaximised() const { return IsMaximized(); }
 
 CRect CVelmoraDlg::SlideArea() const {

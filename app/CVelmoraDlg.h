@@ -45,6 +45,8 @@ public:
     const std::vector<CCourse>& Courses() const { return m_courses; }
     const CGameStatistics& Statistics() const { return m_statistics; }
     bool IsPreparing() const { return m_preparing; }
+    const game::CGameContext& Context() const { return m_context; }
+    std::wstring ScoreLine() const;
 
     // Seconds between two readings of the millisecond tick counter, across its wrap.
     static double Seconds(std::uint32_t from, std::uint32_t to);

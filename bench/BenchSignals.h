@@ -23,11 +23,16 @@ inline std::vector<float> Noise(int count) {
     return samples;
 }
 
-inline std::unique_ptr<dsp::CSignal> MakeSignal(const std::vector<float>& samples) {
+// A root signal holding the first count samples.
+inline std::unique_ptr<dsp::CSignal> MakeSignal(const std::vector<float>& samples, int count) {
     auto signal = std::make_unique<dsp::CSignal>();
     const dsp::CWaveFormat format{1, 1, RATE, RATE * 2, 2, 16, 0};
-    signal->CreateFromSamples(format, samples.data(), static_cast<int>(samples.size()));
+    signal->CreateFromSamples(format, samples.data(), count);
     return signal;
+}
+
+inline std::unique_ptr<dsp::CSignal> MakeSignal(const std::vector<float>& samples) {
+    return MakeSignal(samples, static_cast<int>(samples.size()));
 }
 
 } // namespace benchsignals

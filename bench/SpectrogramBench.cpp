@@ -85,8 +85,7 @@ void BM_EnsureSpectrogramNewLength(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         const int extraFrames = (k++ * 7919) % 801 - 400; // distinct for 801 iterations
-        auto signal = MakeSignal(std::vector<float>(
-            samples.begin(), samples.begin() + TEN_SECONDS + 512 * extraFrames));
+        auto signal = MakeSignal(samples, TEN_SECONDS + 512 * extraFrames);
         state.ResumeTiming();
         benchmark::DoNotOptimize(signal->EnsureSpectrogram());
         state.PauseTiming();

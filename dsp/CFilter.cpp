@@ -3,8 +3,10 @@
 #include "dsp/SampleLimit.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <new>
+#include <utility>
 
 namespace dsp {
 
@@ -23,6 +25,96 @@ std::unique_ptr<float[]> CopyOf(const float* values, int count) {
     if (copy)
         std::copy_n(values, count, copy.get());
     return copy;
+}
+
+// The final division by a[0], as a multiplication by g = 1 / a[0].
+struct CGain {
+    float g;
+    float operator()(float s) const { return s * g; }
+};
+// Designed filters mostly have a[0] = 1, and multiplying by 1 changes nothing: leaving it out
+// shortens the chain from one output to the next, which sets the speed of the loop.
+struct CUnitGain {
+    float operator()(float s) const { return s; }
+};
+
+// The right-hand side of the equation for output i, summed in single precision in the
+// equation's order (newest feedback term last), over the terms b[0 .. lastB], a[1 .. lastA].
+float Sum(const float* b, int lastB, const float* a, int lastA, const float* x, const float* y,
+          int i) {
+    float s = 0.0f;
+    for (int j = lastB; j >= 0; --j)
+        s += b[j] * x[i - j];
+    for (int j = lastA; j >= 1; --j)
+        s -= a[j] * y[i - j];
+    return s;
+}
+
+// The hot loop for NB + NA coefficients, unrolled for that order, with the last outputs kept in
+// registers. Same terms in the same order as Sum, so the same results to the bit.
+template <int NB, int NA, typename Scale>
+void RunUnrolled(const float* b, const float* a, const float* x, int start, int n, float* y,
+                 Scale scale) {
+    float bb[NB];
+    float aa[NA];
+    float past[NA]; // past[j] = y[i - j] for j >= 1
+    std::copy_n(b, NB, bb);
+    std::copy_n(a, NA, aa);
+    for (int j = 1; j < NA; ++j)
+        past[j] = y[start - j];
+    for (int i = start; i < n; ++i) {
+        float s = 0.0f;
+#pragma GCC unroll 8
+        for (int j = NB - 1; j >= 0; --j)
+            s += bb[j] * x[i - j];
+#pragma GCC unroll 8
+        for (int j = NA - 1; j >= 1; --j)
+            s -= aa[j] * past[j];
+        const float out = LimitSample(scale(s));
+        y[i] = out;
+#pragma GCC unroll 8
+        for (int j = NA - 1; j >= 2; --j)
+            past[j] = past[j - 1];
+        if constexpr (NA > 1)
+            past[1] = out;
+    }
+}
+
+// Orders up to this many coefficients on either side have an unrolled loop.
+constexpr int UNROLLED = 5;
+
+template <typename Scale>
+using Kernel = void (*)(const float*, const float*, const float*, int, int, float*, Scale);
+
+template <typename Scale, int... I>
+constexpr std::array<Kernel<Scale>, sizeof...(I)> MakeKernels(std::integer_sequence<int, I...>) {
+    return {&RunUnrolled<I / UNROLLED + 1, I % UNROLLED + 1, Scale>...};
+}
+
+// The kernel for nb, na (both 1 .. UNROLLED).
+template <typename Scale> Kernel<Scale> KernelFor(int nb, int na) {
+    static constexpr auto kernels =
+        MakeKernels<Scale>(std::make_integer_sequence<int, UNROLLED * UNROLLED>());
+    return kernels[(nb - 1) * UNROLLED + na - 1];
+}
+
+// Outputs 1 .. n - 1 (output 0 is done by the caller).
+template <typename Scale>
+void Run(const float* b, int nb, const float* a, int na, const float* x, int n, float* y,
+         Scale scale) {
+    // Until the equation reaches back to index 0 fewer terms exist; after that the counts are
+    // fixed and the hot loop needs no bounds.
+    const int start = std::min(n, std::max(na, nb));
+    for (int i = 1; i < start; ++i)
+        y[i] = LimitSample(scale(Sum(b, std::min(i, nb - 1), a, std::min(i, na - 1), x, y, i)));
+    if (start == n)
+        return;
+    if (nb <= UNROLLED && na <= UNROLLED) {
+        KernelFor<Scale>(nb, na)(b, a, x, start, n, y, scale);
+        return;
+    }
+    for (int i = start; i < n; ++i)
+        y[i] = LimitSample(scale(Sum(b, nb - 1, a, na - 1, x, y, i)));
 }
 
 } // namespace
@@ -54,22 +146,10 @@ void CFilter::Apply(const float* x, int n, float* y) const {
     }
     const float g = 1.0f / m_a[0];
     y[0] = LimitSample(m_b[0] * g * x[0]);
-    // Designed filters mostly have a[0] = 1, and multiplying by 1 changes nothing: leaving it
-    // out shortens the chain from one output to the next, which sets the speed of the loop.
     if (g == 1.0f)
-        Run(x, n, y, [](float s) { return s; });
+        Run(m_b.get(), m_nb, m_a.get(), m_na, x, n, y, CUnitGain());
     else
-        Run(x, n, y, [g](float s) { return s * g; });
-}
-
-template <typename Scale> void CFilter::Run(const float* x, int n, float* y, Scale scale) const {
-    // Until the equation reaches back to index 0 fewer terms exist; after that the counts are
-    // fixed and the hot loop needs no bounds.
-    const int start = std::min(n, std::max(m_na, m_nb));
-    for (int i = 1; i < start; ++i)
-        y[i] = LimitSample(scale(Sum(x, y, i, std::min(i, m_nb - 1), std::min(i, m_na - 1))));
-    for (int i = start; i < n; ++i)
-        y[i] = LimitSample(scale(Sum(x, y, i, m_nb - 1, m_na - 1)));
+        Run(m_b.get(), m_nb, m_a.get(), m_na, x, n, y, CGain{g});
 }
 
 void CFilter::Reset() {
@@ -77,17 +157,6 @@ void CFilter::Reset() {
     m_b.reset();
     m_na = 0;
     m_nb = 0;
-}
-
-// The right-hand side of the equation for output i, summed in single precision in the
-// equation's order (newest feedback term last).
-inline float CFilter::Sum(const float* x, const float* y, int i, int lastB, int lastA) const {
-    float s = 0.0f;
-    for (int j = lastB; j >= 0; --j)
-        s += m_b[j] * x[i - j];
-    for (int j = lastA; j >= 1; --j)
-        s -= m_a[j] * y[i - j];
-    return s;
 }
 
 } // namespace dsp

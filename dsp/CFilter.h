@@ -33,8 +33,6 @@ public:
 
 private:
     void Reset();
-    template <typename Scale> void Run(const float* x, int n, float* y, Scale scale) const;
-    float Sum(const float* x, const float* y, int i, int lastB, int lastA) const;
 
     std::unique_ptr<float[]> m_a;
     std::unique_ptr<float[]> m_b;

@@ -5,7 +5,6 @@
 #include "dsp/CHammingWindow.h"
 
 #include <algorithm>
-#include <bit>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -36,14 +35,13 @@ Floats4 Load(const fftwf_complex* values) {
 
 void Store(fftwf_complex* values, Floats4 v) { std::memcpy(values, &v, sizeof v); }
 
-// Passes values on unchanged and remembers the largest magnitude among them. For finite floats
-// the order of the magnitudes is the order of their bit patterns with the sign cleared, so the
-// search runs on integers.
+// Passes values on unchanged and remembers the largest magnitude among them (values are finite:
+// samples are held within SAMPLE_LIMIT).
 class CTrackLargest {
 public:
     Floats4 operator()(Floats4 v) {
-        const Ints4 bits = reinterpret_cast<Ints4>(v) & 0x7FFFFFFF;
-        m_largest = m_largest > bits ? m_largest : bits;
+        const Floats4 magnitude = reinterpret_cast<Floats4>(reinterpret_cast<Ints4>(v) & 0x7FFFFFFF);
+        m_largest = m_largest > magnitude ? m_largest : magnitude;
         return v;
     }
     float operator()(float v) {
@@ -53,12 +51,12 @@ public:
     float Largest() const {
         float largest = m_scalar;
         for (int lane = 0; lane < 4; ++lane)
-            largest = std::max(largest, std::bit_cast<float>(m_largest[lane]));
+            largest = std::max(largest, m_largest[lane]);
         return largest;
     }
 
 private:
-    Ints4 m_largest = {0, 0, 0, 0};
+    Floats4 m_largest = {0.0f, 0.0f, 0.0f, 0.0f};
     float m_scalar = 0.0f;
 };
 

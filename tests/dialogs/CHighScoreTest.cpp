@@ -3,7 +3,7 @@
 #include "dialogs/CHighScore.h"
 #include "platform/CFont.h"
 #include "platform/CSystemColors.h"
-#include "tests/dialogs/ModalRun.h"
+#include "common/ModalRun.h"
 
 #include <QImage>
 #include <QTest>

@@ -2,7 +2,7 @@
 #include "dialogs/CPlayerName.h"
 #include "dialogs/CDialogTemplates.h"
 #include "platform/CFont.h"
-#include "tests/dialogs/ModalRun.h"
+#include "common/ModalRun.h"
 
 #include <QApplication>
 #include <QTest>

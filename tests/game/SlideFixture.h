@@ -1,7 +1,7 @@
 #pragma once
 // Reads slide documents from strings the way the game does and keeps them for inspection.
 
-#include "TestPanel.h"
+#include "common/TestPanel.h"
 #include "game/CGameContext.h"
 #include "game/CGameSlide.h"
 

@@ -15,12 +15,13 @@
 constexpr int SAFETY_MILLISECONDS = 5000;
 constexpr int TIMED_OUT = -2;
 
-inline int RunModal(CDialog& dialog, const std::function<void()>& interaction) {
+inline int RunModal(CDialog& dialog, const std::function<void()>& interaction,
+                    int safetyMilliseconds = SAFETY_MILLISECONDS) {
     QTimer::singleShot(0, [&] { interaction(); });
     QTimer safety;
     safety.setSingleShot(true);
     QObject::connect(&safety, &QTimer::timeout, [&] { dialog.EndDialog(TIMED_OUT); });
-    safety.start(SAFETY_MILLISECONDS);
+    safety.start(safetyMilliseconds);
     const int result = dialog.DoModal();
     EXPECT_NE(result, TIMED_OUT) << "the dialog was still open after the interaction";
     // Windows of the run are deleted later by the event loop; let that happen now.

@@ -1,0 +1,293 @@
+#include "GameFolder.h"
+
+#include "app/CVelmoraDlg.h"
+#include "common/ModalRun.h"
+#include "game/CGameSlide.h"
+#include "platform/CApplication.h"
+#include "platform/CMessageBox.h"
+#include "platform/CText.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+
+#include <chrono>
+#include <functional>
+
+namespace {
+
+class MainDialog : public GameFolder {
+protected:
+    void SetUp() override {
+        GameFolder::SetUp();
+        CMessageBox::SetHandler([this](const std::wstring& text, const std::wstring& caption) {
+            messages.push_back(caption + L"|" + text);
+        });
+    }
+    void TearDown() override {
+        CMessageBox::SetHandler(nullptr);
+        GameFolder::TearDown();
+    }
+
+    // Runs the program's dialog with a script inside its modal loop; the script ends it.
+    void Play(const std::function<void(CVelmoraDlg&)>& script, int safetyMs = 20000) {
+        CVelmoraDlg dialog;
+        RunModal(
+            dialog,
+            [&] {
+                script(dialog);
+                dialog.EndDialog(IDCANCEL);
+            },
+            safetyMs);
+    }
+
+    static void Click(CVelmoraDlg& dialog, UINT id) {
+        CWnd* button = dialog.GetDlgItem(id);
+        ASSERT_NE(button, nullptr) << id;
+        QTest::mouseClick(button->Widget(), Qt::LeftButton);
+    }
+    static bool WaitUntil(const std::function<bool()>& condition, int ms = 5000) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (!condition()) {
+            if (std::chrono::steady_clock::now() > end)
+                return false;
+            CApplication::ProcessMessagesFor(2);
+        }
+        return true;
+    }
+    static bool Enabled(CVelmoraDlg& dialog, UINT id) {
+        return dialog.GetDlgItem(id)->IsWindowEnabled();
+    }
+    static std::wstring SlideName(CVelmoraDlg& dialog) {
+        return dialog.CurrentSlide() ? dialog.CurrentSlide()->GetName() : L"";
+    }
+    static CRect RectOf(CVelmoraDlg& dialog, UINT id) {
+        return dialog.ScreenToClient(dialog.GetDlgItem(id)->GetWindowRect());
+    }
+
+    // Answers the end-of-course dialogs: a name is typed into the name dialog, the list is
+    // closed with Escape.
+    void AnswerScoreDialogs(CWnd& main, const QString& name) {
+        responder.setInterval(20);
+        QObject::connect(&responder, &QTimer::timeout, [this, &main, name] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal == nullptr || modal == main.Widget())
+                return;
+            if (auto* edit = modal->findChild<QLineEdit*>()) {
+                ++nameDialogs;
+                edit->setText(name);
+                QTest::keyClick(modal, Qt::Key_Return);
+            } else {
+                ++listDialogs;
+                QTest::keyClick(modal, Qt::Key_Escape);
+            }
+        });
+        responder.start();
+    }
+
+    std::vector<std::wstring> messages;
+    QTimer responder;
+    int nameDialogs = 0;
+    int listDialogs = 0;
+};
+
+TEST_F(MainDialog, MenuRowsFollowTheCourses) {
+    WriteSlide("a.xml", "<static/>", 1);
+    WriteGame("<course titel='Eins'><slide>slides/a.xml</slide></course>"
+              "<course titel='Zwei' highscore='1'><slide>slides/a.xml</slide></course>"
+              "<course titel='Leer'><slide></slide></course>"
+              "<course titel='Drei'><slide>slides/a.xml</slide></course>");
+    Play([&](CVelmoraDlg& d) {
+        EXPECT_EQ(RectOf(d, ID_COURSE_FIRST).top, 50);
+        EXPECT_EQ(RectOf(d, ID_COURSE_FIRST + 1).top, 100);
+        EXPECT_EQ(RectOf(d, ID_COURSE_FIRST + 2).top, 150); // "Leer" is not a course
+        EXPECT_EQ(RectOf(d, ID_COURSE_RANDOM).top, 200);
+        EXPECT_EQ(RectOf(d, ID_HIGHSCORE_FIRST + 1).left, RectOf(d, ID_COURSE_FIRST + 1).right + 5);
+        EXPECT_EQ(RectOf(d, ID_HIGHSCORE_FIRST + 1).right, RectOf(d, ID_COURSE_FIRST).right);
+        EXPECT_EQ(d.GetDlgItem(ID_HIGHSCORE_FIRST), nullptr);
+        EXPECT_EQ(d.GetDlgItem(ID_COURSE_FIRST + 2)->GetWindowText(), L"Drei");
+        const int templateHeight = d.MapDialogRect(CRect{0, 0, 570, 428}).Height();
+        EXPECT_EQ(d.GetWindowRect().Height(), std::max(270, templateHeight));
+        // Without "dialogtext" the template's own line stays.
+        EXPECT_EQ(d.ScoreLine(), L"Es wurden 0 von 0 Punkten erreicht");
+        EXPECT_FALSE(Enabled(d, IDC_NEXT));
+        EXPECT_FALSE(Enabled(d, IDC_CHECK));
+    });
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(MainDialog, ConfiguredFontSizeGivesTextAndTooltipFonts) {
+    WriteGame("", "<font size='120'/>");
+    Play([&](CVelmoraDlg& d) {
+        CFont twelve, eight;
+        twelve.CreatePointFont(120, L"Times");
+        eight.CreatePointFont(80, L"Times");
+        CLogFont text, tip, expectedText, expectedTip;
+        ASSERT_TRUE(d.Context().m_textFont.GetLogFont(text));
+        ASSERT_TRUE(d.Context().m_tooltipFont.GetLogFont(tip));
+        twelve.GetLogFont(expectedText);
+        eight.GetLogFont(expectedTip);
+        EXPECT_EQ(text, expectedText);
+        EXPECT_EQ(tip, expectedTip);
+    });
+}
+
+TEST_F(MainDialog, NoCoursesLeaveTheRandomTasksOnly) {
+    WriteGame("");
+    Play([&](CVelmoraDlg& d) {
+        EXPECT_EQ(RectOf(d, ID_COURSE_RANDOM).top, 50);
+        EXPECT_EQ(d.GetDlgItem(ID_COURSE_RANDOM)->GetWindowText(), L"Zufällige Aufgabenauswahl");
+        EXPECT_EQ(d.GetDlgItem(ID_COURSE_FIRST), nullptr);
+    });
+}
+
+TEST_F(MainDialog, MissingConfigurationIsReportedAndTheMenuStillWorks) {
+    Play([&](CVelmoraDlg& d) { EXPECT_NE(d.GetDlgItem(ID_COURSE_RANDOM), nullptr); });
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], L"Velmora|Could not load the game options!");
+}
+
+TEST_F(MainDialog, CoursePlayedToTheHighScoreList) {
+    WriteSlide("five.xml",
+               "<wave id='1' switch='1'/><wave id='2' switch='1'/><wave id='3'/><wave id='4'/>"
+               "<wave id='5'/>",
+               5);
+    WriteSlide("two.xml", "<wave id='1'/><wave id='2'/>", 2);
+    WriteGame("<course titel='Kurs' highscore='1'><slide>slides/five.xml</slide>"
+              "<slide>slides/two.xml</slide></course>");
+    Play([&](CVelmoraDlg& d) {
+        Click(d, ID_COURSE_FIRST);
+        ASSERT_TRUE(WaitUntil([&] { return SlideName(d) == L"five.xml"; }));
+        EXPECT_FALSE(d.GetDlgItem(ID_COURSE_FIRST)->IsWindowVisible());
+        EXPECT_TRUE(Enabled(d, IDC_CHECK));
+        // Swap panels 1 and 2: both are then wrong.
+        auto& context = d.CurrentSlide()->Context();
+        QTest::mousePress(context.FindElement(1)->Widget(), Qt::LeftButton, {}, QPoint(3, 3));
+        QTest::mouseRelease(context.FindElement(2)->Widget(), Qt::LeftButton, {}, QPoint(3, 3));
+        Click(d, IDC_CHECK);
+        EXPECT_EQ(d.ScoreLine(), L"Es wurden 3 von 5 Punkte erreicht");
+        EXPECT_FALSE(Enabled(d, IDC_CHECK));
+        ASSERT_TRUE(WaitUntil([&] { return Enabled(d, IDC_NEXT); }));
+        Click(d, IDC_NEXT);
+        EXPECT_EQ(SlideName(d), L"two.xml");
+        Click(d, IDC_CHECK);
+        EXPECT_EQ(d.ScoreLine(), L"Es wurden 5 von 7 Punkte erreicht");
+        ASSERT_TRUE(Enabled(d, IDC_NEXT)); // no further slide: the next press ends the course
+        AnswerScoreDialogs(d, "Anna");
+        Click(d, IDC_NEXT);
+        EXPECT_EQ(nameDialogs, 1);
+        EXPECT_EQ(listDialogs, 1);
+        EXPECT_EQ(d.CurrentSlide(), nullptr);
+        EXPECT_TRUE(d.GetDlgItem(ID_COURSE_FIRST)->IsWindowVisible());
+        EXPECT_EQ(d.ScoreLine(), L"Es wurden 5 von 7 Punkte erreicht");
+    });
+    // The statistics were written at the end, with the name and both slides.
+    CGameStatistics saved;
+    ASSERT_TRUE(saved.LoadFile("stats"));
+    const auto& scores = saved.GetScores(L"Kurs");
+    ASSERT_EQ(scores.size(), 1u);
+    EXPECT_EQ(scores[0].name, "Anna");
+    EXPECT_EQ(scores[0].points, 5);
+    EXPECT_EQ(saved.GetSlides().size(), 2u);
+}
+
+TEST_F(MainDialog, CoursesWithoutPointsOrWithOneSlideEndQuietly) {
+    WriteSlide("text.xml", "<static>nur Text</static>", 1);
+    WriteSlide("zero.xml", "<wave id='1' points='0'/>", 1);
+    WriteGame("<course titel='Null' highscore='1'><slide>slides/zero.xml</slide>"
+              "<slide>slides/text.xml</slide></course>"
+              "<course titel='Einer'><slide>slides/text.xml</slide></course>");
+    Play([&](CVelmoraDlg& d) {
+        AnswerScoreDialogs(d, "X");
+        for (UINT course : {ID_COURSE_FIRST, ID_COURSE_FIRST + 1}) {
+            Click(d, course);
+            ASSERT_TRUE(WaitUntil([&] { return d.CurrentSlide() != nullptr; }));
+            EXPECT_FALSE(Enabled(d, IDC_CHECK)); // nothing to evaluate
+            while (d.CurrentSlide() != nullptr) {
+                ASSERT_TRUE(WaitUntil([&] { return Enabled(d, IDC_NEXT); }));
+                Click(d, IDC_NEXT);
+            }
+            EXPECT_EQ(d.CourseIndex(), 0);
+        }
+    });
+    EXPECT_EQ(nameDialogs + listDialogs, 0);
+    CGameStatistics saved;
+    ASSERT_TRUE(saved.LoadFile("stats"));
+    EXPECT_TRUE(saved.GetCourses().empty());
+}
+
+TEST_F(MainDialog, BrokenSlidesAreReportedAndTheMenuLeadsBack) {
+    Write("slides/broken.xml", "<GameSlide><static>");
+    WriteSlide("bad.xml", "<wave id='1'/>", 2);
+    WriteGame("<course titel='Kaputt'><slide>slides/broken.xml</slide></course>"
+              "<course titel='Falsch'><slide>slides/bad.xml</slide></course>");
+    Play([&](CVelmoraDlg& d) {
+        Click(d, ID_COURSE_FIRST);
+        ASSERT_TRUE(WaitUntil([&] { return !messages.empty(); }));
+        ASSERT_TRUE(WaitUntil([&] { return !d.IsPreparing(); }));
+        EXPECT_FALSE(Enabled(d, IDC_NEXT));
+        EXPECT_EQ(d.CurrentSlide(), nullptr);
+        Click(d, IDC_MAINMENU);
+        EXPECT_TRUE(d.GetDlgItem(ID_COURSE_FIRST)->IsWindowVisible());
+        Click(d, ID_COURSE_FIRST + 1);
+        ASSERT_TRUE(WaitUntil([&] { return messages.size() == 2; }));
+    });
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0], L"Error loading slide|Could not load the slide slides/broken.xml\n"
+                           L"Error: Could not open xml slide");
+    EXPECT_EQ(messages[1], L"Error loading slide|Could not load the slide slides/bad.xml\n"
+                           L"Error: Invalid number of colums");
+}
+
+TEST_F(MainDialog, ClosingWhileASlideIsPreparedSavesTheStatistics) {
+    WriteSlide("a.xml", "<wave id='1'/>", 1);
+    WriteGame("<course titel='K'><slide>slides/a.xml</slide><slide>slides/a.xml</slide></course>");
+    Play([&](CVelmoraDlg& d) {
+        Click(d, ID_COURSE_FIRST);
+        ASSERT_TRUE(WaitUntil([&] { return d.CurrentSlide() != nullptr; }));
+        Click(d, IDC_CHECK);
+        // The second slide may still be in preparation: the dialog ends at once.
+    });
+    CGameStatistics saved;
+    ASSERT_TRUE(saved.LoadFile("stats"));
+    EXPECT_EQ(saved.GetSlides().count("a.xml"), 1u);
+}
+
+// Menu, course and "Weiter" in quick succession while slides are prepared: a slide of a
+// course that was left never shows, and nothing races (run under ThreadSanitizer).
+TEST_F(MainDialog, HammeringTheButtonsNeverShowsASlideOfALeftCourse) {
+    for (const char* name : {"a1.xml", "a2.xml", "a3.xml", "b1.xml", "b2.xml"})
+        WriteSlide(name, "<wave id='1'/><wave id='2'/><wave id='3'/>", 3);
+    WriteGame("<course titel='A'><slide>slides/a1.xml</slide><slide>slides/a2.xml</slide>"
+              "<slide>slides/a3.xml</slide></course>"
+              "<course titel='B'><slide>slides/b1.xml</slide><slide>slides/b2.xml</slide>"
+              "</course>");
+    Play(
+        [&](CVelmoraDlg& d) {
+            AnswerScoreDialogs(d, "H");
+            const UINT steps[] = {ID_COURSE_FIRST, IDC_NEXT, IDC_MAINMENU, ID_COURSE_FIRST + 1,
+                                  IDC_NEXT,        IDC_NEXT, ID_COURSE_RANDOM, IDC_MAINMENU,
+                                  ID_COURSE_FIRST, IDC_CHECK, IDC_NEXT, IDC_NEXT, IDC_NEXT};
+            for (int round = 0; round < 8; ++round)
+                for (UINT step : steps) {
+                    CWnd* button = d.GetDlgItem(step);
+                    if (button != nullptr && button->IsWindowVisible() && button->IsWindowEnabled())
+                        QTest::mouseClick(button->Widget(), Qt::LeftButton);
+                    CApplication::ProcessMessagesFor(round % 3);
+                    const std::wstring slide = SlideName(d);
+                    if (slide.empty() || d.CourseIndex() < 0)
+                        continue;
+                    const wchar_t course = d.CourseIndex() == 0 ? L'a' : L'b';
+                    ASSERT_EQ(slide[0], course) << "round " << round;
+                }
+        },
+        60000);
+}
+
+TEST(CVelmoraDlgTicks, DurationsAcrossTheWrap) {
+    EXPECT_DOUBLE_EQ(CVelmoraDlg::Seconds(0xFFFFFFFFu - 295u, 200u), 0.496);
+    EXPECT_DOUBLE_EQ(CVelmoraDlg::Seconds(1000u, 3500u), 2.5);
+}
+
+} // namespace
