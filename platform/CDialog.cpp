@@ -5,6 +5,7 @@
 #include "platform/CFont.h"
 #include "platform/CStatic.h"
 #include "platform/CDialogWidget.h"
+#include "platform/CQtFont.h"
 #include "platform/QtBridge.h"
 
 #include <QEventLoop>
@@ -20,7 +21,7 @@ QFont TemplateFont(const CDialogTemplate& t) {
     font.CreatePointFont(t.pointSize * 10, t.faceName);
     CLogFont description;
     font.GetLogFont(description);
-    return qtbridge::ToQFont(description);
+    return CQtFont::FromLogFont(description);
 }
 
 // Rounded a * b / c, as the desktop's dialog-unit conversion does it.

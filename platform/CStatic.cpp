@@ -1,5 +1,6 @@
 #include "platform/CStatic.h"
 
+#include "platform/CQtColor.h"
 #include "platform/QtBridge.h"
 
 #include <QLabel>
@@ -9,7 +10,7 @@ void CStatic::SetTextColor(COLORREF color) {
     if (label == nullptr)
         return;
     QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, qtbridge::ToQColor(color));
+    palette.setColor(QPalette::WindowText, CQtColor::ToColor(color));
     label->setPalette(palette);
 }
 

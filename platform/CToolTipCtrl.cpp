@@ -2,6 +2,7 @@
 
 #include "platform/CWnd.h"
 #include "platform/CWindowMessages.h"
+#include "platform/CQtFont.h"
 #include "platform/QtBridge.h"
 
 #include <QToolTip>
@@ -19,7 +20,7 @@ void CToolTipCtrl::SetFont(const CFont* font, bool) {
     if (font == nullptr || !font->GetLogFont(description))
         return;
     m_font.CreateFontIndirect(description);
-    QToolTip::setFont(qtbridge::ToQFont(description));
+    QToolTip::setFont(CQtFont::FromLogFont(description));
 }
 
 bool CToolTipCtrl::AddTool(CWnd* window, const std::wstring& text) {

@@ -5,6 +5,8 @@
 #include "platform/CFont.h"
 #include "platform/CWindowMessages.h"
 #include "platform/CWndWidget.h"
+#include "platform/CQtFont.h"
+#include "platform/CQtColor.h"
 #include "platform/QtBridge.h"
 
 #include <QAbstractButton>
@@ -223,7 +225,7 @@ void CWnd::SetFont(const CFont* font, bool redraw) {
     CLogFont description;
     if (!HasWindow() || font == nullptr || !font->GetLogFont(description))
         return;
-    m_state->widget->setFont(qtbridge::ToQFont(description));
+    m_state->widget->setFont(CQtFont::FromLogFont(description));
     if (redraw)
         m_state->widget->update();
 }
@@ -246,7 +248,7 @@ void CWnd::OnPaint(CDC&) {}
 
 bool CWnd::OnEraseBkgnd(CDC& dc) {
     const QColor background = m_state->widget->palette().color(QPalette::Window);
-    dc.FillSolidRect(GetClientRect(), qtbridge::FromQColor(background));
+    dc.FillSolidRect(GetClientRect(), CQtColor::FromRgb(background.rgb()));
     return true;
 }
 
