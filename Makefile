@@ -26,7 +26,7 @@ check-asan: deps
 check-tsan: deps
 	@$(CMAKE) -B build-tsan -DVELMORA_SANITIZE=thread >/dev/null
 	@cmake --build build-tsan -j $(JOBS)
-	cd build-tsan && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+	cd build-tsan && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="halt_on_error=1 suppressions=$(CURDIR)/tests/tsan.supp" ctest --output-on-failure -j $(JOBS)
 
 bench: build
 	$(BUILD)/bench/velmora_bench

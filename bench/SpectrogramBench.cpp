@@ -109,8 +109,8 @@ void BM_MeasureStridedPlan(benchmark::State& state) {
     for (auto _ : state) {
         const int n[] = {1024};
         ++frames;
-        fftwf_plan plan = fftwf_plan_many_dft_r2c(1, n, 1, input.Get(), nullptr, 1, 0,
-                                                  output.Get(), nullptr, frames, 0, FFTW_MEASURE);
+        fftwf_plan plan = fftwf_plan_many_dft_r2c(1, n, 1, input.Get(), nullptr, 1, 0, output.Get(),
+                                                  nullptr, frames, 0, FFTW_MEASURE);
         benchmark::DoNotOptimize(plan);
         fftwf_destroy_plan(plan);
     }

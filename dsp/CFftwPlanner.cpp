@@ -15,8 +15,7 @@ std::mutex& PlannerMutex() {
 
 } // namespace
 
-CFftwPlan CFftwPlanner::PlanRealToComplex(int size, float* in, fftwf_complex* out,
-                                          unsigned flags) {
+CFftwPlan CFftwPlanner::PlanRealToComplex(int size, float* in, fftwf_complex* out, unsigned flags) {
     std::lock_guard lock(PlannerMutex());
     return CFftwPlan(fftwf_plan_dft_r2c_1d(size, in, out, flags));
 }

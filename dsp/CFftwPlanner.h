@@ -20,7 +20,6 @@ public:
     // Empty on failure. The arrays are overwritten while measuring.
     static CFftwPlan PlanRealToComplex(int size, float* in, fftwf_complex* out, unsigned flags);
 
-
     static void Destroy(fftwf_plan plan);
 
     // What the planner has learned so far; it grows only when a new problem is measured.

@@ -23,7 +23,9 @@ constexpr std::uint32_t BLOCKS_PER_SECOND = 40;
 
 } // namespace
 
-CSignal::~CSignal() { Clear(); }
+CSignal::~CSignal() {
+    Clear();
+}
 
 void CSignal::Clear() {
     m_spectrogram.Release();
@@ -232,8 +234,8 @@ bool CSignal::ReadWave(const std::wstring& path) {
         if (!reader.ReadFrames(bytes.get(), count))
             return false;
         for (int i = 0; i < count; ++i)
-            out[done + i] = SampleToFloat(bytes.get() + std::size_t(i) * frameBytes,
-                                          format.bitsPerSample);
+            out[done + i] =
+                SampleToFloat(bytes.get() + std::size_t(i) * frameBytes, format.bitsPerSample);
         done += count;
     }
     SetFormat(format);

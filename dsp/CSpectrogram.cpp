@@ -33,14 +33,17 @@ Floats4 Load(const fftwf_complex* values) {
     return v;
 }
 
-void Store(fftwf_complex* values, Floats4 v) { std::memcpy(values, &v, sizeof v); }
+void Store(fftwf_complex* values, Floats4 v) {
+    std::memcpy(values, &v, sizeof v);
+}
 
 // Passes values on unchanged and remembers the largest magnitude among them (values are finite:
 // samples are held within SAMPLE_LIMIT).
 class CTrackLargest {
 public:
     Floats4 operator()(Floats4 v) {
-        const Floats4 magnitude = reinterpret_cast<Floats4>(reinterpret_cast<Ints4>(v) & 0x7FFFFFFF);
+        const Floats4 magnitude =
+            reinterpret_cast<Floats4>(reinterpret_cast<Ints4>(v) & 0x7FFFFFFF);
         m_largest = m_largest > magnitude ? m_largest : magnitude;
         return v;
     }
@@ -83,8 +86,8 @@ private:
 // first + count - 1, passing every value through op. Works on 2 bins x 2 frames at a time: two
 // loads, two shuffles, two stores.
 template <typename Op>
-void Scatter(const fftwf_complex* scratch, fftwf_complex* matrix, int frames, int first,
-             int count, Op& op) {
+void Scatter(const fftwf_complex* scratch, fftwf_complex* matrix, int frames, int first, int count,
+             Op& op) {
     const int BINS = CSpectrogram::BINS;
     const int pairedRows = count - count % 2;
     auto single = [&](int bin, int row) {
@@ -187,7 +190,8 @@ void CSpectrogram::TransformGroup(const float* samples, int first, int count) {
     for (int row = 0; row < count; ++row) {
         const float* frame = samples + std::size_t(first + row) * HOP;
         CFloatBlocks::Multiply<WINDOW_LENGTH>(frame, window, m_input.Get());
-        fftwf_execute_dft_r2c(m_plan.Get(), m_input.Get(), m_scratch.Get() + std::size_t(row) * ROW);
+        fftwf_execute_dft_r2c(m_plan.Get(), m_input.Get(),
+                              m_scratch.Get() + std::size_t(row) * ROW);
     }
 }
 

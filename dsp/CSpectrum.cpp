@@ -73,6 +73,8 @@ float CSpectrum::LargestBin() const {
 
 // A derived signal is scaled by its root's factor, which can be any size: held to the float
 // range so that a display never meets an infinity.
-void CSpectrum::Scale(float factor) { CFloatBlocks::ScaleLimited(m_power.Get(), BINS, factor); }
+void CSpectrum::Scale(float factor) {
+    CFloatBlocks::ScaleLimited(m_power.Get(), BINS, factor);
+}
 
 } // namespace dsp

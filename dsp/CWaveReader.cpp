@@ -75,8 +75,7 @@ bool CWaveReader::FindData(const CRiffChunk& riff) {
 bool CWaveReader::IsUsable(const CWaveFormat& format) {
     if (format.bitsPerSample != 8 && format.bitsPerSample != 16)
         return false;
-    return format.blockAlign >= format.bitsPerSample / 8 &&
-           format.sampleRate >= LOWEST_SAMPLE_RATE;
+    return format.blockAlign >= format.bitsPerSample / 8 && format.sampleRate >= LOWEST_SAMPLE_RATE;
 }
 
 } // namespace dsp

@@ -1,5 +1,7 @@
 #include "platform/CApplication.h"
 
+#include "platform/CWindowMessages.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QThread>
@@ -10,9 +12,11 @@ struct CApplication::State {
 };
 
 CApplication::CApplication(int& argc, char** argv)
-    : m_state(std::make_unique<State>(argc, argv)) {}
+    : m_state(std::make_unique<State>(argc, argv)) {
+    CWindowMessages::AttachToUiThread();
+}
 
-CApplication::~CApplication() = default;
+CApplication::~CApplication() { CWindowMessages::DetachFromUiThread(); }
 
 int CApplication::Run() { return QApplication::exec(); }
 

@@ -38,8 +38,8 @@ public:
     // Enters the chunk at the start of the file, which must be "RIFF" with the given form type;
     // afterwards the reader stands just behind the form type.
     bool EnterRiff(CRiffChunk& riff, std::uint32_t formType);
-    // Searches forward from the current position, within parent, for a chunk with this
-    // identifier and stands at the start of its contents.
+    // Searches forward from the current position, within parent (a "RIFF" or "LIST" chunk),
+    // for a chunk with this identifier and stands at the start of its contents.
     bool EnterChunk(CRiffChunk& chunk, std::uint32_t id, const CRiffChunk& parent);
     // Stands behind the chunk and its pad byte (chunks are padded to an even size).
     bool LeaveChunk(const CRiffChunk& chunk);

@@ -2,11 +2,15 @@
 
 #include "platform/CWnd.h"
 
-#include <QCoreApplication>
-#include <QMetaObject>
+#include <QSocketNotifier>
+
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 #include <cstdint>
+#include <deque>
 #include <map>
+#include <memory>
 #include <mutex>
 
 namespace {
@@ -31,6 +35,25 @@ CWnd* LookUp(std::uint64_t serial) {
     std::lock_guard lock(r.mutex);
     const auto it = r.windowOf.find(serial);
     return it == r.windowOf.end() ? nullptr : it->second;
+}
+
+std::mutex g_jobsMutex; // guards the jobs and the wake-up descriptor
+std::deque<std::function<void()>> g_jobs;
+int g_wakeFd = -1;
+std::unique_ptr<QSocketNotifier> g_wakeNotifier; // user-interface thread only
+
+void RunPendingJobs() {
+    for (;;) {
+        std::function<void()> job;
+        {
+            std::lock_guard lock(g_jobsMutex);
+            if (g_jobs.empty())
+                return;
+            job = std::move(g_jobs.front());
+            g_jobs.pop_front();
+        }
+        job();
+    }
 }
 
 } // namespace
@@ -61,11 +84,42 @@ bool CWindowMessages::Post(CWnd* target, UINT message, WPARAM wParam, LPARAM lPa
     return true;
 }
 
+// Jobs wait in our own queue under our own mutex; another thread only writes to an event
+// descriptor that the user-interface thread watches. No object crosses threads inside Qt, so
+// the hand-over is ordered by a lock the program (and the thread checker) can see.
 void CWindowMessages::RunOnUiThread(std::function<void()> job) {
-    QCoreApplication* app = QCoreApplication::instance();
-    if (app == nullptr)
+    std::lock_guard lock(g_jobsMutex);
+    if (g_wakeFd < 0)
         return;
-    QMetaObject::invokeMethod(app, std::move(job), Qt::QueuedConnection);
+    g_jobs.push_back(std::move(job));
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const auto written = ::write(g_wakeFd, &one, sizeof one);
+}
+
+void CWindowMessages::AttachToUiThread() {
+    const int fd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (fd < 0)
+        return;
+    g_wakeNotifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    QObject::connect(g_wakeNotifier.get(), &QSocketNotifier::activated, [fd] {
+        std::uint64_t count = 0;
+        [[maybe_unused]] const auto read = ::read(fd, &count, sizeof count);
+        RunPendingJobs();
+    });
+    std::lock_guard lock(g_jobsMutex);
+    g_wakeFd = fd;
+}
+
+void CWindowMessages::DetachFromUiThread() {
+    int fd = -1;
+    {
+        std::lock_guard lock(g_jobsMutex);
+        std::swap(fd, g_wakeFd);
+        g_jobs.clear();
+    }
+    g_wakeNotifier.reset();
+    if (fd >= 0)
+        ::close(fd);
 }
 
 void CWindowMessages::WindowCreated(CWnd* window) {

@@ -21,6 +21,10 @@ public:
     // Runs a job on the user-interface thread later (from any thread).
     static void RunOnUiThread(std::function<void()> job);
 
+    // The application starts and ends delivery on the user-interface thread.
+    static void AttachToUiThread();
+    static void DetachFromUiThread();
+
     // Window bookkeeping, called by CWnd.
     static void WindowCreated(CWnd* window);
     static void WindowDestroyed(CWnd* window);

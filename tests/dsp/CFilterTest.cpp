@@ -67,10 +67,12 @@ TEST(Filter, KnownResponses) {
 TEST(Filter, MatchesTheDifferenceEquation) {
     const struct {
         std::vector<float> a, b;
-    } sets[] = {{{1.0f, -1.6f, 0.81f}, {0.2f, 0.3f, 0.2f}},
-                {{2.0f, -0.4f}, {0.5f, -0.25f, 0.125f, 0.7f, 0.1f}},
-                {{1.0f, 0.3f, -0.2f, 0.1f, 0.05f}, {0.9f}},
-                {{0.5f}, {1.0f, -1.0f}}};
+    } sets[] = {
+        {{1.0f, -1.6f, 0.81f}, {0.2f, 0.3f, 0.2f}},
+        {{2.0f, -0.4f}, {0.5f, -0.25f, 0.125f, 0.7f, 0.1f}},
+        {{1.0f, 0.3f, -0.2f, 0.1f, 0.05f}, {0.9f}},
+        {{0.5f}, {1.0f, -1.0f}},
+        {{1.0f, -0.5f, 0.1f, 0.05f, -0.02f, 0.01f, 0.003f}, {0.3f, 0.2f, 0.1f, 0.1f, 0.1f, 0.1f}}};
     for (const auto& s : sets)
         for (const int n : {1, 2, 3, 4, 7, 2000}) {
             const std::vector<float> x = ts::Noise(n, 1.0f, n);
@@ -80,6 +82,23 @@ TEST(Filter, MatchesTheDifferenceEquation) {
                 ASSERT_NEAR(y[i], expected[i], 1e-4 * (1 + std::fabs(expected[i])))
                     << "n " << n << " i " << i << " na " << s.a.size();
         }
+}
+
+// Scaling every coefficient by 2 scales each sum by 2 and g by 1/2, both exactly; zeros added at
+// the far end add exact zeros. Whatever loop runs a filter, such equivalent filters must give
+// the same output to the bit.
+TEST(Filter, EquivalentCoefficientSetsGiveIdenticalOutput) {
+    const std::vector<float> x = ts::Noise(5000, 1.0f, 77);
+    const std::vector<float> reference = Filtered(Make({1.0f, -1.2f, 0.5f}, {0.3f, 0.4f, 0.3f}), x);
+    const struct {
+        const char* name;
+        std::vector<float> a, b;
+    } equivalents[] = {
+        {"doubled", {2.0f, -2.4f, 1.0f}, {0.6f, 0.8f, 0.6f}},
+        {"padded to order 6", {1.0f, -1.2f, 0.5f, 0, 0, 0}, {0.3f, 0.4f, 0.3f, 0, 0, 0}},
+    };
+    for (const auto& e : equivalents)
+        EXPECT_EQ(Filtered(Make(e.a, e.b), x), reference) << e.name;
 }
 
 TEST(Filter, RejectedCoefficientsLeaveAPassThrough) {
@@ -96,8 +115,8 @@ TEST(Filter, RejectedCoefficientsLeaveAPassThrough) {
                  {"missing array", {}, {}, 1, 0}};
     for (const auto& c : cases) {
         CFilter filter = Make({1.0f, -0.5f}, {1.0f});
-        EXPECT_FALSE(filter.SetCoefficients(c.a.empty() ? nullptr : c.a.data(), c.na, c.b.data(),
-                                            c.nb))
+        EXPECT_FALSE(
+            filter.SetCoefficients(c.a.empty() ? nullptr : c.a.data(), c.na, c.b.data(), c.nb))
             << c.name;
         EXPECT_EQ(filter.GetDenominatorCount(), 0) << c.name;
         EXPECT_EQ(filter.GetNumeratorCount(), 0) << c.name;

@@ -17,10 +17,10 @@
 #include <numbers>
 #include <thread>
 
+using dsp::CHammingWindow;
 using dsp::CSignal;
 using dsp::CSpectrogram;
 using dsp::CSpectrum;
-using dsp::CHammingWindow;
 namespace ts = testsignals;
 
 namespace {
@@ -62,8 +62,8 @@ TEST(HammingWindow, TablesHoldTheRoundedFormula) {
     const struct {
         int n, i;
         float expected;
-    } known[] = {{1024, 0, 0.08f},       {1024, 1023, 0.08f},     {1024, 511, 0.999998f},
-                 {1024, 512, 0.999998f}, {2048, 0, 0.08f},        {2048, 2047, 0.08f},
+    } known[] = {{1024, 0, 0.08f},        {1024, 1023, 0.08f},    {1024, 511, 0.999998f},
+                 {1024, 512, 0.999998f},  {2048, 0, 0.08f},       {2048, 2047, 0.08f},
                  {2048, 1023, 0.999999f}, {2048, 1024, 0.999999f}};
     for (const auto& k : known)
         EXPECT_EQ(CHammingWindow::Table(k.n)[k.i], k.expected) << k.n << " " << k.i;
@@ -246,8 +246,8 @@ TEST(Analysis, UnstableFiltersStayFiniteEverywhere) {
         ASSERT_EQ(derived.CreateFrom(root.get()), 0u);
         ASSERT_TRUE(derived.EnsureSpectrogram() && derived.EnsureSpectrum());
         dsp::CFilter filter;
-        ASSERT_TRUE(filter.SetCoefficients(c.a.data(), int(c.a.size()), c.b.data(),
-                                           int(c.b.size())));
+        ASSERT_TRUE(
+            filter.SetCoefficients(c.a.data(), int(c.a.size()), c.b.data(), int(c.b.size())));
         ASSERT_TRUE(derived.ApplyFilter(filter));
         float largest = 0;
         for (int i = 0; i < derived.GetSampleCount(); ++i) {

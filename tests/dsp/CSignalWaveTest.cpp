@@ -42,12 +42,17 @@ std::vector<WaveCase> WaveCases() {
     const std::string data16 = W::Chunk("data", W::Pcm16({0, 16384, -32768, 32767}));
     const std::vector<float> values16 = {0.0f, 0.5f, -1.0f, 32767.0f / 32768.0f};
     return {
-        {"8-bit", W::Riff(Fmt(1, 1, 8) + W::Chunk("data", W::Pcm8({128, 0, 255, 192}))),
-         {0.0f, -1.0f, 0.9921875f, 0.5f}, 1, 1},
+        {"8-bit",
+         W::Riff(Fmt(1, 1, 8) + W::Chunk("data", W::Pcm8({128, 0, 255, 192}))),
+         {0.0f, -1.0f, 0.9921875f, 0.5f},
+         1,
+         1},
         {"16-bit", W::Riff(Fmt(1, 2, 16) + data16), values16, 1, 2},
         {"stereo takes the left channel",
          W::Riff(Fmt(2, 4, 16) + W::Chunk("data", W::Pcm16({16384, 32767, -16384, 0}))),
-         {0.5f, -0.5f}, 2, 4},
+         {0.5f, -0.5f},
+         2,
+         4},
         {"LIST before fmt",
          W::Riff(W::Chunk("LIST", "INFO" + W::Chunk("ISFT", std::string("ab\0", 3))) +
                  Fmt(1, 2, 16) + data16),
@@ -55,14 +60,17 @@ std::vector<WaveCase> WaveCases() {
         {"odd chunk with pad byte before fmt",
          W::Riff(W::Chunk("junk", "abc") + Fmt(1, 2, 16) + data16), values16, 1, 2},
         {"fmt longer than 16 bytes",
-         W::Riff(W::Chunk("fmt ", W::Format(1, 8000, 2, 16) + W::Le16(0)) + data16), values16,
-         1, 2},
+         W::Riff(W::Chunk("fmt ", W::Format(1, 8000, 2, 16) + W::Le16(0)) + data16), values16, 1,
+         2},
         {"partial last frame is dropped",
          W::Riff(Fmt(1, 2, 16) + W::Chunk("data", W::Pcm16({16384, -16384}) + "\x01")),
-         {0.5f, -0.5f}, 1, 2},
+         {0.5f, -0.5f},
+         1,
+         2},
         {"data claiming more than the file holds", Truncated(), {0.5f, -0.5f}, 1, 2},
         {"data before fmt", W::Riff(data16 + Fmt(1, 2, 16)), {}},
-        {"short fmt", W::Riff(W::Chunk("fmt ", W::Format(1, 8000, 2, 16).substr(0, 14)) + data16),
+        {"short fmt",
+         W::Riff(W::Chunk("fmt ", W::Format(1, 8000, 2, 16).substr(0, 14)) + data16),
          {}},
         {"fmt cut off by the end of file", W::Riff("fmt " + W::Le32(16) + W::Le16(1)), {}},
         {"empty data", W::Riff(Fmt(1, 2, 16) + W::Chunk("data", "")), {}},
@@ -183,18 +191,20 @@ struct ToSampleCase {
 
 TEST(SampleConversion, FloatToSampleLimitsAndTruncates) {
     const ToSampleCase cases[] = {
-        {1.0f, 16, 32767},     {1.5f, 16, 32767},    {-1.0f, 16, -32768},
-        {-7.0f, 16, -32768},   {0.5f, 16, 16384},    {-0.00002f, 16, 0},
-        {0.99999f, 16, 32767}, {-0.5f, 16, -16384},  {std::nanf(""), 16, 0},
-        {1.0f, 8, 255},        {-1.0f, 8, 0},        {0.0f, 8, 128},
-        {0.5f, 8, 192},        {-0.5f, 8, 64},       {-0.004f, 8, 128},
-        {std::numeric_limits<float>::infinity(), 8, 255},
+        {1.0f, 16, 32767},      {1.5f, 16, 32767},
+        {-1.0f, 16, -32768},    {-7.0f, 16, -32768},
+        {0.5f, 16, 16384},      {-0.00002f, 16, 0},
+        {0.99999f, 16, 32767},  {-0.5f, 16, -16384},
+        {std::nanf(""), 16, 0}, {1.0f, 8, 255},
+        {-1.0f, 8, 0},          {0.0f, 8, 128},
+        {0.5f, 8, 192},         {-0.5f, 8, 64},
+        {-0.004f, 8, 128},      {std::numeric_limits<float>::infinity(), 8, 255},
     };
     for (const ToSampleCase& c : cases) {
         std::uint8_t frame[2] = {0xAA, 0xAA};
         ASSERT_TRUE(CSignal::FloatToSample(c.value, frame, c.bits));
-        const int written = c.bits == 16 ? static_cast<std::int16_t>(frame[0] | frame[1] << 8)
-                                         : frame[0];
+        const int written =
+            c.bits == 16 ? static_cast<std::int16_t>(frame[0] | frame[1] << 8) : frame[0];
         EXPECT_EQ(written, c.expected) << c.value << " at " << c.bits << " bits";
         if (c.bits == 8) {
             EXPECT_EQ(frame[1], 0xAA) << "an 8-bit sample is one byte";
@@ -261,6 +271,18 @@ TEST(DerivedSignal, RefusesSourcesThatCannotBeDerivedFrom) {
     // a derived from its own derivative would leave the pair without a root.
     EXPECT_EQ(a.CreateFrom(&b), CSignal::RESULT_FAIL);
     EXPECT_EQ(b.GetRoot(), &a);
+}
+
+TEST(DerivedSignal, RootCanBeRemadeFromItsOwnSamples) {
+    auto signal = std::make_unique<CSignal>();
+    const float samples[] = {0.1f, 0.2f, 0.3f};
+    ASSERT_EQ(signal->CreateFromSamples({1, 1, 8000, 16000, 2, 16, 0}, samples, 3), 0u);
+    // Both arguments belong to the signal itself and must be read before it lets go of them.
+    ASSERT_EQ(signal->CreateFromSamples(signal->GetFormat(), signal->GetSamples() + 1, 2), 0u);
+    EXPECT_EQ(signal->GetFormat().sampleRate, 8000u);
+    ASSERT_EQ(signal->GetSampleCount(), 2);
+    EXPECT_EQ(signal->GetSamples()[0], 0.2f);
+    EXPECT_EQ(signal->GetSamples()[1], 0.3f);
 }
 
 TEST(DerivedSignal, ClearKeepsNameAndSource) {

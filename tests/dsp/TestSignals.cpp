@@ -28,8 +28,8 @@ std::vector<float> Noise(int count, float amplitude, unsigned seed) {
 std::vector<float> Tone(int count, float amplitude, double cycles, int period) {
     std::vector<float> samples(count);
     for (int i = 0; i < count; ++i)
-        samples[i] = static_cast<float>(amplitude *
-                                        std::sin(2.0 * std::numbers::pi * cycles * i / period));
+        samples[i] =
+            static_cast<float>(amplitude * std::sin(2.0 * std::numbers::pi * cycles * i / period));
     return samples;
 }
 

@@ -1,0 +1,88 @@
+#include "tools/CSlideChecker.h"
+
+#include "app/CGameConfig.h"
+#include "game/CGameContext.h"
+#include "game/CGameSlide.h"
+#include "game/ElementError.h"
+#include "platform/CDirectory.h"
+#include "platform/CText.h"
+#include "platform/CWnd.h"
+
+#include <tinyxml2.h>
+
+#include <filesystem>
+#include <set>
+
+namespace {
+
+// The area the main dialog offers a slide at its usual size. Reading does not depend on it
+// beyond the layout.
+const CRect SLIDE_AREA{10, 40, 1014, 758};
+
+// The same file can be named by a course ("slides\a.xml") and by the catalogue
+// ("slides/a.xml"); it is read once.
+std::string SameFileKey(const std::wstring& path) {
+    return std::filesystem::path(CDirectory::NativePath(path)).lexically_normal().string();
+}
+
+// Course slides first, in menu order, then what the random tasks may pick.
+std::vector<std::wstring> SlidesToCheck(const CGameConfig& config,
+                                        const game::CGameContext& master) {
+    std::vector<std::wstring> paths;
+    std::set<std::string> seen;
+    const auto add = [&](const std::wstring& path) {
+        if (seen.insert(SameFileKey(path)).second)
+            paths.push_back(path);
+    };
+    for (const CCourse& course : config.courses)
+        for (const std::wstring& slide : course.slides)
+            add(slide);
+    for (const std::wstring& slide : master.AllSlides())
+        add(slide);
+    return paths;
+}
+
+} // namespace
+
+CSlideChecker::Report CSlideChecker::Check(const std::string& configFile) {
+    Report report;
+    game::CGameContext master;
+    CGameConfig config;
+    report.configLoaded = config.Load(configFile, master);
+    if (report.configLoaded) {
+        master.m_textFont.CreatePointFont(config.fontSize, config.fontName);
+        master.m_tooltipFont.CreatePointFont((2 * config.fontSize) / 3, config.fontName);
+    }
+    for (const std::wstring& path : SlidesToCheck(config, master)) {
+        ++report.slidesChecked;
+        if (const int code = CheckSlide(master, path); code != game::ERR_NONE)
+            report.failures.push_back({path, code});
+    }
+    // With no slide in the catalogue the random tasks ask for the slide "" and fail.
+    if (report.configLoaded && master.AllSlides().empty())
+        report.failures.push_back({std::wstring(), game::ERR_OPEN_SLIDE});
+    return report;
+}
+
+int CSlideChecker::CheckSlide(const game::CGameContext& master, const std::wstring& path) {
+    tinyxml2::XMLDocument document(true, tinyxml2::COLLAPSE_WHITESPACE);
+    if (document.LoadFile(CDirectory::NativePath(path).c_str()) != tinyxml2::XML_SUCCESS ||
+        document.RootElement() == nullptr)
+        return game::ERR_OPEN_SLIDE;
+    game::CGameSlide slide(master, CDirectory::FileName(path));
+    CRect area = SLIDE_AREA;
+    return slide.ReadXml(*document.RootElement(), area, WS_CHILD);
+}
+
+std::string CSlideChecker::Message(const Failure& failure) {
+    return "Could not load the slide " + CText::ToNarrow(failure.slide) +
+           "\nError: " + CText::ToNarrow(game::ErrorMessage(failure.code));
+}
+
+std::string CSlideChecker::Summary(const Report& report) {
+    std::string line = std::to_string(report.slidesChecked) + " slides checked, " +
+                       std::to_string(report.failures.size()) + " failed";
+    if (!report.configLoaded)
+        line += ", game options not loaded";
+    return line;
+}

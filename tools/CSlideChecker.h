@@ -1,0 +1,41 @@
+#pragma once
+// Reads a game folder the way the game does, without opening a window: the configuration
+// first, then every slide of every course and every slide the catalogue found, each built and
+// prepared exactly as the game's slide preparer builds it. Slide authors run it before they
+// ship; the test suite runs it over the bundled game.
+//
+// Paths are relative to the working folder, as in the game.
+
+#include <string>
+#include <vector>
+
+namespace game {
+class CGameContext;
+}
+
+class CSlideChecker {
+public:
+    struct Failure {
+        std::wstring slide; // the path as the game names it in its message
+        int code;           // the element error code
+    };
+
+    struct Report {
+        bool configLoaded = false;
+        int slidesChecked = 0;
+        std::vector<Failure> failures;
+
+        bool Passed() const { return configLoaded && failures.empty(); }
+    };
+
+    // Checks the game configured by configFile. When the configuration stops early, the
+    // slides it named before that are still checked, as the game would still offer them.
+    static Report Check(const std::string& configFile);
+    // Reads one slide file with the master context; ERR_NONE when the game could show it.
+    static int CheckSlide(const game::CGameContext& master, const std::wstring& path);
+
+    // The game's own wording of a failure and of a configuration it could not read.
+    static std::string Message(const Failure& failure);
+    static const char* ConfigMessage() { return "Could not load the game options!"; }
+    static std::string Summary(const Report& report);
+};
