@@ -9,10 +9,19 @@ namespace game {
 
 namespace {
 
+template <typename Element> std::unique_ptr<CElement> Make(CGameContext* context) {
+    return std::make_unique<Element>(context);
+}
+
+// The element kinds slide files may use, by tag: one line per kind.
+std::map<std::string, CElementFactory::Maker> BuiltInKinds() {
+    return {
+    };
+}
+
 struct Table {
     std::mutex mutex;
-    // Element kinds by tag. Each plot and filter class adds its line here.
-    std::map<std::string, CElementFactory::Maker> makers;
+    std::map<std::string, CElementFactory::Maker> makers = BuiltInKinds();
 };
 
 Table& TheTable() {
