@@ -14,6 +14,8 @@ struct LayoutCase {
     CRect firstText;  // the first static text, in slide coordinates
 };
 
+void PrintTo(const LayoutCase& c, std::ostream* os) { *os << c.name; }
+
 class SlideLayout : public SlideFixture, public ::testing::WithParamInterface<LayoutCase> {};
 
 TEST_P(SlideLayout, StacksCentresAndSizes) {
