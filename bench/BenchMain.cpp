@@ -17,32 +17,37 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            // With repetitions the median stands for the benchmark; otherwise its only run.
+            // A repeated benchmark is represented by its median, another by its only run.
             const bool single = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
-            if (!run.error_occurred && (single || run.aggregate_name == "median"))
-                m_times[run.run_name.function_name] = {run.GetAdjustedRealTime(),
-                                                       run.GetAdjustedCPUTime()};
+            if (run.error_occurred || !(single || run.aggregate_name == "median"))
+                continue;
+            Row& row = m_rows[run.run_name.function_name];
+            row.ms = run.GetAdjustedRealTime();
+            if (const auto paired = run.counters.find("ratio"); paired != run.counters.end())
+                row.paired = paired->second.value;
         }
     }
 
-    // Wall-clock and CPU time both: on a loaded machine the CPU time is the steadier of the two.
     void PrintRatios() const {
-        const auto base = m_times.find("BM_BareTransforms");
-        if (base == m_times.end() || base->second.real <= 0 || base->second.cpu <= 0)
+        const auto base = m_rows.find("BM_BareTransforms");
+        if (base == m_rows.end() || base->second.ms <= 0)
             return;
-        std::printf("\nRatios to BM_BareTransforms in this run:\n");
-        std::printf("  %-32s %10s %7s %10s %7s\n", "", "real ms", "ratio", "cpu ms", "ratio");
-        for (const auto& [name, t] : m_times)
-            std::printf("  %-32s %10.3f %6.2fx %10.3f %6.2fx\n", name.c_str(), t.real,
-                        t.real / base->second.real, t.cpu, t.cpu / base->second.cpu);
+        std::printf("\nRatios to the bare transforms (medians of this run):\n");
+        std::printf("  %-32s %12s %14s %14s\n", "", "ms", "to benchmark", "run beside");
+        for (const auto& [name, row] : m_rows) {
+            std::printf("  %-32s %12.3f %13.2fx", name.c_str(), row.ms, row.ms / base->second.ms);
+            if (row.paired > 0)
+                std::printf(" %13.2fx", row.paired);
+            std::printf("\n");
+        }
     }
 
 private:
-    struct Times {
-        double real = 0; // milliseconds per iteration
-        double cpu = 0;
+    struct Row {
+        double ms = 0;     // per iteration
+        double paired = 0; // ratio to the baseline run beside it, 0 if none
     };
-    std::map<std::string, Times> m_times;
+    std::map<std::string, Row> m_rows;
 };
 
 // The process's first spectrogram pays for measuring the transform; every benchmark after it

@@ -28,6 +28,8 @@ CSignal::~CSignal() {
 }
 
 void CSignal::Clear() {
+    // The playback reads the samples until its thread has ended.
+    m_playback.Stop();
     m_spectrogram.Release();
     m_spectrum.Release();
     m_samples.Release();
@@ -158,8 +160,11 @@ bool CSignal::ApplyFilter(const CFilter& filter) {
         return false;
     // The filter writes the source's length; only a tail beyond it needs clearing.
     const int written = m_source->m_sampleCount;
-    std::fill(m_samples.Get() + written, m_samples.Get() + m_sampleCount, 0.0f);
-    filter.Apply(m_source->m_samples.Get(), written, m_samples.Get());
+    {
+        const auto writing = m_playback.LockSamples();
+        std::fill(m_samples.Get() + written, m_samples.Get() + m_sampleCount, 0.0f);
+        filter.Apply(m_source->m_samples.Get(), written, m_samples.Get());
+    }
     RefreshAnalyses();
     NotifyUpdate();
     return true;
@@ -167,9 +172,12 @@ bool CSignal::ApplyFilter(const CFilter& filter) {
 
 bool CSignal::ApplyNoise(const CNoise& noise) {
     float* samples = m_samples.Get();
-    noise.AddTo(samples, m_sampleCount);
-    // The generator may add anything; hold the result where every analysis stays finite.
-    std::transform(samples, samples + m_sampleCount, samples, LimitSample);
+    {
+        const auto writing = m_playback.LockSamples();
+        noise.AddTo(samples, m_sampleCount);
+        // The generator may add anything; hold the result where every analysis stays finite.
+        std::transform(samples, samples + m_sampleCount, samples, LimitSample);
+    }
     RefreshAnalyses();
     NotifyUpdate();
     return true;

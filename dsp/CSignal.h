@@ -9,6 +9,7 @@
 // listener window is sent (posted) UpdateMessage() with the signal's address as wParam.
 
 #include "dsp/CFftwBuffer.h"
+#include "dsp/CPlayback.h"
 #include "dsp/CSpectrogram.h"
 #include "dsp/CSpectrum.h"
 #include "dsp/CWaveFormat.h"
@@ -40,7 +41,8 @@ public:
     CSignal(const CSignal&) = delete;
     CSignal& operator=(const CSignal&) = delete;
 
-    // Releases samples and analyses and zeroes the format; keeps file name, source, listeners.
+    // Stops playback, releases samples and analyses and zeroes the format; keeps file name,
+    // source, listeners.
     void Clear();
     // Replaces the content by the first channel of a PCM WAV file (8 or 16 bits). On failure
     // the signal is left empty. The signal becomes a root signal.
@@ -82,6 +84,11 @@ public:
     // Adds the generator's signal to the samples; analyses refreshed and listeners told.
     bool ApplyNoise(const CNoise& noise);
 
+    // Plays the signal (see CPlayback): false while it plays, when it is empty or when no
+    // sound output opens. The listeners get the play-bar messages.
+    bool Play() { return m_playback.Play(); }
+    bool IsPlaying() const { return m_playback.IsPlaying(); }
+
     // Listener windows. A window must remove itself before it is destroyed: a window later
     // made at the same address would otherwise receive this signal's messages.
     bool AddListener(CWnd* window);
@@ -111,6 +118,7 @@ private:
     mutable std::mutex m_listenerLock;
     std::set<CWnd*> m_listeners; // not owned
     int m_blockLength = DEFAULT_BLOCK_LENGTH;
+    CPlayback m_playback{*this};
 };
 
 } // namespace dsp

@@ -1,6 +1,9 @@
 #include "game/CElementFactory.h"
 
 #include "game/CElement.h"
+#include "game/CSpectrogramPlot.h"
+#include "game/CSpectrumPlot.h"
+#include "game/CWavePlot.h"
 
 #include <map>
 #include <mutex>
@@ -16,6 +19,9 @@ template <typename Element> std::unique_ptr<CElement> Make(CGameContext* context
 // The element kinds slide files may use, by tag: one line per kind.
 std::map<std::string, CElementFactory::Maker> BuiltInKinds() {
     return {
+        {"spectrum", Make<CSpectrumPlot>},
+        {"spectrogram", Make<CSpectrogramPlot>},
+        {"wave", Make<CWavePlot>},
     };
 }
 

@@ -1,7 +1,7 @@
 // Loading WAV files into signals, the sample conversions both ways and derived signals.
 
-#include "CTempFolder.h"
-#include "CWaveBytes.h"
+#include "common/CTempFolder.h"
+#include "common/CWaveBytes.h"
 
 #include "dsp/CSignal.h"
 

@@ -1,4 +1,4 @@
-#include "CWaveBytes.h"
+#include "common/CWaveBytes.h"
 
 std::string CWaveBytes::Le16(std::uint16_t v) {
     return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};

@@ -1,4 +1,4 @@
-#include "CTempFolder.h"
+#include "common/CTempFolder.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -24,3 +24,5 @@ std::wstring CTempFolder::Write(const std::string& name, const std::string& byte
 std::wstring CTempFolder::PathOf(const std::string& name) const {
     return std::filesystem::path(m_path + "/" + name).wstring();
 }
+
+std::wstring CTempFolder::Folder() const { return std::filesystem::path(m_path).wstring(); }

@@ -14,6 +14,7 @@ public:
     // Writes bytes to a file of this name in the folder and returns its path.
     std::wstring Write(const std::string& name, const std::string& bytes) const;
     std::wstring PathOf(const std::string& name) const;
+    std::wstring Folder() const;
 
 private:
     std::string m_path;

@@ -1,0 +1,42 @@
+#include "dsp/CPlayback.h"
+
+#include "dsp/CPlaybackSession.h"
+#include "dsp/CSignal.h"
+
+#include "platform/CSoundOutput.h"
+#include "platform/CWindowMessages.h"
+
+#include <new>
+
+namespace dsp {
+
+CPlayback::CPlayback(CSignal& signal) : m_signal(signal) {}
+
+CPlayback::~CPlayback() { Stop(); }
+
+bool CPlayback::Play() {
+    if (IsPlaying() || m_signal.GetSampleCount() == 0)
+        return false;
+    // A finished playback's thread has posted its last message and is ending: joining it does
+    // not wait for the device.
+    m_session.reset();
+    std::unique_ptr<CPlaybackSession> session(
+        new (std::nothrow) CPlaybackSession(m_signal, m_sampleLock, CSoundOutput::Make()));
+    if (!session || !session->Start())
+        return false;
+    m_session = std::move(session);
+    return true;
+}
+
+bool CPlayback::IsPlaying() const { return m_session && m_session->IsPlaying(); }
+
+void CPlayback::Stop() { m_session.reset(); }
+
+std::unique_lock<std::mutex> CPlayback::LockSamples() { return std::unique_lock(m_sampleLock); }
+
+UINT CPlayback::PlaybarMessage() {
+    static const UINT message = CWindowMessages::Register("UWM_UPDATE_PLAYBARUSE_GUID");
+    return message;
+}
+
+} // namespace dsp

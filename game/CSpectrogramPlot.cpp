@@ -1,0 +1,89 @@
+#include "game/CSpectrogramPlot.h"
+
+#include "dsp/CSignal.h"
+#include "game/CGameContext.h"
+#include "game/CSpectrogramImage.h"
+#include "platform/CDC.h"
+#include "platform/CWindowClasses.h"
+
+#include <tinyxml2.h>
+
+#include <cstring>
+
+namespace game {
+
+namespace {
+const wchar_t* const WINDOW_CLASS = L"MFCSpectrogramPlot";
+}
+
+CSpectrogramPlot::CSpectrogramPlot(CGameContext* context) : CElement(context), m_signal(*this) {
+    CWindowClasses::EnsureRegistered(WINDOW_CLASS);
+}
+
+CSpectrogramPlot::~CSpectrogramPlot() {
+    DestroyWindow();
+}
+
+int CSpectrogramPlot::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) {
+    CElement::ReadXml(node, area, style);
+    m_windowClass = WINDOW_CLASS;
+    area.right = area.left + m_width;
+    area.bottom = area.top + m_height;
+    if (std::strcmp(node.Name(), "spectrogram") != 0)
+        return ERR_XML_TITLE;
+    node.QueryIntAttribute("fmax", &m_fmax);
+    m_sourceId = m_context->ResolveExample(node, m_id);
+    return m_sourceId == 0 ? ERR_EXAMPLE_NOT_FOUND : ERR_NONE;
+}
+
+int CSpectrogramPlot::Prepare() {
+    if (m_signal.IsBound())
+        return ERR_NONE;
+    const int bound = m_signal.Bind(*m_context, m_sourceId, *this);
+    if (bound != ERR_NONE)
+        return bound;
+    if (!m_signal->EnsureSpectrogram()) {
+        m_signal.Unbind();
+        return ERR_PREPARE_STFT;
+    }
+    m_signal.Listen();
+    RenderImage();
+    return ERR_NONE;
+}
+
+int CSpectrogramPlot::CreateElementWindow(CWnd* parent, UINT id) {
+    const int result = CElement::CreateElementWindow(parent, id);
+    if (result == ERR_NONE)
+        RenderImage();
+    return result;
+}
+
+void CSpectrogramPlot::RenderImage() {
+    m_image.Release();
+    if (!m_signal.IsBound() || !HasWindow())
+        return;
+    CSpectrogramImage::Render(m_signal->GetSpectrogram(), m_signal->GetFormat().sampleRate, m_fmax,
+                              m_image);
+}
+
+void CSpectrogramPlot::OnPaint(CDC& dc) {
+    if (!m_image.IsCreated())
+        RenderImage();
+    const CRect client = GetClientRect();
+    if (m_image.IsCreated())
+        dc.StretchHalftone(m_image, client);
+    DrawMark(dc, client);
+}
+
+LRESULT CSpectrogramPlot::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != dsp::CSignal::UpdateMessage())
+        return CElement::OnMessage(message, wParam, lParam);
+    if (m_signal.IsUpdateOf(wParam)) {
+        RenderImage();
+        Invalidate(true);
+        UpdateWindow();
+    }
+    return 0;
+}
+
+} // namespace game

@@ -1,0 +1,154 @@
+#include "game/CSpectrumPlot.h"
+
+#include "dsp/CSignal.h"
+#include "game/CGameContext.h"
+#include "platform/CDC.h"
+#include "platform/CWindowClasses.h"
+
+#include <tinyxml2.h>
+
+#include <cmath>
+#include <cstring>
+#include <new>
+#include <vector>
+
+namespace game {
+
+namespace {
+
+const wchar_t* const WINDOW_CLASS = L"MFCSpectrumPlot";
+// 1 / 15.5 in single precision: the log display spans 15.5 nepers of power, about 67 dB.
+constexpr float PER_NEPER = 0.06451613f;
+
+} // namespace
+
+CSpectrumPlot::CSpectrumPlot(CGameContext* context) : CElement(context), m_signal(*this) {
+    CWindowClasses::EnsureRegistered(WINDOW_CLASS);
+}
+
+CSpectrumPlot::~CSpectrumPlot() {
+    DestroyWindow();
+}
+
+int CSpectrumPlot::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) {
+    CElement::ReadXml(node, area, style);
+    m_windowClass = WINDOW_CLASS;
+    area.right = area.left + m_width;
+    area.bottom = area.top + m_height;
+    if (std::strcmp(node.Name(), "spectrum") != 0)
+        return ERR_XML_TITLE;
+    const char* scale = node.Attribute("scale");
+    m_logarithmic = scale != nullptr && std::strcmp(scale, "log") == 0;
+    m_sourceId = m_context->ResolveExample(node, m_id);
+    return m_sourceId == 0 ? ERR_EXAMPLE_NOT_FOUND : ERR_NONE;
+}
+
+int CSpectrumPlot::Prepare() {
+    if (m_signal.IsBound())
+        return ERR_NONE;
+    const int bound = m_signal.Bind(*m_context, m_sourceId, *this);
+    if (bound != ERR_NONE)
+        return bound;
+    if (!m_signal->EnsureSpectrum()) {
+        m_signal.Unbind();
+        return ERR_PREPARE_FFT;
+    }
+    m_signal.Listen();
+    ComputeDisplay();
+    return ERR_NONE;
+}
+
+float CSpectrumPlot::DisplayValue(float power, bool logarithmic) {
+    if (!logarithmic)
+        return std::sqrt(power);
+    if (!(power > 0.0f))
+        return 0.0f;
+    return static_cast<float>((std::log(static_cast<double>(power)) + 15.0) * PER_NEPER);
+}
+
+int CSpectrumPlot::RowOf(float level, int height) {
+    // Levels far off the plot (a filter output louder than its source, a bin of almost no
+    // power) are held two heights beyond the edges: the pixels inside stay the same, and a
+    // line never has to be walked for millions of rows nor a float cut beyond int.
+    const float h = static_cast<float>(height);
+    const float scaled = std::fmin(std::fmax(h * level, -2.0f * h), 3.0f * h);
+    return height - static_cast<int>(scaled);
+}
+
+void CSpectrumPlot::ComputeDisplay() {
+    m_envelope = CColumnEnvelope();
+    m_envelopeHeight = m_height;
+    if (!m_signal.IsBound() || !m_signal->GetSpectrum().Exists())
+        return;
+    const dsp::CSpectrum& spectrum = m_signal->GetSpectrum();
+    const int bins = spectrum.GetBins();
+    std::vector<float> levels;
+    try {
+        levels.resize(static_cast<std::size_t>(bins));
+    } catch (const std::bad_alloc&) {
+        return;
+    }
+    for (int k = 0; k < bins; ++k)
+        levels[k] = DisplayValue(spectrum.GetPower()[k], m_logarithmic);
+    const int height = m_height;
+    m_envelope = CColumnEnvelope::Compute(levels.data(), bins, m_width,
+                                          [height](float v) { return RowOf(v, height); });
+}
+
+void CSpectrumPlot::OnPaint(CDC& dc) {
+    if (m_envelope.Width() == 0)
+        ComputeDisplay();
+    const CPen* previous = dc.SelectPen(&m_pen);
+    DrawMeanLine(dc);
+    DrawColumns(dc);
+    dc.SelectPen(previous);
+    DrawMark(dc, GetClientRect());
+}
+
+void CSpectrumPlot::DrawMeanLine(CDC& dc) const {
+    if (!m_envelope.HasMean())
+        return;
+    const std::vector<int>& mean = m_envelope.MeanRows();
+    std::vector<CPoint> line(mean.size());
+    for (std::size_t x = 0; x < mean.size(); ++x)
+        line[x] = CPoint{static_cast<int>(x), mean[x]};
+    dc.Polyline(line.data(), static_cast<int>(line.size()));
+}
+
+void CSpectrumPlot::DrawColumns(CDC& dc) const {
+    if (!m_envelope.HasRange())
+        return;
+    const std::vector<int>& top = m_envelope.TopRows();
+    const std::vector<int>& bottom = m_envelope.BottomRows();
+    for (int x = 0; x < m_envelope.Width(); ++x) {
+        dc.MoveTo(x, top[x]);
+        dc.LineTo(x, bottom[x]);
+    }
+}
+
+bool CSpectrumPlot::OnEraseBkgnd(CDC& dc) {
+    dc.FillSolidRect(GetClientRect(), RGB(255, 255, 255));
+    return true;
+}
+
+void CSpectrumPlot::OnSize(int cx, int cy) {
+    CElement::OnSize(cx, cy);
+    m_width = cx;
+    m_height = cy;
+    // The rows depend on the height as well: a plot made only taller gets its curve remapped.
+    if (m_width != m_envelope.Width() || m_height != m_envelopeHeight)
+        ComputeDisplay();
+}
+
+LRESULT CSpectrumPlot::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != dsp::CSignal::UpdateMessage())
+        return CElement::OnMessage(message, wParam, lParam);
+    if (m_signal.IsUpdateOf(wParam)) {
+        ComputeDisplay();
+        Invalidate(true);
+        UpdateWindow();
+    }
+    return 0;
+}
+
+} // namespace game

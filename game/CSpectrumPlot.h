@@ -1,0 +1,52 @@
+#pragma once
+// The "spectrum" element: the averaged power spectrum of a signal as a green curve on white,
+// frequency from 0 at the left edge to half the sample rate at the right edge, level from the
+// bottom edge up, linear in magnitude or ("scale"="log") logarithmic. The 1025 bins are
+// reduced to one pixel column each by the column envelope the wave plot uses.
+
+#include "game/CColumnEnvelope.h"
+#include "game/CElement.h"
+#include "game/CPlotSignal.h"
+#include "platform/CPen.h"
+
+namespace game {
+
+class CSpectrumPlot : public CElement {
+public:
+    explicit CSpectrumPlot(CGameContext* context);
+    ~CSpectrumPlot() override;
+
+    int Prepare() override;
+    int ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) override;
+
+    // The level a bin of linear power p is drawn at, 1 being the top edge and 0 the bottom:
+    // linear, the magnitude sqrt(p); logarithmic, (ln p + 15) / 15.5, so that p = 1 sits at
+    // 0.9677 and p = e^-15 (-65 dB) on the bottom edge, with p = 0 on the bottom edge too.
+    static float DisplayValue(float power, bool logarithmic);
+    // The row of a level on a plot of this height: height - trunc(height x level).
+    static int RowOf(float level, int height);
+
+    bool IsLogarithmic() const { return m_logarithmic; }
+    const dsp::CSignal* GetSignal() const { return m_signal.Get(); }
+    const CColumnEnvelope& GetEnvelope() const { return m_envelope; }
+
+protected:
+    void OnPaint(CDC& dc) override;
+    bool OnEraseBkgnd(CDC& dc) override;
+    void OnSize(int cx, int cy) override;
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    // The envelope of the display values for the element's current size.
+    void ComputeDisplay();
+    void DrawMeanLine(CDC& dc) const;
+    void DrawColumns(CDC& dc) const;
+
+    CPlotSignal m_signal;
+    CPen m_pen{PS_SOLID, 1, RGB(90, 197, 99)};
+    CColumnEnvelope m_envelope;
+    int m_envelopeHeight = 0; // the height the envelope's rows were mapped for
+    bool m_logarithmic = false;
+};
+
+} // namespace game

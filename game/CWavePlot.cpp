@@ -1,0 +1,220 @@
+#include "game/CWavePlot.h"
+
+#include "dsp/CSignal.h"
+#include "game/CGameContext.h"
+#include "platform/CDC.h"
+#include "platform/CText.h"
+#include "platform/CWindowClasses.h"
+
+#include <tinyxml2.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <vector>
+
+namespace game {
+
+namespace {
+
+const wchar_t* const WINDOW_CLASS = L"MFCWavePlot";
+const COLORREF ENVELOPE_COLOR = RGB(0, 0, 200);
+const COLORREF PLAYBAR_COLOR = RGB(255, 0, 0);
+const COLORREF BACKGROUND = RGB(255, 255, 255);
+
+// A tooltip shows at most this many characters of the companion text's first line.
+constexpr std::size_t TOOLTIP_CHARS = 255;
+// Enough bytes for that many characters in UTF-8; a file without line ends is not read whole.
+constexpr std::size_t TOOLTIP_BYTES = 4 * TOOLTIP_CHARS;
+
+// The first line of a text file without its line end and byte-order mark, cut at maxBytes
+// without splitting a UTF-8 character. Empty when the file cannot be read.
+std::string FirstLine(const std::string& path, std::size_t maxBytes) {
+    std::ifstream file(path, std::ios::binary);
+    std::string line;
+    char c = 0;
+    while (line.size() < maxBytes && file.get(c) && c != '\n')
+        line += c;
+    const bool cut = line.size() == maxBytes;
+    if (line.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        line.erase(0, 3);
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    for (int i = 0; cut && i < 3 && !line.empty() && !CText::IsValidUtf8(line); ++i)
+        line.pop_back();
+    return line;
+}
+
+} // namespace
+
+CWavePlot::CWavePlot(CGameContext* context)
+    : CElement(context), m_signal(*this), m_pen(PS_SOLID, 1, ENVELOPE_COLOR) {
+    CWindowClasses::EnsureRegistered(WINDOW_CLASS);
+}
+
+CWavePlot::~CWavePlot() { DestroyWindow(); }
+
+int CWavePlot::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) {
+    CElement::ReadXml(node, area, style);
+    m_windowClass = WINDOW_CLASS;
+    area.right = area.left + m_width;
+    area.bottom = area.top + m_height;
+    if (std::strcmp(node.Name(), "wave") != 0)
+        return ERR_XML_TITLE;
+    m_sourceId = m_context->ResolveExample(node, m_id);
+    return m_sourceId == 0 ? ERR_EXAMPLE_NOT_FOUND : ERR_NONE;
+}
+
+int CWavePlot::Prepare() {
+    if (m_signal.IsBound())
+        return ERR_NONE;
+    const int bound = m_signal.Bind(*m_context, m_sourceId, *this);
+    if (bound != ERR_NONE)
+        return bound;
+    m_signal.Listen();
+    ComputeEnvelope();
+    if (m_tooltip && m_text.empty())
+        ReadCompanionText();
+    return ERR_NONE;
+}
+
+int CWavePlot::RowOf(float sample, int height) {
+    const int h = height / 2;
+    // Samples far beyond full scale (a filter output may reach 2^20) are held just outside
+    // the plot: the visible pixels stay the same and a column line stays short.
+    const float limit = 2.0f * static_cast<float>(std::max(h, 1));
+    // fmin/fmax take a NaN to the limit instead of passing it on.
+    const float scaled = std::fmin(std::fmax(static_cast<float>(h) * sample, -limit), limit);
+    return h - static_cast<int>(scaled);
+}
+
+void CWavePlot::ComputeEnvelope() {
+    m_envelopeHeight = m_height;
+    if (!m_signal.IsBound()) {
+        m_envelope = CColumnEnvelope();
+        return;
+    }
+    const int height = m_height;
+    m_envelope = CColumnEnvelope::Compute(m_signal->GetSamples(), m_signal->GetSampleCount(),
+                                          m_width,
+                                          [height](float v) { return RowOf(v, height); });
+}
+
+void CWavePlot::ReadCompanionText() {
+    const std::wstring wave = m_signal->GetFileName();
+    if (wave.size() < 3)
+        return;
+    const std::wstring companion = wave.substr(0, wave.size() - 3) + L"txt";
+    std::wstring text = CText::ToWide(FirstLine(CText::ToNarrow(companion), TOOLTIP_BYTES));
+    if (text.size() > TOOLTIP_CHARS)
+        text.resize(TOOLTIP_CHARS);
+    m_text = std::move(text);
+}
+
+void CWavePlot::OnPaint(CDC& dc) {
+    if (m_envelope.Width() != m_width || m_envelopeHeight != m_height)
+        ComputeEnvelope();
+    const CPen* previous = dc.SelectPen(&m_pen);
+    DrawColumns(dc);
+    DrawMeanLine(dc);
+    dc.SelectPen(previous);
+    DrawMark(dc, GetClientRect());
+    DrawPlaybar(dc);
+}
+
+void CWavePlot::DrawColumns(CDC& dc) const {
+    if (!m_envelope.HasRange())
+        return;
+    const std::vector<int>& top = m_envelope.TopRows();
+    const std::vector<int>& bottom = m_envelope.BottomRows();
+    for (int x = 0; x < m_envelope.Width(); ++x) {
+        dc.MoveTo(x, top[x]);
+        dc.LineTo(x, bottom[x]);
+    }
+}
+
+void CWavePlot::DrawMeanLine(CDC& dc) const {
+    if (!m_envelope.HasMean())
+        return;
+    const std::vector<int>& mean = m_envelope.MeanRows();
+    std::vector<CPoint> line(mean.size());
+    for (std::size_t x = 0; x < mean.size(); ++x)
+        line[x] = CPoint{static_cast<int>(x), mean[x]};
+    dc.Polyline(line.data(), static_cast<int>(line.size()));
+}
+
+void CWavePlot::DrawPlaybar(CDC& dc) const {
+    if (m_playbar < 0)
+        return;
+    const CPen bar(PS_SOLID, 1, PLAYBAR_COLOR);
+    const CPen* previous = dc.SelectPen(&bar);
+    dc.MoveTo(m_playbar, 0);
+    dc.LineTo(m_playbar, GetClientRect().bottom);
+    dc.SelectPen(previous);
+}
+
+bool CWavePlot::OnEraseBkgnd(CDC& dc) {
+    dc.FillSolidRect(GetClientRect(), BACKGROUND);
+    return true;
+}
+
+void CWavePlot::OnLButtonUp(UINT flags, CPoint point) {
+    const int pressed = m_context->PressedIdFor(m_id);
+    if (pressed != 0 && pressed != m_id) {
+        CElement::OnLButtonUp(flags, point);
+        return;
+    }
+    // A click on the panel itself ends the drag gesture as a release anywhere else would.
+    if (pressed == m_id)
+        m_context->ClearPressFor(m_id);
+    if (m_signal.IsBound())
+        m_signal->Play();
+}
+
+void CWavePlot::OnSize(int cx, int cy) {
+    CElement::OnSize(cx, cy);
+    m_width = cx;
+    m_height = cy;
+    if (m_envelope.Width() != m_width || m_envelopeHeight != m_height)
+        ComputeEnvelope();
+}
+
+LRESULT CWavePlot::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == dsp::CPlayback::PlaybarMessage()) {
+        MovePlaybar(wParam, lParam);
+        return 0;
+    }
+    if (message == dsp::CSignal::UpdateMessage()) {
+        if (m_signal.IsUpdateOf(wParam)) {
+            ComputeEnvelope();
+            Invalidate(true);
+            UpdateWindow();
+        }
+        return 0;
+    }
+    return CElement::OnMessage(message, wParam, lParam);
+}
+
+// The bar is part of the picture: moving it repaints the plot at once, which takes the old bar
+// away and restores the envelope and mean line beneath it exactly.
+void CWavePlot::MovePlaybar(WPARAM erase, LPARAM draw) {
+    const auto first = static_cast<long long>(erase);
+    const auto last = static_cast<long long>(draw);
+    const bool ended = first == last && first > 0;
+    m_playbar = ended ? -1 : ColumnOf(last);
+    Invalidate(true);
+    UpdateWindow();
+}
+
+int CWavePlot::ColumnOf(long long position) const {
+    const int count = m_signal.IsBound() ? m_signal->GetSampleCount() : 0;
+    if (count <= 0 || position < 0)
+        return -1;
+    const double column =
+        static_cast<double>(position) / count * static_cast<double>(GetClientRect().Width());
+    // Positions in the silence after a short signal's end lie right of the plot.
+    return column < GetClientRect().Width() ? static_cast<int>(column) : -1;
+}
+
+} // namespace game

@@ -1,0 +1,62 @@
+#pragma once
+// The "wave" element: an audio example as a time signal, a blue amplitude envelope on white
+// with one pixel column per slice of samples. A click plays the signal, and a red play bar
+// runs over the plot while it sounds.
+//
+// The envelope follows the window's size and the signal's samples; the bar follows the
+// play-bar messages of the signal's playback.
+
+#include "game/CColumnEnvelope.h"
+#include "game/CElement.h"
+#include "game/CPlotSignal.h"
+#include "platform/CPen.h"
+
+namespace dsp {
+class CSignal;
+}
+
+namespace game {
+
+class CWavePlot : public CElement {
+public:
+    explicit CWavePlot(CGameContext* context);
+    ~CWavePlot() override;
+
+    int Prepare() override;
+    int ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) override;
+
+    const dsp::CSignal* GetSignal() const { return m_signal.Get(); }
+    const CColumnEnvelope& GetEnvelope() const { return m_envelope; }
+    // Client column of the play bar; -1 while none is shown.
+    int GetPlaybarColumn() const { return m_playbar; }
+
+    // The row of a sample on a plot height pixels high: +1 at the top edge, 0 in the middle,
+    // -1 at the bottom edge (row 2 * (height / 2)).
+    static int RowOf(float sample, int height);
+
+protected:
+    void OnPaint(CDC& dc) override;
+    bool OnEraseBkgnd(CDC& dc) override;
+    void OnLButtonUp(UINT flags, CPoint point) override;
+    void OnSize(int cx, int cy) override;
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void ComputeEnvelope();
+    // The first line of the text file beside the example becomes the tooltip.
+    void ReadCompanionText();
+    void MovePlaybar(WPARAM erase, LPARAM draw);
+    // The client column of a frame position.
+    int ColumnOf(long long position) const;
+    void DrawColumns(CDC& dc) const;
+    void DrawMeanLine(CDC& dc) const;
+    void DrawPlaybar(CDC& dc) const;
+
+    CPlotSignal m_signal;
+    CPen m_pen;
+    CColumnEnvelope m_envelope;
+    int m_envelopeHeight = 0; // the height the envelope's rows were mapped for
+    int m_playbar = -1;
+};
+
+} // namespace game

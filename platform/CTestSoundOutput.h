@@ -1,0 +1,79 @@
+#pragma once
+// A sound output for tests: nothing is played. It records every block it is given and reports
+// blocks done only when the test says so, so a test steps playback block by block and checks
+// exactly what a device would have received.
+//
+// The test owns a Device and installs it; every output the factory then makes is an output on
+// that device, and all of them queue into the one record the test reads.
+
+#include "platform/CSoundOutput.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+class CTestSoundOutput final : public CSoundOutput {
+public:
+    class Device {
+    public:
+        struct Block {
+            int block = 0;
+            std::vector<std::uint8_t> bytes;
+        };
+        static constexpr std::chrono::milliseconds WAIT{5000};
+
+        // While false, outputs on this device fail to open (no device).
+        void SetAvailable(bool available);
+        // Reports the oldest queued block done, on the calling thread. False when nothing is
+        // queued within the timeout.
+        bool FinishNext(std::chrono::milliseconds timeout = WAIT);
+        // Waits until count blocks have been queued since the device was made.
+        bool WaitForQueued(std::size_t count, std::chrono::milliseconds timeout = WAIT) const;
+        // Waits until no output on this device is open any more.
+        bool WaitUntilClosed(std::chrono::milliseconds timeout = WAIT) const;
+
+        // Every block queued since the device was made, in order.
+        std::vector<Block> Queued() const;
+        std::size_t PendingCount() const;
+        int OpenCount() const;  // successful opens so far
+        bool IsOpen() const;    // an output is open now
+        CSoundFormat LastFormat() const;
+
+    private:
+        friend class CTestSoundOutput;
+        struct Pending {
+            CTestSoundOutput* output;
+            int block;
+        };
+
+        mutable std::mutex m_mutex;
+        mutable std::condition_variable m_changed;
+        bool m_available = true;
+        int m_opens = 0;
+        int m_openNow = 0;
+        CSoundFormat m_format;
+        std::deque<Pending> m_pending;
+        std::vector<Block> m_queued;
+    };
+
+    explicit CTestSoundOutput(std::shared_ptr<Device> device);
+    ~CTestSoundOutput() override;
+    CTestSoundOutput(const CTestSoundOutput&) = delete;
+    CTestSoundOutput& operator=(const CTestSoundOutput&) = delete;
+
+    // Makes the sound outputs outputs on device; returns the factory that was installed before.
+    static Factory Install(std::shared_ptr<Device> device);
+
+    bool Open(const CSoundFormat& format, IListener& listener) override;
+    bool Queue(int block, const std::uint8_t* bytes, std::size_t size) override;
+    void Close() override;
+    void Abort() override { Close(); }
+
+private:
+    std::shared_ptr<Device> m_device;
+    IListener* m_listener = nullptr; // guarded by the device's mutex; null while closed
+};

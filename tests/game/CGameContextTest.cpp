@@ -1,0 +1,103 @@
+#include "common/CTempFolder.h"
+#include "common/CWaveBytes.h"
+
+#include "dsp/CSignal.h"
+#include "platform/CText.h"
+#include "game/CGameContext.h"
+#include "platform/CRandom.h"
+
+#include <gtest/gtest.h>
+#include <tinyxml2.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+
+namespace {
+
+class Catalogue : public ::testing::Test {
+protected:
+    std::wstring AddExamples(const std::vector<std::string>& names) {
+        for (const auto& name : names)
+            examples.Write(name, CWaveBytes::Mono16({0, 1000, -1000, 0}));
+        return examples.Folder();
+    }
+    int Resolve(const std::string& element, int ownId) {
+        tinyxml2::XMLDocument document;
+        document.Parse(element.c_str());
+        return context.ResolveExample(*document.RootElement(), ownId);
+    }
+    CTempFolder examples;
+    game::CGameContext context;
+};
+
+TEST_F(Catalogue, RandomExamplesRepeatOnlyInTheNextCycle) {
+    EXPECT_EQ(context.AddExampleFolder(AddExamples({"a.wav", "b.WAV", "c.wav", "d.txt"})), 3);
+    CRandom::Seed(7);
+    std::set<std::wstring> cycle;
+    for (int i = 0; i < 3; ++i)
+        cycle.insert(context.GetRandomExample());
+    EXPECT_EQ(cycle.size(), 3u);
+    // The fourth and fifth picks start a new cycle: each is one of the three again.
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(cycle.count(context.GetRandomExample()), 1u);
+    game::CGameContext empty;
+    EXPECT_EQ(empty.GetRandomExample(), L"");
+    EXPECT_EQ(empty.GetRandomSlide(), L"");
+}
+
+TEST_F(Catalogue, ResolvingExamples) {
+    const std::wstring folder = AddExamples({"ton.wav"});
+    context.AddExampleFolder(folder);
+    const std::string path =
+        CText::ToNarrow(examples.Write("direkt.wav", CWaveBytes::Mono16({1, 2, 3})));
+    const struct {
+        std::string element;
+        int ownId;
+        int result;
+        bool loaded; // a signal under ownId afterwards
+    } cases[] = {
+        {"<wave example='*' example_from='3'/>", 5, 5, true}, // "*" wins
+        {"<wave example='" + path + "'/>", 6, 6, true},
+        {"<wave example='" + path + ".fehlt'/>", 7, 0, false},
+        {"<wave example_from='3'/>", 8, 3, false},
+        {"<wave example='' example_from='4'/>", 9, 4, false},
+        {"<wave example_from='0'/>", 10, 0, false},
+        {"<wave example_from='-2'/>", 11, 0, false},
+        {"<wave example_from='drei'/>", 12, 0, false},
+        {"<wave/>", 13, 0, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Resolve(c.element, c.ownId), c.result) << c.element;
+        EXPECT_EQ(context.FindSignal(c.ownId) != nullptr, c.loaded) << c.element;
+    }
+    EXPECT_EQ(context.FindSignal(6)->GetSampleCount(), 3);
+    // Without any example, "*" finds nothing.
+    game::CGameContext empty;
+    tinyxml2::XMLDocument document;
+    document.Parse("<wave example='*'/>");
+    EXPECT_EQ(empty.ResolveExample(*document.RootElement(), 1), 0);
+}
+
+TEST_F(Catalogue, SlideFoldersListOnlyGameSlidesInFolderOrder) {
+    CTempFolder first, second;
+    first.Write("b.xml", "<GameSlide/>");
+    first.Write("a.XML", "<GameSlide><static/></GameSlide>");
+    first.Write("kurs.xml", "<course/>");
+    first.Write("kaputt.xml", "<GameSlide>");
+    second.Write("c.xml", "<GameSlide/>");
+    EXPECT_EQ(context.AddSlideFolder(first.Folder()), 2);
+    EXPECT_EQ(context.AddSlideFolder(second.Folder()), 1);
+    EXPECT_EQ(context.AddSlideFolder(L"/no/such/folder"), 0);
+    ASSERT_EQ(context.AllSlides().size(), 3u);
+    EXPECT_EQ(context.AllSlides()[0], first.Folder() + L"/a.XML");
+    EXPECT_EQ(context.AllSlides()[1], first.Folder() + L"/b.xml");
+    EXPECT_EQ(context.AllSlides()[2], second.Folder() + L"/c.xml");
+    // A slide's copy shares the catalogue: a pick through it leaves the master's pool shorter.
+    auto copy = game::CGameContext::CopyOf(context);
+    std::set<std::wstring> picked{copy->GetRandomSlide(), context.GetRandomSlide(),
+                                  copy->GetRandomSlide()};
+    EXPECT_EQ(picked.size(), 3u);
+}
+
+} // namespace
