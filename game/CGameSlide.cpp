@@ -3,7 +3,6 @@
 #include "game/CGameContext.h"
 #include "game/CHidden.h"
 #include "game/CTable.h"
-#include "platform/CStatic.h"
 #include "platform/CWindowClasses.h"
 
 #include <tinyxml2.h>
@@ -14,7 +13,7 @@
 namespace game {
 
 CGameSlide::CGameSlide(const CGameContext& master, std::wstring name)
-    : CElement(nullptr), m_ownContext(CGameContext::CopyOf(master)), m_name(std::move(name)) {
+    : CContainer(nullptr), m_ownContext(CGameContext::CopyOf(master)), m_name(std::move(name)) {
     m_context = m_ownContext.get();
     CWindowClasses::EnsureRegistered(L"MFCGameSlide");
 }
@@ -26,41 +25,11 @@ CGameSlide::~CGameSlide() {
     m_staticControls.clear();
 }
 
-void CGameSlide::ScaleHorizontal(float factor) {
-    CElement::ScaleHorizontal(factor);
-    for (auto& child : m_children)
-        child->ScaleHorizontal(factor);
-    for (StaticText& text : m_staticTexts)
-        text.ScaleHorizontal(factor);
-}
-
-void CGameSlide::ScaleVertical(float factor) {
-    CElement::ScaleVertical(factor);
-    for (auto& child : m_children)
-        child->ScaleVertical(factor);
-    for (StaticText& text : m_staticTexts)
-        text.ScaleVertical(factor);
-}
-
 int CGameSlide::GetPoints() {
     int sum = 0;
     for (auto& child : m_children)
         sum += child->GetPoints();
     return sum;
-}
-
-int CGameSlide::GetMaxPoints() {
-    int sum = 0;
-    for (auto& child : m_children)
-        sum += child->GetMaxPoints();
-    return sum;
-}
-
-int CGameSlide::Prepare() {
-    for (auto& child : m_children)
-        if (const int result = child->Prepare(); result != ERR_NONE)
-            return result;
-    return ERR_NONE;
 }
 
 void CGameSlide::FitToArea(const CRect& area) {
@@ -172,23 +141,10 @@ int CGameSlide::CreateElementWindow(CWnd* parent, UINT id) {
         childId += 100;
         result = child->CreateElementWindow(this, childId);
     }
-    while (result == ERR_NONE && !m_staticTexts.empty()) {
-        auto control = m_staticTexts.back().MakeControl(this, m_context->m_textFont);
-        if (!control)
-            return ERR_MEMORY;
-        m_staticControls.push_back(std::move(control));
-        m_staticTexts.pop_back();
-    }
+    if (result == ERR_NONE)
+        result = CreateStaticControls();
     m_context->m_toolTip.Activate(true);
     return result;
-}
-
-bool CGameSlide::DestroyWindow() {
-    for (auto& child : m_children)
-        child->DestroyWindow();
-    for (auto& control : m_staticControls)
-        control->DestroyWindow();
-    return CElement::DestroyWindow();
 }
 
 } // namespace game

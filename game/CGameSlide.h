@@ -2,40 +2,30 @@
 // One page of the game, read from a slide file: tables and texts stacked vertically and
 // centred, hidden containers beside them. The slide owns its copy of the context.
 
-#include "game/CElement.h"
-#include "game/StaticText.h"
+#include "game/CContainer.h"
 
 #include <memory>
 #include <string>
 #include <vector>
 
-class CStatic;
-
 namespace game {
 
 class CGameContext;
 
-class CGameSlide : public CElement {
+class CGameSlide : public CContainer {
 public:
     CGameSlide(const CGameContext& master, std::wstring name);
     ~CGameSlide() override;
 
-    void ScaleVertical(float factor) override;
-    void ScaleHorizontal(float factor) override;
     int GetPoints() override;
-    int GetMaxPoints() override;
-    int Prepare() override;
     int ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) override;
     int CreateElementWindow(CWnd* parent, UINT id) override;
-    bool DestroyWindow() override;
 
     // Scales the slide about its top-left corner to the rectangle's size.
     void FitToArea(const CRect& area);
     std::wstring GetName() const { return m_name; }
     bool IsReady() const { return m_ready; }
     CGameContext& Context() const { return *m_ownContext; }
-    const std::vector<std::unique_ptr<CElement>>& Children() const { return m_children; }
-    const std::vector<StaticText>& StaticTexts() const { return m_staticTexts; }
 
 private:
     // The space offered to the slide and the extent of what was stacked so far.
@@ -49,9 +39,6 @@ private:
     int ReadChild(const tinyxml2::XMLElement& child, Layout& layout, DWORD style);
     void CentreHorizontally();
 
-    std::vector<StaticText> m_staticTexts;
-    std::vector<std::unique_ptr<CStatic>> m_staticControls;
-    std::vector<std::unique_ptr<CElement>> m_children; // document order
     std::unique_ptr<CGameContext> m_ownContext;
     bool m_ready = false;
     std::wstring m_name;

@@ -9,20 +9,8 @@
 
 namespace game {
 
-CHidden::CHidden(CGameContext* context) : CElement(context) {
+CHidden::CHidden(CGameContext* context) : CContainer(context) {
     CWindowClasses::EnsureRegistered(L"MFCGameHidden");
-}
-
-CHidden::~CHidden() {
-    DestroyWindow();
-    m_children.clear();
-}
-
-int CHidden::Prepare() {
-    for (auto& child : m_children)
-        if (const int result = child->Prepare(); result != ERR_NONE)
-            return result;
-    return ERR_NONE;
 }
 
 int CHidden::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) {
@@ -55,12 +43,6 @@ int CHidden::CreateElementWindow(CWnd* parent, UINT id) {
         result = child->CreateElementWindow(this, id);
     }
     return result;
-}
-
-bool CHidden::DestroyWindow() {
-    for (auto& child : m_children)
-        child->DestroyWindow();
-    return CElement::DestroyWindow();
 }
 
 } // namespace game

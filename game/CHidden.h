@@ -1,27 +1,21 @@
 #pragma once
 // An invisible container of fixed filters that prepare signals for other elements of the slide.
 
-#include "game/CElement.h"
-
-#include <memory>
-#include <vector>
+#include "game/CContainer.h"
 
 namespace game {
 
-class CHidden : public CElement {
+class CHidden : public CContainer {
 public:
     explicit CHidden(CGameContext* context);
-    ~CHidden() override;
 
+    // Only the container's own rectangle: its filters have no place on screen.
+    void ScaleVertical(float factor) override { CElement::ScaleVertical(factor); }
+    void ScaleHorizontal(float factor) override { CElement::ScaleHorizontal(factor); }
     int GetPoints() override { return 0; }
     int GetMaxPoints() override { return 0; }
-    int Prepare() override;
     int ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) override;
     int CreateElementWindow(CWnd* parent, UINT id) override;
-    bool DestroyWindow() override;
-
-private:
-    std::vector<std::unique_ptr<CElement>> m_children; // document order
 };
 
 } // namespace game

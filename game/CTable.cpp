@@ -4,7 +4,6 @@
 #include "game/CGameContext.h"
 #include "game/GameMessages.h"
 #include "platform/CRandom.h"
-#include "platform/CStatic.h"
 #include "platform/CWindowClasses.h"
 
 #include <tinyxml2.h>
@@ -49,45 +48,9 @@ struct CTable::Layout {
     int maxBottom = 0;
 };
 
-CTable::CTable(CGameContext* context) : CElement(context) {
+CTable::CTable(CGameContext* context) : CContainer(context) {
     CWindowClasses::EnsureRegistered(L"MFCGameTable");
     CRandom::SeedWithTime();
-}
-
-CTable::~CTable() {
-    DestroyWindow();
-    m_children.clear();
-    m_staticControls.clear();
-}
-
-void CTable::ScaleHorizontal(float factor) {
-    CElement::ScaleHorizontal(factor);
-    for (auto& child : m_children)
-        child->ScaleHorizontal(factor);
-    for (StaticText& text : m_staticTexts)
-        text.ScaleHorizontal(factor);
-}
-
-void CTable::ScaleVertical(float factor) {
-    CElement::ScaleVertical(factor);
-    for (auto& child : m_children)
-        child->ScaleVertical(factor);
-    for (StaticText& text : m_staticTexts)
-        text.ScaleVertical(factor);
-}
-
-int CTable::GetMaxPoints() {
-    int sum = 0;
-    for (auto& child : m_children)
-        sum += child->GetMaxPoints();
-    return sum;
-}
-
-int CTable::Prepare() {
-    for (auto& child : m_children)
-        if (const int result = child->Prepare(); result != ERR_NONE)
-            return result;
-    return ERR_NONE;
 }
 
 int CTable::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) {
@@ -210,22 +173,7 @@ int CTable::CreateElementWindow(CWnd* parent, UINT id) {
             break;
         result = child->CreateElementWindow(this, ++childId);
     }
-    while (result == ERR_NONE && !m_staticTexts.empty()) {
-        auto control = m_staticTexts.back().MakeControl(this, m_context->m_textFont);
-        if (!control)
-            return ERR_MEMORY;
-        m_staticControls.push_back(std::move(control));
-        m_staticTexts.pop_back();
-    }
-    return result;
-}
-
-bool CTable::DestroyWindow() {
-    for (auto& child : m_children)
-        child->DestroyWindow();
-    for (auto& control : m_staticControls)
-        control->DestroyWindow();
-    return CElement::DestroyWindow();
+    return result == ERR_NONE ? CreateStaticControls() : result;
 }
 
 LRESULT CTable::OnSwitchPanels(WPARAM a, LPARAM b) {

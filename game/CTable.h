@@ -2,30 +2,21 @@
 // The exercise grid of a slide: rows of cells (texts and elements), optionally shuffled per
 // row; the player restores the order by swapping panels, and evaluation marks every cell.
 
-#include "game/CElement.h"
-#include "game/StaticText.h"
+#include "game/CContainer.h"
 
 #include <memory>
 #include <vector>
 
-class CStatic;
-
 namespace game {
 
-class CTable : public CElement {
+class CTable : public CContainer {
 public:
     explicit CTable(CGameContext* context);
-    ~CTable() override;
 
-    void ScaleVertical(float factor) override;
-    void ScaleHorizontal(float factor) override;
     // Marks every evaluated cell and repaints it; the points of the cells that are right.
     int GetPoints() override;
-    int GetMaxPoints() override;
-    int Prepare() override;
     int ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) override;
     int CreateElementWindow(CWnd* parent, UINT id) override;
-    bool DestroyWindow() override;
 
     // Two panels changed places: the ids a and b swap in the current cells.
     LRESULT OnSwitchPanels(WPARAM a, LPARAM b);
@@ -34,8 +25,6 @@ public:
     int Cols() const { return m_cols; }
     const std::vector<int>& CurrentIds() const { return m_currentIds; }
     const std::vector<int>& ExpectedIds() const { return m_expectedIds; }
-    const std::vector<std::unique_ptr<CElement>>& Children() const { return m_children; }
-    const std::vector<StaticText>& StaticTexts() const { return m_staticTexts; }
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -46,10 +35,7 @@ private:
     int PlaceCell(const tinyxml2::XMLElement& cell, int index, Layout& layout);
     void Evaluate(CElement& element, bool inPlace, int& total);
 
-    std::vector<StaticText> m_staticTexts;
-    std::vector<std::unique_ptr<CStatic>> m_staticControls;
-    std::vector<std::unique_ptr<CElement>> m_children; // document order of the cells
-    std::vector<int> m_currentIds;                     // row-major, rows x cols
+    std::vector<int> m_currentIds; // row-major, rows x cols
     std::vector<int> m_expectedIds;
     int m_rows = 0;
     int m_cols = 0;
