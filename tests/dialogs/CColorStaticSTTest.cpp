@@ -19,17 +19,12 @@ bool Contains(const QImage& image, COLORREF color) {
 }
 
 TEST(CColorStaticSTTest, PaintsInItsColours) {
-    struct Case {
+    const struct {
         bool setColors;
-        COLORREF text;
-        COLORREF background;
-    };
-    const Case cases[] = {
-        {true, RGB(210, 0, 0), RGB(255, 255, 255)},
-        {true, RGB(0, 0, 255), RGB(255, 255, 0)},
-        {false, CSystemColors::ButtonText(), CSystemColors::ButtonFace()},
-    };
-    for (const Case& c : cases) {
+        COLORREF text, background;
+    } cases[] = {{true, RGB(0, 0, 255), RGB(255, 255, 0)},
+                 {false, CSystemColors::ButtonText(), CSystemColors::ButtonFace()}};
+    for (const auto& c : cases) {
         CWnd parent;
         ASSERT_TRUE(parent.Create(L"", L"", 0, CRect{0, 0, 200, 60}, nullptr, 0));
         CColorStaticST label;

@@ -1,6 +1,5 @@
 // Signals tell the windows that show them when their samples change, and never a window that
 // is gone.
-
 #include "TestSignals.h"
 
 #include "dsp/CFilter.h"
@@ -8,7 +7,6 @@
 #include "dsp/CSinNoise.h"
 
 #include "platform/CApplication.h"
-#include "platform/CWindowMessages.h"
 #include "platform/CWnd.h"
 
 #include <gtest/gtest.h>
@@ -54,34 +52,19 @@ protected:
     CListenerWindow m_live, m_destroyed, m_late, m_neverOpened;
 };
 
-TEST_F(Notification, MessageIsTheRegisteredName) {
-    EXPECT_EQ(CSignal::UpdateMessage(), CWindowMessages::Register("UWM_UPDATE_ASIGNALUSE_GUID"));
-}
-
 TEST_F(Notification, FilterAndNoiseReachOnlyLiveWindows) {
     ASSERT_TRUE(m_derived.ApplyFilter(dsp::CFilter()));
     ASSERT_TRUE(m_derived.ApplyNoise(dsp::CSinNoise(0.1f, 0.5f)));
     EXPECT_TRUE(m_live.updates.empty()) << "posted, not sent";
-    // Destroyed after the messages were posted, before they arrive.
-    m_late.DestroyWindow();
+    m_late.DestroyWindow(); // after the messages were posted, before they arrive
     CApplication::ProcessMessagesFor(50);
-
     EXPECT_EQ(m_live.updates, (std::vector<WPARAM>{Self(), Self()}));
     EXPECT_TRUE(m_destroyed.updates.empty());
     EXPECT_TRUE(m_late.updates.empty());
     EXPECT_TRUE(m_neverOpened.updates.empty());
 }
 
-TEST_F(Notification, RemovedListenerHearsNothing) {
-    m_derived.RemoveListener(&m_live);
-    EXPECT_EQ(m_derived.GetListeners().count(&m_live), 0u);
-    ASSERT_TRUE(m_derived.ApplyFilter(dsp::CFilter()));
-    CApplication::ProcessMessagesFor(50);
-    EXPECT_TRUE(m_live.updates.empty());
-}
-
-// A slide is prepared on a worker thread; its filter output is announced to the
-// user-interface thread's windows.
+// A slide is prepared on a worker thread; the user-interface thread's windows hear of it.
 TEST_F(Notification, PostedFromAnotherThread) {
     std::thread worker([this] { m_derived.ApplyFilter(dsp::CFilter()); });
     worker.join();
@@ -89,9 +72,11 @@ TEST_F(Notification, PostedFromAnotherThread) {
     EXPECT_EQ(m_live.updates, std::vector<WPARAM>{Self()});
 }
 
-TEST_F(Notification, FailedFilterTellsNobody) {
+TEST_F(Notification, RemovedListenersAndFailedFiltersTellNobody) {
     ASSERT_TRUE(m_root->AddListener(&m_live));
     EXPECT_FALSE(m_root->ApplyFilter(dsp::CFilter()));
+    m_derived.RemoveListener(&m_live);
+    ASSERT_TRUE(m_derived.ApplyFilter(dsp::CFilter()));
     CApplication::ProcessMessagesFor(50);
     EXPECT_TRUE(m_live.updates.empty());
 }

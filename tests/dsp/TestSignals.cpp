@@ -2,6 +2,7 @@
 
 #include "dsp/CFilter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <random>
@@ -28,8 +29,7 @@ std::vector<float> Noise(int count, float amplitude, unsigned seed) {
 std::vector<float> Tone(int count, float amplitude, double cycles, int period) {
     std::vector<float> samples(count);
     for (int i = 0; i < count; ++i)
-        samples[i] =
-            static_cast<float>(amplitude * std::sin(2.0 * std::numbers::pi * cycles * i / period));
+        samples[i] = float(amplitude * std::sin(2.0 * std::numbers::pi * cycles * i / period));
     return samples;
 }
 
@@ -45,10 +45,7 @@ std::unique_ptr<dsp::CSignal> Scaled(dsp::CSignal& source, float gain) {
 }
 
 bool AllFinite(const float* values, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i)
-        if (!std::isfinite(values[i]))
-            return false;
-    return true;
+    return std::all_of(values, values + count, [](float v) { return std::isfinite(v); });
 }
 
 } // namespace testsignals

@@ -1,6 +1,5 @@
 #pragma once
 // Paints through a CDC into an image and reads the pixels back, for the painting tests.
-
 #include "platform/CDC.h"
 #include "platform/CQtColor.h"
 
@@ -14,7 +13,6 @@
 class PaintedImage {
 public:
     using Pixel = std::pair<int, int>; // x, y
-
     PaintedImage(int width, int height, const std::function<void(CDC&)>& paint,
                  COLORREF background = RGB(255, 255, 255))
         : m_image(width, height, QImage::Format_RGB32), m_background(background) {
@@ -23,31 +21,24 @@ public:
         CDC dc(painter);
         paint(dc);
     }
-
     COLORREF At(int x, int y) const { return CQtColor::FromRgb(m_image.pixel(x, y)); }
     int Width() const { return m_image.width(); }
     int Height() const { return m_image.height(); }
-
-    // Every pixel painting changed.
-    std::set<Pixel> Changed() const {
-        std::set<Pixel> pixels;
-        for (int y = 0; y < Height(); ++y)
-            for (int x = 0; x < Width(); ++x)
-                if (At(x, y) != m_background)
-                    pixels.insert({x, y});
-        return pixels;
-    }
-    // Every pixel of exactly this colour.
+    // Every pixel painting changed, or every pixel of exactly this colour.
+    std::set<Pixel> Changed() const { return Where([&](COLORREF c) { return c != m_background; }); }
     std::set<Pixel> OfColor(COLORREF color) const {
-        std::set<Pixel> pixels;
-        for (int y = 0; y < Height(); ++y)
-            for (int x = 0; x < Width(); ++x)
-                if (At(x, y) == color)
-                    pixels.insert({x, y});
-        return pixels;
+        return Where([&](COLORREF c) { return c == color; });
     }
 
 private:
+    std::set<Pixel> Where(const std::function<bool(COLORREF)>& match) const {
+        std::set<Pixel> pixels;
+        for (int y = 0; y < Height(); ++y)
+            for (int x = 0; x < Width(); ++x)
+                if (match(At(x, y)))
+                    pixels.insert({x, y});
+        return pixels;
+    }
     QImage m_image;
     COLORREF m_background;
 };

@@ -1,8 +1,6 @@
 #pragma once
 // A fresh folder under the system's temporary folder for one test, removed with everything in
-// it afterwards. With Enter() it is the working folder until the object goes away, as a game
-// folder is for the game.
-
+// it afterwards. With Enter() it is the working folder until the object goes away.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -33,20 +31,16 @@ public:
         m_previous = std::filesystem::current_path();
         std::filesystem::current_path(m_path);
     }
-    // Writes a file (creating its folders) at a path relative to this folder.
     void Write(const std::string& name, const std::string& bytes) const {
-        const std::filesystem::path file = m_path / name;
-        std::filesystem::create_directories(file.parent_path());
-        std::ofstream(file, std::ios::binary) << bytes;
+        std::filesystem::create_directories((m_path / name).parent_path());
+        std::ofstream(m_path / name, std::ios::binary) << bytes;
     }
     const std::filesystem::path& Path() const { return m_path; }
 
 private:
-    std::filesystem::path m_path;
-    std::filesystem::path m_previous;
+    std::filesystem::path m_path, m_previous;
 };
 
-// The whole content of a file, or "" when it cannot be read.
 inline std::string ReadBytes(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), {});
