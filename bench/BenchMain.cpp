@@ -2,6 +2,7 @@
 // same run, since absolute times on shared machines say little.
 
 #include "BenchSignals.h"
+#include "dsp/CAnalysisMemory.h"
 
 #include <benchmark/benchmark.h>
 
@@ -64,6 +65,7 @@ void PayFirstPlan() {
 } // namespace
 
 int main(int argc, char** argv) {
+    dsp::CAnalysisMemory::KeepFreedMemory(); // as the program does
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

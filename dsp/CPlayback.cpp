@@ -12,7 +12,9 @@ namespace dsp {
 
 CPlayback::CPlayback(CSignal& signal) : m_signal(signal) {}
 
-CPlayback::~CPlayback() { Stop(); }
+CPlayback::~CPlayback() {
+    Stop();
+}
 
 bool CPlayback::Play() {
     if (IsPlaying() || m_signal.GetSampleCount() == 0)
@@ -28,11 +30,17 @@ bool CPlayback::Play() {
     return true;
 }
 
-bool CPlayback::IsPlaying() const { return m_session && m_session->IsPlaying(); }
+bool CPlayback::IsPlaying() const {
+    return m_session && m_session->IsPlaying();
+}
 
-void CPlayback::Stop() { m_session.reset(); }
+void CPlayback::Stop() {
+    m_session.reset();
+}
 
-std::unique_lock<std::mutex> CPlayback::LockSamples() { return std::unique_lock(m_sampleLock); }
+std::unique_lock<std::mutex> CPlayback::LockSamples() {
+    return std::unique_lock(m_sampleLock);
+}
 
 UINT CPlayback::PlaybarMessage() {
     static const UINT message = CWindowMessages::Register("UWM_UPDATE_PLAYBARUSE_GUID");

@@ -74,7 +74,9 @@ void CPlaybackSession::OnBlockDone(int block) {
     m_queue.Post({CPlaybackQueue::EKind::BlockDone, block});
 }
 
-void CPlaybackSession::OnClosed() { m_queue.Post({CPlaybackQueue::EKind::Closed, 0}); }
+void CPlaybackSession::OnClosed() {
+    m_queue.Post({CPlaybackQueue::EKind::Closed, 0});
+}
 
 void CPlaybackSession::Run() {
     for (;;) {
@@ -150,7 +152,8 @@ void CPlaybackSession::FillBuffer(int block, int from) {
         const float value = i < count && values != nullptr ? values[i] : 0.0f;
         CSignal::FloatToSample(value, frame, m_format.bitsPerSample);
         for (int channel = 1; channel < m_format.channels; ++channel)
-            std::memcpy(frame + channel * sampleBytes, frame, static_cast<std::size_t>(sampleBytes));
+            std::memcpy(frame + channel * sampleBytes, frame,
+                        static_cast<std::size_t>(sampleBytes));
     }
 }
 

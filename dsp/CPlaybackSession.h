@@ -10,8 +10,8 @@
 // the output is closed, the playback becomes idle and (frames played, frames played) is posted.
 // A signal shorter than the three blocks plays padded with silence.
 
-#include "platform/CSoundOutput.h"
 #include "dsp/CPlaybackQueue.h"
+#include "platform/CSoundOutput.h"
 
 #include <array>
 #include <cstdint>

@@ -53,7 +53,9 @@ CWavePlot::CWavePlot(CGameContext* context)
     CWindowClasses::EnsureRegistered(WINDOW_CLASS);
 }
 
-CWavePlot::~CWavePlot() { DestroyWindow(); }
+CWavePlot::~CWavePlot() {
+    DestroyWindow();
+}
 
 int CWavePlot::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) {
     CElement::ReadXml(node, area, style);
@@ -97,8 +99,7 @@ void CWavePlot::ComputeEnvelope() {
     }
     const int height = m_height;
     m_envelope = CColumnEnvelope::Compute(m_signal->GetSamples(), m_signal->GetSampleCount(),
-                                          m_width,
-                                          [height](float v) { return RowOf(v, height); });
+                                          m_width, [height](float v) { return RowOf(v, height); });
 }
 
 void CWavePlot::ReadCompanionText() {

@@ -6,10 +6,19 @@
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 namespace {
+
+// Seconds of sound the device may buffer: two 25 ms blocks.
+constexpr double MAX_LATENCY = 0.050;
+// Playing out waits for the device's buffer and one 25 ms block more, but never longer than
+// this (a device that stopped asking for frames).
+constexpr auto MAX_PLAY_OUT = std::chrono::seconds(3);
+constexpr auto PLAY_OUT_POLL = std::chrono::milliseconds(5);
 
 // ALSA reports every card it cannot open while PortAudio probes; none of that is news to the
 // player.
@@ -79,15 +88,17 @@ private:
     int m_openStreams = 0;
 };
 
-int RenderCallback(const void*, void* output, unsigned long frames,
-                   const PaStreamCallbackTimeInfo*, PaStreamCallbackFlags, void* self) {
+int RenderCallback(const void*, void* output, unsigned long frames, const PaStreamCallbackTimeInfo*,
+                   PaStreamCallbackFlags, void* self) {
     static_cast<CPortAudioOutput*>(self)->Render(static_cast<std::uint8_t*>(output), frames);
     return paContinue;
 }
 
 } // namespace
 
-CPortAudioOutput::~CPortAudioOutput() { Shutdown(false); }
+CPortAudioOutput::~CPortAudioOutput() {
+    Shutdown(false);
+}
 
 bool CPortAudioOutput::HasDefaultDevice() {
     PortAudioLibrary& library = PortAudioLibrary::Instance();
@@ -101,23 +112,27 @@ bool CPortAudioOutput::Open(const CSoundFormat& format, IListener& listener) {
     PortAudioLibrary& library = PortAudioLibrary::Instance();
     std::lock_guard lock(library.Mutex());
     const PaDeviceIndex device = library.DefaultOutput();
-    if (device == paNoDevice)
+    const PaDeviceInfo* info = device == paNoDevice ? nullptr : Pa_GetDeviceInfo(device);
+    if (info == nullptr)
         return false;
     PaStreamParameters parameters{};
     parameters.device = device;
     parameters.channelCount = format.channels;
     parameters.sampleFormat = format.bitsPerSample == 8 ? paUInt8 : paInt16;
-    // The high latency: a sound server on a busy machine gets room, and the play bar, which
-    // follows the blocks handed over, stays within a few blocks of what is heard.
-    parameters.suggestedLatency = Pa_GetDeviceInfo(device)->defaultHighOutputLatency;
+    // The device's high latency gives a sound server on a busy machine room, but no more than
+    // two blocks: a stream fills its whole buffer at the start, and more than the three queued
+    // blocks would leave a gap before the first refill. The play bar, which follows the blocks
+    // handed over, stays as close to what is heard.
+    parameters.suggestedLatency = std::min(info->defaultHighOutputLatency,
+                                           std::max(info->defaultLowOutputLatency, MAX_LATENCY));
     m_format = format;
     m_deviceFrameBytes = format.channels * (format.bitsPerSample / 8);
     m_silence = format.bitsPerSample == 8 ? 0x80 : 0x00;
     m_listener = &listener;
+    m_silentFrames = 0;
     PaStream* stream = nullptr;
     if (Pa_OpenStream(&stream, nullptr, &parameters, format.sampleRate,
-                      paFramesPerBufferUnspecified, paNoFlag, RenderCallback,
-                      this) != paNoError) {
+                      paFramesPerBufferUnspecified, paNoFlag, RenderCallback, this) != paNoError) {
         library.ForgetDevices();
         m_listener = nullptr;
         return false;
@@ -145,9 +160,13 @@ bool CPortAudioOutput::Queue(int block, const std::uint8_t* bytes, std::size_t s
     return true;
 }
 
-void CPortAudioOutput::Close() { Shutdown(true); }
+void CPortAudioOutput::Close() {
+    Shutdown(true);
+}
 
-void CPortAudioOutput::Abort() { Shutdown(false); }
+void CPortAudioOutput::Abort() {
+    Shutdown(false);
+}
 
 void CPortAudioOutput::Shutdown(bool drain) {
     if (m_stream == nullptr)
@@ -155,10 +174,12 @@ void CPortAudioOutput::Shutdown(bool drain) {
     auto* stream = static_cast<PaStream*>(m_stream);
     // Stopping waits for the audio thread, which may be waiting for the queue: not under a
     // lock of ours.
-    if (drain)
+    if (drain) {
+        PlayOut();
         Pa_StopStream(stream);
-    else
+    } else {
         Pa_AbortStream(stream);
+    }
     {
         PortAudioLibrary& library = PortAudioLibrary::Instance();
         std::lock_guard lock(library.Mutex());
@@ -175,7 +196,17 @@ void CPortAudioOutput::Shutdown(bool drain) {
     listener->OnClosed();
 }
 
+void CPortAudioOutput::PlayOut() const {
+    const PaStreamInfo* info = Pa_GetStreamInfo(static_cast<PaStream*>(m_stream));
+    const double latency = info != nullptr ? info->outputLatency : MAX_LATENCY;
+    const auto needed = static_cast<long>((latency + 0.025) * m_format.sampleRate);
+    const auto until = std::chrono::steady_clock::now() + MAX_PLAY_OUT;
+    while (m_silentFrames.load() < needed && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(PLAY_OUT_POLL);
+}
+
 void CPortAudioOutput::Render(std::uint8_t* out, unsigned long frames) {
+    bool sounded = false;
     while (frames > 0) {
         int finished = -1;
         const unsigned long copied = CopyFront(out, frames, finished);
@@ -183,14 +214,19 @@ void CPortAudioOutput::Render(std::uint8_t* out, unsigned long frames) {
             m_listener->OnBlockDone(finished);
         if (copied == 0 && finished < 0)
             break;
+        sounded = sounded || copied > 0;
         out += copied * static_cast<unsigned long>(m_deviceFrameBytes);
         frames -= copied;
     }
     std::memset(out, m_silence, frames * static_cast<unsigned long>(m_deviceFrameBytes));
+    const long silent = static_cast<long>(frames);
+    if (sounded)
+        m_silentFrames = silent;
+    else
+        m_silentFrames += silent;
 }
 
-unsigned long CPortAudioOutput::CopyFront(std::uint8_t* out, unsigned long frames,
-                                          int& finished) {
+unsigned long CPortAudioOutput::CopyFront(std::uint8_t* out, unsigned long frames, int& finished) {
     std::lock_guard lock(m_queueMutex);
     if (m_queue.empty())
         return 0;

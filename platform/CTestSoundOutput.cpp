@@ -58,7 +58,9 @@ CSoundFormat CTestSoundOutput::Device::LastFormat() const {
 
 CTestSoundOutput::CTestSoundOutput(std::shared_ptr<Device> device) : m_device(std::move(device)) {}
 
-CTestSoundOutput::~CTestSoundOutput() { Close(); }
+CTestSoundOutput::~CTestSoundOutput() {
+    Close();
+}
 
 CSoundOutput::Factory CTestSoundOutput::Install(std::shared_ptr<Device> device) {
     return SetFactory([device] { return std::make_unique<CTestSoundOutput>(device); });
@@ -80,7 +82,8 @@ bool CTestSoundOutput::Queue(int block, const std::uint8_t* bytes, std::size_t s
     std::lock_guard lock(m_device->m_mutex);
     if (m_listener == nullptr)
         return false;
-    m_device->m_queued.push_back(Device::Block{block, std::vector<std::uint8_t>(bytes, bytes + size)});
+    m_device->m_queued.push_back(
+        Device::Block{block, std::vector<std::uint8_t>(bytes, bytes + size)});
     m_device->m_pending.push_back(Device::Pending{this, block});
     m_device->m_changed.notify_all();
     return true;

@@ -39,8 +39,8 @@ public:
         // Every block queued since the device was made, in order.
         std::vector<Block> Queued() const;
         std::size_t PendingCount() const;
-        int OpenCount() const;  // successful opens so far
-        bool IsOpen() const;    // an output is open now
+        int OpenCount() const; // successful opens so far
+        bool IsOpen() const;   // an output is open now
         CSoundFormat LastFormat() const;
 
     private:

@@ -41,8 +41,8 @@ protected:
 
 dsp::CWaveFormat Format(unsigned rate, int channels, int bits) {
     const auto align = static_cast<std::uint16_t>(channels * bits / 8);
-    return dsp::CWaveFormat{1, static_cast<std::uint16_t>(channels), rate, rate * align, align,
-                            static_cast<std::uint16_t>(bits), 0};
+    return dsp::CWaveFormat{1,     static_cast<std::uint16_t>(channels), rate, rate * align,
+                            align, static_cast<std::uint16_t>(bits),     0};
 }
 
 // A ramp through the whole range, so every block differs from every other.
@@ -91,13 +91,15 @@ protected:
 
     CSignal& Make(const std::vector<float>& samples, dsp::CWaveFormat format) {
         m_signal = std::make_unique<CSignal>();
-        EXPECT_EQ(m_signal->CreateFromSamples(format, samples.data(),
-                                              static_cast<int>(samples.size())),
-                  CSignal::RESULT_OK);
+        EXPECT_EQ(
+            m_signal->CreateFromSamples(format, samples.data(), static_cast<int>(samples.size())),
+            CSignal::RESULT_OK);
         m_signal->AddListener(&m_window);
         return *m_signal;
     }
-    CSignal& Make(int count, unsigned rate = 8000) { return Make(Ramp(count), Format(rate, 1, 16)); }
+    CSignal& Make(int count, unsigned rate = 8000) {
+        return Make(Ramp(count), Format(rate, 1, 16));
+    }
 
     // Plays every block the device is given until the playback has ended and its last
     // message has arrived.
@@ -108,7 +110,8 @@ protected:
         ASSERT_TRUE(ProcessUntil([this] { return Ended(); })) << m_window.bars.size();
     }
     bool Ended() const {
-        return !m_window.bars.empty() && m_window.bars.back().first == m_window.bars.back().second &&
+        return !m_window.bars.empty() &&
+               m_window.bars.back().first == m_window.bars.back().second &&
                m_window.bars.back().first > 0;
     }
     std::vector<std::uint8_t> AllQueuedBytes() const {
@@ -310,7 +313,8 @@ TEST_F(Playback, ChangedSamplesPlayFromTheNextBlock) {
     ASSERT_EQ(bytes.size(), old.size());
     const std::size_t queuedBefore = 3 * 200 * 2;
     EXPECT_TRUE(std::equal(bytes.begin(), bytes.begin() + queuedBefore, old.begin()));
-    EXPECT_TRUE(std::equal(bytes.begin() + queuedBefore, bytes.end(), changed.begin() + queuedBefore));
+    EXPECT_TRUE(
+        std::equal(bytes.begin() + queuedBefore, bytes.end(), changed.begin() + queuedBefore));
 }
 
 } // namespace

@@ -11,9 +11,13 @@ using game::CColumnEnvelope;
 namespace {
 
 // Rows that read back as the values themselves (times 1000), so expectations stay readable.
-int Milli(float v) { return static_cast<int>(std::lround(v * 1000.0f)); }
+int Milli(float v) {
+    return static_cast<int>(std::lround(v * 1000.0f));
+}
 // The wave plot's mapping for a plot 101 pixels high.
-int WaveRow101(float v) { return 50 - static_cast<int>(50.0f * v); }
+int WaveRow101(float v) {
+    return 50 - static_cast<int>(50.0f * v);
+}
 
 std::vector<float> Ramp(int count, float step) {
     std::vector<float> v(static_cast<std::size_t>(count));
@@ -33,7 +37,7 @@ CColumnEnvelope Of(const std::vector<float>& v, int columns,
 TEST(CColumnEnvelope, WholeBlocksShowEachBlocksExtremesAndMean) {
     std::vector<float> v(10000, 0.0f);
     for (int x = 0; x < 100; ++x) {
-        v[x * 100 + 7] = 0.5f;   // the block's maximum
+        v[x * 100 + 7] = 0.5f;    // the block's maximum
         v[x * 100 + 93] = -0.25f; // and minimum
         v[x * 100 + 50] = 0.04f * static_cast<float>(x) - 0.25f;
     }

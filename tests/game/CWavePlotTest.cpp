@@ -1,12 +1,12 @@
 // The wave plot: reading and binding, the envelope it draws, the play bar that follows the
 // playback, clicks that play or swap, and the companion text that becomes its tooltip.
 
+#include "game/CWavePlot.h"
 #include "dsp/CSignal.h"
 #include "dsp/CSinNoise.h"
 #include "game/CElementFactory.h"
 #include "game/CGameContext.h"
 #include "game/CGameSlide.h"
-#include "game/CWavePlot.h"
 #include "platform/CApplication.h"
 #include "platform/CQtColor.h"
 #include "platform/CTestSoundOutput.h"
@@ -88,8 +88,8 @@ public:
         std::string data;
         for (std::int16_t v : values)
             data += le(static_cast<std::uint16_t>(v), 2);
-        const std::string format = le(1, 2) + le(1, 2) + le(8000, 4) + le(16000, 4) + le(2, 2) +
-                                   le(16, 2);
+        const std::string format =
+            le(1, 2) + le(1, 2) + le(8000, 4) + le(16000, 4) + le(2, 2) + le(16, 2);
         const std::string chunks = "WAVE" + std::string("fmt ") + le(16, 4) + format + "data" +
                                    le(static_cast<std::uint32_t>(data.size()), 4) + data;
         return Write(name, "RIFF" + le(static_cast<std::uint32_t>(chunks.size()), 4) + chunks);
@@ -192,8 +192,8 @@ TEST_F(WavePlotTest, RowsSpanTheHeight) {
         int height;
         int row;
     } cases[] = {
-        {1.0f, 101, 0},   {-1.0f, 101, 100}, {0.0f, 101, 50},   {0.5f, 101, 25},
-        {1.0f, 128, 0},   {-1.0f, 128, 128}, {-0.3f, 128, 83},  {1e6f, 101, -50},
+        {1.0f, 101, 0},    {-1.0f, 101, 100},         {0.0f, 101, 50},  {0.5f, 101, 25},
+        {1.0f, 128, 0},    {-1.0f, 128, 128},         {-0.3f, 128, 83}, {1e6f, 101, -50},
         {-1e6f, 101, 150}, {std::nanf(""), 101, 150},
     };
     for (const auto& c : cases)
@@ -320,7 +320,9 @@ TEST_F(WavePlotTest, CompanionTextBecomesTheTooltip) {
         {"Ein Ton mit \xC3\xBC und \xC3\x9F\r\nzweite Zeile", "tooltip='1'", "",
          L"Ein Ton mit \u00FC und \u00DF"},
         {"Windows: \xFC\xDF\n", "tooltip='1'", "", L"Windows: \u00FC\u00DF"},
-        {"\xEF\xBB\xBF" "Mit BOM", "tooltip='1'", "", L"Mit BOM"},
+        {"\xEF\xBB\xBF"
+         "Mit BOM",
+         "tooltip='1'", "", L"Mit BOM"},
         {longLine, "tooltip='1'", "", std::wstring(255, L'x')},
         {"", "tooltip='1'", "", L""},
         {"Datei", "tooltip='1'", "Eigener Text", L"Eigener Text"},
