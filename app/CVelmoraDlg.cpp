@@ -247,7 +247,7 @@ void CVelmoraDlg::OnCreateNextSlide(unsigned run) {
     m_preparing = false;
     if (!slide || !slide->IsReady())
         return;
-    if (IsMaximised())
+    if (IsMaximized())
         slide->FitToArea(SlideArea());
     if (const int code = slide->CreateElementWindow(this, ID_SLIDE_WINDOW); code != game::ERR_NONE) {
         DeleteSlide(slide);
@@ -283,7 +283,7 @@ bool CVelmoraDlg::ShowNextSlide() {
 }
 
 void CVelmoraDlg::PutSlideOnScreen() {
-    if (!IsMaximised()) {
+    if (!IsMaximized()) {
         const CRect outer = GetWindowRect();
         const CRect slide = m_currentSlide->GetWindowRect();
         // The window ends a margin below the slide.
@@ -411,8 +411,6 @@ void CVelmoraDlg::Enable(UINT id, bool enable) {
 }
 
 std::wstring CVelmoraDlg::ScoreLine() const { return GetDlgItem(IDC_POINTS)->GetWindowText(); }
-
-bool CVelmoraDlg::IsMaximised() const { return IsMaximized(); }
 
 CRect CVelmoraDlg::SlideArea() const {
     const CRect client = GetClientRect();

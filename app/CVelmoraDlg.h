@@ -43,7 +43,6 @@ public:
     int CourseIndex() const { return m_courseIndex; }
     int SlideIndex() const { return m_slideIndex; }
     const std::vector<CCourse>& Courses() const { return m_courses; }
-    const CGameStatistics& Statistics() const { return m_statistics; }
     bool IsPreparing() const { return m_preparing; }
     const game::CGameContext& Context() const { return m_context; }
     std::wstring ScoreLine() const;
@@ -85,7 +84,6 @@ private:
     void UpdateScoreLine();
     void Enable(UINT id, bool enable);
     void DeleteSlide(std::unique_ptr<game::CGameSlide>& slide);
-    bool IsMaximised() const;
     CRect SlideArea() const;
 
     std::string m_configFile;
