@@ -18,6 +18,7 @@
 #include <fstream>
 #include <functional>
 #include <set>
+#include <unistd.h>
 
 using game::CWavePlot;
 using game::ERR_NONE;
@@ -72,7 +73,8 @@ class WavePlotTest : public ::testing::Test {
 protected:
     void SetUp() override {
         m_previous = CTestSoundOutput::Install(m_device);
-        folder = testing::TempDir() + "wave-plot-test";
+        // One folder per process: ctest runs the tests of this fixture side by side.
+        folder = testing::TempDir() + "wave-plot-test-" + std::to_string(::getpid());
         std::filesystem::create_directories(folder);
     }
     void TearDown() override {

@@ -1,3 +1,4 @@
+#include "common/CTempFolder.h"
 #include "platform/CDirectory.h"
 #include "platform/CRandom.h"
 #include "platform/CText.h"
@@ -31,15 +32,13 @@ TEST(CText, Utf8AndWindows1252) {
 }
 
 TEST(CDirectory, ListsMatchingFilesByNameCaseInsensitively) {
-    const auto dir = std::filesystem::temp_directory_path() / "velmora_dir_test";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir / "sub.wav");
+    const CTempFolder dir;
+    std::filesystem::create_directories(std::filesystem::path(dir.Folder()) / "sub.wav");
     for (const char* name : {"b.WAV", "a.wav", "c.wave", "d.xml", "wav", "e.Wav"})
-        std::ofstream(dir / name) << "x";
-    const auto names = CDirectory::List(CText::ToWide(dir.string()), L"*.wav");
+        dir.Write(name, "x");
+    const auto names = CDirectory::List(dir.Folder(), L"*.wav");
     EXPECT_EQ(names, (std::vector<std::wstring>{L"a.wav", L"b.WAV", L"e.Wav"}));
     EXPECT_TRUE(CDirectory::List(L"/no/such/folder", L"*.wav").empty());
-    std::filesystem::remove_all(dir);
 }
 
 TEST(CDirectory, PathsWithEitherSeparator) {
