@@ -9,6 +9,8 @@
 
 #include <tinyxml2.h>
 
+#include <cstring>
+
 namespace game {
 
 namespace {
@@ -60,6 +62,20 @@ int CElement::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style
     if (node.QueryIntAttribute("switch", &group) == tinyxml2::XML_SUCCESS && group >= 1)
         m_context->SetSwitchGroup(m_id, group);
     return ERR_NONE;
+}
+
+bool CElement::ReadCellXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style,
+                           const char* tag, const wchar_t* windowClass) {
+    CElement::ReadXml(node, area, style);
+    m_windowClass = windowClass;
+    area.right = area.left + m_width;
+    area.bottom = area.top + m_height;
+    return std::strcmp(node.Name(), tag) == 0;
+}
+
+int CElement::ResolveSource(const tinyxml2::XMLElement& node) {
+    m_sourceId = m_context->ResolveExample(node, m_id);
+    return m_sourceId == 0 ? ERR_EXAMPLE_NOT_FOUND : ERR_NONE;
 }
 
 int CElement::CreateElementWindow(CWnd* parent, UINT id) {

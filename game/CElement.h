@@ -47,6 +47,13 @@ public:
     CGameContext* GetContext() const { return m_context; }
 
 protected:
+    // For leaf elements: the common attributes, the window class and the element's extent in
+    // area. False when the node's tag is not the element's own.
+    bool ReadCellXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style, const char* tag,
+                     const wchar_t* windowClass);
+    // The signal the node asks for ("example", "example_from") becomes the source id.
+    int ResolveSource(const tinyxml2::XMLElement& node);
+
     void OnLButtonDown(UINT flags, CPoint point) override;
     void OnLButtonUp(UINT flags, CPoint point) override;
 

@@ -8,7 +8,6 @@
 
 #include <tinyxml2.h>
 
-#include <cstring>
 
 namespace game {
 
@@ -25,15 +24,10 @@ CSpectrogramPlot::~CSpectrogramPlot() {
 }
 
 int CSpectrogramPlot::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) {
-    CElement::ReadXml(node, area, style);
-    m_windowClass = WINDOW_CLASS;
-    area.right = area.left + m_width;
-    area.bottom = area.top + m_height;
-    if (std::strcmp(node.Name(), "spectrogram") != 0)
+    if (!ReadCellXml(node, area, style, "spectrogram", WINDOW_CLASS))
         return ERR_XML_TITLE;
     node.QueryIntAttribute("fmax", &m_fmax);
-    m_sourceId = m_context->ResolveExample(node, m_id);
-    return m_sourceId == 0 ? ERR_EXAMPLE_NOT_FOUND : ERR_NONE;
+    return ResolveSource(node);
 }
 
 int CSpectrogramPlot::Prepare() {

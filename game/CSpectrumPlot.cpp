@@ -31,16 +31,11 @@ CSpectrumPlot::~CSpectrumPlot() {
 }
 
 int CSpectrumPlot::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) {
-    CElement::ReadXml(node, area, style);
-    m_windowClass = WINDOW_CLASS;
-    area.right = area.left + m_width;
-    area.bottom = area.top + m_height;
-    if (std::strcmp(node.Name(), "spectrum") != 0)
+    if (!ReadCellXml(node, area, style, "spectrum", WINDOW_CLASS))
         return ERR_XML_TITLE;
     const char* scale = node.Attribute("scale");
     m_logarithmic = scale != nullptr && std::strcmp(scale, "log") == 0;
-    m_sourceId = m_context->ResolveExample(node, m_id);
-    return m_sourceId == 0 ? ERR_EXAMPLE_NOT_FOUND : ERR_NONE;
+    return ResolveSource(node);
 }
 
 int CSpectrumPlot::Prepare() {

@@ -58,14 +58,9 @@ CWavePlot::~CWavePlot() {
 }
 
 int CWavePlot::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) {
-    CElement::ReadXml(node, area, style);
-    m_windowClass = WINDOW_CLASS;
-    area.right = area.left + m_width;
-    area.bottom = area.top + m_height;
-    if (std::strcmp(node.Name(), "wave") != 0)
+    if (!ReadCellXml(node, area, style, "wave", WINDOW_CLASS))
         return ERR_XML_TITLE;
-    m_sourceId = m_context->ResolveExample(node, m_id);
-    return m_sourceId == 0 ? ERR_EXAMPLE_NOT_FOUND : ERR_NONE;
+    return ResolveSource(node);
 }
 
 int CWavePlot::Prepare() {
