@@ -37,8 +37,12 @@ void CElement::ScaleHorizontal(float factor) {
     m_x = StaticText::Scale(m_x, factor);
 }
 
-int CElement::GetPoints() { return m_points; }
-int CElement::GetMaxPoints() { return m_points; }
+int CElement::GetPoints() {
+    return m_points;
+}
+int CElement::GetMaxPoints() {
+    return m_points;
+}
 
 int CElement::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) {
     m_width = m_context->m_cellWidth;

@@ -1,4 +1,5 @@
 #include "game/CSpectrogramPlot.h"
+#include "PlotFixture.h"
 #include "dsp/CSignal.h"
 #include "dsp/CSinNoise.h"
 #include "game/CColourTable.h"
@@ -27,13 +28,6 @@ namespace {
 
 constexpr COLORREF EMPTY_CELL = RGB(0, 0, 143);
 
-std::unique_ptr<dsp::CSignal> MakeSignal(const std::vector<float>& samples, unsigned rate) {
-    auto signal = std::make_unique<dsp::CSignal>();
-    const dsp::CWaveFormat format{1, 1, rate, rate * 2, 2, 16, 0};
-    signal->CreateFromSamples(format, samples.data(), static_cast<int>(samples.size()));
-    return signal;
-}
-
 // A tone in the middle of spectrogram bin `bin`, whatever the sample rate.
 std::vector<float> Tone(int count, int bin) {
     std::vector<float> samples(count);
@@ -42,35 +36,15 @@ std::vector<float> Tone(int count, int bin) {
     return samples;
 }
 
-COLORREF PixelOf(const QImage& image, int x, int y) {
-    return CQtColor::FromRgb(image.pixel(x, y));
-}
-
-class SpectrogramPlotTest : public ::testing::Test {
+class SpectrogramPlotTest : public PlotFixture<CSpectrogramPlot> {
 protected:
-    // Reads, prepares and shows a 512 x 256 plot of the signal, stored under id 5.
+    // Reads, prepares and shows a 512 x 256 plot of the signal.
     void Show(std::unique_ptr<dsp::CSignal> signal, const std::string& fmax = "8") {
-        context.SetSignal(5, std::move(signal));
-        document = std::make_unique<tinyxml2::XMLDocument>(true, tinyxml2::COLLAPSE_WHITESPACE);
-        ASSERT_EQ(document->Parse(("<spectrogram id='1' example_from='5' width='512' "
-                                   "height='256' fmax='" +
-                                   fmax + "'/>")
-                                      .c_str()),
-                  tinyxml2::XML_SUCCESS);
-        plot = std::make_unique<CSpectrogramPlot>(&context);
-        CRect area{0, 0, 1000, 1000};
-        ASSERT_EQ(plot->ReadXml(*document->RootElement(), area, WS_CHILD | WS_VISIBLE), ERR_NONE);
-        ASSERT_EQ(plot->Prepare(), ERR_NONE);
-        ASSERT_TRUE(host.Create(L"Host", L"", WS_VISIBLE, CRect{0, 0, 600, 300}, nullptr, 0));
-        ASSERT_EQ(plot->CreateElementWindow(&host, 1), ERR_NONE);
-        CApplication::ProcessMessages();
+        ReadAndPrepare(std::move(signal), "<spectrogram id='1' example_from='5' width='512' "
+                                          "height='256' fmax='" +
+                                              fmax + "'/>");
+        PlotFixture::Show(CRect{0, 0, 600, 300});
     }
-    QImage Grab() const { return plot->Widget()->grab().toImage(); }
-
-    game::CGameContext context;
-    std::unique_ptr<tinyxml2::XMLDocument> document;
-    std::unique_ptr<CSpectrogramPlot> plot;
-    CWnd host;
 };
 
 TEST(ColourTable, TellingRowsAndPowers) {

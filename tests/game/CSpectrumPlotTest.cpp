@@ -1,4 +1,5 @@
 #include "game/CSpectrumPlot.h"
+#include "PlotFixture.h"
 #include "dsp/CSignal.h"
 #include "dsp/CSinNoise.h"
 #include "game/CGameContext.h"
@@ -25,13 +26,6 @@ constexpr COLORREF WHITE = RGB(255, 255, 255);
 constexpr COLORREF CURVE = RGB(90, 197, 99);
 constexpr int BINS = 1025;
 
-std::unique_ptr<dsp::CSignal> MakeSignal(const std::vector<float>& samples) {
-    auto signal = std::make_unique<dsp::CSignal>();
-    const dsp::CWaveFormat format{1, 1, 8000, 16000, 2, 16, 0};
-    signal->CreateFromSamples(format, samples.data(), static_cast<int>(samples.size()));
-    return signal;
-}
-
 std::vector<float> Noise() {
     std::mt19937 random(7);
     std::uniform_real_distribution<float> uniform(-0.5f, 0.5f);
@@ -41,29 +35,16 @@ std::vector<float> Noise() {
     return samples;
 }
 
-class SpectrumPlotTest : public ::testing::Test {
+class SpectrumPlotTest : public PlotFixture<CSpectrumPlot> {
 protected:
-    int Read(const std::string& xml) {
-        document = std::make_unique<tinyxml2::XMLDocument>(true, tinyxml2::COLLAPSE_WHITESPACE);
-        if (document->Parse(xml.c_str()) != tinyxml2::XML_SUCCESS)
-            return -1;
-        plot = std::make_unique<CSpectrumPlot>(&context);
-        CRect area{0, 0, 3000, 1000};
-        return plot->ReadXml(*document->RootElement(), area, WS_CHILD | WS_VISIBLE);
-    }
-    // Reads and prepares a plot of the signal (stored under id 5), and shows it if asked.
+    // A plot of the signal, 128 high, shown if asked.
     void Prepare(std::unique_ptr<dsp::CSignal> signal, int width, const std::string& scale = "",
                  bool show = false) {
-        context.SetSignal(5, std::move(signal));
-        ASSERT_EQ(Read("<spectrum example_from='5' width='" + std::to_string(width) +
-                       "' height='128' scale='" + scale + "'/>"),
-                  ERR_NONE);
-        ASSERT_EQ(plot->Prepare(), ERR_NONE);
-        if (!show)
-            return;
-        ASSERT_TRUE(host.Create(L"Host", L"", WS_VISIBLE, CRect{0, 0, 1200, 600}, nullptr, 0));
-        ASSERT_EQ(plot->CreateElementWindow(&host, 1), ERR_NONE);
-        CApplication::ProcessMessages();
+        ReadAndPrepare(std::move(signal), "<spectrum example_from='5' width='" +
+                                              std::to_string(width) + "' height='128' scale='" +
+                                              scale + "'/>");
+        if (show)
+            Show();
     }
     const float* Power() const { return context.FindSignal(5)->GetSpectrum().GetPower(); }
     int RowOfBin(int bin) const {
@@ -71,12 +52,6 @@ protected:
             CSpectrumPlot::DisplayValue(Power()[bin], plot->IsLogarithmic()), 128);
     }
     const game::CColumnEnvelope& Envelope() const { return plot->GetEnvelope(); }
-    QImage Grab() const { return plot->Widget()->grab().toImage(); }
-
-    game::CGameContext context;
-    std::unique_ptr<tinyxml2::XMLDocument> document;
-    std::unique_ptr<CSpectrumPlot> plot;
-    CWnd host;
 };
 
 TEST_F(SpectrumPlotTest, ReadsTheScale) {

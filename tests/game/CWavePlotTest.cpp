@@ -1,10 +1,14 @@
 #include "game/CWavePlot.h"
+#include "PlotFixture.h"
+#include "common/CTempFolder.h"
+#include "common/CWaveBytes.h"
 #include "dsp/CSignal.h"
 #include "dsp/CSinNoise.h"
 #include "game/CGameContext.h"
 #include "platform/CApplication.h"
 #include "platform/CQtColor.h"
 #include "platform/CTestSoundOutput.h"
+#include "platform/CText.h"
 #include "platform/CTickCount.h"
 
 #include <gtest/gtest.h>
@@ -15,10 +19,8 @@
 #include <QWidget>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <set>
-#include <unistd.h>
 
 using game::CWavePlot;
 using game::ERR_NONE;
@@ -29,13 +31,6 @@ constexpr COLORREF WHITE = RGB(255, 255, 255);
 constexpr COLORREF BLUE = RGB(0, 0, 200);
 constexpr COLORREF RED = RGB(255, 0, 0);
 constexpr int B = 200; // block length at 8000 Hz
-
-std::unique_ptr<dsp::CSignal> MakeSignal(const std::vector<float>& samples) {
-    auto signal = std::make_unique<dsp::CSignal>();
-    const dsp::CWaveFormat format{1, 1, 8000, 16000, 2, 16, 0};
-    signal->CreateFromSamples(format, samples.data(), static_cast<int>(samples.size()));
-    return signal;
-}
 
 // +1 and -1 in turn: every column of a k >= 1 envelope spans the whole height.
 std::vector<float> FullSwing(int count) {
@@ -52,69 +47,25 @@ bool ProcessUntil(const std::function<bool()>& done) {
     return done();
 }
 
-// A mono 16-bit 8000 Hz WAV file of the values.
-std::string WaveFile(const std::vector<std::int16_t>& values) {
-    auto le = [](std::uint32_t v, int bytes) {
-        std::string s;
-        for (int i = 0; i < bytes; ++i)
-            s += static_cast<char>((v >> (8 * i)) & 0xFF);
-        return s;
-    };
-    std::string data;
-    for (std::int16_t v : values)
-        data += le(static_cast<std::uint16_t>(v), 2);
-    const std::string chunks = "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) + le(8000, 4) +
-                               le(16000, 4) + le(2, 2) + le(16, 2) + "data" +
-                               le(static_cast<std::uint32_t>(data.size()), 4) + data;
-    return "RIFF" + le(static_cast<std::uint32_t>(chunks.size()), 4) + chunks;
-}
-
-class WavePlotTest : public ::testing::Test {
+class WavePlotTest : public PlotFixture<CWavePlot> {
 protected:
-    void SetUp() override {
-        m_previous = CTestSoundOutput::Install(m_device);
-        // One folder per process: ctest runs the tests of this fixture side by side.
-        folder = testing::TempDir() + "wave-plot-test-" + std::to_string(::getpid());
-        std::filesystem::create_directories(folder);
-    }
+    void SetUp() override { m_previous = CTestSoundOutput::Install(m_device); }
     void TearDown() override {
         plot.reset();
         host.DestroyWindow();
         CSoundOutput::SetFactory(m_previous);
-        std::filesystem::remove_all(folder);
     }
-    std::string Write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(folder + "/" + name, std::ios::binary) << bytes;
-        return folder + "/" + name;
-    }
-    int Read(const std::string& xml) {
-        document = std::make_unique<tinyxml2::XMLDocument>(true, tinyxml2::COLLAPSE_WHITESPACE);
-        if (document->Parse(xml.c_str()) != tinyxml2::XML_SUCCESS)
-            return -1;
-        plot = std::make_unique<CWavePlot>(&context);
-        CRect area{0, 0, 3000, 1000};
-        return plot->ReadXml(*document->RootElement(), area, WS_CHILD | WS_VISIBLE);
-    }
-    // Reads, prepares and (if asked) shows a 100 x 101 plot of the signal, stored under id 5.
+    // Reads, prepares and (if asked) shows a 100 x 101 plot of the signal.
     void Prepare(std::unique_ptr<dsp::CSignal> signal, bool show = true) {
-        context.SetSignal(5, std::move(signal));
-        ASSERT_EQ(Read("<wave example_from='5' width='100' height='101'/>"), ERR_NONE);
-        ASSERT_EQ(plot->Prepare(), ERR_NONE);
-        if (!show)
-            return;
-        ASSERT_TRUE(host.Create(L"Host", L"", WS_VISIBLE, CRect{0, 0, 600, 400}, nullptr, 0));
-        ASSERT_EQ(plot->CreateElementWindow(&host, 1), ERR_NONE);
-        CApplication::ProcessMessages();
-    }
-    QImage Grab() const { return plot->Widget()->grab().toImage(); }
-    static COLORREF At(const QImage& image, int x, int y) {
-        return CQtColor::FromRgb(image.pixel(x, y));
+        ReadAndPrepare(std::move(signal), "<wave example_from='5' width='100' height='101'/>");
+        if (show)
+            Show(CRect{0, 0, 600, 400});
     }
     static std::set<int> RedColumns(const QImage& image) {
         std::set<int> columns;
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x)
-                if (At(image, x, y) == RED)
+                if (PixelOf(image, x, y) == RED)
                     columns.insert(x);
         return columns;
     }
@@ -126,11 +77,7 @@ protected:
     std::shared_ptr<CTestSoundOutput::Device> m_device =
         std::make_shared<CTestSoundOutput::Device>();
     CSoundOutput::Factory m_previous;
-    std::string folder;
-    game::CGameContext context;
-    std::unique_ptr<tinyxml2::XMLDocument> document;
-    std::unique_ptr<CWavePlot> plot;
-    CWnd host;
+    CTempFolder folder;
 };
 
 // Blocks (k = 100), shared columns (k = 2) and the mean line alone (k = 0) on 100 pixels.
@@ -157,7 +104,7 @@ TEST_F(WavePlotTest, PaintsTheEnvelopeOnWhite) {
     ASSERT_EQ(picture.size(), QSize(100, 101));
     for (int x = 0; x < 100; ++x)
         for (int y = 0; y <= 100; ++y)
-            ASSERT_EQ(At(picture, x, y), y < 100 ? BLUE : WHITE) << x << "," << y;
+            ASSERT_EQ(PixelOf(picture, x, y), y < 100 ? BLUE : WHITE) << x << "," << y;
 
     plot.reset();
     host.DestroyWindow();
@@ -165,14 +112,14 @@ TEST_F(WavePlotTest, PaintsTheEnvelopeOnWhite) {
     picture = Grab();
     for (int y = 0; y < 101; ++y)
         for (int x = 0; x < 100; ++x)
-            ASSERT_EQ(At(picture, x, y), y == 25 && x < 99 ? BLUE : WHITE) << x << "," << y;
+            ASSERT_EQ(PixelOf(picture, x, y), y == 25 && x < 99 ? BLUE : WHITE) << x << "," << y;
 }
 
 TEST_F(WavePlotTest, ChangedSamplesRedrawTheEnvelope) {
     Prepare(MakeSignal(std::vector<float>(1000, 0.0f)));
     ASSERT_TRUE(Signal().ApplyNoise(dsp::CSinNoise(1.0f, 1.0f)));
     ASSERT_TRUE(ProcessUntil([this] { return plot->GetEnvelope().TopRows()[0] < 20; }));
-    EXPECT_EQ(At(Grab(), 0, plot->GetEnvelope().TopRows()[0]), BLUE);
+    EXPECT_EQ(PixelOf(Grab(), 0, plot->GetEnvelope().TopRows()[0]), BLUE);
 }
 
 // The red bar stands at the column of the newest finished block and goes at the end, leaving
@@ -186,9 +133,9 @@ TEST_F(WavePlotTest, ClickPlaysAndTheBarFollows) {
     QImage picture = Grab();
     EXPECT_EQ(RedColumns(picture), std::set<int>{10});
     for (int y = 0; y < 101; ++y)
-        ASSERT_EQ(At(picture, 10, y), RED) << y;
+        ASSERT_EQ(PixelOf(picture, 10, y), RED) << y;
     for (int y = 0; y < 100; ++y)
-        ASSERT_EQ(At(picture, 0, y), BLUE) << "column 0 restored, row " << y;
+        ASSERT_EQ(PixelOf(picture, 0, y), BLUE) << "column 0 restored, row " << y;
 
     while (Signal().IsPlaying())
         m_device->FinishNext(std::chrono::milliseconds(20));
@@ -196,13 +143,14 @@ TEST_F(WavePlotTest, ClickPlaysAndTheBarFollows) {
     picture = Grab();
     EXPECT_TRUE(RedColumns(picture).empty());
     for (int y = 0; y < 100; ++y)
-        ASSERT_EQ(At(picture, 90, y), BLUE) << "last bar's column restored, row " << y;
+        ASSERT_EQ(PixelOf(picture, 90, y), BLUE) << "last bar's column restored, row " << y;
 }
 
 // The companion text's first line is the tooltip of a plot that asks for one and has no text
 // of its own.
 TEST_F(WavePlotTest, CompanionTextBecomesTheTooltip) {
-    const std::string wave = Write("ton.wav", WaveFile(std::vector<std::int16_t>(4000, 1000)));
+    const std::string wave = CText::ToNarrow(
+        folder.Write("ton.wav", CWaveBytes::Mono16(std::vector<std::int16_t>(4000, 1000))));
     const struct {
         std::string txt; // empty: no file
         std::string attributes, nodeText;
@@ -218,9 +166,9 @@ TEST_F(WavePlotTest, CompanionTextBecomesTheTooltip) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.txt + " / " + c.attributes);
-        std::filesystem::remove(folder + "/ton.txt");
+        std::filesystem::remove(folder.PathOf("ton.txt"));
         if (!c.txt.empty())
-            Write("ton.txt", c.txt);
+            folder.Write("ton.txt", c.txt);
         ASSERT_EQ(Read("<wave id='3' example='" + wave + "' " + c.attributes + ">" + c.nodeText +
                        "</wave>"),
                   ERR_NONE);
