@@ -1,5 +1,7 @@
 #include "game/CColumnEnvelope.h"
 
+#include "platform/CDC.h"
+
 #include <algorithm>
 #include <new>
 
@@ -119,6 +121,24 @@ void CColumnEnvelope::RepeatLastFrom(int from) {
     if (HasRange()) {
         std::fill(m_top.begin() + from, m_top.end(), m_top[from - 1]);
         std::fill(m_bottom.begin() + from, m_bottom.end(), m_bottom[from - 1]);
+    }
+}
+
+void CColumnEnvelope::DrawMeanLine(CDC& dc) const {
+    if (!HasMean())
+        return;
+    std::vector<CPoint> line(m_mean.size());
+    for (std::size_t x = 0; x < m_mean.size(); ++x)
+        line[x] = CPoint{static_cast<int>(x), m_mean[x]};
+    dc.Polyline(line.data(), static_cast<int>(line.size()));
+}
+
+void CColumnEnvelope::DrawColumns(CDC& dc) const {
+    if (!HasRange())
+        return;
+    for (int x = 0; x < m_width; ++x) {
+        dc.MoveTo(x, m_top[x]);
+        dc.LineTo(x, m_bottom[x]);
     }
 }
 

@@ -16,6 +16,8 @@
 #include <functional>
 #include <vector>
 
+class CDC;
+
 namespace game {
 
 class CColumnEnvelope {
@@ -36,6 +38,11 @@ public:
     const std::vector<int>& TopRows() const { return m_top; }
     const std::vector<int>& MeanRows() const { return m_mean; }
     const std::vector<int>& BottomRows() const { return m_bottom; }
+
+    // Painting with the selected pen: the mean line through every column, and each column's
+    // line from its top row to its bottom row (nothing when they do not exist).
+    void DrawMeanLine(CDC& dc) const;
+    void DrawColumns(CDC& dc) const;
 
 private:
     void WholeBlocks(const float* values, const RowMapping& rowOf);

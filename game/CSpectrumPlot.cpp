@@ -94,31 +94,10 @@ void CSpectrumPlot::OnPaint(CDC& dc) {
     if (m_envelope.Width() == 0)
         ComputeDisplay();
     const CPen* previous = dc.SelectPen(&m_pen);
-    DrawMeanLine(dc);
-    DrawColumns(dc);
+    m_envelope.DrawMeanLine(dc);
+    m_envelope.DrawColumns(dc);
     dc.SelectPen(previous);
     DrawMark(dc, GetClientRect());
-}
-
-void CSpectrumPlot::DrawMeanLine(CDC& dc) const {
-    if (!m_envelope.HasMean())
-        return;
-    const std::vector<int>& mean = m_envelope.MeanRows();
-    std::vector<CPoint> line(mean.size());
-    for (std::size_t x = 0; x < mean.size(); ++x)
-        line[x] = CPoint{static_cast<int>(x), mean[x]};
-    dc.Polyline(line.data(), static_cast<int>(line.size()));
-}
-
-void CSpectrumPlot::DrawColumns(CDC& dc) const {
-    if (!m_envelope.HasRange())
-        return;
-    const std::vector<int>& top = m_envelope.TopRows();
-    const std::vector<int>& bottom = m_envelope.BottomRows();
-    for (int x = 0; x < m_envelope.Width(); ++x) {
-        dc.MoveTo(x, top[x]);
-        dc.LineTo(x, bottom[x]);
-    }
 }
 
 bool CSpectrumPlot::OnEraseBkgnd(CDC& dc) {

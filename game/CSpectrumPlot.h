@@ -39,8 +39,6 @@ protected:
 private:
     // The envelope of the display values for the element's current size.
     void ComputeDisplay();
-    void DrawMeanLine(CDC& dc) const;
-    void DrawColumns(CDC& dc) const;
 
     CPlotSignal m_signal;
     CPen m_pen{PS_SOLID, 1, RGB(90, 197, 99)};

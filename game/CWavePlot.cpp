@@ -112,32 +112,11 @@ void CWavePlot::OnPaint(CDC& dc) {
     if (m_envelope.Width() != m_width || m_envelopeHeight != m_height)
         ComputeEnvelope();
     const CPen* previous = dc.SelectPen(&m_pen);
-    DrawColumns(dc);
-    DrawMeanLine(dc);
+    m_envelope.DrawColumns(dc);
+    m_envelope.DrawMeanLine(dc);
     dc.SelectPen(previous);
     DrawMark(dc, GetClientRect());
     DrawPlaybar(dc);
-}
-
-void CWavePlot::DrawColumns(CDC& dc) const {
-    if (!m_envelope.HasRange())
-        return;
-    const std::vector<int>& top = m_envelope.TopRows();
-    const std::vector<int>& bottom = m_envelope.BottomRows();
-    for (int x = 0; x < m_envelope.Width(); ++x) {
-        dc.MoveTo(x, top[x]);
-        dc.LineTo(x, bottom[x]);
-    }
-}
-
-void CWavePlot::DrawMeanLine(CDC& dc) const {
-    if (!m_envelope.HasMean())
-        return;
-    const std::vector<int>& mean = m_envelope.MeanRows();
-    std::vector<CPoint> line(mean.size());
-    for (std::size_t x = 0; x < mean.size(); ++x)
-        line[x] = CPoint{static_cast<int>(x), mean[x]};
-    dc.Polyline(line.data(), static_cast<int>(line.size()));
 }
 
 void CWavePlot::DrawPlaybar(CDC& dc) const {

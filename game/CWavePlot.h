@@ -48,8 +48,6 @@ private:
     void MovePlaybar(WPARAM erase, LPARAM draw);
     // The client column of a frame position.
     int ColumnOf(long long position) const;
-    void DrawColumns(CDC& dc) const;
-    void DrawMeanLine(CDC& dc) const;
     void DrawPlaybar(CDC& dc) const;
 
     CPlotSignal m_signal;
