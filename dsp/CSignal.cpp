@@ -274,6 +274,7 @@ float CSignal::RootSpectrumFactor() const {
 }
 
 void CSignal::NotifyUpdate() const {
+    ++m_revision;
     PostToListeners(UpdateMessage(), reinterpret_cast<WPARAM>(this), 0);
 }
 

@@ -16,6 +16,7 @@
 
 #include "platform/WinTypes.h"
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <set>
@@ -94,6 +95,9 @@ public:
     bool AddListener(CWnd* window);
     void RemoveListener(CWnd* window);
     std::set<CWnd*> GetListeners() const;
+    // Counts the changes of the samples since the signal was made: a display computed at one
+    // count is out of date at another, also when the news of the change reached no window.
+    unsigned GetRevision() const { return m_revision; }
     // Posts the message to every listener window that exists.
     void PostToListeners(UINT message, WPARAM wParam, LPARAM lParam) const;
     // The registered message "UWM_UPDATE_ASIGNAL"; wParam is the signal, lParam 0.
@@ -118,6 +122,7 @@ private:
     mutable std::mutex m_listenerLock;
     std::set<CWnd*> m_listeners; // not owned
     int m_blockLength = DEFAULT_BLOCK_LENGTH;
+    mutable std::atomic<unsigned> m_revision{0};
     CPlayback m_playback{*this};
 };
 

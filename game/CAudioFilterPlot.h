@@ -80,7 +80,6 @@ private:
     bool m_showSpectrum = false;
     bool m_showTransfer = true;
     bool m_logarithmic = false;
-    bool m_columnsStale = false; // the input changed while the window was hidden
     CPlotSignal m_input;
     // The example this element loaded under its own id, which its output then replaced: the
     // element filters that example.

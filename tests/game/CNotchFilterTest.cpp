@@ -1,5 +1,10 @@
 #include "game/CNotchFilter.h"
 #include "PlotFixture.h"
+#include "common/CTempFolder.h"
+#include "common/CWaveBytes.h"
+#include "game/CGameSlide.h"
+#include "game/CSpectrumPlot.h"
+#include "platform/CText.h"
 #include "game/CElementFactory.h"
 #include "platform/CRandom.h"
 
@@ -196,6 +201,44 @@ TEST_F(NotchTest, InputWithoutSamplesFails) {
     auto second = game::CElementFactory::Create("notch", &context);
     ASSERT_EQ(second->ReadXml(*xml.RootElement(), area, WS_CHILD), ERR_NONE);
     EXPECT_EQ(second->Prepare(), game::ERR_PREPARE_FFT);
+}
+
+// A spectrum prepared before the notch added its tone shows the tone once it is on screen.
+TEST(NotchOnASlide, EarlierPlotsShowTheTone) {
+    CTempFolder folder;
+    std::vector<std::int16_t> pcm(20000);
+    unsigned state = 5;
+    for (auto& v : pcm) {
+        state = state * 1664525u + 1013904223u;
+        v = static_cast<std::int16_t>(static_cast<int>(state >> 20) - 2048);
+    }
+    const std::wstring path = folder.Write("rauschen.wav", CWaveBytes::Mono16(pcm, 22050));
+    const std::string xml = "<GameSlide><table rows='1' cols='3'><row><spectrum id='1' example='" +
+                            CText::ToNarrow(path) +
+                            "'/><spectrum id='2' example_from='1'/><notch id='3' "
+                            "example_from='1'/></row></table></GameSlide>";
+    tinyxml2::XMLDocument document(true, tinyxml2::COLLAPSE_WHITESPACE);
+    ASSERT_EQ(document.Parse(xml.c_str()), tinyxml2::XML_SUCCESS);
+    game::CGameContext master;
+    game::CGameSlide slide(master, L"ton");
+    CRect area{0, 0, 900, 300};
+    ASSERT_EQ(slide.ReadXml(*document.RootElement(), area, WS_CHILD | WS_VISIBLE), ERR_NONE);
+    CWnd host;
+    ASSERT_TRUE(host.Create(L"Host", L"", WS_VISIBLE, CRect{0, 0, 900, 300}, nullptr, 0));
+    ASSERT_EQ(slide.CreateElementWindow(&host, 1), ERR_NONE);
+    CApplication::ProcessMessages();
+    const auto* notch = dynamic_cast<CNotchFilter*>(slide.Context().FindElement(3));
+    ASSERT_NE(notch, nullptr);
+    for (const int id : {1, 2}) {
+        auto* spectrum = dynamic_cast<game::CSpectrumPlot*>(slide.Context().FindElement(id));
+        ASSERT_NE(spectrum, nullptr);
+        spectrum->Widget()->grab(); // painted
+        const std::vector<int>& top = spectrum->GetEnvelope().TopRows();
+        ASSERT_EQ(top.size(), 256u);
+        EXPECT_EQ(std::min_element(top.begin(), top.end()) - top.begin(), notch->GetSolution())
+            << id;
+    }
+    slide.DestroyWindow();
 }
 
 } // namespace
