@@ -88,6 +88,12 @@ public:
     // Plays the signal (see CPlayback): false while it plays, when it is empty or when no
     // sound output opens. The listeners get the play-bar messages.
     bool Play() { return m_playback.Play(); }
+    // The factor the samples are played with, read under the playback's sample lock: 1 for
+    // samples within full scale; a louder signal (a resonant filter's output) is played with
+    // its peak at full scale instead of clipped, and a signal that ran away to the sample
+    // limit (an unstable filter) is played silent: a full-scale blast hurts in headphones,
+    // and the plots show what happened.
+    float GetPlaybackGain() const { return m_playbackGain; }
     bool IsPlaying() const { return m_playback.IsPlaying(); }
 
     // Listener windows. A window must remove itself before it is destroyed: a window later
@@ -111,12 +117,16 @@ private:
     float RootSpectrogramFactor() const;
     float RootSpectrumFactor() const;
     void NotifyUpdate() const;
+    // Sets the playback gain from the samples' peak; the caller holds the sample lock or
+    // nothing plays.
+    void MeasurePlaybackGain();
 
     CSpectrogram m_spectrogram;
     CSpectrum m_spectrum;
     CWaveFormat m_format;
     CFftwBuffer<float> m_samples;
     int m_sampleCount = 0;
+    float m_playbackGain = 1.0f;
     CSignal* m_source = nullptr; // not owned
     std::wstring m_fileName;
     mutable std::mutex m_listenerLock;

@@ -6,6 +6,7 @@
 #include "game/CElementFactory.h"
 #include "game/CGameSlide.h"
 #include "game/CSpectrumPlot.h"
+#include "platform/CTestSoundOutput.h"
 #include "platform/CText.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include <QImage>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <numbers>
@@ -270,6 +272,42 @@ TEST_F(FilterPlotTest, PaintsSpectrumAndResponse) {
     EXPECT_GT(white, 256 * 64) << "on white";
     const int mid = plot->GetTransferCurve()[100].y;
     EXPECT_EQ(PixelOf(image, plot->GetTransferCurve()[100].x, mid), RED);
+}
+
+// What reaches the sound device: a louder-than-full-scale output is scaled to full scale
+// instead of clipped; an output that ran away to the sample limit is silent.
+TEST_F(FilterPlotTest, PlaysLoudOutputScaledAndRunawayOutputSilent) {
+    auto device = std::make_shared<CTestSoundOutput::Device>();
+    const CSoundOutput::Factory previous = CTestSoundOutput::Install(device);
+    const struct {
+        std::string children;
+        float gain;
+    } cases[] = {
+        {"<b order='1'>0.5</b>", 1.0f},
+        {"<b order='1'>4</b>", 0.5f},                 // peak 2
+        {"<a order='2'>1 -2.5</a>", 0.0f}, // unstable
+    };
+    std::size_t blocks = 0;
+    for (const auto& c : cases) {
+        std::vector<float> x(1000);
+        for (std::size_t i = 0; i < x.size(); ++i)
+            x[i] = i % 2 == 0 ? 0.5f : -0.25f;
+        Prepare(x, "", c.children);
+        EXPECT_EQ(Output().GetPlaybackGain(), c.gain) << c.children;
+        ASSERT_TRUE(Output().Play());
+        ASSERT_TRUE(device->WaitForQueued(blocks + 1));
+        const auto bytes = device->Queued()[blocks].bytes;
+        for (int i = 0; i < 10; ++i) {
+            const auto played = static_cast<std::int16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
+            const float expected = std::clamp(Output().GetSamples()[i] * c.gain, -1.0f, 1.0f);
+            EXPECT_NEAR(played / 32768.0, expected, 1.0 / 16384) << c.children << " #" << i;
+        }
+        while (device->FinishNext(std::chrono::milliseconds(50)))
+            ;
+        ASSERT_TRUE(device->WaitUntilClosed());
+        blocks = device->Queued().size();
+    }
+    CSoundOutput::SetFactory(previous);
 }
 
 TEST(ConstFilter, ParsesCoefficientLists) {

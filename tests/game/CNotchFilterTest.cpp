@@ -4,6 +4,7 @@
 #include "common/CWaveBytes.h"
 #include "game/CGameSlide.h"
 #include "game/CSpectrumPlot.h"
+#include "platform/CTestSoundOutput.h"
 #include "platform/CText.h"
 #include "game/CElementFactory.h"
 #include "platform/CRandom.h"
@@ -186,6 +187,41 @@ TEST_F(NotchTest, ResponseDipsAtTheNotch) {
         const CPoint p = plot->GetTransferCurve()[i];
         EXPECT_EQ(PixelOf(image, p.x, p.y), RED) << i;
     }
+}
+
+// While the output plays, a click on the tone is heard from the next block on.
+TEST_F(NotchTest, ClickWhilePlayingIsHeardFromTheNextBlock) {
+    auto device = std::make_shared<CTestSoundOutput::Device>();
+    const CSoundOutput::Factory previous = CTestSoundOutput::Install(device);
+    Prepare(70, "");
+    CWnd shown;
+    ASSERT_TRUE(shown.Create(L"Host", L"", WS_VISIBLE, CRect{0, 0, 800, 300}, nullptr, 0));
+    ASSERT_EQ(plot->CreateElementWindow(&shown, 1), ERR_NONE);
+    dsp::CSignal& output = *plot->GetOutput();
+    const std::vector<float> before(output.GetSamples(), output.GetSamples() + 44100);
+    ASSERT_TRUE(output.Play());
+    ASSERT_TRUE(device->WaitForQueued(3));
+    ClickAt(70);
+    ASSERT_TRUE(device->FinishNext());
+    ASSERT_TRUE(device->WaitForQueued(4));
+    const int frames = output.GetBlockLength();
+    const auto blocks = device->Queued();
+    // Sample i of a queued block as the device got it.
+    const auto played = [&](int block, int i) {
+        const auto& bytes = blocks[block].bytes;
+        return static_cast<std::int16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8) / 32768.0f;
+    };
+    double oldError = 0.0, newError = 0.0, toneDifference = 0.0;
+    for (int i = 0; i < frames; ++i) {
+        oldError += std::fabs(played(2, i) - before[2 * frames + i]);
+        newError += std::fabs(played(3, i) - output.GetSamples()[3 * frames + i]);
+        toneDifference += std::fabs(before[3 * frames + i] - output.GetSamples()[3 * frames + i]);
+    }
+    EXPECT_LT(oldError / frames, 1e-4) << "queued before the click: with the tone";
+    EXPECT_LT(newError / frames, 1e-4) << "queued after the click: without it";
+    EXPECT_GT(toneDifference / frames, 0.03) << "the click changed what is heard";
+    output.Clear();
+    CSoundOutput::SetFactory(previous);
 }
 
 TEST_F(NotchTest, InputWithoutSamplesFails) {
