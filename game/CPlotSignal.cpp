@@ -7,10 +7,14 @@
 namespace game {
 
 int CPlotSignal::Bind(CGameContext& context, int sourceId, CElement& plot) {
+    return Bind(context, context.FindSignal(sourceId), plot);
+}
+
+int CPlotSignal::Bind(CGameContext& context, dsp::CSignal* signal, CElement& plot) {
     Unbind();
     // Bound before the owner is prepared: an owner that in turn prepares this plot finds it
     // bound and does not come back here.
-    m_signal = context.FindSignal(sourceId);
+    m_signal = signal;
     if (m_signal == nullptr)
         return ERR_EXAMPLE_NOT_FOUND;
     CElement* owner = context.FindElementBySignal(m_signal);

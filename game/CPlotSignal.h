@@ -27,6 +27,8 @@ public:
     // computes its output there) unless that is the plot itself. ERR_EXAMPLE_NOT_FOUND without
     // a signal, the owner's code when its preparation fails; the binding is undone on failure.
     int Bind(CGameContext& context, int sourceId, CElement& plot);
+    // The same for a signal already at hand; a signal no element owns is bound as it is.
+    int Bind(CGameContext& context, dsp::CSignal* signal, CElement& plot);
     // Starts listening for the signal's updates.
     void Listen();
     void Unbind();
