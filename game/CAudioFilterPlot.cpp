@@ -124,6 +124,16 @@ void CAudioFilterPlot::Refilter() {
     RepaintNow();
 }
 
+bool CAudioFilterPlot::TakeLeftRelease(UINT flags, CPoint point) {
+    const int group = m_context->SwitchGroupOf(m_id);
+    if (group != 0 && group != m_id) {
+        CElement::OnLButtonUp(flags, point);
+        return false;
+    }
+    m_context->ClearPressFor(m_id);
+    return true;
+}
+
 void CAudioFilterPlot::RepaintNow() {
     Invalidate(true);
     UpdateWindow();
@@ -176,12 +186,12 @@ void CAudioFilterPlot::ComputeTransferCurve() {
 void CAudioFilterPlot::UpdateDisplay() {
     ComputeTransferCurve();
     ComputeColumns();
-    m_columnsStale = false;
 }
 
 void CAudioFilterPlot::ComputeColumns() {
     if (!m_input.IsBound() || !m_showSpectrum)
         return;
+    m_input.MarkSeen();
     const dsp::CSpectrum& spectrum = m_input->GetSpectrum();
     std::vector<float> v;
     try {
@@ -238,7 +248,7 @@ void CAudioFilterPlot::NormalizeGain() {
 }
 
 void CAudioFilterPlot::OnPaint(CDC& dc) {
-    if (m_columnsStale)
+    if (m_showSpectrum && m_input.HasChanged())
         UpdateDisplay();
     const CPen* previous = dc.SelectPen(&m_spectrumPen);
     if (m_showSpectrum) {
@@ -279,11 +289,10 @@ LRESULT CAudioFilterPlot::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
 }
 
 void CAudioFilterPlot::OnInputChanged() {
+    // A hidden window catches up when it is painted (the input's revision tells).
     if (IsWindowVisible()) {
         UpdateDisplay();
         RepaintNow();
-    } else {
-        m_columnsStale = true;
     }
     m_output->ApplyFilter(m_filter);
 }

@@ -64,6 +64,10 @@ protected:
     // changed the filter.
     void Refilter();
     void RepaintNow();
+    // For the elements the player clicks: false when the left release belongs to
+    // drag-to-swap (the element is in another element's switch group) and was handed on;
+    // true when the element takes the click itself.
+    bool TakeLeftRelease(UINT flags, CPoint point);
 
     void OnPaint(CDC& dc) override;
     bool OnEraseBkgnd(CDC& dc) override;
@@ -80,7 +84,6 @@ private:
     bool m_showSpectrum = false;
     bool m_showTransfer = true;
     bool m_logarithmic = false;
-    bool m_columnsStale = false; // the input changed while the window was hidden
     CPlotSignal m_input;
     // The example this element loaded under its own id, which its output then replaced: the
     // element filters that example.

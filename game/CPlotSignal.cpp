@@ -39,6 +39,15 @@ void CPlotSignal::Unbind() {
     m_signal = nullptr;
 }
 
+void CPlotSignal::MarkSeen() {
+    if (m_signal != nullptr)
+        m_seenRevision = m_signal->GetRevision();
+}
+
+bool CPlotSignal::HasChanged() const {
+    return m_signal != nullptr && m_signal->GetRevision() != m_seenRevision;
+}
+
 bool CPlotSignal::IsUpdateOf(WPARAM wParam) const {
     return m_signal != nullptr && wParam == reinterpret_cast<WPARAM>(m_signal);
 }

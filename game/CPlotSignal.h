@@ -36,12 +36,18 @@ public:
     bool IsBound() const { return m_signal != nullptr; }
     dsp::CSignal* Get() const { return m_signal; }
     dsp::CSignal* operator->() const { return m_signal; }
+    // The display is computed from the signal as it is now; HasChanged tells whether the
+    // samples changed since. A plot prepared before another element changed its signal (a
+    // notch adding its tone) thereby catches up when it is painted.
+    void MarkSeen();
+    bool HasChanged() const;
     // True when a UWM_UPDATE_ASIGNAL with this wParam is about the bound signal.
     bool IsUpdateOf(WPARAM wParam) const;
 
 private:
     CWnd& m_listener;
     dsp::CSignal* m_signal = nullptr; // not owned
+    unsigned m_seenRevision = 0;
 };
 
 } // namespace game
