@@ -3,7 +3,6 @@
 #include <tinyxml2.h>
 
 #include <charconv>
-#include <cmath>
 #include <cstring>
 #include <new>
 #include <string_view>
@@ -15,53 +14,20 @@ namespace {
 constexpr std::string_view SEPARATORS = "\t\r\n ,";
 constexpr std::string_view NUMBER_CHARACTERS = "0123456789e-+.";
 
-// The longest prefix of text that reads as a number: optional sign, digits with an optional
-// point, an optional exponent (e or E, optional sign, digits). Empty when there is none.
-std::string_view NumberPrefix(std::string_view text) {
-    std::size_t i = 0;
-    const auto digits = [&] {
-        const std::size_t start = i;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9')
-            ++i;
-        return i - start;
-    };
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        ++i;
-    std::size_t mantissa = digits();
-    if (i < text.size() && text[i] == '.') {
-        ++i;
-        mantissa += digits();
-    }
-    if (mantissa == 0)
-        return {};
-    const std::size_t end = i;
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        ++i;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-            ++i;
-        if (digits() > 0)
-            return text.substr(0, i);
-    }
-    return text.substr(0, end);
-}
-
 // Reads one number from the front of text into value, without the C library's locale (a
-// German locale would stop at the point). False when text does not start with a number.
+// German locale would stop at the point): optional sign, digits with an optional point, an
+// optional exponent. False when text does not start with a number that fits a double.
 bool ScanNumber(std::string_view text, float& value) {
-    const std::string_view number = NumberPrefix(text);
-    if (number.empty())
-        return false;
     // from_chars takes no leading plus sign.
-    const std::string_view digits = number.front() == '+' ? number.substr(1) : number;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    // Out of range: too small a value reads as 0, too large a one as infinity (a filter with
-    // it is then refused for not being finite), as the C library would read them.
-    if (error == std::errc::result_out_of_range) {
-        const bool tiny = digits.find("e-") != std::string_view::npos ||
-                          digits.find("E-") != std::string_view::npos;
-        value = std::copysign(tiny ? 0.0f : HUGE_VALF, digits.front() == '-' ? -1.0f : 1.0f);
-    }
-    return error == std::errc() || error == std::errc::result_out_of_range;
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    double number = 0.0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (result.ec != std::errc())
+        return false;
+    // Beyond float the value becomes infinite and the filter is refused for it.
+    value = static_cast<float>(number);
+    return true;
 }
 
 void SkipAll(std::string_view& text, std::string_view set) {
