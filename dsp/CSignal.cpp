@@ -2,6 +2,7 @@
 
 #include "dsp/CFilter.h"
 #include "dsp/CNoise.h"
+#include "dsp/CSampleFeed.h"
 #include "dsp/CWaveReader.h"
 #include "dsp/SampleLimit.h"
 
@@ -20,6 +21,36 @@ namespace {
 constexpr std::size_t READ_PIECE_BYTES = 64 * 1024;
 // A playback block is 25 ms.
 constexpr std::uint32_t BLOCKS_PER_SECOND = 40;
+// A filter publishes its output to the analyses in pieces of this many samples.
+constexpr int FILTER_PIECE = 8192;
+
+// A filter's output written piece by piece, under the playback's sample lock.
+class CFilteredSamples : public CSampleFeed {
+public:
+    CFilteredSamples(const CFilter& filter, const float* input, int inputCount, float* output,
+                     int outputCount, CPlayback& playback)
+        : m_filter(filter), m_input(input), m_inputCount(inputCount), m_output(output),
+          m_outputCount(outputCount), m_playback(playback) {}
+
+private:
+    void WriteSamples() override {
+        const auto writing = m_playback.LockSamples();
+        // The filter writes the input's length; only a tail beyond it needs clearing.
+        std::fill(m_output + m_inputCount, m_output + m_outputCount, 0.0f);
+        for (int begin = 0; begin < m_inputCount; begin += FILTER_PIECE) {
+            const int end = std::min(m_inputCount, begin + FILTER_PIECE);
+            m_filter.ApplyPart(m_input, begin, end, m_output);
+            Publish(end);
+        }
+    }
+
+    const CFilter& m_filter;
+    const float* m_input;
+    int m_inputCount;
+    float* m_output;
+    int m_outputCount;
+    CPlayback& m_playback;
+};
 
 } // namespace
 
@@ -130,7 +161,10 @@ bool CSignal::EnsureSpectrogram() {
         return false;
     if (!m_spectrogram.Create(m_sampleCount))
         return false;
-    m_spectrogram.Compute(m_samples.Get(), RootSpectrogramFactor());
+    if (!m_spectrogram.Compute(m_samples.Get(), RootSpectrogramFactor())) {
+        m_spectrogram.Release();
+        return false;
+    }
     return true;
 }
 
@@ -144,28 +178,37 @@ bool CSignal::EnsureSpectrum() {
         return false;
     if (!m_spectrum.Create(m_sampleCount))
         return false;
-    m_spectrum.Compute(m_samples.Get(), RootSpectrumFactor());
+    if (!m_spectrum.Compute(m_samples.Get(), RootSpectrumFactor())) {
+        m_spectrum.Release();
+        return false;
+    }
     return true;
 }
 
 void CSignal::RefreshAnalyses() {
-    if (m_spectrogram.Exists())
-        m_spectrogram.Compute(m_samples.Get(), RootSpectrogramFactor());
-    if (m_spectrum.Exists())
-        m_spectrum.Compute(m_samples.Get(), RootSpectrumFactor());
+    RefreshAnalyses(nullptr);
+}
+
+void CSignal::RefreshAnalyses(CSampleFeed* feed) {
+    // A computation that finds no working memory leaves its block silent (all values 0).
+    if (m_spectrogram.Exists()) {
+        m_spectrogram.Compute(m_samples.Get(), RootSpectrogramFactor(), feed);
+        feed = nullptr;
+    }
+    if (m_spectrum.Exists()) {
+        m_spectrum.Compute(m_samples.Get(), RootSpectrumFactor(), feed);
+        feed = nullptr;
+    }
+    if (feed != nullptr)
+        feed->Write();
 }
 
 bool CSignal::ApplyFilter(const CFilter& filter) {
     if (m_source == nullptr || m_source->m_sampleCount > m_sampleCount)
         return false;
-    // The filter writes the source's length; only a tail beyond it needs clearing.
-    const int written = m_source->m_sampleCount;
-    {
-        const auto writing = m_playback.LockSamples();
-        std::fill(m_samples.Get() + written, m_samples.Get() + m_sampleCount, 0.0f);
-        filter.Apply(m_source->m_samples.Get(), written, m_samples.Get());
-    }
-    RefreshAnalyses();
+    CFilteredSamples output(filter, m_source->m_samples.Get(), m_source->m_sampleCount,
+                            m_samples.Get(), m_sampleCount, m_playback);
+    RefreshAnalyses(&output);
     NotifyUpdate();
     return true;
 }
