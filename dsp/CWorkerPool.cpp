@@ -5,6 +5,25 @@
 
 namespace dsp {
 
+namespace {
+
+// The pool whose run this thread is taking part in: a run asked for from inside a piece is done
+// by its own thread (the run lock is not asked for twice by one thread).
+thread_local const CWorkerPool* t_insideRun = nullptr;
+
+class CInsideRun {
+public:
+    explicit CInsideRun(const CWorkerPool* pool) : m_before(t_insideRun) { t_insideRun = pool; }
+    ~CInsideRun() { t_insideRun = m_before; }
+    CInsideRun(const CInsideRun&) = delete;
+    CInsideRun& operator=(const CInsideRun&) = delete;
+
+private:
+    const CWorkerPool* m_before;
+};
+
+} // namespace
+
 CWorkerPool& CWorkerPool::Shared() {
     static CWorkerPool pool(DefaultThreads());
     return pool;
@@ -40,7 +59,10 @@ void CWorkerPool::Run(int count, CTask task) {
 }
 
 void CWorkerPool::Run(int count, CTask task, CTask callersWork) {
-    std::unique_lock run(m_runLock, std::try_to_lock);
+    std::unique_lock run(m_runLock, std::defer_lock);
+    if (t_insideRun != this)
+        run.try_lock();
+    const CInsideRun inside(this);
     if (!run.owns_lock() || m_workers.empty()) {
         callersWork(0);
         for (int i = 0; i < count; ++i)
@@ -74,6 +96,7 @@ void CWorkerPool::TakePieces(const CTask& task, int count) {
 }
 
 void CWorkerPool::WorkerLoop() {
+    const CInsideRun inside(this);
     std::unique_lock lock(m_lock);
     unsigned joined = m_run;
     for (;;) {
