@@ -4,6 +4,7 @@
 #include "dsp/CNoise.h"
 #include "dsp/CSampleFeed.h"
 #include "dsp/CWaveReader.h"
+#include "dsp/CWorkerPool.h"
 #include "dsp/SampleLimit.h"
 
 #include "platform/CWindowMessages.h"
@@ -189,18 +190,31 @@ void CSignal::RefreshAnalyses() {
     RefreshAnalyses(nullptr);
 }
 
+// Both analyses in one run of the worker pool, their pieces taken in the order of the samples
+// they read, so that a feed's writer is followed closely by both.
 void CSignal::RefreshAnalyses(CSampleFeed* feed) {
-    // A computation that finds no working memory leaves its block silent (all values 0).
-    if (m_spectrogram.Exists()) {
-        m_spectrogram.Compute(m_samples.Get(), RootSpectrogramFactor(), feed);
-        feed = nullptr;
-    }
-    if (m_spectrum.Exists()) {
-        m_spectrum.Compute(m_samples.Get(), RootSpectrumFactor(), feed);
-        feed = nullptr;
-    }
-    if (feed != nullptr)
-        feed->Write();
+    const int frames = m_spectrogram.Exists() ? m_spectrogram.BeginCompute(RootSpectrogramFactor()) : 0;
+    const int chunks = m_spectrum.Exists() ? m_spectrum.BeginCompute(RootSpectrumFactor()) : 0;
+    const float* samples = m_samples.Get();
+    const int paired = std::min(frames, chunks);
+    auto piece = [&](int index) {
+        const bool spectrogram = index < 2 * paired ? index % 2 == 0 : frames > chunks;
+        const int number = index < 2 * paired ? index / 2 : index - paired;
+        if (spectrogram)
+            m_spectrogram.ComputePiece(samples, number, feed);
+        else
+            m_spectrum.ComputePiece(samples, number, feed);
+    };
+    auto write = [feed](int) {
+        if (feed != nullptr)
+            feed->Write();
+    };
+    CWorkerPool::Shared().Run(frames + chunks, piece, write);
+    // A computation that found no working memory leaves its block silent (all values 0).
+    if (m_spectrogram.Exists())
+        m_spectrogram.FinishCompute();
+    if (m_spectrum.Exists())
+        m_spectrum.FinishCompute();
 }
 
 bool CSignal::ApplyFilter(const CFilter& filter) {

@@ -7,7 +7,6 @@
 #include "dsp/CWorkerPool.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -56,28 +55,6 @@ public:
 private:
     CFftwBuffer<float> m_input;           // one windowed frame
     CFftwBuffer<fftwf_complex> m_scratch; // a group of transformed frames, one per row
-};
-
-// The largest of the values given to Merge from any thread. Magnitudes are finite and not
-// negative, and such floats order as their bit patterns do.
-class CLargestOfAll {
-public:
-    void Merge(float value) {
-        std::uint32_t bits;
-        std::memcpy(&bits, &value, sizeof bits);
-        std::uint32_t known = m_bits.load(std::memory_order_relaxed);
-        while (known < bits && !m_bits.compare_exchange_weak(known, bits))
-            ;
-    }
-    float Get() const {
-        const std::uint32_t bits = m_bits.load();
-        float value;
-        std::memcpy(&value, &bits, sizeof value);
-        return value;
-    }
-
-private:
-    std::atomic<std::uint32_t> m_bits{0};
 };
 
 // Two complex values as one SIMD register (GCC/Clang vector extensions, SSE2 on x86-64).
@@ -200,42 +177,62 @@ void CSpectrogram::Release() {
     m_exists = false;
 }
 
-bool CSpectrogram::Compute(const float* samples, float factor, CSampleFeed* feed) {
-    auto write = [feed](int) {
-        if (feed != nullptr)
-            feed->Write();
-    };
-    if (!m_exists) {
-        write(0);
-        return false;
+bool CSpectrogram::Compute(const float* samples, float factor) {
+    const int pieces = BeginCompute(factor);
+    auto piece = [&](int index) { ComputePiece(samples, index, nullptr); };
+    CWorkerPool::Shared().Run(pieces, piece);
+    return FinishCompute();
+}
+
+int CSpectrogram::BeginCompute(float factor) {
+    m_pendingFactor = factor;
+    m_largestBits = 0;
+    m_failed = false;
+    return m_exists ? (m_frames + GROUP - 1) / GROUP : 0;
+}
+
+void CSpectrogram::ComputePiece(const float* samples, int piece, const CSampleFeed* feed) {
+    if (feed != nullptr) {
+        const int lastFrame = std::min(m_frames, (piece + 1) * GROUP) - 1;
+        feed->WaitFor(lastFrame * HOP + WINDOW_LENGTH);
     }
-    CLargestOfAll largest;
-    std::atomic<bool> failed{false};
-    auto group = [&](int index) {
-        if (feed != nullptr) {
-            const int lastFrame = std::min(m_frames, (index + 1) * GROUP) - 1;
-            feed->WaitFor(lastFrame * HOP + WINDOW_LENGTH);
-        }
-        const float found = ComputeGroup(samples, index, factor);
-        if (found < 0.0f)
-            failed = true;
-        else
-            largest.Merge(found);
-    };
-    CWorkerPool::Shared().Run((m_frames + GROUP - 1) / GROUP, group, write);
-    if (failed) {
+    const float largest = ComputeGroup(samples, piece, m_pendingFactor);
+    if (largest < 0.0f)
+        m_failed = true;
+    else
+        MergeLargest(largest);
+}
+
+bool CSpectrogram::FinishCompute() {
+    if (!m_exists)
+        return false;
+    if (m_failed) {
         Zero();
         return false;
     }
+    float factor = m_pendingFactor;
     if (factor == 0.0f) {
         // A root signal: the factor needed the largest value of the whole matrix.
-        factor = largest.Get() > 0.0f ? FULL_SCALE / largest.Get() : 0.0f;
+        const std::uint32_t bits = m_largestBits;
+        float largest;
+        std::memcpy(&largest, &bits, sizeof largest);
+        factor = largest > 0.0f ? FULL_SCALE / largest : 0.0f;
         if (!std::isfinite(factor))
             factor = 0.0f;
         ScaleAll(factor);
     }
     m_factor = factor;
     return true;
+}
+
+// Magnitudes are finite and not negative, and such floats order as their bit patterns do; the
+// largest is the same whichever thread finds it first.
+void CSpectrogram::MergeLargest(float value) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    std::uint32_t known = m_largestBits.load(std::memory_order_relaxed);
+    while (known < bits && !m_largestBits.compare_exchange_weak(known, bits))
+        ;
 }
 
 float CSpectrogram::ComputeGroup(const float* samples, int group, float factor) {

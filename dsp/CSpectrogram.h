@@ -16,7 +16,9 @@
 
 #include <fftw3.h>
 
+#include <atomic>
 #include <complex>
+#include <cstdint>
 
 namespace dsp {
 
@@ -37,12 +39,18 @@ public:
     // the block absent) when memory or the plan cannot be had.
     bool Create(int samples);
     void Release();
-    // Recomputes the matrix from samples (as many as given to Create). With factor 0 the block
-    // normalises itself so that its largest part becomes FULL_SCALE; otherwise every value is
-    // scaled by factor (a derived signal, with its root's factor). A feed's writer runs first on
-    // this thread while other threads already transform what it has written. False, and every
-    // value 0, when a thread could not get its working memory (once per thread).
-    bool Compute(const float* samples, float factor, CSampleFeed* feed = nullptr);
+    // Recomputes the matrix from samples (as many as given to Create) on the worker pool. With
+    // factor 0 the block normalises itself so that its largest part becomes FULL_SCALE;
+    // otherwise every value is scaled by factor (a derived signal, with its root's factor).
+    // False, and every value 0, when a thread could not get its working memory.
+    bool Compute(const float* samples, float factor);
+
+    // The same computation in pieces, so that one run of the pool can carry several analyses:
+    // BeginCompute gives the number of pieces, ComputePiece does one of them on any thread
+    // (waiting for its samples when a feed still writes them), FinishCompute follows the last.
+    int BeginCompute(float factor);
+    void ComputePiece(const float* samples, int piece, const CSampleFeed* feed);
+    bool FinishCompute();
 
     bool Exists() const { return m_exists; }
     int GetBins() const { return m_exists ? BINS : 0; }
@@ -59,6 +67,7 @@ private:
     // factor is 0, as they are; then the largest part is the group's result. Negative when the
     // thread has no working memory.
     float ComputeGroup(const float* samples, int group, float factor);
+    void MergeLargest(float value);
     void ScaleAll(float factor);
     void Zero();
 
@@ -67,6 +76,11 @@ private:
     int m_frames = 0;
     float m_factor = 0.0f;
     bool m_exists = false;
+    // While a computation runs: its factor (0: find it), the largest part found so far (as the
+    // bits of a float that is not negative), and whether a thread lacked working memory.
+    float m_pendingFactor = 0.0f;
+    std::atomic<std::uint32_t> m_largestBits{0};
+    std::atomic<bool> m_failed{false};
 };
 
 } // namespace dsp

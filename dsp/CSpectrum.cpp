@@ -7,7 +7,6 @@
 #include "dsp/CWorkerPool.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 
 namespace dsp {
@@ -87,31 +86,38 @@ void CSpectrum::Release() {
     m_exists = false;
 }
 
-bool CSpectrum::Compute(const float* samples, float factor, CSampleFeed* feed) {
-    auto write = [feed](int) {
-        if (feed != nullptr)
-            feed->Write();
-    };
-    if (!m_exists) {
-        write(0);
-        return false;
+bool CSpectrum::Compute(const float* samples, float factor) {
+    const int pieces = BeginCompute(factor);
+    auto piece = [&](int index) { ComputePiece(samples, index, nullptr); };
+    CWorkerPool::Shared().Run(pieces, piece);
+    return FinishCompute();
+}
+
+int CSpectrum::BeginCompute(float factor) {
+    m_pendingFactor = factor;
+    m_failed = false;
+    return m_exists ? ChunkCount(m_frames) : 0;
+}
+
+void CSpectrum::ComputePiece(const float* samples, int piece, const CSampleFeed* feed) {
+    if (feed != nullptr) {
+        const int lastFrame = std::min(m_frames, (piece + 1) * CHUNK) - 1;
+        feed->WaitFor(lastFrame * HOP + WINDOW_LENGTH);
     }
-    std::atomic<bool> failed{false};
-    auto chunk = [&](int index) {
-        if (feed != nullptr) {
-            const int lastFrame = std::min(m_frames, (index + 1) * CHUNK) - 1;
-            feed->WaitFor(lastFrame * HOP + WINDOW_LENGTH);
-        }
-        if (!SumChunk(samples, index))
-            failed = true;
-    };
-    CWorkerPool::Shared().Run(ChunkCount(m_frames), chunk, write);
-    if (failed) {
+    if (!SumChunk(samples, piece))
+        m_failed = true;
+}
+
+bool CSpectrum::FinishCompute() {
+    if (!m_exists)
+        return false;
+    if (m_failed) {
         std::fill_n(m_power.Get(), BINS, 0.0f);
         m_factor = 0.0f;
         return false;
     }
     AddChunkSums();
+    float factor = m_pendingFactor;
     if (factor == 0.0f) {
         const float largest = LargestBin();
         factor = largest > 0.0f ? 1.0f / largest : 0.0f;

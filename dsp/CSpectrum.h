@@ -10,6 +10,8 @@
 
 #include <fftw3.h>
 
+#include <atomic>
+
 namespace dsp {
 
 class CSampleFeed;
@@ -23,19 +25,26 @@ public:
     // Whole windows in a signal of this many samples.
     static int FrameCount(int samples);
 
-    // Frames summed by one piece of work.
-    static constexpr int CHUNK = 12;
+    // Frames summed by one piece of work: as many samples as a spectrogram piece reads, so the
+    // pieces of both analyses of a signal go through the samples at the same pace.
+    static constexpr int CHUNK = 24;
 
     // Makes the block for a signal of this many samples: buffers and plan. False (and the
     // block absent) when memory or the plan cannot be had.
     bool Create(int samples);
     void Release();
-    // Recomputes the power from samples (as many as given to Create). With factor 0 the block
-    // normalises itself so that its largest bin becomes 1; otherwise every bin is scaled by
-    // factor (a derived signal, with its root's factor). A feed's writer runs first on this
-    // thread while other threads already transform what it has written. False, and every bin
-    // 0, when a thread could not get its working memory (once per thread).
-    bool Compute(const float* samples, float factor, CSampleFeed* feed = nullptr);
+    // Recomputes the power from samples (as many as given to Create) on the worker pool. With
+    // factor 0 the block normalises itself so that its largest bin becomes 1; otherwise every
+    // bin is scaled by factor (a derived signal, with its root's factor). False, and every bin
+    // 0, when a thread could not get its working memory.
+    bool Compute(const float* samples, float factor);
+
+    // The same computation in pieces, so that one run of the pool can carry several analyses:
+    // BeginCompute gives the number of pieces, ComputePiece does one of them on any thread
+    // (waiting for its samples when a feed still writes them), FinishCompute follows the last.
+    int BeginCompute(float factor);
+    void ComputePiece(const float* samples, int piece, const CSampleFeed* feed);
+    bool FinishCompute();
 
     bool Exists() const { return m_exists; }
     int GetBins() const { return m_exists ? BINS : 0; }
@@ -59,6 +68,9 @@ private:
     int m_frames = 0;
     float m_factor = 0.0f;
     bool m_exists = false;
+    // While a computation runs: its factor (0: find it) and whether a thread lacked memory.
+    float m_pendingFactor = 0.0f;
+    std::atomic<bool> m_failed{false};
 };
 
 } // namespace dsp

@@ -98,10 +98,10 @@ std::vector<unsigned char> Analyses(const CSignal& signal) {
 }
 
 // A root, a filter output analysed while the filter writes it, one analysed afterwards, and the
-// root again after a tone was added: 61 spectrogram frames (groups of 24 and a rest) and 29
-// spectrum frames (chunks of 12 and a rest).
+// root again after a tone was added: 97 spectrogram frames (two groups of 48 and one frame) and
+// 48 spectrum frames (two chunks of 24), so one analysis has a piece more than the other.
 std::vector<std::vector<unsigned char>> AnalyseAll() {
-    auto root = ts::Make(ts::Noise(61 * 512 + 512 + 300, 0.7f, 11));
+    auto root = ts::Make(ts::Noise(98 * 512 + 100, 0.7f, 11));
     CSignal during, after;
     const float a[] = {1.0f, -1.6f, 0.9f}, b[] = {0.5f, 0.1f, -0.3f};
     dsp::CFilter filter;
