@@ -25,13 +25,14 @@ constexpr std::uint32_t BLOCKS_PER_SECOND = 40;
 // A filter publishes its output to the analyses in pieces of this many samples.
 constexpr int FILTER_PIECE = 8192;
 
-// A filter's output written piece by piece, under the playback's sample lock.
+// A filter's output written piece by piece under the playback's sample lock; afterwards, still
+// under the lock, whatever goes with the new samples.
 class CFilteredSamples : public CSampleFeed {
 public:
     CFilteredSamples(const CFilter& filter, const float* input, int inputCount, float* output,
-                     int outputCount, CPlayback& playback)
+                     int outputCount, CPlayback& playback, CWorkerPool::CTask afterWriting)
         : m_filter(filter), m_input(input), m_inputCount(inputCount), m_output(output),
-          m_outputCount(outputCount), m_playback(playback) {}
+          m_outputCount(outputCount), m_playback(playback), m_afterWriting(afterWriting) {}
 
 private:
     void WriteSamples() override {
@@ -43,6 +44,7 @@ private:
             m_filter.ApplyPart(m_input, begin, end, m_output);
             Publish(end);
         }
+        m_afterWriting(0);
     }
 
     const CFilter& m_filter;
@@ -51,6 +53,7 @@ private:
     float* m_output;
     int m_outputCount;
     CPlayback& m_playback;
+    CWorkerPool::CTask m_afterWriting;
 };
 
 } // namespace
@@ -66,6 +69,7 @@ void CSignal::Clear() {
     m_spectrum.Release();
     m_samples.Release();
     m_sampleCount = 0;
+    m_playbackGain = 1.0f;
     m_format = {};
 }
 
@@ -109,6 +113,7 @@ CSignal::Result CSignal::CreateFromSamples(const CWaveFormat& format, const floa
         return RESULT_FAIL;
     m_samples = std::move(copy);
     m_sampleCount = count;
+    MeasurePlaybackGain();
     SetFormat(wanted);
     return RESULT_OK;
 }
@@ -220,8 +225,10 @@ void CSignal::RefreshAnalyses(CSampleFeed* feed) {
 bool CSignal::ApplyFilter(const CFilter& filter) {
     if (m_source == nullptr || m_source->m_sampleCount > m_sampleCount)
         return false;
+    // The playback's gain follows the new samples under the same lock.
+    auto measureGain = [this](int) { MeasurePlaybackGain(); };
     CFilteredSamples output(filter, m_source->m_samples.Get(), m_source->m_sampleCount,
-                            m_samples.Get(), m_sampleCount, m_playback);
+                            m_samples.Get(), m_sampleCount, m_playback, measureGain);
     RefreshAnalyses(&output);
     NotifyUpdate();
     return true;
@@ -234,6 +241,7 @@ bool CSignal::ApplyNoise(const CNoise& noise) {
         noise.AddTo(samples, m_sampleCount);
         // The generator may add anything; hold the result where every analysis stays finite.
         std::transform(samples, samples + m_sampleCount, samples, LimitSample);
+        MeasurePlaybackGain();
     }
     RefreshAnalyses();
     NotifyUpdate();
@@ -330,7 +338,22 @@ float CSignal::RootSpectrumFactor() const {
     return root == this ? 0.0f : root->m_spectrum.GetFactor();
 }
 
+void CSignal::MeasurePlaybackGain() {
+    // Samples are finite (held within the sample limit), so plain comparisons do.
+    float peak = 0.0f;
+    const float* samples = m_samples.Get();
+    for (int i = 0; i < m_sampleCount; ++i) {
+        const float magnitude = std::fabs(samples[i]);
+        peak = magnitude > peak ? magnitude : peak;
+    }
+    if (peak >= SAMPLE_LIMIT)
+        m_playbackGain = 0.0f;
+    else
+        m_playbackGain = peak > 1.0f ? 1.0f / peak : 1.0f;
+}
+
 void CSignal::NotifyUpdate() const {
+    ++m_revision;
     PostToListeners(UpdateMessage(), reinterpret_cast<WPARAM>(this), 0);
 }
 

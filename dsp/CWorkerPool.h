@@ -13,6 +13,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 namespace dsp {
@@ -24,8 +25,10 @@ public:
     // A piece of work: called with an index in 0 .. count - 1. Must not throw.
     class CTask {
     public:
+        // Copies of a task call the same function (a task is not wrapped in another).
         template <typename F>
-        CTask(F& function) // NOLINT: made implicitly from the caller's lambda, never stored
+            requires(!std::is_same_v<std::remove_cv_t<F>, CTask>)
+        CTask(F& function) // NOLINT: made implicitly from the caller's lambda
             : m_object(&function), m_call([](void* object, int index) {
                   (*static_cast<F*>(object))(index);
               }) {}
