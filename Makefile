@@ -33,7 +33,10 @@ package: build
 	@cmake --build $(BUILD) --target package
 
 bench: build
+	@dpkg-query -W -f='$${Status}' python3-scipy 2>/dev/null | grep -q 'install ok installed' || \
+		$(if $(filter 0,$(shell id -u)),,sudo) apt-get install -y -qq --no-install-recommends python3-scipy || true
 	$(BUILD)/bench/velmora_bench
+	/usr/bin/python3 bench/compare_scipy.py $(BUILD)/bench/velmora_bench
 
 clean:
 	rm -rf build build-asan build-tsan

@@ -9,6 +9,7 @@
 
 #include "dsp/CFilter.h"
 #include "dsp/CSignal.h"
+#include "dsp/CWorkerPool.h"
 
 #include <benchmark/benchmark.h>
 
@@ -19,6 +20,15 @@ using namespace benchsignals;
 namespace {
 
 constexpr int REPETITIONS = 7;
+
+// The analyses' threads for one benchmark (its argument), the machine's number afterwards.
+class CPoolThreads {
+public:
+    explicit CPoolThreads(const benchmark::State& state) {
+        dsp::CWorkerPool::Shared().SetThreads(static_cast<int>(state.range(0)));
+    }
+    ~CPoolThreads() { dsp::CWorkerPool::Shared().SetThreads(dsp::CWorkerPool::DefaultThreads()); }
+};
 
 void BM_BareTransforms(benchmark::State& state) {
     CBareTransforms bare;
@@ -42,8 +52,10 @@ BENCHMARK(BM_BareTransformsOneBuffer)
     ->Repetitions(REPETITIONS)
     ->ReportAggregatesOnly(true);
 
-// A new ten-second signal's first spectrogram: allocation, plan, transforms, scatter, scaling.
+// A new ten-second signal's first spectrogram: allocation, plan, transforms, scatter, scaling,
+// on as many threads as the argument says.
 void BM_EnsureSpectrogram(benchmark::State& state) {
+    const CPoolThreads threads(state);
     const std::vector<float> samples = Noise(TEN_SECONDS);
     CPairedRatio paired(state);
     for (auto _ : state) {
@@ -52,6 +64,8 @@ void BM_EnsureSpectrogram(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_EnsureSpectrogram)
+    ->Arg(1)
+    ->Arg(2)
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime()
     ->Repetitions(REPETITIONS)
@@ -77,8 +91,10 @@ BENCHMARK(BM_EnsureSpectrogramNewLength)
     ->ReportAggregatesOnly(true);
 
 // The whole work of one filter change: 3 + 3 coefficients over ten seconds, then the
-// spectrogram and the spectrum refreshed.
+// spectrogram and the spectrum refreshed (the first while the filter still writes), on as many
+// threads as the argument says.
 void BM_FilterChange(benchmark::State& state) {
+    const CPoolThreads threads(state);
     const auto root = MakeSignal(Noise(TEN_SECONDS));
     dsp::CSignal output;
     output.CreateFrom(root.get());
@@ -100,6 +116,8 @@ void BM_FilterChange(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_FilterChange)
+    ->Arg(1)
+    ->Arg(2)
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime()
     ->Repetitions(REPETITIONS)

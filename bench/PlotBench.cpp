@@ -3,6 +3,7 @@
 // Each is set beside a floor measured in the same run: writing the same pixels with one
 // colour, and painting an element that shows only its background.
 
+#include "BenchApplication.h"
 #include "BenchSignals.h"
 
 #include "game/CGameContext.h"
@@ -22,20 +23,6 @@
 using namespace benchsignals;
 
 namespace {
-
-// The window system, made once for the painting benchmarks (offscreen unless a display platform
-// is chosen). It is never destroyed: a window system torn down after main has returned is
-// not worth the trouble in a benchmark.
-void EnsureApplication() {
-    static int argc = 1;
-    static char name[] = "velmora_bench";
-    static char* argv[] = {name, nullptr};
-    static const CApplication* application = [] {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        return new CApplication(argc, argv);
-    }();
-    (void)application;
-}
 
 // A plot of a ten-second noise signal, read, prepared and shown in a host window.
 template <typename Plot> class CShownPlot {

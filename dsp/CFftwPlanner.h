@@ -20,6 +20,12 @@ public:
     // Empty on failure. The arrays are overwritten while measuring.
     static CFftwPlan PlanRealToComplex(int size, float* in, fftwf_complex* out, unsigned flags);
 
+    // The process's one plan of that transform, made on first demand and kept until the end.
+    // Every analysis and every thread executes it read-only, with fftwf_execute_dft_r2c on
+    // arrays from fftwf_malloc (their alignment is the one the plan was made for). Null when
+    // it cannot be made; a later call tries again.
+    static fftwf_plan SharedRealToComplex(int size, unsigned flags);
+
     static void Destroy(fftwf_plan plan);
 
     // What the planner has learned so far; it grows only when a new problem is measured.

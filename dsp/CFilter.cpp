@@ -98,22 +98,23 @@ template <typename Scale> Kernel<Scale> KernelFor(int nb, int na) {
     return kernels[(nb - 1) * UNROLLED + na - 1];
 }
 
-// Outputs 1 .. n - 1 (output 0 is done by the caller).
+// Outputs max(begin, 1) .. end - 1 (output 0 is done by the caller).
 template <typename Scale>
-void Run(const float* b, int nb, const float* a, int na, const float* x, int n, float* y,
-         Scale scale) {
+void Run(const float* b, int nb, const float* a, int na, const float* x, int begin, int end,
+         float* y, Scale scale) {
     // Until the equation reaches back to index 0 fewer terms exist; after that the counts are
     // fixed and the hot loop needs no bounds.
-    const int start = std::min(n, std::max(na, nb));
-    for (int i = 1; i < start; ++i)
+    const int full = std::max(na, nb);
+    for (int i = std::max(begin, 1); i < std::min(end, full); ++i)
         y[i] = LimitSample(scale(Sum(b, std::min(i, nb - 1), a, std::min(i, na - 1), x, y, i)));
-    if (start == n)
+    const int start = std::max(begin, full);
+    if (start >= end)
         return;
     if (nb <= UNROLLED && na <= UNROLLED) {
-        KernelFor<Scale>(nb, na)(b, a, x, start, n, y, scale);
+        KernelFor<Scale>(nb, na)(b, a, x, start, end, y, scale);
         return;
     }
-    for (int i = start; i < n; ++i)
+    for (int i = start; i < end; ++i)
         y[i] = LimitSample(scale(Sum(b, nb - 1, a, na - 1, x, y, i)));
 }
 
@@ -138,18 +139,23 @@ bool CFilter::SetCoefficients(const float* a, int na, const float* b, int nb) {
 }
 
 void CFilter::Apply(const float* x, int n, float* y) const {
-    if (n <= 0)
+    ApplyPart(x, 0, n, y);
+}
+
+void CFilter::ApplyPart(const float* x, int begin, int end, float* y) const {
+    if (begin < 0 || end <= begin)
         return;
     if (m_na == 0 || m_nb == 0) {
-        std::copy_n(x, n, y);
+        std::copy(x + begin, x + end, y + begin);
         return;
     }
     const float g = 1.0f / m_a[0];
-    y[0] = LimitSample(m_b[0] * g * x[0]);
+    if (begin == 0)
+        y[0] = LimitSample(m_b[0] * g * x[0]);
     if (g == 1.0f)
-        Run(m_b.get(), m_nb, m_a.get(), m_na, x, n, y, CUnitGain());
+        Run(m_b.get(), m_nb, m_a.get(), m_na, x, begin, end, y, CUnitGain());
     else
-        Run(m_b.get(), m_nb, m_a.get(), m_na, x, n, y, CGain{g});
+        Run(m_b.get(), m_nb, m_a.get(), m_na, x, begin, end, y, CGain{g});
 }
 
 void CFilter::Reset() {

@@ -25,6 +25,9 @@ public:
     // y[0 .. n - 1] = the filtered x[0 .. n - 1], starting from rest; x and y must not overlap.
     // The output of an unstable filter is held within +-SAMPLE_LIMIT (see SampleLimit.h).
     void Apply(const float* x, int n, float* y) const;
+    // Outputs begin .. end - 1 of Apply, given outputs 0 .. begin - 1: Apply in pieces, so
+    // that others may read the first outputs while the rest are computed. Same results.
+    void ApplyPart(const float* x, int begin, int end, float* y) const;
 
     int GetDenominatorCount() const { return m_na; }
     int GetNumeratorCount() const { return m_nb; }

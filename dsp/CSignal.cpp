@@ -2,7 +2,9 @@
 
 #include "dsp/CFilter.h"
 #include "dsp/CNoise.h"
+#include "dsp/CSampleFeed.h"
 #include "dsp/CWaveReader.h"
+#include "dsp/CWorkerPool.h"
 #include "dsp/SampleLimit.h"
 
 #include "platform/CWindowMessages.h"
@@ -20,6 +22,39 @@ namespace {
 constexpr std::size_t READ_PIECE_BYTES = 64 * 1024;
 // A playback block is 25 ms.
 constexpr std::uint32_t BLOCKS_PER_SECOND = 40;
+// A filter publishes its output to the analyses in pieces of this many samples.
+constexpr int FILTER_PIECE = 8192;
+
+// A filter's output written piece by piece under the playback's sample lock; afterwards, still
+// under the lock, whatever goes with the new samples.
+class CFilteredSamples : public CSampleFeed {
+public:
+    CFilteredSamples(const CFilter& filter, const float* input, int inputCount, float* output,
+                     int outputCount, CPlayback& playback, CWorkerPool::CTask afterWriting)
+        : m_filter(filter), m_input(input), m_inputCount(inputCount), m_output(output),
+          m_outputCount(outputCount), m_playback(playback), m_afterWriting(afterWriting) {}
+
+private:
+    void WriteSamples() override {
+        const auto writing = m_playback.LockSamples();
+        // The filter writes the input's length; only a tail beyond it needs clearing.
+        std::fill(m_output + m_inputCount, m_output + m_outputCount, 0.0f);
+        for (int begin = 0; begin < m_inputCount; begin += FILTER_PIECE) {
+            const int end = std::min(m_inputCount, begin + FILTER_PIECE);
+            m_filter.ApplyPart(m_input, begin, end, m_output);
+            Publish(end);
+        }
+        m_afterWriting(0);
+    }
+
+    const CFilter& m_filter;
+    const float* m_input;
+    int m_inputCount;
+    float* m_output;
+    int m_outputCount;
+    CPlayback& m_playback;
+    CWorkerPool::CTask m_afterWriting;
+};
 
 } // namespace
 
@@ -132,7 +167,10 @@ bool CSignal::EnsureSpectrogram() {
         return false;
     if (!m_spectrogram.Create(m_sampleCount))
         return false;
-    m_spectrogram.Compute(m_samples.Get(), RootSpectrogramFactor());
+    if (!m_spectrogram.Compute(m_samples.Get(), RootSpectrogramFactor())) {
+        m_spectrogram.Release();
+        return false;
+    }
     return true;
 }
 
@@ -146,29 +184,52 @@ bool CSignal::EnsureSpectrum() {
         return false;
     if (!m_spectrum.Create(m_sampleCount))
         return false;
-    m_spectrum.Compute(m_samples.Get(), RootSpectrumFactor());
+    if (!m_spectrum.Compute(m_samples.Get(), RootSpectrumFactor())) {
+        m_spectrum.Release();
+        return false;
+    }
     return true;
 }
 
 void CSignal::RefreshAnalyses() {
+    RefreshAnalyses(nullptr);
+}
+
+// Both analyses in one run of the worker pool, their pieces taken in the order of the samples
+// they read, so that a feed's writer is followed closely by both.
+void CSignal::RefreshAnalyses(CSampleFeed* feed) {
+    const int frames = m_spectrogram.Exists() ? m_spectrogram.BeginCompute(RootSpectrogramFactor()) : 0;
+    const int chunks = m_spectrum.Exists() ? m_spectrum.BeginCompute(RootSpectrumFactor()) : 0;
+    const float* samples = m_samples.Get();
+    const int paired = std::min(frames, chunks);
+    auto piece = [&](int index) {
+        const bool spectrogram = index < 2 * paired ? index % 2 == 0 : frames > chunks;
+        const int number = index < 2 * paired ? index / 2 : index - paired;
+        if (spectrogram)
+            m_spectrogram.ComputePiece(samples, number, feed);
+        else
+            m_spectrum.ComputePiece(samples, number, feed);
+    };
+    auto write = [feed](int) {
+        if (feed != nullptr)
+            feed->Write();
+    };
+    CWorkerPool::Shared().Run(frames + chunks, piece, write);
+    // A computation that found no working memory leaves its block silent (all values 0).
     if (m_spectrogram.Exists())
-        m_spectrogram.Compute(m_samples.Get(), RootSpectrogramFactor());
+        m_spectrogram.FinishCompute();
     if (m_spectrum.Exists())
-        m_spectrum.Compute(m_samples.Get(), RootSpectrumFactor());
+        m_spectrum.FinishCompute();
 }
 
 bool CSignal::ApplyFilter(const CFilter& filter) {
     if (m_source == nullptr || m_source->m_sampleCount > m_sampleCount)
         return false;
-    // The filter writes the source's length; only a tail beyond it needs clearing.
-    const int written = m_source->m_sampleCount;
-    {
-        const auto writing = m_playback.LockSamples();
-        std::fill(m_samples.Get() + written, m_samples.Get() + m_sampleCount, 0.0f);
-        filter.Apply(m_source->m_samples.Get(), written, m_samples.Get());
-        MeasurePlaybackGain();
-    }
-    RefreshAnalyses();
+    // The playback's gain follows the new samples under the same lock.
+    auto measureGain = [this](int) { MeasurePlaybackGain(); };
+    CFilteredSamples output(filter, m_source->m_samples.Get(), m_source->m_sampleCount,
+                            m_samples.Get(), m_sampleCount, m_playback, measureGain);
+    RefreshAnalyses(&output);
     NotifyUpdate();
     return true;
 }

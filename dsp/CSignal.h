@@ -28,6 +28,7 @@ namespace dsp {
 
 class CFilter;
 class CNoise;
+class CSampleFeed;
 
 class CSignal {
 public:
@@ -114,6 +115,9 @@ private:
     bool ReadWave(const std::wstring& path);
     void SetFormat(const CWaveFormat& format);
     bool WouldLoop(const CSignal* source) const;
+    // Recomputes the analyses that exist; the first one reads the samples while feed (if any)
+    // writes them.
+    void RefreshAnalyses(CSampleFeed* feed);
     float RootSpectrogramFactor() const;
     float RootSpectrumFactor() const;
     void NotifyUpdate() const;

@@ -3,6 +3,8 @@
 #include "dsp/CFftwPlanner.h"
 #include "dsp/CFloatBlocks.h"
 #include "dsp/CHammingWindow.h"
+#include "dsp/CSampleFeed.h"
+#include "dsp/CWorkerPool.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -14,15 +16,46 @@ namespace dsp {
 
 namespace {
 
-// Frames transformed before they are scattered: the scratch block (24 rows of 4 KiB) stays in
-// the cache while it is read out bin by bin. Kept under 128 KiB, the size from which the C
-// library maps every allocation freshly, paying a page fault per 4 KiB each time.
-constexpr int GROUP = 24;
+// Frames transformed before they are scattered: the scratch block (48 rows of 4 KiB) stays in
+// the second-level cache while it is read out bin by bin, and each bin's row of the matrix gets
+// 384 bytes at a time, whole cache lines but at the edges. Every thread keeps its own block.
+constexpr int GROUP = 48;
 // Scratch rows are padded to a multiple of 64 bytes so that every row has the alignment the
 // plan was made for, and consecutive rows fall into different cache sets.
 constexpr int ROW = 520;
 static_assert(ROW >= CSpectrogram::BINS && ROW * sizeof(fftwf_complex) % 64 == 0);
 static_assert(GROUP % 2 == 0);
+// Floats scaled by one piece of the final scaling of a root signal's matrix (256 KiB).
+constexpr std::size_t SCALE_PIECE = 64 * 1024;
+
+// What one thread needs to transform a group of frames: made on the thread's first group and
+// kept for the thread's life, so that later computations allocate nothing.
+class CGroupWorkspace {
+public:
+    // Null when the memory cannot be had; a later call tries again.
+    static CGroupWorkspace* ForThisThread() {
+        thread_local CGroupWorkspace workspace;
+        const bool ready = !workspace.m_scratch.IsEmpty() ||
+                           (workspace.m_input.Allocate(CSpectrogram::WINDOW_LENGTH) &&
+                            workspace.m_scratch.Allocate(std::size_t(GROUP) * ROW));
+        return ready ? &workspace : nullptr;
+    }
+
+    // Windows and transforms frames first .. first + count - 1 into scratch rows 0 .. count - 1.
+    void Transform(fftwf_plan plan, const float* samples, int first, int count) {
+        const float* window = CHammingWindow::Table(CSpectrogram::WINDOW_LENGTH).data();
+        for (int row = 0; row < count; ++row) {
+            const float* frame = samples + std::size_t(first + row) * CSpectrogram::HOP;
+            CFloatBlocks::Multiply<CSpectrogram::WINDOW_LENGTH>(frame, window, m_input.Get());
+            fftwf_execute_dft_r2c(plan, m_input.Get(), m_scratch.Get() + std::size_t(row) * ROW);
+        }
+    }
+    const fftwf_complex* Scratch() const { return m_scratch.Get(); }
+
+private:
+    CFftwBuffer<float> m_input;           // one windowed frame
+    CFftwBuffer<fftwf_complex> m_scratch; // a group of transformed frames, one per row
+};
 
 // Two complex values as one SIMD register (GCC/Clang vector extensions, SSE2 on x86-64).
 using Floats4 = float __attribute__((vector_size(16)));
@@ -126,14 +159,8 @@ bool CSpectrogram::Create(int samples) {
     const int frames = FrameCount(samples);
     // A signal shorter than one window still gets a (silent) block; it just has no frames.
     const std::size_t values = std::max<std::size_t>(1, std::size_t(frames) * BINS);
-    if (!m_matrix.Allocate(values) || !m_input.Allocate(WINDOW_LENGTH) ||
-        !m_scratch.Allocate(std::size_t(GROUP) * ROW)) {
-        Release();
-        return false;
-    }
-    m_plan = CFftwPlanner::PlanRealToComplex(WINDOW_LENGTH, m_input.Get(), m_scratch.Get(),
-                                             FFTW_MEASURE);
-    if (m_plan.IsEmpty()) {
+    m_plan = CFftwPlanner::SharedRealToComplex(WINDOW_LENGTH, FFTW_MEASURE);
+    if (m_plan == nullptr || !m_matrix.Allocate(values)) {
         Release();
         return false;
     }
@@ -143,57 +170,108 @@ bool CSpectrogram::Create(int samples) {
 }
 
 void CSpectrogram::Release() {
-    m_plan.Reset();
+    m_plan = nullptr;
     m_matrix.Release();
-    m_input.Release();
-    m_scratch.Release();
     m_frames = 0;
     m_factor = 0.0f;
     m_exists = false;
 }
 
-void CSpectrogram::Compute(const float* samples, float factor) {
+bool CSpectrogram::Compute(const float* samples, float factor) {
+    const int pieces = BeginCompute(factor);
+    auto piece = [&](int index) { ComputePiece(samples, index, nullptr); };
+    CWorkerPool::Shared().Run(pieces, piece);
+    return FinishCompute();
+}
+
+int CSpectrogram::BeginCompute(float factor) {
+    m_pendingFactor = factor;
+    m_largestBits = 0;
+    m_failed = false;
+    return m_exists ? (m_frames + GROUP - 1) / GROUP : 0;
+}
+
+void CSpectrogram::ComputePiece(const float* samples, int piece, const CSampleFeed* feed) {
+    if (feed != nullptr) {
+        const int lastFrame = std::min(m_frames, (piece + 1) * GROUP) - 1;
+        feed->WaitFor(lastFrame * HOP + WINDOW_LENGTH);
+    }
+    const float largest = ComputeGroup(samples, piece, m_pendingFactor);
+    if (largest < 0.0f)
+        m_failed = true;
+    else
+        MergeLargest(largest);
+}
+
+bool CSpectrogram::FinishCompute() {
     if (!m_exists)
-        return;
+        return false;
+    if (m_failed) {
+        Zero();
+        return false;
+    }
+    float factor = m_pendingFactor;
+    if (factor == 0.0f) {
+        // A root signal: the factor needed the largest value of the whole matrix.
+        const std::uint32_t bits = m_largestBits;
+        float largest;
+        std::memcpy(&largest, &bits, sizeof largest);
+        factor = largest > 0.0f ? FULL_SCALE / largest : 0.0f;
+        if (!std::isfinite(factor))
+            factor = 0.0f;
+        ScaleAll(factor);
+    }
+    m_factor = factor;
+    return true;
+}
+
+// Magnitudes are finite and not negative, and such floats order as their bit patterns do; the
+// largest is the same whichever thread finds it first.
+void CSpectrogram::MergeLargest(float value) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    std::uint32_t known = m_largestBits.load(std::memory_order_relaxed);
+    while (known < bits && !m_largestBits.compare_exchange_weak(known, bits))
+        ;
+}
+
+float CSpectrogram::ComputeGroup(const float* samples, int group, float factor) {
+    CGroupWorkspace* workspace = CGroupWorkspace::ForThisThread();
+    if (workspace == nullptr)
+        return -1.0f;
+    const int first = group * GROUP;
+    const int count = std::min(GROUP, m_frames - first);
+    workspace->Transform(m_plan, samples, first, count);
     if (factor != 0.0f) {
         // A derived signal: its root's factor is known, so values are scaled on their way.
         CScaleLimited scale(factor);
-        for (int first = 0; first < m_frames; first += GROUP)
-            ScatterGroup(samples, first, scale);
-        m_factor = factor;
-        return;
+        Scatter(workspace->Scratch(), m_matrix.Get(), m_frames, first, count, scale);
+        return 0.0f;
     }
-    // A root signal: the factor needs the largest value of the whole matrix.
     CTrackLargest largest;
-    for (int first = 0; first < m_frames; first += GROUP)
-        ScatterGroup(samples, first, largest);
-    factor = largest.Largest() > 0.0f ? FULL_SCALE / largest.Largest() : 0.0f;
-    if (!std::isfinite(factor))
-        factor = 0.0f;
-    // A root's own factor maps its largest part to FULL_SCALE, so nothing here can overflow.
-    CFloatBlocks::Scale(&m_matrix.Get()[0][0], 2 * std::size_t(m_frames) * BINS, factor);
-    m_factor = factor;
+    Scatter(workspace->Scratch(), m_matrix.Get(), m_frames, first, count, largest);
+    return largest.Largest();
 }
 
-template <typename Op> void CSpectrogram::ScatterGroup(const float* samples, int first, Op& op) {
-    const int count = std::min(GROUP, m_frames - first);
-    TransformGroup(samples, first, count);
-    Scatter(m_scratch.Get(), m_matrix.Get(), m_frames, first, count, op);
+// A root's own factor maps its largest part to FULL_SCALE, so nothing here can overflow.
+void CSpectrogram::ScaleAll(float factor) {
+    float* values = &m_matrix.Get()[0][0];
+    const std::size_t total = 2 * std::size_t(m_frames) * BINS;
+    auto piece = [&](int index) {
+        const std::size_t begin = std::size_t(index) * SCALE_PIECE;
+        CFloatBlocks::Scale(values + begin, std::min(SCALE_PIECE, total - begin), factor);
+    };
+    CWorkerPool::Shared().Run(static_cast<int>((total + SCALE_PIECE - 1) / SCALE_PIECE), piece);
+}
+
+void CSpectrogram::Zero() {
+    std::fill_n(&m_matrix.Get()[0][0], 2 * std::size_t(m_frames) * BINS, 0.0f);
+    m_factor = 0.0f;
 }
 
 std::complex<float> CSpectrogram::GetValue(int bin, int frame) const {
     const fftwf_complex& v = m_matrix.Get()[std::size_t(bin) * m_frames + frame];
     return {v[0], v[1]};
-}
-
-void CSpectrogram::TransformGroup(const float* samples, int first, int count) {
-    const float* window = CHammingWindow::Table(WINDOW_LENGTH).data();
-    for (int row = 0; row < count; ++row) {
-        const float* frame = samples + std::size_t(first + row) * HOP;
-        CFloatBlocks::Multiply<WINDOW_LENGTH>(frame, window, m_input.Get());
-        fftwf_execute_dft_r2c(m_plan.Get(), m_input.Get(),
-                              m_scratch.Get() + std::size_t(row) * ROW);
-    }
 }
 
 } // namespace dsp

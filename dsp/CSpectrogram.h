@@ -4,15 +4,25 @@
 //
 // Each window is transformed into a contiguous row of a small scratch block and the block is
 // then scattered to its bin-major places. The plan therefore describes the same problem for
-// every signal, whatever its length, and FFTW measures it once per process; a plan that wrote
-// the bins straight to their places would need a new measurement for every frame count.
+// every signal, whatever its length: FFTW measures it once per process and every signal and
+// thread shares it; a plan that wrote the bins straight to their places would need a new
+// measurement for every frame count.
+//
+// The frames are transformed in groups spread over the worker pool; each group writes its own
+// columns of the matrix and the largest value is the same whichever thread finds it, so the
+// result does not depend on how many threads there are.
 
 #include "dsp/CFftwBuffer.h"
-#include "dsp/CFftwPlan.h"
 
+#include <fftw3.h>
+
+#include <atomic>
 #include <complex>
+#include <cstdint>
 
 namespace dsp {
+
+class CSampleFeed;
 
 class CSpectrogram {
 public:
@@ -25,14 +35,22 @@ public:
     // Whole windows in a signal of this many samples.
     static int FrameCount(int samples);
 
-    // Makes the block for a signal of this many samples: buffers and plan. False (and the
-    // block absent) when memory or the plan cannot be had.
+    // Makes the block for a signal of this many samples: the matrix and the plan. False (and
+    // the block absent) when memory or the plan cannot be had.
     bool Create(int samples);
     void Release();
-    // Recomputes the matrix from samples (as many as given to Create). With factor 0 the block
-    // normalises itself so that its largest part becomes FULL_SCALE; otherwise every value is
-    // scaled by factor (a derived signal, with its root's factor). Allocates nothing.
-    void Compute(const float* samples, float factor);
+    // Recomputes the matrix from samples (as many as given to Create) on the worker pool. With
+    // factor 0 the block normalises itself so that its largest part becomes FULL_SCALE;
+    // otherwise every value is scaled by factor (a derived signal, with its root's factor).
+    // False, and every value 0, when a thread could not get its working memory.
+    bool Compute(const float* samples, float factor);
+
+    // The same computation in pieces, so that one run of the pool can carry several analyses:
+    // BeginCompute gives the number of pieces, ComputePiece does one of them on any thread
+    // (waiting for its samples when a feed still writes them), FinishCompute follows the last.
+    int BeginCompute(float factor);
+    void ComputePiece(const float* samples, int piece, const CSampleFeed* feed);
+    bool FinishCompute();
 
     bool Exists() const { return m_exists; }
     int GetBins() const { return m_exists ? BINS : 0; }
@@ -45,17 +63,24 @@ public:
     std::complex<float> GetValue(int bin, int frame) const;
 
 private:
-    // Transforms the frames of one group and moves them to the matrix through op.
-    template <typename Op> void ScatterGroup(const float* samples, int first, Op& op);
-    void TransformGroup(const float* samples, int first, int count);
+    // Transforms the frames of one group and moves them to the matrix, scaled by factor or, when
+    // factor is 0, as they are; then the largest part is the group's result. Negative when the
+    // thread has no working memory.
+    float ComputeGroup(const float* samples, int group, float factor);
+    void MergeLargest(float value);
+    void ScaleAll(float factor);
+    void Zero();
 
     CFftwBuffer<fftwf_complex> m_matrix;
-    CFftwBuffer<float> m_input;           // one windowed frame
-    CFftwBuffer<fftwf_complex> m_scratch; // a group of transformed frames, one per row
-    CFftwPlan m_plan;
+    fftwf_plan m_plan = nullptr; // shared, not owned
     int m_frames = 0;
     float m_factor = 0.0f;
     bool m_exists = false;
+    // While a computation runs: its factor (0: find it), the largest part found so far (as the
+    // bits of a float that is not negative), and whether a thread lacked working memory.
+    float m_pendingFactor = 0.0f;
+    std::atomic<std::uint32_t> m_largestBits{0};
+    std::atomic<bool> m_failed{false};
 };
 
 } // namespace dsp

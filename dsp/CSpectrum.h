@@ -1,11 +1,20 @@
 #pragma once
 // The averaged power spectrum of a signal: 2048-sample Hamming windows every 1024 samples,
 // the squared magnitudes summed over all windows and scaled for display.
+//
+// The windows are summed in chunks of a fixed number of frames spread over the worker pool,
+// and the chunks' sums are then added in chunk order: the same additions in the same order
+// however many threads there are, so the result does not depend on it.
 
 #include "dsp/CFftwBuffer.h"
-#include "dsp/CFftwPlan.h"
+
+#include <fftw3.h>
+
+#include <atomic>
 
 namespace dsp {
+
+class CSampleFeed;
 
 class CSpectrum {
 public:
@@ -16,14 +25,26 @@ public:
     // Whole windows in a signal of this many samples.
     static int FrameCount(int samples);
 
+    // Frames summed by one piece of work: as many samples as a spectrogram piece reads, so the
+    // pieces of both analyses of a signal go through the samples at the same pace.
+    static constexpr int CHUNK = 24;
+
     // Makes the block for a signal of this many samples: buffers and plan. False (and the
     // block absent) when memory or the plan cannot be had.
     bool Create(int samples);
     void Release();
-    // Recomputes the power from samples (as many as given to Create). With factor 0 the block
-    // normalises itself so that its largest bin becomes 1; otherwise every bin is scaled by
-    // factor (a derived signal, with its root's factor). Allocates nothing.
-    void Compute(const float* samples, float factor);
+    // Recomputes the power from samples (as many as given to Create) on the worker pool. With
+    // factor 0 the block normalises itself so that its largest bin becomes 1; otherwise every
+    // bin is scaled by factor (a derived signal, with its root's factor). False, and every bin
+    // 0, when a thread could not get its working memory.
+    bool Compute(const float* samples, float factor);
+
+    // The same computation in pieces, so that one run of the pool can carry several analyses:
+    // BeginCompute gives the number of pieces, ComputePiece does one of them on any thread
+    // (waiting for its samples when a feed still writes them), FinishCompute follows the last.
+    int BeginCompute(float factor);
+    void ComputePiece(const float* samples, int piece, const CSampleFeed* feed);
+    bool FinishCompute();
 
     bool Exists() const { return m_exists; }
     int GetBins() const { return m_exists ? BINS : 0; }
@@ -35,17 +56,21 @@ public:
     const float* GetPower() const { return m_power.Get(); }
 
 private:
-    void AddFrame(const float* frame);
+    // Sums the frames of one chunk into its row of m_chunkSums; false without working memory.
+    bool SumChunk(const float* samples, int chunk);
+    void AddChunkSums();
     float LargestBin() const;
     void Scale(float factor);
 
-    CFftwBuffer<fftwf_complex> m_output;
-    CFftwBuffer<float> m_input;
     CFftwBuffer<float> m_power;
-    CFftwPlan m_plan;
+    CFftwBuffer<float> m_chunkSums; // one padded row per chunk
+    fftwf_plan m_plan = nullptr;    // shared, not owned
     int m_frames = 0;
     float m_factor = 0.0f;
     bool m_exists = false;
+    // While a computation runs: its factor (0: find it) and whether a thread lacked memory.
+    float m_pendingFactor = 0.0f;
+    std::atomic<bool> m_failed{false};
 };
 
 } // namespace dsp

@@ -1,0 +1,159 @@
+// The worker pool and the analyses spread over it: every piece runs once, a second run on
+// another thread never waits for the first, and every analysis is the same to the bit whatever
+// the number of threads, also while a filter is still writing the samples being analysed.
+#include "TestSignals.h"
+
+#include "dsp/CFilter.h"
+#include "dsp/CSignal.h"
+#include "dsp/CSinNoise.h"
+#include "dsp/CWorkerPool.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <numbers>
+#include <thread>
+#include <vector>
+
+using dsp::CSignal;
+using dsp::CWorkerPool;
+namespace ts = testsignals;
+
+namespace {
+
+// Sets the process's pool for one test and gives it back as it was.
+class CPoolSize {
+public:
+    explicit CPoolSize(int threads) { CWorkerPool::Shared().SetThreads(threads); }
+    ~CPoolSize() { CWorkerPool::Shared().SetThreads(CWorkerPool::DefaultThreads()); }
+};
+
+TEST(WorkerPool, RunsEveryPieceOnceAndTheCallersWorkFirst) {
+    const auto caller = std::this_thread::get_id();
+    for (const int threads : {1, 2, 3, 8}) {
+        CWorkerPool pool(threads);
+        EXPECT_EQ(pool.GetThreads(), threads);
+        for (const int count : {0, 1, 5, 100}) {
+            std::vector<std::atomic<int>> runs(count);
+            std::atomic<bool> callerDone{false};
+            std::atomic<int> early{0};
+            auto piece = [&](int i) {
+                // Pieces on workers may start before the caller's work ends; on the caller never.
+                if (!callerDone && std::this_thread::get_id() == caller)
+                    ++early;
+                // Slow workers: the caller runs out of pieces first and must wait for them.
+                const bool onCaller = std::this_thread::get_id() == caller;
+                std::this_thread::sleep_for(std::chrono::microseconds(onCaller ? 20 : 400));
+                ++runs[i];
+            };
+            auto callers = [&](int) { callerDone = true; };
+            pool.Run(count, piece, callers);
+            EXPECT_TRUE(callerDone);
+            EXPECT_EQ(early, 0);
+            for (int i = 0; i < count; ++i)
+                ASSERT_EQ(runs[i], 1) << threads << " threads, piece " << i << " of " << count;
+        }
+    }
+}
+
+// A run asked for while another has the workers, and a run inside a piece, are done by their
+// own thread; none of them may wait for the other.
+TEST(WorkerPool, RunsFromTwoThreadsAndFromInsideAPiece) {
+    CWorkerPool pool(2);
+    std::atomic<int> inner{0}, outer{0};
+    auto work = [&] {
+        for (int round = 0; round < 50; ++round) {
+            auto piece = [&](int) {
+                auto nested = [&](int) { ++inner; };
+                pool.Run(3, nested);
+                ++outer;
+            };
+            pool.Run(4, piece);
+        }
+    };
+    std::thread other(work);
+    work();
+    other.join();
+    EXPECT_EQ(outer, 2 * 50 * 4);
+    EXPECT_EQ(inner, 2 * 50 * 4 * 3);
+}
+
+// Everything the displays read of one signal, byte for byte.
+std::vector<unsigned char> Analyses(const CSignal& signal) {
+    std::vector<unsigned char> bytes;
+    auto add = [&](const void* data, std::size_t size) {
+        const auto* begin = static_cast<const unsigned char*>(data);
+        bytes.insert(bytes.end(), begin, begin + size);
+    };
+    const dsp::CSpectrogram& s = signal.GetSpectrogram();
+    const dsp::CSpectrum& p = signal.GetSpectrum();
+    const float factors[] = {s.GetFactor(), p.GetFactor()};
+    add(factors, sizeof factors);
+    add(s.GetMatrix(), sizeof(fftwf_complex) * s.GetFrames() * s.GetBins());
+    add(p.GetPower(), sizeof(float) * p.GetBins());
+    add(signal.GetSamples(), sizeof(float) * signal.GetSampleCount());
+    return bytes;
+}
+
+// A root, a filter output analysed while the filter writes it, one analysed afterwards, and the
+// root again after a tone was added: 97 spectrogram frames (two groups of 48 and one frame) and
+// 48 spectrum frames (two chunks of 24), so one analysis has a piece more than the other.
+std::vector<std::vector<unsigned char>> AnalyseAll() {
+    auto root = ts::Make(ts::Noise(98 * 512 + 100, 0.7f, 11));
+    CSignal during, after;
+    const float a[] = {1.0f, -1.6f, 0.9f}, b[] = {0.5f, 0.1f, -0.3f};
+    dsp::CFilter filter;
+    if (!root || !filter.SetCoefficients(a, 3, b, 3) || during.CreateFrom(root.get()) != 0 ||
+        after.CreateFrom(root.get()) != 0 || !during.EnsureSpectrogram() ||
+        !during.EnsureSpectrum() || !during.ApplyFilter(filter) || !after.ApplyFilter(filter) ||
+        !after.EnsureSpectrogram() || !after.EnsureSpectrum())
+        return {};
+    std::vector<std::vector<unsigned char>> all{Analyses(*root), Analyses(during),
+                                                Analyses(after)};
+    root->ApplyNoise(dsp::CSinNoise(0.2f, std::numbers::pi_v<float> / 8));
+    all.push_back(Analyses(*root));
+    return all;
+}
+
+TEST(WorkerPool, AnalysesAreTheSameForEveryPoolSize) {
+    std::vector<std::vector<unsigned char>> single;
+    {
+        CPoolSize size(1);
+        single = AnalyseAll();
+    }
+    ASSERT_EQ(single.size(), 4u);
+    // Analysed while the filter wrote, or afterwards: the same (the scale is the root's).
+    EXPECT_EQ(single[1], single[2]);
+    for (const int threads : {2, 3, 8}) {
+        CPoolSize size(threads);
+        for (int round = 0; round < 3; ++round)
+            ASSERT_EQ(AnalyseAll(), single) << threads << " threads, round " << round;
+    }
+}
+
+// The filter output published piece by piece is the filter applied in one go, for the unrolled
+// orders, longer ones and a[0] other than 1.
+TEST(WorkerPool, FilterInPiecesIsTheFilterInOneGo) {
+    const struct {
+        std::vector<float> a, b;
+    } cases[] = {{{1.0f, -0.5f}, {0.3f, 0.3f}},
+                 {{2.0f, -1.1f, 0.4f, 0.1f, 0.05f, -0.02f, 0.01f}, {1.0f, 0.5f, 0.25f, 0.1f, 0.05f, 0.02f}},
+                 {{}, {}}};
+    const std::vector<float> input = ts::Noise(40000, 0.5f, 4);
+    auto root = ts::Make(input);
+    for (const auto& c : cases) {
+        dsp::CFilter filter;
+        ASSERT_TRUE(filter.SetCoefficients(c.a.data(), int(c.a.size()), c.b.data(), int(c.b.size())));
+        std::vector<float> expected(input.size());
+        filter.Apply(input.data(), int(input.size()), expected.data());
+        CSignal output;
+        ASSERT_EQ(output.CreateFrom(root.get()), 0u);
+        ASSERT_TRUE(output.EnsureSpectrum() && output.ApplyFilter(filter));
+        EXPECT_EQ(std::memcmp(output.GetSamples(), expected.data(), sizeof(float) * input.size()), 0)
+            << c.a.size() << " + " << c.b.size();
+    }
+}
+
+} // namespace
