@@ -3,7 +3,7 @@ BUILD    ?= build
 JOBS     ?= $(shell nproc)
 CMAKE    := cmake -S . -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps build run test check-asan check-tsan bench clean
+.PHONY: deps build run test check-asan check-tsan bench clean mutants
 
 deps:
 	@./scripts/install-deps.sh
@@ -27,6 +27,10 @@ check-tsan: deps
 	@$(CMAKE) -B build-tsan -DVELMORA_SANITIZE=thread >/dev/null
 	@cmake --build build-tsan -j $(JOBS)
 	cd build-tsan && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="halt_on_error=1 suppressions=$(CURDIR)/tests/tsan.supp" ctest --output-on-failure -j $(JOBS)
+
+# Plants faults in FILES (every line), or in the lines changed since BASE (default: main).
+mutants: build
+	./scripts/mutants.py --build $(BUILD) $(if $(BASE),--base $(BASE)) $(FILTER:%=--filter %) $(FILES)
 
 bench: build
 	$(BUILD)/bench/velmora_bench
