@@ -62,6 +62,18 @@ TEST(Analysis, PureToneLandsInItsBinAtItsLevel) {
     }
 }
 
+// All power at half the sample rate: the last bin alone sets the scale.
+TEST(Analysis, LastBinCanHoldTheLargestValue) {
+    std::vector<float> samples(4096);
+    for (int i = 0; i < 4096; ++i)
+        samples[i] = i % 2 ? -0.5f : 0.5f;
+    auto signal = ts::Make(samples);
+    ASSERT_TRUE(signal->EnsureSpectrogram() && signal->EnsureSpectrum());
+    for (int t = 0; t < signal->GetSpectrogram().GetFrames(); ++t)
+        EXPECT_NEAR(std::abs(signal->GetSpectrogram().GetValue(512, t)), 0.8f, 1e-6f) << t;
+    EXPECT_FLOAT_EQ(signal->GetSpectrum().GetPower()[1024], 1.0f);
+}
+
 // Halving every sample is exact, so the derived analyses are exactly a quarter (power) and a
 // half (spectrogram) of the root's on the root's scale, whichever is analysed first.
 TEST(Analysis, DerivedSignalIsDrawnOnItsRootsScale) {
@@ -102,6 +114,32 @@ TEST(Analysis, SilentShortOrEmptySignalsGiveZeroNeverNaN) {
     }
 }
 
+// New samples drop the analyses of the old ones; the next demand analyses the new samples.
+TEST(Analysis, NewContentDropsTheOldAnalyses) {
+    auto signal = ts::Make(ts::Tone(8192, 0.5f, 64, 1024));
+    ASSERT_TRUE(signal->EnsureSpectrogram() && signal->EnsureSpectrum());
+    const std::vector<float> other = ts::Tone(3000, 0.2f, 200, 1024);
+    ASSERT_EQ(signal->CreateFromSamples(signal->GetFormat(), other.data(), 3000), 0u);
+    const CSpectrogram& s = signal->GetSpectrogram();
+    const CSpectrum& p = signal->GetSpectrum();
+    EXPECT_FALSE(s.Exists() || p.Exists());
+    EXPECT_EQ(s.GetFrames() + p.GetFrames() + s.GetBins() + p.GetBins(), 0);
+    EXPECT_EQ(s.GetFactor() + p.GetFactor(), 0.0f);
+    ASSERT_TRUE(signal->EnsureSpectrogram() && signal->EnsureSpectrum());
+    EXPECT_EQ(s.GetFrames(), 4);
+    EXPECT_EQ(p.GetFrames(), 1);
+    EXPECT_NEAR(std::abs(s.GetValue(200, 3)), 0.8f, 1e-3f);
+    EXPECT_FLOAT_EQ(p.GetPower()[400], 1.0f);
+}
+
+// A power so small that its reciprocal overflows: the spectrum is drawn empty, not infinite.
+TEST(Analysis, VanishingPowerGivesAnEmptySpectrum) {
+    auto signal = ts::Make(ts::Tone(4096, 1e-23f, 64, 1024));
+    ASSERT_TRUE(signal->EnsureSpectrum());
+    EXPECT_EQ(signal->GetSpectrum().GetFactor(), 0.0f);
+    EXPECT_EQ(*std::max_element(signal->GetSpectrum().GetPower(), signal->GetSpectrum().GetPower() + 1025), 0.0f);
+}
+
 TEST(Analysis, RefreshRecomputesOnlyWhatExists) {
     auto root = ts::Make(std::vector<float>(8192, 0.0f));
     ASSERT_TRUE(root->EnsureSpectrogram());
@@ -114,11 +152,15 @@ TEST(Analysis, RefreshRecomputesOnlyWhatExists) {
 
 // Whatever the filter does, nothing the displays read may be infinite or NaN.
 TEST(Analysis, UnstableFiltersStayFiniteEverywhere) {
+    // A root at the edge of the float range scales its derived signals by a huge factor.
     const struct {
         std::vector<float> a, b;
-    } cases[] = {{{1.0f, -2.0f}, {1.0f}}, {{1.0f, 3e38f}, {3e38f, 3e38f}}};
+        float rootLevel;
+    } cases[] = {{{1.0f, -2.0f}, {1.0f}, 1.0f},
+                 {{1.0f, 3e38f}, {3e38f, 3e38f}, 1.0f},
+                 {{1.0f, -2.0f}, {1.0f}, 1e-40f}};
     for (const auto& c : cases) {
-        auto root = ts::Make(ts::Noise(30000, 1.0f, 9));
+        auto root = ts::Make(ts::Noise(30000, c.rootLevel, 9));
         CSignal derived;
         ASSERT_EQ(derived.CreateFrom(root.get()), 0u);
         ASSERT_TRUE(derived.EnsureSpectrogram() && derived.EnsureSpectrum());
