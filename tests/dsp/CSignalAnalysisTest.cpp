@@ -2,6 +2,9 @@
 // scale for derived signals, and sound output for silent or unstable signals.
 #include "TestSignals.h"
 
+#include "common/CTempFolder.h"
+#include "common/CWaveBytes.h"
+
 #include "dsp/CFftwPlanner.h"
 #include "dsp/CFilter.h"
 #include "dsp/CSignal.h"
@@ -11,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <numbers>
 #include <thread>
 
@@ -114,30 +118,53 @@ TEST(Analysis, SilentShortOrEmptySignalsGiveZeroNeverNaN) {
     }
 }
 
-// New samples drop the analyses of the old ones; the next demand analyses the new samples.
+// New content drops the analyses of the old samples, however it comes: the next demand
+// analyses the new samples. A file or samples of its own make a derived signal a root.
 TEST(Analysis, NewContentDropsTheOldAnalyses) {
-    auto signal = ts::Make(ts::Tone(8192, 0.5f, 64, 1024));
-    ASSERT_TRUE(signal->EnsureSpectrogram() && signal->EnsureSpectrum());
-    const std::vector<float> other = ts::Tone(3000, 0.2f, 200, 1024);
-    ASSERT_EQ(signal->CreateFromSamples(signal->GetFormat(), other.data(), 3000), 0u);
-    const CSpectrogram& s = signal->GetSpectrogram();
-    const CSpectrum& p = signal->GetSpectrum();
-    EXPECT_FALSE(s.Exists() || p.Exists());
-    EXPECT_EQ(s.GetFrames() + p.GetFrames() + s.GetBins() + p.GetBins(), 0);
-    EXPECT_EQ(s.GetFactor() + p.GetFactor(), 0.0f);
-    ASSERT_TRUE(signal->EnsureSpectrogram() && signal->EnsureSpectrum());
-    EXPECT_EQ(s.GetFrames(), 4);
-    EXPECT_EQ(p.GetFrames(), 1);
-    EXPECT_NEAR(std::abs(s.GetValue(200, 3)), 0.8f, 1e-3f);
-    EXPECT_FLOAT_EQ(p.GetPower()[400], 1.0f);
+    auto first = ts::Make(ts::Tone(8192, 0.5f, 64, 1024));
+    auto other = ts::Make(ts::Tone(3000, 0.2f, 200, 1024));
+    std::vector<std::int16_t> values(3000);
+    for (int i = 0; i < 3000; ++i)
+        values[i] = std::int16_t(std::lround(other->GetSamples()[i] * 32767));
+    CTempFolder folder;
+    const std::wstring file = folder.Write("other.wav", CWaveBytes::Mono16(values));
+    const std::function<void(CSignal&)> ways[] = {
+        [&](CSignal& s) { s.CreateFromSamples(other->GetFormat(), other->GetSamples(), 3000); },
+        [&](CSignal& s) { s.LoadWave(file); },
+        [&](CSignal& s) { s.CreateFrom(other.get()), s.ApplyFilter(dsp::CFilter()); }};
+    for (int way = 0; way < 3; ++way) {
+        CSignal signal;
+        ASSERT_EQ(signal.CreateFrom(first.get()), 0u);
+        ASSERT_TRUE(signal.ApplyFilter(dsp::CFilter()));
+        ASSERT_TRUE(signal.EnsureSpectrogram() && signal.EnsureSpectrum());
+        ways[way](signal);
+        EXPECT_EQ(signal.GetSource(), way == 2 ? other.get() : nullptr) << way;
+        const CSpectrogram& s = signal.GetSpectrogram();
+        const CSpectrum& p = signal.GetSpectrum();
+        EXPECT_FALSE(s.Exists() || p.Exists()) << way;
+        EXPECT_EQ(s.GetFrames() + p.GetFrames() + s.GetBins() + p.GetBins(), 0) << way;
+        EXPECT_EQ(s.GetFactor() + p.GetFactor(), 0.0f) << way;
+        ASSERT_TRUE(signal.EnsureSpectrogram() && signal.EnsureSpectrum());
+        EXPECT_EQ(s.GetFrames(), 4);
+        EXPECT_EQ(p.GetFrames(), 1);
+        EXPECT_NEAR(std::abs(s.GetValue(200, 3)), 0.8f, 1e-3f) << way;
+        EXPECT_FLOAT_EQ(p.GetPower()[400], 1.0f) << way;
+    }
 }
 
-// A power so small that its reciprocal overflows: the spectrum is drawn empty, not infinite.
-TEST(Analysis, VanishingPowerGivesAnEmptySpectrum) {
-    auto signal = ts::Make(ts::Tone(4096, 1e-23f, 64, 1024));
-    ASSERT_TRUE(signal->EnsureSpectrum());
-    EXPECT_EQ(signal->GetSpectrum().GetFactor(), 0.0f);
-    EXPECT_EQ(*std::max_element(signal->GetSpectrum().GetPower(), signal->GetSpectrum().GetPower() + 1025), 0.0f);
+// Values so small that the reciprocal of the largest overflows: drawn empty, not infinite.
+TEST(Analysis, VanishingValuesGiveAnEmptyAnalysis) {
+    for (const float level : {1e-23f, 1e-42f}) {
+        auto signal = ts::Make(ts::Tone(4096, level, 64, 1024));
+        ASSERT_TRUE(signal->EnsureSpectrogram() && signal->EnsureSpectrum());
+        const float* power = signal->GetSpectrum().GetPower();
+        EXPECT_EQ(signal->GetSpectrum().GetFactor(), 0.0f) << level;
+        EXPECT_EQ(*std::max_element(power, power + 1025), 0.0f) << level;
+    }
+    auto faint = ts::Make(ts::Tone(4096, 1e-42f, 64, 1024));
+    ASSERT_TRUE(faint->EnsureSpectrogram());
+    EXPECT_EQ(faint->GetSpectrogram().GetFactor(), 0.0f);
+    EXPECT_EQ(faint->GetSpectrogram().GetValue(64, 2), 0.0f);
 }
 
 TEST(Analysis, RefreshRecomputesOnlyWhatExists) {

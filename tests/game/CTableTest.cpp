@@ -70,6 +70,9 @@ TEST_F(TableTest, RowAndColumnCountsAreChecked) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(Read(Slide(c.table)), c.code) << c.table;
+    ASSERT_EQ(Read(Slide("<table rows='0' cols='0'/>")), ERR_NONE);
+    EXPECT_EQ(Table().GetRect().Width(), 10) << "an empty table is its margins";
+    EXPECT_EQ(Table().GetRect().Height(), 10);
 }
 
 TEST_F(TableTest, NegativeIdIsLaidOutButNeverEvaluated) {
