@@ -101,6 +101,7 @@ TEST(Analysis, DerivedSignalIsDrawnOnItsRootsScale) {
 
 TEST(Analysis, SilentShortOrEmptySignalsGiveZeroNeverNaN) {
     EXPECT_FALSE(CSignal().EnsureSpectrogram());
+    EXPECT_FALSE(CSignal().EnsureSpectrum());
     for (const auto& samples : {std::vector<float>(9000, 0.0f), ts::Noise(1000, 0.9f, 5)}) {
         auto root = ts::Make(samples);
         auto derived = ts::Scaled(*root, 3.0f);
