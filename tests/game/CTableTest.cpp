@@ -35,10 +35,19 @@ TEST_F(TableTest, CellsFlowInRowsWithMargins) {
 
 TEST_F(TableTest, NextRowStartsBelowTheTallestCell) {
     ASSERT_EQ(Read(Slide("<table rows='2' cols='3'><row><wave id='1'/>"
-                         "<static height='200' width='100'/><wave id='2' width='100'/></row>"
-                         "<row><static/><wave id='3'/><static/></row></table>")),
+                         "<static height='200' width='100' center='0'>a</static>"
+                         "<wave id='2' width='100'/></row>"
+                         "<row><static>b</static><wave id='3'/><static center='2'/></row></table>")),
               ERR_NONE);
     EXPECT_EQ(Panel(2)->GetRect().left, 10 + 256 + 10 + 100 + 10);
+    const std::vector<game::StaticText>& statics = Table().StaticTexts();
+    ASSERT_EQ(statics.size(), 3u);
+    EXPECT_EQ(statics[0].rect, (CRect{276, 10, 376, 210}));
+    EXPECT_EQ(statics[1].rect, (CRect{10, 220, 266, 348}));
+    EXPECT_EQ(statics[2].rect, (CRect{542, 220, 798, 348}));
+    EXPECT_EQ(statics[0].text + statics[1].text, L"ab");
+    EXPECT_FALSE(statics[0].center);
+    EXPECT_TRUE(statics[1].center && statics[2].center);
     EXPECT_EQ(Panel(3)->GetRect(), (CRect{276, 220, 532, 348}));
     // Static cells keep no id.
     EXPECT_EQ(Table().ExpectedIds(), (std::vector<int>{1, 0, 2, 0, 3, 0}));
