@@ -48,6 +48,8 @@ TEST_F(TableTest, NextRowStartsBelowTheTallestCell) {
     EXPECT_EQ(statics[0].text + statics[1].text, L"ab");
     EXPECT_FALSE(statics[0].center);
     EXPECT_TRUE(statics[1].center && statics[2].center);
+    EXPECT_EQ(Table().GetRect().Width(), 10 + 798) << "a static can be the rightmost cell";
+    EXPECT_EQ(Table().GetRect().Height(), 10 + 348);
     EXPECT_EQ(Panel(3)->GetRect(), (CRect{276, 220, 532, 348}));
     // Static cells keep no id.
     EXPECT_EQ(Table().ExpectedIds(), (std::vector<int>{1, 0, 2, 0, 3, 0}));
