@@ -102,6 +102,12 @@ TEST(CGameStatisticsResults, ListsScoresBestFirstAndKeepsEqualOnesOnce) {
     EXPECT_DOUBLE_EQ(course.avrg_points, 29.0 / 5);
     EXPECT_DOUBLE_EQ(course.avrg_time, 35.0);
 
+    // A time that is not a number (a broken clock) counts as 0 and keeps the order sound.
+    stats.AddSlideResult(L"n", 1, std::nan(""));
+    EXPECT_EQ(stats.AddCourseResult(L"n", 1, std::nan("")), 0);
+    EXPECT_EQ(stats.GetSlides().at("n").avrg_time, 0.0);
+    EXPECT_EQ(stats.GetScores(L"n").at(0).time, 0.0);
+
     EXPECT_FALSE(stats.SetScoreName(L"K", 4, L"x"));
     EXPECT_FALSE(stats.SetScoreName(L"K", -1, L"x"));
     EXPECT_FALSE(stats.SetScoreName(L"Unbekannter Kurs", 0, L"x"));
