@@ -3,7 +3,7 @@ BUILD    ?= build
 JOBS     ?= $(shell nproc)
 CMAKE    := cmake -S . -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps build run test check-asan check-tsan bench clean package
+.PHONY: deps build run test check-asan check-tsan bench clean package mutants
 
 deps:
 	@./scripts/install-deps.sh
@@ -31,6 +31,10 @@ check-tsan: deps
 # A Debian package of the installed program, in $(BUILD)/.
 package: build
 	@cmake --build $(BUILD) --target package
+
+# Plants faults in FILES (every line), or in the lines changed since BASE (default: main).
+mutants: build
+	./scripts/mutants.py --build $(BUILD) $(if $(BASE),--base $(BASE)) $(FILTER:%=--filter %) $(FILES)
 
 bench: build
 	@dpkg-query -W -f='$${Status}' python3-scipy 2>/dev/null | grep -q 'install ok installed' || \

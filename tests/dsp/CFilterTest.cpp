@@ -99,6 +99,12 @@ TEST(ApplyFilter, FiltersTheSourceIntoTheDerivedSignalOnly) {
     ASSERT_EQ(root->CreateFromSamples(root->GetFormat(), longer, 5), 0u);
     EXPECT_FALSE(derived.ApplyFilter(CFilter())) << "the source grew";
     EXPECT_EQ(derived.GetSamples()[0], 2.0f) << "nothing changes";
+    const float shorter[] = {5, 6};
+    ASSERT_EQ(root->CreateFromSamples(root->GetFormat(), shorter, 2), 0u);
+    ASSERT_TRUE(derived.ApplyFilter(CFilter()));
+    EXPECT_EQ(std::vector<float>(derived.GetSamples(), derived.GetSamples() + 4),
+              (std::vector<float>{5, 6, 0, 0}))
+        << "the source shrank: silence after its end";
 }
 
 } // namespace

@@ -195,17 +195,24 @@ TEST_F(Playback, WithoutADeviceNothingStartsAndALaterClickTriesAgain) {
     EXPECT_EQ(m_device->Queued().size(), 9u);
 }
 
-TEST_F(Playback, SignalGoneWhilePlayingStopsAndPostsNoMore) {
-    Make(Ramp(100 * B));
-    ASSERT_TRUE(m_signal->Play());
-    ASSERT_TRUE(m_device->FinishNext());
-    ASSERT_TRUE(m_device->WaitForQueued(4));
-    m_signal.reset();
-    EXPECT_FALSE(m_device->IsOpen());
-    EXPECT_EQ(m_device->PendingCount(), 0u);
-    CApplication::ProcessMessagesFor(30);
-    EXPECT_LE(m_window.bars.size(), 2u) << "(0, 0) and at most the one finished block";
-    EXPECT_FALSE(m_device->FinishNext(std::chrono::milliseconds(10)));
+// The samples go away while they play: the signal is deleted, or gets new content.
+TEST_F(Playback, SamplesGoneWhilePlayingStopAndPostNoMore) {
+    for (const bool deleted : {true, false}) {
+        NewDevice();
+        Make(Ramp(100 * B));
+        ASSERT_TRUE(m_signal->Play());
+        ASSERT_TRUE(m_device->FinishNext());
+        ASSERT_TRUE(m_device->WaitForQueued(4));
+        if (deleted)
+            m_signal.reset();
+        else
+            m_signal->CreateFromSamples(Format(8000, 1, 16), Ramp(B).data(), B);
+        EXPECT_FALSE(m_device->IsOpen());
+        EXPECT_EQ(m_device->PendingCount(), 0u);
+        CApplication::ProcessMessagesFor(30);
+        EXPECT_LE(m_window.bars.size(), 2u) << "(0, 0) and at most the one finished block";
+        EXPECT_FALSE(m_device->FinishNext(std::chrono::milliseconds(10)));
+    }
 }
 
 } // namespace

@@ -73,6 +73,7 @@ TEST_F(Notification, PostedFromAnotherThread) {
 }
 
 TEST_F(Notification, RemovedListenersAndFailedFiltersTellNobody) {
+    EXPECT_FALSE(m_root->AddListener(nullptr));
     ASSERT_TRUE(m_root->AddListener(&m_live));
     EXPECT_FALSE(m_root->ApplyFilter(dsp::CFilter()));
     m_derived.RemoveListener(&m_live);

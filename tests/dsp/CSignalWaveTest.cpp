@@ -39,10 +39,6 @@ TEST(WaveLoading, ReadsTheFirstChannelOrFailsEmpty) {
         {"stereo takes the left channel",
          W::Riff(Fmt(2, 4, 16) + W::Chunk("data", W::Pcm16({16384, 32767, -16384, 0}))),
          {0.5f, -0.5f}, 2, 4},
-        {"LIST before fmt",
-         W::Riff(W::Chunk("LIST", "INFO" + W::Chunk("ISFT", std::string("ab\0", 3))) +
-                 Fmt(1, 2, 16) + data16),
-         values16},
         {"partial last frame is dropped",
          W::Riff(Fmt(1, 2, 16) + W::Chunk("data", W::Pcm16({16384, -16384}) + "\x01")),
          {0.5f, -0.5f}},
@@ -79,6 +75,40 @@ TEST(WaveLoading, ReadsTheFirstChannelOrFailsEmpty) {
     }
     CSignal signal;
     EXPECT_EQ(signal.LoadWave(L"/nonexistent/velmora/none.wav"), CSignal::RESULT_FAIL);
+}
+
+// Every legal way to lay out the chunks around "fmt " and "data": the walk must step over
+// chunks of any size (odd ones with their pad byte), never look inside a chunk it skips, take
+// only the first 16 bytes of a longer "fmt " and the first "data" behind it.
+TEST(WaveLoading, FindsTheChunksWhereverTheyLie) {
+    const std::string fmt = W::Format(1, 8000, 2, 16);
+    const std::string data = W::Chunk("data", W::Pcm16({16384, -8192, 1, -32768}));
+    const std::string decoy = W::Chunk("data", W::Pcm16({7, 7, 7}));
+    const std::string odd = W::Chunk("JUNK", "abc");
+    const struct {
+        const char* name;
+        std::string chunks;
+    } cases[] = {
+        {"plain", W::Chunk("fmt ", fmt) + data},
+        {"fmt with an extension size", W::Chunk("fmt ", fmt + W::Le16(0)) + data},
+        {"extensible fmt", W::Chunk("fmt ", fmt + W::Le16(22) + std::string(22, '\x11')) + data},
+        {"odd fmt with its pad", W::Chunk("fmt ", fmt + "x") + data},
+        {"odd chunk first", odd + W::Chunk("fmt ", fmt) + data},
+        {"empty and odd chunks between", W::Chunk("fmt ", fmt) + W::Chunk("fact", "") + odd + data},
+        {"a data chunk before fmt is passed over", decoy + W::Chunk("fmt ", fmt) + data},
+        {"a data chunk inside a LIST is not seen",
+         W::Chunk("fmt ", fmt) + W::Chunk("LIST", "INFO" + decoy) + data},
+        {"chunks after data", W::Chunk("fmt ", fmt) + data + odd + decoy},
+    };
+    CTempFolder folder;
+    for (const auto& c : cases) {
+        CSignal signal;
+        ASSERT_EQ(signal.LoadWave(folder.Write("layout.wav", W::Riff(c.chunks))), 0u) << c.name;
+        EXPECT_EQ(std::vector<float>(signal.GetSamples(), signal.GetSamples() + signal.GetSampleCount()),
+                  (std::vector<float>{0.5f, -0.25f, 1.0f / 32768, -1.0f}))
+            << c.name;
+        EXPECT_EQ(signal.GetFormat(), (dsp::CWaveFormat{1, 1, 8000, 16000, 2, 16, 0})) << c.name;
+    }
 }
 
 TEST(WaveLoading, LongFileCrossesReadPieces) {

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -29,17 +28,6 @@ TEST(SinNoise, AddsTheToneWithItsRamps) {
         EXPECT_NEAR(buffer[c.i], 0.25 + 0.1 * c.envelope * std::sin(double(omega) * c.i), 3e-5)
             << "count " << c.count << " i " << c.i;
     }
-}
-
-// The notch exercise disturbs an example with a tone at m / 512 of the sample rate; the
-// spectrum made before must show it afterwards.
-TEST(ApplyNoise, ToneShowsInTheSpectrum) {
-    auto signal = ts::Make(ts::Noise(20000, 0.001f, 4));
-    ASSERT_TRUE(signal->EnsureSpectrum());
-    ASSERT_TRUE(signal->ApplyNoise(CSinNoise(0.1f, 64 * std::numbers::pi_v<float> / 256)));
-    const float* power = signal->GetSpectrum().GetPower();
-    EXPECT_EQ(std::max_element(power, power + 1025) - power, 256);
-    EXPECT_FLOAT_EQ(power[256], 1.0f);
 }
 
 TEST(ApplyNoise, SumIsHeldFinite) {
