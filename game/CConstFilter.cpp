@@ -71,10 +71,12 @@ std::unique_ptr<float[]> CConstFilter::ReadChild(const tinyxml2::XMLElement& nod
 
 std::unique_ptr<float[]> CConstFilter::ParseCoefficients(const tinyxml2::XMLElement& node,
                                                          int count) {
-    if (count < 0)
-        return nullptr;
     const char* content = node.GetText();
     std::string_view text = content != nullptr ? content : "";
+    // Every number takes at least one character: a longer list cannot be there, and an absurd
+    // order must not reserve gigabytes first.
+    if (count < 0 || static_cast<std::size_t>(count) > text.size())
+        return nullptr;
     // At least one element, so that an empty list is a valid (non-null) result.
     std::unique_ptr<float[]> values(new (std::nothrow) float[static_cast<std::size_t>(count) + 1]);
     if (!values)

@@ -38,20 +38,18 @@ bool CSpectrogramImage::Render(const dsp::CSpectrogram& spectrogram, unsigned sa
         return false;
     const int binRows = std::min(rows, dsp::CSpectrogram::BINS);
     const int firstBinRow = rows - binRows;
+    std::vector<COLORREF> line(static_cast<std::size_t>(frames), ABOVE_HALF_RATE);
     for (int r = 0; r < firstBinRow; ++r)
-        for (int t = 0; t < frames; ++t)
-            image.SetPixel(t, r, ABOVE_HALF_RATE);
+        image.SetRow(r, line.data(), frames);
     // The matrix is bin-major, so one image row reads one contiguous run of frames. A row's
     // colours are worked out first and written after: the logarithms of neighbouring cells
     // then overlap, which they cannot across the out-of-line pixel writes.
-    std::vector<COLORREF> line(static_cast<std::size_t>(frames));
     for (int r = firstBinRow; r < rows; ++r) {
         const int bin = rows - 1 - r;
         const fftwf_complex* cells = spectrogram.GetMatrix() + std::size_t(bin) * frames;
         for (int t = 0; t < frames; ++t)
             line[t] = CColourTable::ColourOf(cells[t][0] * cells[t][0] + cells[t][1] * cells[t][1]);
-        for (int t = 0; t < frames; ++t)
-            image.SetPixel(t, r, line[t]);
+        image.SetRow(r, line.data(), frames);
     }
     return true;
 }

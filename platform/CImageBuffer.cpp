@@ -123,6 +123,16 @@ void CImageBuffer::SetPixel(int x, int y, COLORREF color) {
     reinterpret_cast<QRgb*>(m_state->image.scanLine(y))[x] = CQtColor::ToRgb(color);
 }
 
+void CImageBuffer::SetRow(int y, const COLORREF* colors, int count) {
+    QImage& image = m_state->image;
+    if (y < 0 || y >= image.height())
+        return;
+    auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+    const int n = std::min(count, image.width());
+    for (int x = 0; x < n; ++x)
+        row[x] = CQtColor::ToRgb(colors[x]);
+}
+
 COLORREF CImageBuffer::GetPixel(int x, int y) const {
     if (!m_state->image.valid(x, y))
         return CLR_INVALID;

@@ -31,6 +31,9 @@ public:
     // Points outside the image are ignored.
     void SetPixel(int x, int y, COLORREF color);
     COLORREF GetPixel(int x, int y) const;
+    // Row y from x = 0 on: the first count colours (at most the width); one row access instead
+    // of one per pixel, for renderers that make whole rows.
+    void SetRow(int y, const COLORREF* colors, int count);
 
     // The image resampled to the given size by area averaging: every new pixel is the mean of
     // the source area it covers, weighted by coverage, so shrinking blends the detail it

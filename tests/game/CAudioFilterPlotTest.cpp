@@ -326,6 +326,7 @@ TEST(ConstFilter, ParsesCoefficientLists) {
         {"-.5 +2.", 2, std::vector<float>{-0.5f, 2}},
         {"x1", 1, std::nullopt},
         {"1e999 1", 2, std::nullopt},
+        {"1 2 3", 2000000000, std::nullopt},
         {"", 0, std::vector<float>{}},
         {"1", -1, std::nullopt},
     };
