@@ -1,6 +1,7 @@
 #include "platform/CLockedFile.h"
 
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -43,7 +44,7 @@ std::string DirectoryOf(const std::string& path) {
 
 } // namespace
 
-CLockedFile::CLockedFile(std::string path, EOpenMode mode) : m_path(std::move(path)) {
+CLockedFile::CLockedFile(std::string path, EOpenMode mode) : m_path(FollowLinks(path)) {
     OpenAndLock(mode);
 }
 
@@ -115,8 +116,52 @@ bool CLockedFile::ReadAll(std::string& contents, std::size_t maxBytes) const {
     return true;
 }
 
-bool CLockedFile::Replace(std::string_view contents) {
+std::string CLockedFile::FollowLinks(const std::string& path) {
+    std::string current = path;
+    // As many links as the system itself follows; a loop of links ends here as it is.
+    for (int depth = 0; depth < 40; ++depth) {
+        struct stat info {};
+        if (lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return current;
+        std::string target(static_cast<std::size_t>(PATH_MAX), '\0');
+        const ssize_t length = readlink(current.c_str(), target.data(), target.size());
+        if (length <= 0 || static_cast<std::size_t>(length) >= target.size())
+            return current;
+        target.resize(static_cast<std::size_t>(length));
+        // A relative link is relative to the folder holding the link.
+        if (target.front() != '/' && current.find('/') != std::string::npos)
+            target = DirectoryOf(current) + "/" + target;
+        current = std::move(target);
+    }
+    return current;
+}
+
+bool CLockedFile::IsWritable() const {
     if (m_fd < 0)
+        return false;
+    if (m_createdEmpty)
+        return true;
+    // The permission bits count even for the super-user, who could write anything.
+    struct stat info {};
+    return fstat(m_fd, &info) == 0 && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 &&
+           faccessat(AT_FDCWD, m_path.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
+bool CLockedFile::KeepCopyWithSuffix(const std::string& suffix) const {
+    if (m_fd < 0 || suffix.empty())
+        return false;
+    const std::string keptPath = m_path + suffix;
+    // A second name for the same bytes: nothing is copied, and the rename that follows only
+    // takes the first name away. link never replaces an existing file.
+    if (link(m_path.c_str(), keptPath.c_str()) == 0) {
+        SyncDirectory();
+        return true;
+    }
+    return false;
+}
+
+bool CLockedFile::Replace(std::string_view contents) {
+    if (!IsWritable())
         return false;
     std::string tempPath = m_path + ".XXXXXX";
     const int tempFd = mkostemp(tempPath.data(), O_CLOEXEC);
