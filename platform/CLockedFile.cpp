@@ -1,6 +1,10 @@
 #include "platform/CLockedFile.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <dirent.h>
+#include <memory>
 #include <climits>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -14,6 +18,9 @@ namespace {
 // Another process may replace the file between our open and our lock; we then try again with
 // the new file. Only endless churn by others could use up these attempts.
 constexpr int MAX_LOCK_ATTEMPTS = 100;
+
+// mkostemp replaces the six X by letters and digits.
+const std::string TEMP_SUFFIX = ".XXXXXX";
 
 int LockExclusive(int fd) {
     int result = 0;
@@ -163,7 +170,8 @@ bool CLockedFile::KeepCopyWithSuffix(const std::string& suffix) const {
 bool CLockedFile::Replace(std::string_view contents) {
     if (!IsWritable())
         return false;
-    std::string tempPath = m_path + ".XXXXXX";
+    RemoveStaleTemporaries();
+    std::string tempPath = m_path + TEMP_SUFFIX;
     const int tempFd = mkostemp(tempPath.data(), O_CLOEXEC);
     if (tempFd < 0)
         return false;
@@ -186,6 +194,25 @@ bool CLockedFile::Replace(std::string_view contents) {
     m_fd = tempFd;
     m_createdEmpty = false;
     return true;
+}
+
+// A save that was killed leaves its temporary file behind. Temporary files are only made under
+// the lock, which we hold: any that exist now belong to no running save.
+void CLockedFile::RemoveStaleTemporaries() const {
+    const std::string folder = DirectoryOf(m_path);
+    const std::size_t slash = m_path.rfind('/');
+    const std::string prefix = (slash == std::string::npos ? m_path : m_path.substr(slash + 1)) + ".";
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
+    if (!dir)
+        return;
+    while (const dirent* entry = readdir(dir.get())) {
+        const std::string name = entry->d_name;
+        if (name.size() != prefix.size() + TEMP_SUFFIX.size() - 1 || name.rfind(prefix, 0) != 0)
+            continue;
+        const std::string tail = name.substr(prefix.size());
+        if (std::all_of(tail.begin(), tail.end(), [](unsigned char c) { return std::isalnum(c); }))
+            unlinkat(dirfd(dir.get()), name.c_str(), 0);
+    }
 }
 
 void CLockedFile::SyncDirectory() const {

@@ -48,6 +48,7 @@ private:
     int OpenOnce(EOpenMode mode);
     bool StillAtPath() const;
     void SyncDirectory() const;
+    void RemoveStaleTemporaries() const;
     void Close();
 
     std::string m_path;
