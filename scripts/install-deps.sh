@@ -4,6 +4,7 @@ set -euo pipefail
 packages=(g++ cmake make pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev libfftw3-dev
           libtinyxml2-dev portaudio19-dev libasound2-dev libgtest-dev libgmock-dev
           libbenchmark-dev fonts-liberation fontconfig xvfb xauth)
+packages+=(clang libclang-rt-14-dev) # make fuzz: clang's libFuzzer and sanitizer runtimes
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
