@@ -49,6 +49,16 @@ std::string DirectoryOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// Only a regular file can be read, locked and replaced as statistics.
+int KeepIfRegular(int fd) {
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 } // namespace
 
 CLockedFile::CLockedFile(std::string path, EOpenMode mode) : m_path(FollowLinks(path)) {
@@ -81,8 +91,11 @@ bool CLockedFile::OpenAndLock(EOpenMode mode) {
 int CLockedFile::OpenOnce(EOpenMode mode) {
     m_createdEmpty = false;
     for (;;) {
-        const int fd = open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd >= 0 || errno != ENOENT || mode == EOpenMode::ExistingOnly)
+        // Without O_NONBLOCK a FIFO at the path would hold the game at start and at the end.
+        const int fd = open(m_path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd >= 0)
+            return KeepIfRegular(fd);
+        if (errno != ENOENT || mode == EOpenMode::ExistingOnly)
             return fd;
         const int created = open(m_path.c_str(), O_RDONLY | O_CLOEXEC | O_CREAT | O_EXCL, 0666);
         if (created >= 0) {

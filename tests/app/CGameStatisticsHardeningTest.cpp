@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -124,6 +125,21 @@ TEST_F(StatisticsHardening, ProtectedFileIsKeptAndLinkIsWrittenThrough) {
         EXPECT_EQ(loaded.GetSlides(), stats.GetSlides());
         EXPECT_EQ(std::distance(fs::directory_iterator(m_dir / "real"), {}), 1);
     }
+}
+
+// A FIFO or a folder named "stats" is no statistics file: not read, not replaced, no waiting.
+TEST_F(StatisticsHardening, StatsThatIsNoFileIsLeftAlone) {
+    ASSERT_EQ(mkfifo(m_path.c_str(), 0600), 0);
+    CGameStatistics stats;
+    stats.AddSlideResult(L"s", 1, 1.0);
+    EXPECT_FALSE(stats.LoadFile(m_path)); // would wait for a writer forever
+    EXPECT_FALSE(stats.SaveFile(m_path));
+    EXPECT_TRUE(fs::is_fifo(m_path));
+    fs::remove(m_path);
+    fs::create_directory(m_path);
+    EXPECT_FALSE(stats.LoadFile(m_path));
+    EXPECT_FALSE(stats.SaveFile(m_path));
+    EXPECT_TRUE(fs::is_directory(m_path));
 }
 
 // A pasted name of any length is cut, not a reason to lose the whole file at the end.
