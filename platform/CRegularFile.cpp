@@ -1,5 +1,6 @@
 #include "platform/CRegularFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -47,6 +48,21 @@ bool CRegularFile::ReadAll(std::string& contents, std::size_t maxBytes) const {
     }
     contents = std::move(data);
     return true;
+}
+
+std::string CRegularFile::ReadStart(std::size_t maxBytes) const {
+    std::string data(m_fd >= 0 ? std::min(maxBytes, m_size) : 0, '\0');
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t got = pread(m_fd, data.data() + done, data.size() - done, static_cast<off_t>(done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    data.resize(done);
+    return data;
 }
 
 std::FILE* CRegularFile::ReleaseAsStream() {

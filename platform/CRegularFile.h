@@ -21,6 +21,8 @@ public:
 
     // The whole file; false when it cannot be read or is larger than maxBytes.
     bool ReadAll(std::string& contents, std::size_t maxBytes) const;
+    // At most the first maxBytes bytes; empty when the file cannot be read.
+    std::string ReadStart(std::size_t maxBytes) const;
     // Hands the descriptor over to a stdio stream (the object is then closed); null on failure.
     std::FILE* ReleaseAsStream();
 

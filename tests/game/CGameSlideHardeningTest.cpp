@@ -6,6 +6,7 @@
 #include "dsp/CSignal.h"
 #include "game/CGameContext.h"
 #include "game/CGameSlide.h"
+#include "game/CWavePlot.h"
 #include "game/ElementError.h"
 #include "platform/CText.h"
 
@@ -21,6 +22,7 @@
 #include <fstream>
 #include <future>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -31,9 +33,10 @@ using namespace std::chrono_literals;
 template <typename Open> bool ReturnsAtOnce(const std::string& fifo, Open open) {
     auto done = std::async(std::launch::async, open);
     const bool prompt = done.wait_for(2s) == std::future_status::ready;
-    if (!prompt) {
+    // A writer that comes and goes lets a waiting open return and a waiting read end.
+    while (done.wait_for(0s) != std::future_status::ready) {
         const int writer = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
-        done.wait();
+        std::this_thread::sleep_for(50ms);
         ::close(writer);
     }
     return prompt;
@@ -55,6 +58,25 @@ TEST(HostileFiles, AFifoWhereAFileShouldBeFailsAtOnce) {
         code = game::CGameSlide::LoadDocument(path, document);
     }));
     EXPECT_EQ(code, game::ERR_OPEN_SLIDE);
+}
+
+// The text beside an example is read for the tooltip; a FIFO there must not hold the preparer.
+TEST(HostileFiles, AFifoBesideAnExampleIsNoTooltip) {
+    CTempFolder folder;
+    folder.Write("ton.wav", CWaveBytes::Mono16({0, 1000, -1000, 0}));
+    const std::string fifo = CText::ToNarrow(folder.PathOf("ton.txt"));
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string cell =
+        "<wave id='1' tooltip='1' example='" + CText::ToNarrow(folder.PathOf("ton.wav")) + "'/>";
+    tinyxml2::XMLDocument document;
+    ASSERT_EQ(document.Parse(cell.c_str()), tinyxml2::XML_SUCCESS);
+    game::CGameContext context;
+    game::CWavePlot plot(&context);
+    CRect area{0, 0, 200, 100};
+    ASSERT_EQ(plot.ReadXml(*document.RootElement(), area, 0), game::ERR_NONE);
+    int code = -1;
+    EXPECT_TRUE(ReturnsAtOnce(fifo, [&] { code = plot.Prepare(); }));
+    EXPECT_EQ(code, game::ERR_NONE);
 }
 
 // A name written by another system keeps its bytes: listed, picked and loaded.
