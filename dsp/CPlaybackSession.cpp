@@ -147,9 +147,10 @@ void CPlaybackSession::FillBuffer(int block, int from) {
     std::lock_guard samples(m_sampleLock);
     const float* values = m_signal.GetSamples();
     const int count = std::min(m_sampleCount, m_signal.GetSampleCount());
+    const float gain = m_signal.GetPlaybackGain();
     for (int f = 0; f < m_blockLength; ++f, frame += frameBytes) {
         const int i = from + f;
-        const float value = i < count && values != nullptr ? values[i] : 0.0f;
+        const float value = i < count && values != nullptr ? values[i] * gain : 0.0f;
         CSignal::FloatToSample(value, frame, m_format.bitsPerSample);
         for (int channel = 1; channel < m_format.channels; ++channel)
             std::memcpy(frame + channel * sampleBytes, frame,

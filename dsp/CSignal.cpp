@@ -34,6 +34,7 @@ void CSignal::Clear() {
     m_spectrum.Release();
     m_samples.Release();
     m_sampleCount = 0;
+    m_playbackGain = 1.0f;
     m_format = {};
 }
 
@@ -77,6 +78,7 @@ CSignal::Result CSignal::CreateFromSamples(const CWaveFormat& format, const floa
         return RESULT_FAIL;
     m_samples = std::move(copy);
     m_sampleCount = count;
+    MeasurePlaybackGain();
     SetFormat(wanted);
     return RESULT_OK;
 }
@@ -164,6 +166,7 @@ bool CSignal::ApplyFilter(const CFilter& filter) {
         const auto writing = m_playback.LockSamples();
         std::fill(m_samples.Get() + written, m_samples.Get() + m_sampleCount, 0.0f);
         filter.Apply(m_source->m_samples.Get(), written, m_samples.Get());
+        MeasurePlaybackGain();
     }
     RefreshAnalyses();
     NotifyUpdate();
@@ -177,6 +180,7 @@ bool CSignal::ApplyNoise(const CNoise& noise) {
         noise.AddTo(samples, m_sampleCount);
         // The generator may add anything; hold the result where every analysis stays finite.
         std::transform(samples, samples + m_sampleCount, samples, LimitSample);
+        MeasurePlaybackGain();
     }
     RefreshAnalyses();
     NotifyUpdate();
@@ -273,7 +277,18 @@ float CSignal::RootSpectrumFactor() const {
     return root == this ? 0.0f : root->m_spectrum.GetFactor();
 }
 
+void CSignal::MeasurePlaybackGain() {
+    float peak = 0.0f;
+    for (int i = 0; i < m_sampleCount; ++i)
+        peak = std::fmax(peak, std::fabs(m_samples.Get()[i]));
+    if (peak >= SAMPLE_LIMIT)
+        m_playbackGain = 0.0f;
+    else
+        m_playbackGain = peak > 1.0f ? 1.0f / peak : 1.0f;
+}
+
 void CSignal::NotifyUpdate() const {
+    ++m_revision;
     PostToListeners(UpdateMessage(), reinterpret_cast<WPARAM>(this), 0);
 }
 

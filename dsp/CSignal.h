@@ -16,6 +16,7 @@
 
 #include "platform/WinTypes.h"
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <set>
@@ -87,6 +88,12 @@ public:
     // Plays the signal (see CPlayback): false while it plays, when it is empty or when no
     // sound output opens. The listeners get the play-bar messages.
     bool Play() { return m_playback.Play(); }
+    // The factor the samples are played with, read under the playback's sample lock: 1 for
+    // samples within full scale; a louder signal (a resonant filter's output) is played with
+    // its peak at full scale instead of clipped, and a signal that ran away to the sample
+    // limit (an unstable filter) is played silent: a full-scale blast hurts in headphones,
+    // and the plots show what happened.
+    float GetPlaybackGain() const { return m_playbackGain; }
     bool IsPlaying() const { return m_playback.IsPlaying(); }
 
     // Listener windows. A window must remove itself before it is destroyed: a window later
@@ -94,6 +101,9 @@ public:
     bool AddListener(CWnd* window);
     void RemoveListener(CWnd* window);
     std::set<CWnd*> GetListeners() const;
+    // Counts the changes of the samples since the signal was made: a display computed at one
+    // count is out of date at another, also when the news of the change reached no window.
+    unsigned GetRevision() const { return m_revision; }
     // Posts the message to every listener window that exists.
     void PostToListeners(UINT message, WPARAM wParam, LPARAM lParam) const;
     // The registered message "UWM_UPDATE_ASIGNAL"; wParam is the signal, lParam 0.
@@ -107,17 +117,22 @@ private:
     float RootSpectrogramFactor() const;
     float RootSpectrumFactor() const;
     void NotifyUpdate() const;
+    // Sets the playback gain from the samples' peak; the caller holds the sample lock or
+    // nothing plays.
+    void MeasurePlaybackGain();
 
     CSpectrogram m_spectrogram;
     CSpectrum m_spectrum;
     CWaveFormat m_format;
     CFftwBuffer<float> m_samples;
     int m_sampleCount = 0;
+    float m_playbackGain = 1.0f;
     CSignal* m_source = nullptr; // not owned
     std::wstring m_fileName;
     mutable std::mutex m_listenerLock;
     std::set<CWnd*> m_listeners; // not owned
     int m_blockLength = DEFAULT_BLOCK_LENGTH;
+    mutable std::atomic<unsigned> m_revision{0};
     CPlayback m_playback{*this};
 };
 

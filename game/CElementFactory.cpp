@@ -1,6 +1,9 @@
 #include "game/CElementFactory.h"
 
+#include "game/CConstFilter.h"
 #include "game/CElement.h"
+#include "game/CNotchFilter.h"
+#include "game/CPoleZeroPlot.h"
 #include "game/CSpectrogramPlot.h"
 #include "game/CSpectrumPlot.h"
 #include "game/CWavePlot.h"
@@ -19,6 +22,12 @@ template <typename Element> std::unique_ptr<CElement> Make(CGameContext* context
 // The element kinds slide files may use, by tag: one line per kind.
 std::map<std::string, CElementFactory::Maker> BuiltInKinds() {
     return {
+        {"afilter", Make<CConstFilter>},
+        {"notch",
+         [](CGameContext* context) -> std::unique_ptr<CElement> {
+             return std::make_unique<CNotchFilter>(context, 1.0f / 256.0f, 0.9f);
+         }},
+        {"polezero", Make<CPoleZeroPlot>},
         {"spectrum", Make<CSpectrumPlot>},
         {"spectrogram", Make<CSpectrogramPlot>},
         {"wave", Make<CWavePlot>},

@@ -52,6 +52,11 @@ CElement* CGameContext::FindElementBySignal(const dsp::CSignal* signal) const {
     return nullptr;
 }
 
+int CGameContext::SwitchGroupOf(int id) const {
+    const auto group = m_switchGroups.find(id);
+    return group == m_switchGroups.end() ? 0 : group->second;
+}
+
 bool CGameContext::Press(int id) {
     const auto group = m_switchGroups.find(id);
     if (group == m_switchGroups.end())

@@ -40,6 +40,8 @@ public:
     CElement* FindElementBySignal(const dsp::CSignal* signal) const;
     void SetSwitchGroup(int id, int group) { m_switchGroups[id] = group; }
     bool HasSwitchGroup(int id) const { return m_switchGroups.count(id) != 0; }
+    // The switch group of the element with this id; 0 when it is in none.
+    int SwitchGroupOf(int id) const;
     bool Press(int id);
     int PressedIdFor(int id) const;
     void ClearPressFor(int id);

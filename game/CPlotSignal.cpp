@@ -7,10 +7,14 @@
 namespace game {
 
 int CPlotSignal::Bind(CGameContext& context, int sourceId, CElement& plot) {
+    return Bind(context, context.FindSignal(sourceId), plot);
+}
+
+int CPlotSignal::Bind(CGameContext& context, dsp::CSignal* signal, CElement& plot) {
     Unbind();
     // Bound before the owner is prepared: an owner that in turn prepares this plot finds it
     // bound and does not come back here.
-    m_signal = context.FindSignal(sourceId);
+    m_signal = signal;
     if (m_signal == nullptr)
         return ERR_EXAMPLE_NOT_FOUND;
     CElement* owner = context.FindElementBySignal(m_signal);
@@ -33,6 +37,15 @@ void CPlotSignal::Unbind() {
     if (m_signal != nullptr)
         m_signal->RemoveListener(&m_listener);
     m_signal = nullptr;
+}
+
+void CPlotSignal::MarkSeen() {
+    if (m_signal != nullptr)
+        m_seenRevision = m_signal->GetRevision();
+}
+
+bool CPlotSignal::HasChanged() const {
+    return m_signal != nullptr && m_signal->GetRevision() != m_seenRevision;
 }
 
 bool CPlotSignal::IsUpdateOf(WPARAM wParam) const {

@@ -73,6 +73,7 @@ int CSpectrumPlot::RowOf(float level, int height) {
 void CSpectrumPlot::ComputeDisplay() {
     m_envelope = CColumnEnvelope();
     m_envelopeHeight = m_height;
+    m_signal.MarkSeen();
     if (!m_signal.IsBound() || !m_signal->GetSpectrum().Exists())
         return;
     const dsp::CSpectrum& spectrum = m_signal->GetSpectrum();
@@ -91,7 +92,7 @@ void CSpectrumPlot::ComputeDisplay() {
 }
 
 void CSpectrumPlot::OnPaint(CDC& dc) {
-    if (m_envelope.Width() == 0)
+    if (m_envelope.Width() == 0 || m_signal.HasChanged())
         ComputeDisplay();
     const CPen* previous = dc.SelectPen(&m_pen);
     m_envelope.DrawMeanLine(dc);

@@ -90,6 +90,7 @@ int CWavePlot::RowOf(float sample, int height) {
 
 void CWavePlot::ComputeEnvelope() {
     m_envelopeHeight = m_height;
+    m_signal.MarkSeen();
     if (!m_signal.IsBound()) {
         m_envelope = CColumnEnvelope();
         return;
@@ -111,7 +112,7 @@ void CWavePlot::ReadCompanionText() {
 }
 
 void CWavePlot::OnPaint(CDC& dc) {
-    if (m_envelope.Width() != m_width || m_envelopeHeight != m_height)
+    if (m_envelope.Width() != m_width || m_envelopeHeight != m_height || m_signal.HasChanged())
         ComputeEnvelope();
     const CPen* previous = dc.SelectPen(&m_pen);
     m_envelope.DrawColumns(dc);

@@ -65,8 +65,9 @@ bool CWnd::Create(const std::wstring& windowClass, const std::wstring& caption, 
     OnCreate();
     if (style & WS_DISABLED)
         widget->setEnabled(false);
-    if (style & WS_VISIBLE)
-        widget->show();
+    // Hidden explicitly: Qt would otherwise show a child without the visible bit together
+    // with its parent.
+    widget->setVisible((style & WS_VISIBLE) != 0);
     return true;
 }
 

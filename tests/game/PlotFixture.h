@@ -33,13 +33,13 @@ inline COLORREF PixelOf(const QImage& image, int x, int y) {
 template <typename Plot> class PlotFixture : public ::testing::Test {
 protected:
     // A new plot read from the xml; -1 when the xml does not parse.
-    int Read(const std::string& xml) {
+    int Read(const std::string& xml, DWORD style = WS_CHILD | WS_VISIBLE) {
         document = std::make_unique<tinyxml2::XMLDocument>(true, tinyxml2::COLLAPSE_WHITESPACE);
         if (document->Parse(xml.c_str()) != tinyxml2::XML_SUCCESS)
             return -1;
         plot = std::make_unique<Plot>(&context);
         CRect area{0, 0, 3000, 1000};
-        return plot->ReadXml(*document->RootElement(), area, WS_CHILD | WS_VISIBLE);
+        return plot->ReadXml(*document->RootElement(), area, style);
     }
     // The signal becomes id 5; the plot is read from the xml and prepared.
     void ReadAndPrepare(std::unique_ptr<dsp::CSignal> signal, const std::string& xml) {

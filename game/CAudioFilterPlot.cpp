@@ -1,0 +1,290 @@
+#include "game/CAudioFilterPlot.h"
+
+#include "dsp/CSignal.h"
+#include "game/CGameContext.h"
+#include "game/CSpectrumPlot.h"
+#include "platform/CDC.h"
+#include "platform/CWindowClasses.h"
+
+#include <tinyxml2.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+namespace game {
+
+namespace {
+
+const wchar_t* const WINDOW_CLASS = L"MFCAudioFilterPlot";
+constexpr float PI = 3.1415927f;
+// 1 / 15.5: the response's log display spans ln|H|^2 = -15 (bottom) to 0.5 (top).
+constexpr float PER_NEPER = 0.0645161f;
+constexpr COLORREF RESPONSE_COLOR = RGB(200, 0, 0);
+
+// The test frequencies of NormalizeGain: j / 49 rounded to four decimals, times pi.
+const std::array<float, CAudioFilterPlot::TEST_FREQUENCIES>& TestFrequencies() {
+    static const auto omegas = [] {
+        std::array<float, CAudioFilterPlot::TEST_FREQUENCIES> result{};
+        for (int j = 0; j < CAudioFilterPlot::TEST_FREQUENCIES; ++j) {
+            const float t = static_cast<float>(std::round(j / 49.0 * 10000.0) / 10000.0);
+            result[j] = t * PI;
+        }
+        return result;
+    }();
+    return omegas;
+}
+
+// The level a response value is drawn at, 0 at the bottom edge and 1 at the top edge.
+float ResponseLevel(float h2, float peak, bool logarithmic) {
+    if (!logarithmic)
+        return std::sqrt(h2 / peak);
+    if (h2 == 0.0f)
+        return 0.0f;
+    return (std::log(h2) + 15.0f) * PER_NEPER;
+}
+
+int IntAttribute(const tinyxml2::XMLElement& node, const char* name, int fallback) {
+    int value = fallback;
+    node.QueryIntAttribute(name, &value);
+    return value;
+}
+
+} // namespace
+
+CAudioFilterPlot::CAudioFilterPlot(CGameContext* context) : CElement(context), m_input(*this) {
+    CWindowClasses::EnsureRegistered(WINDOW_CLASS);
+}
+
+CAudioFilterPlot::~CAudioFilterPlot() {
+    DestroyWindow();
+    if (m_output != nullptr)
+        m_output->RemoveListener(this);
+}
+
+int CAudioFilterPlot::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) {
+    CElement::ReadXml(node, area, style);
+    m_windowClass = WINDOW_CLASS;
+    const char* scale = node.Attribute("scale");
+    m_logarithmic = scale != nullptr && std::strcmp(scale, "log") == 0;
+    m_showSpectrum = IntAttribute(node, "spec_in", 0) == 1;
+    m_showTransfer = IntAttribute(node, "transfer", 1) == 1;
+    area.right = area.left + m_width;
+    area.bottom = area.top + m_height;
+    m_sourceId = m_context->ResolveExample(node, m_id);
+    if (m_sourceId == 0)
+        return ERR_EXAMPLE_NOT_FOUND;
+    // An "example" of its own is loaded under the element's id, where the output goes next.
+    // Filtering the output into itself would be meaningless: the example is the input.
+    if (m_sourceId == m_id)
+        m_ownExample = m_context->FindSignal(m_id);
+    auto output = std::unique_ptr<dsp::CSignal>(new (std::nothrow) dsp::CSignal());
+    if (!output)
+        return ERR_MEMORY;
+    m_output = output.get();
+    m_context->SetSignal(m_id, std::move(output));
+    return ERR_NONE;
+}
+
+int CAudioFilterPlot::Prepare() {
+    if (m_input.IsBound())
+        return ERR_NONE;
+    if (const int bound = BindInput(); bound != ERR_NONE)
+        return bound;
+    UpdateDisplay();
+    return FilterIntoOutput();
+}
+
+int CAudioFilterPlot::BindInput() {
+    dsp::CSignal* input = m_ownExample != nullptr ? m_ownExample : m_context->FindSignal(m_sourceId);
+    if (const int bound = m_input.Bind(*m_context, input, *this); bound != ERR_NONE)
+        return bound;
+    if (m_showSpectrum && !m_input->EnsureSpectrum()) {
+        m_input.Unbind();
+        return ERR_PREPARE_FFT;
+    }
+    m_input.Listen();
+    m_output->AddListener(this);
+    return ERR_NONE;
+}
+
+int CAudioFilterPlot::FilterIntoOutput() {
+    if (m_output->CreateFrom(m_input.Get()) != dsp::CSignal::RESULT_OK)
+        return ERR_MEMORY;
+    m_output->ApplyFilter(m_filter);
+    return ERR_NONE;
+}
+
+void CAudioFilterPlot::Refilter() {
+    if (m_input.IsBound())
+        m_output->ApplyFilter(m_filter);
+    ComputeTransferCurve();
+    RepaintNow();
+}
+
+void CAudioFilterPlot::RepaintNow() {
+    Invalidate(true);
+    UpdateWindow();
+}
+
+float CAudioFilterPlot::PowerGain(const dsp::CFilter& filter, float omega) {
+    const int na = filter.GetDenominatorCount();
+    const int nb = filter.GetNumeratorCount();
+    if (na == 0 || nb == 0)
+        return 1.0f;
+    float aRe = 0.0f, aIm = 0.0f, bRe = 0.0f, bIm = 0.0f;
+    for (int k = 0; k < na; ++k) {
+        const float angle = static_cast<float>(k) * omega;
+        aRe += filter.GetDenominator()[k] * std::cos(angle);
+        aIm += filter.GetDenominator()[k] * std::sin(angle);
+    }
+    for (int k = 0; k < nb; ++k) {
+        const float angle = static_cast<float>(k) * omega;
+        bRe += filter.GetNumerator()[k] * std::cos(angle);
+        bIm += filter.GetNumerator()[k] * std::sin(angle);
+    }
+    const float a2 = aRe * aRe + aIm * aIm;
+    const float b2 = bRe * bRe + bIm * bIm;
+    // A pole on the unit circle: the gain is unbounded there; a zero at the same place
+    // cancels it.
+    if (a2 == 0.0f)
+        return b2 == 0.0f ? 1.0f : HUGE_GAIN;
+    return std::fmin(b2 / a2, HUGE_GAIN);
+}
+
+void CAudioFilterPlot::ComputeTransferCurve() {
+    if (!m_showTransfer)
+        return;
+    const int width = m_width;
+    for (int i = 0; i < CURVE_POINTS; ++i)
+        m_curve[i].x = static_cast<int>(static_cast<double>(width) * i / (CURVE_POINTS - 1));
+    m_curve[0].x = 0;
+    m_curve[CURVE_POINTS - 1].x = width - 1;
+    const float step = width > 0 ? PI / static_cast<float>(width) : 0.0f;
+    std::array<float, CURVE_POINTS> h2{};
+    float peak = 1.0f;
+    for (int i = 0; i < CURVE_POINTS; ++i) {
+        h2[i] = PowerGain(m_filter, static_cast<float>(m_curve[i].x) * step);
+        peak = std::fmax(peak, h2[i]);
+    }
+    for (int i = 0; i < CURVE_POINTS; ++i)
+        m_curve[i].y = CSpectrumPlot::RowOf(ResponseLevel(h2[i], peak, m_logarithmic), m_height);
+}
+
+void CAudioFilterPlot::UpdateDisplay() {
+    ComputeTransferCurve();
+    ComputeColumns();
+}
+
+void CAudioFilterPlot::ComputeColumns() {
+    if (!m_input.IsBound() || !m_showSpectrum)
+        return;
+    m_input.MarkSeen();
+    const dsp::CSpectrum& spectrum = m_input->GetSpectrum();
+    std::vector<float> v;
+    try {
+        v.assign(spectrum.GetPower(), spectrum.GetPower() + spectrum.GetBins());
+    } catch (const std::bad_alloc&) {
+        m_columns = CColumnEnvelope();
+        return;
+    }
+    if (m_logarithmic) {
+        // Relative to the data: the smallest positive power on the bottom edge, 1 on the top.
+        float smallest = 1.0f;
+        for (const float p : v)
+            if (p > 0.0f && p < smallest)
+                smallest = p;
+        const float range = std::fabs(std::log(smallest));
+        for (float& p : v) {
+            if (p == 0.0f)
+                continue;
+            // Without any power below 1 there is no range: every non-zero bin is drawn on the
+            // top edge, the limit of the mapping for a vanishing range.
+            p = range > 0.0f ? std::log(p) / range + 1.0f : 1.0f;
+        }
+    } else {
+        for (float& p : v)
+            p = std::sqrt(p);
+    }
+    const int height = m_height;
+    m_columns = CColumnEnvelope::Compute(v.data(), static_cast<int>(v.size()), m_width,
+                                         [height](float level) {
+                                             return CSpectrumPlot::RowOf(level, height);
+                                         });
+}
+
+void CAudioFilterPlot::NormalizeGain() {
+    float largest = 0.0f;
+    for (const float omega : TestFrequencies()) {
+        const float h2 = PowerGain(m_filter, omega);
+        // A pole on the unit circle at a test frequency has no finite gain to scale by; the
+        // other frequencies still set the level.
+        if (h2 < HUGE_GAIN)
+            largest = std::fmax(largest, h2);
+    }
+    const float gain = 1.0f / std::sqrt(largest);
+    // A filter silent at every test frequency (or a gain beyond float) is left as it is.
+    if (!(largest > 0.0f) || !std::isfinite(gain))
+        return;
+    const int nb = m_filter.GetNumeratorCount();
+    std::vector<float> b(m_filter.GetNumerator(), m_filter.GetNumerator() + nb);
+    for (float& coefficient : b)
+        coefficient *= gain;
+    const std::vector<float> a(m_filter.GetDenominator(),
+                               m_filter.GetDenominator() + m_filter.GetDenominatorCount());
+    m_filter.SetCoefficients(a.data(), static_cast<int>(a.size()), b.data(), nb);
+}
+
+void CAudioFilterPlot::OnPaint(CDC& dc) {
+    if (m_showSpectrum && m_input.HasChanged())
+        UpdateDisplay();
+    const CPen* previous = dc.SelectPen(&m_spectrumPen);
+    if (m_showSpectrum) {
+        m_columns.DrawMeanLine(dc);
+        m_columns.DrawColumns(dc);
+    }
+    if (m_showTransfer) {
+        const CPen response(PS_SOLID, 1, RESPONSE_COLOR);
+        dc.SelectPen(&response);
+        dc.Polyline(m_curve.data(), CURVE_POINTS);
+        dc.SelectPen(&m_spectrumPen);
+    }
+    dc.SelectPen(previous);
+    DrawMark(dc, GetClientRect());
+}
+
+bool CAudioFilterPlot::OnEraseBkgnd(CDC& dc) {
+    dc.FillSolidRect(GetClientRect(), RGB(255, 255, 255));
+    return true;
+}
+
+void CAudioFilterPlot::OnSize(int cx, int cy) {
+    CElement::OnSize(cx, cy);
+    const bool heightChanged = cy != m_height;
+    m_width = cx;
+    m_height = cy;
+    // Rows depend on the height too: a plot made only taller gets its curves remapped.
+    if (m_width != m_columns.Width() || heightChanged)
+        UpdateDisplay();
+}
+
+LRESULT CAudioFilterPlot::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != dsp::CSignal::UpdateMessage())
+        return CElement::OnMessage(message, wParam, lParam);
+    if (m_input.IsUpdateOf(wParam))
+        OnInputChanged();
+    return 0;
+}
+
+void CAudioFilterPlot::OnInputChanged() {
+    // A hidden window catches up when it is painted (the input's revision tells).
+    if (IsWindowVisible()) {
+        UpdateDisplay();
+        RepaintNow();
+    }
+    m_output->ApplyFilter(m_filter);
+}
+
+} // namespace game

@@ -1,0 +1,92 @@
+#pragma once
+// The base of the filter elements ("afilter", "notch", "polezero"): takes the signal of another
+// element, filters it into an output signal published under its own id, and draws the input's
+// spectrum (green) and the filter's magnitude response (red) in the same coordinates:
+// frequency 0 at the left edge to half the sample rate at the right edge.
+//
+// Whenever the input changes, the element re-filters, also while its window is hidden, so
+// everything that shows or plays the output stays up to date.
+
+#include "dsp/CFilter.h"
+#include "game/CColumnEnvelope.h"
+#include "game/CElement.h"
+#include "game/CPlotSignal.h"
+#include "platform/CPen.h"
+
+#include <array>
+
+namespace dsp {
+class CSignal;
+}
+
+namespace game {
+
+class CAudioFilterPlot : public CElement {
+public:
+    static constexpr int CURVE_POINTS = 200;
+    static constexpr int TEST_FREQUENCIES = 50;
+
+    explicit CAudioFilterPlot(CGameContext* context);
+    ~CAudioFilterPlot() override;
+
+    int Prepare() override;
+    int ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) override;
+
+    // The transfer curve and the spectrum columns for the current filter, input and size.
+    void UpdateDisplay();
+    // The 200 points of the magnitude response alone.
+    void ComputeTransferCurve();
+    // Scales the numerator so that the largest gain over the 50 test frequencies is 1.
+    void NormalizeGain();
+
+    // |B|^2 / |A|^2 of the filter at omega (radians per sample), in single precision. A filter
+    // without numerator or denominator passes its input through and has the gain 1; where
+    // |A| = 0 the gain is HUGE_GAIN, or 1 where |B| = 0 as well.
+    static float PowerGain(const dsp::CFilter& filter, float omega);
+    static constexpr float HUGE_GAIN = 1e30f;
+
+    const dsp::CFilter& GetFilter() const { return m_filter; }
+    dsp::CSignal* GetInput() const { return m_input.Get(); }
+    dsp::CSignal* GetOutput() const { return m_output; }
+    const std::array<CPoint, CURVE_POINTS>& GetTransferCurve() const { return m_curve; }
+    const CColumnEnvelope& GetColumns() const { return m_columns; }
+    bool ShowsSpectrum() const { return m_showSpectrum; }
+    bool ShowsTransfer() const { return m_showTransfer; }
+    bool IsLogarithmic() const { return m_logarithmic; }
+
+protected:
+    // Binds the input, prepares the element that makes it, computes the input's spectrum when
+    // it is shown and listens to input and output.
+    int BindInput();
+    // The output made from the input and filtered.
+    int FilterIntoOutput();
+    // The output re-filtered, a new transfer curve and the window repainted: after the player
+    // changed the filter.
+    void Refilter();
+    void RepaintNow();
+
+    void OnPaint(CDC& dc) override;
+    bool OnEraseBkgnd(CDC& dc) override;
+    void OnSize(int cx, int cy) override;
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    dsp::CFilter m_filter;
+    const CPen m_spectrumPen{PS_SOLID, 1, RGB(90, 197, 99)};
+
+private:
+    void ComputeColumns();
+    void OnInputChanged();
+
+    bool m_showSpectrum = false;
+    bool m_showTransfer = true;
+    bool m_logarithmic = false;
+    CPlotSignal m_input;
+    // The example this element loaded under its own id, which its output then replaced: the
+    // element filters that example.
+    dsp::CSignal* m_ownExample = nullptr;
+    dsp::CSignal* m_output = nullptr; // owned by the slide's signal table
+    CColumnEnvelope m_columns;
+    std::array<CPoint, CURVE_POINTS> m_curve{};
+};
+
+} // namespace game

@@ -1,0 +1,142 @@
+#include "game/CPoleZeroPlot.h"
+
+#include "game/CGameContext.h"
+#include "platform/CDC.h"
+
+#include <algorithm>
+
+namespace game {
+
+namespace {
+
+constexpr COLORREF POLE_COLOR = RGB(200, 0, 0);
+constexpr int MARKER = 5; // half the size of a marker in pixels
+
+bool Hits(CPoint root, CPoint click) {
+    const long long dx = root.x - click.x;
+    const long long dy = root.y - click.y;
+    return dx * dx + dy * dy < 25;
+}
+
+} // namespace
+
+CPoleZeroPlot::CPoleZeroPlot(CGameContext* context) : CAudioFilterPlot(context) {}
+
+int CPoleZeroPlot::Prepare() {
+    Layout(m_width, m_height);
+    return CAudioFilterPlot::Prepare();
+}
+
+void CPoleZeroPlot::Layout(int width, int height) {
+    m_centre = CPoint{width / 2, height - 5};
+    // A plot too small for a circle still gets one pixel, so roots stay finite.
+    m_radius = std::max(1, std::min(width, height) * 9 / 10);
+}
+
+int CPoleZeroPlot::AddRoot(CPoint& point, Polynomial& c) const {
+    const float radius = static_cast<float>(m_radius);
+    const float re = static_cast<float>(point.x) / radius;
+    const float im = static_cast<float>(point.y) / radius;
+    if (point.y >= -CATCH_RADIUS && point.y <= CATCH_RADIUS) {
+        point.y = 0;
+        for (int k = MAX_COEFFICIENTS - 1; k >= 1; --k)
+            c[k] -= re * c[k - 1];
+        return 1;
+    }
+    const float p1 = -2.0f * re;
+    const float p2 = re * re + im * im;
+    for (int k = MAX_COEFFICIENTS - 1; k >= 2; --k)
+        c[k] += p1 * c[k - 1] + p2 * c[k - 2];
+    c[1] += p1 * c[0];
+    return p2 == 0.0f ? 1 : 2;
+}
+
+bool CPoleZeroPlot::Toggle(Roots& roots, CPoint client) {
+    const CPoint point{client.x - m_centre.x, client.y - m_centre.y};
+    const auto hit = std::find_if(roots.points.begin(), roots.points.end(),
+                                  [point](CPoint root) { return Hits(root, point); });
+    if (hit != roots.points.end()) {
+        roots.points.erase(hit);
+        Rebuild(roots);
+        return true;
+    }
+    if (roots.count >= FULL_COUNT)
+        return false;
+    CPoint placed = point;
+    roots.count += AddRoot(placed, roots.polynomial);
+    roots.points.push_back(placed);
+    return true;
+}
+
+void CPoleZeroPlot::Rebuild(Roots& roots) const {
+    roots.polynomial = Polynomial{1.0f};
+    roots.count = 1;
+    for (CPoint& point : roots.points)
+        roots.count += AddRoot(point, roots.polynomial);
+}
+
+void CPoleZeroPlot::ApplyRoots() {
+    m_filter.SetCoefficients(m_poles.polynomial.data(), m_poles.count,
+                             m_zeros.polynomial.data(), m_zeros.count);
+    NormalizeGain();
+    // The stored numerator is the normalised one, so later roots multiply into it.
+    std::copy_n(m_filter.GetNumerator(), std::min(m_filter.GetNumeratorCount(), m_zeros.count),
+                m_zeros.polynomial.begin());
+    Refilter();
+}
+
+void CPoleZeroPlot::OnLButtonUp(UINT flags, CPoint point) {
+    const int group = m_context->SwitchGroupOf(m_id);
+    if (group != 0 && group != m_id) {
+        CAudioFilterPlot::OnLButtonUp(flags, point);
+        return;
+    }
+    m_context->ClearPressFor(m_id);
+    if (Toggle(m_zeros, point))
+        ApplyRoots();
+}
+
+void CPoleZeroPlot::OnRButtonUp(UINT, CPoint point) {
+    if (Toggle(m_poles, point))
+        ApplyRoots();
+}
+
+void CPoleZeroPlot::OnSize(int cx, int cy) {
+    CAudioFilterPlot::OnSize(cx, cy);
+    Layout(cx, cy);
+}
+
+void CPoleZeroPlot::OnPaint(CDC& dc) {
+    const int width = GetClientRect().Width();
+    const int height = GetClientRect().Height();
+    const CPen axes(PS_SOLID, 1, RGB(0, 0, 0));
+    const CPen* previous = dc.SelectPen(&axes);
+    dc.MoveTo(0, height - 5);
+    dc.LineTo(width, height - 5);
+    dc.MoveTo(width / 2, 0);
+    dc.LineTo(width / 2, height);
+    const CPoint circleStart{width / 2 + m_radius, height - 5};
+    dc.Arc(CRect{width / 2 - m_radius, height - 5 - m_radius, width / 2 + m_radius,
+                 height - 5 + m_radius},
+           circleStart, circleStart);
+    const CPen cross(PS_SOLID, 1, POLE_COLOR);
+    dc.SelectPen(&cross);
+    for (const CPoint pole : m_poles.points) {
+        const int x = m_centre.x + pole.x;
+        const int y = m_centre.y + pole.y;
+        dc.MoveTo(x - MARKER, y - MARKER);
+        dc.LineTo(x + MARKER, y + MARKER);
+        dc.MoveTo(x + MARKER, y - MARKER);
+        dc.LineTo(x - MARKER, y + MARKER);
+    }
+    dc.SelectPen(&m_spectrumPen);
+    for (const CPoint zero : m_zeros.points) {
+        const int x = m_centre.x + zero.x;
+        const int y = m_centre.y + zero.y;
+        const CPoint start{x + MARKER, y};
+        dc.Arc(CRect{x - MARKER, y - MARKER, x + MARKER, y + MARKER}, start, start);
+    }
+    dc.SelectPen(previous);
+}
+
+} // namespace game

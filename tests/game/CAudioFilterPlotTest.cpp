@@ -1,0 +1,438 @@
+#include "game/CAudioFilterPlot.h"
+#include "PlotFixture.h"
+#include "common/CTempFolder.h"
+#include "common/CWaveBytes.h"
+#include "game/CConstFilter.h"
+#include "game/CElementFactory.h"
+#include "game/CGameSlide.h"
+#include "game/CSpectrumPlot.h"
+#include "platform/CTestSoundOutput.h"
+#include "platform/CText.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QWidget>
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <numbers>
+#include <optional>
+
+using game::CAudioFilterPlot;
+using game::CConstFilter;
+using game::ERR_NONE;
+
+namespace {
+
+constexpr COLORREF WHITE = RGB(255, 255, 255);
+constexpr COLORREF GREEN = RGB(90, 197, 99);
+constexpr COLORREF RED = RGB(200, 0, 0);
+
+// The filter's difference equation in double precision, from rest.
+std::vector<double> Reference(const std::vector<double>& a, const std::vector<double>& b,
+                              const std::vector<float>& x) {
+    std::vector<double> y(x.size());
+    for (std::size_t n = 0; n < x.size(); ++n) {
+        double sum = 0.0;
+        for (std::size_t k = 0; k < b.size() && k <= n; ++k)
+            sum += b[k] * x[n - k];
+        for (std::size_t k = 1; k < a.size() && k <= n; ++k)
+            sum -= a[k] * y[n - k];
+        y[n] = sum / a[0];
+    }
+    return y;
+}
+
+// |B(w)|^2 / |A(w)|^2 in double precision.
+double PowerGain(const std::vector<double>& a, const std::vector<double>& b, double w) {
+    std::complex<double> A, B;
+    for (std::size_t k = 0; k < a.size(); ++k)
+        A += a[k] * std::polar(1.0, -w * static_cast<double>(k));
+    for (std::size_t k = 0; k < b.size(); ++k)
+        B += b[k] * std::polar(1.0, -w * static_cast<double>(k));
+    return std::norm(B) / std::norm(A);
+}
+
+std::vector<float> Noise(int count, unsigned seed) {
+    std::vector<float> samples(static_cast<std::size_t>(count));
+    unsigned state = seed;
+    for (float& s : samples) {
+        state = state * 1664525u + 1013904223u;
+        s = static_cast<float>(state >> 8) / 16777216.0f - 0.5f;
+    }
+    return samples;
+}
+
+class FilterPlotTest : public PlotFixture<CConstFilter> {
+protected:
+    // A fixed filter of signal 5 with the given attributes and coefficient children.
+    void Prepare(const std::vector<float>& samples, const std::string& attributes,
+                 const std::string& children = "<b order='1'>1</b>",
+                 DWORD style = WS_CHILD | WS_VISIBLE) {
+        context.SetSignal(5, MakeSignal(samples));
+        ASSERT_EQ(Read("<afilter id='7' example_from='5' " + attributes + ">" + children +
+                           "</afilter>",
+                       style),
+                  ERR_NONE);
+        ASSERT_EQ(plot->Prepare(), ERR_NONE);
+    }
+    dsp::CSignal& Output() { return *plot->GetOutput(); }
+};
+
+TEST_F(FilterPlotTest, ReadsItsDisplayAttributes) {
+    const struct {
+        std::string attributes;
+        bool log, spectrum, transfer;
+    } cases[] = {
+        {"", false, false, true},
+        {"scale='log'", true, false, true},
+        {"scale='LOG'", false, false, true},
+        {"transfer='0'", false, false, false},
+        {"transfer='2'", false, false, false},
+        {"transfer='ja'", false, false, true},
+        {"spec_in='1'", false, true, true},
+        {"spec_in='1x'", false, true, true},
+        {"spec_in='2'", false, false, true},
+        {"spec_in='ja'", false, false, true},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(Read("<afilter example_from='5' " + c.attributes + "><b>1</b></afilter>"),
+                  ERR_NONE)
+            << c.attributes;
+        EXPECT_EQ(plot->IsLogarithmic(), c.log) << c.attributes;
+        EXPECT_EQ(plot->ShowsSpectrum(), c.spectrum) << c.attributes;
+        EXPECT_EQ(plot->ShowsTransfer(), c.transfer) << c.attributes;
+    }
+}
+
+// The output is the input through the filter, published under the element's id.
+TEST_F(FilterPlotTest, OutputIsTheFilteredInputUnderItsOwnId) {
+    const std::vector<float> x = Noise(3000, 1);
+    Prepare(x, "", "<a order='3'>1, -1.8, 0.81</a><b order='3'>0.3 0.2 0.1</b>");
+    ASSERT_EQ(context.FindSignal(7), plot->GetOutput());
+    ASSERT_EQ(Output().GetSampleCount(), 3000);
+    const std::vector<double> y = Reference({1, -1.8, 0.81}, {0.3, 0.2, 0.1}, x);
+    for (int n = 0; n < 3000; ++n)
+        ASSERT_NEAR(Output().GetSamples()[n], y[n], 1e-4 * (1 + std::fabs(y[n]))) << n;
+}
+
+TEST_F(FilterPlotTest, ResponseCurveAgainstDoublePrecision) {
+    const struct {
+        std::string attributes;
+        std::vector<double> a, b;
+    } cases[] = {
+        {"scale='log'", {1, -1.8 * std::cos(0.3), 0.81}, {1, -2 * std::cos(0.3), 1}},
+        {"scale='log'", {1, -0.5}, {1, 1}},
+        {"", {1}, {0.25, 0.25}}, // peak gain 0.5: drawn at its true size
+        {"", {1}, {2, 2}},       // peak gain 4: scaled so that the peak touches the top
+        {"", {1, 0.9}, {1}},     // high-pass resonance: peak 10 at half the sample rate
+    };
+    for (const auto& c : cases) {
+        auto text = [](const std::vector<double>& v) {
+            std::string s;
+            for (const double d : v)
+                s += std::to_string(d) + " ";
+            return s;
+        };
+        Prepare(std::vector<float>(100, 0.0f), c.attributes + " width='300' height='128'",
+                "<a order='" + std::to_string(c.a.size()) + "'>" + text(c.a) + "</a><b order='" +
+                    std::to_string(c.b.size()) + "'>" + text(c.b) + "</b>");
+        const auto& curve = plot->GetTransferCurve();
+        double peak = 1.0;
+        for (const CPoint& p : curve)
+            peak = std::max(peak, PowerGain(c.a, c.b, p.x * std::numbers::pi / 300));
+        for (int i : {0, 1, 57, 100, 150, 198, 199}) {
+            EXPECT_EQ(curve[i].x, i == 199 ? 299 : static_cast<int>(300.0 * i / 199)) << i;
+            const double h2 = PowerGain(c.a, c.b, curve[i].x * std::numbers::pi / 300);
+            const double level = plot->IsLogarithmic() ? (std::log(h2) + 15) / 15.5
+                                                       : std::sqrt(h2 / peak);
+            EXPECT_NEAR(curve[i].y, 128 - level * 128, 1.01) << c.attributes << " point " << i;
+        }
+    }
+}
+
+// Filters the player cannot hear as filters (pass-through, a pole on the unit circle, an
+// unstable one) still draw a finite curve and give finite output.
+TEST_F(FilterPlotTest, DegenerateAndUnstableFiltersStayFinite) {
+    const struct {
+        std::string children;
+        int firstRow; // row of the response at frequency 0 in the log display
+    } cases[] = {
+        {"<a>1</a>", 128 - static_cast<int>(15 / 15.5f * 128)},     // no denominator: gain 1
+        {"<a order='2'>1 -1</a>", 128 - static_cast<int>(128 * 3.0f)}, // pole at z = 1: held
+        {"<a order='2'>1 -2.5</a>", -1},                                // unstable
+    };
+    for (const auto& c : cases) {
+        Prepare(Noise(5000, 3), "scale='log' spec_in='1' width='256' height='128'", c.children);
+        if (c.firstRow >= 0) {
+            EXPECT_EQ(plot->GetTransferCurve()[0].y, c.firstRow) << c.children;
+        }
+        for (const CPoint& p : plot->GetTransferCurve())
+            EXPECT_TRUE(p.y >= -256 && p.y <= 384) << c.children;
+        for (int n = 0; n < Output().GetSampleCount(); ++n)
+            ASSERT_TRUE(std::isfinite(Output().GetSamples()[n])) << c.children;
+        EXPECT_TRUE(Output().EnsureSpectrum());
+        for (int k = 0; k < Output().GetSpectrum().GetBins(); ++k)
+            ASSERT_TRUE(std::isfinite(Output().GetSpectrum().GetPower()[k])) << c.children;
+    }
+}
+
+TEST_F(FilterPlotTest, SpectrumColumnsFollowTheWidth) {
+    const struct {
+        int width, perColumn;
+        bool range;
+    } cases[] = {{256, 4, true}, {300, 3, true}, {1100, 0, false}};
+    for (const auto& c : cases) {
+        Prepare(Noise(8000, 2), "spec_in='1' width='" + std::to_string(c.width) + "'");
+        EXPECT_EQ(plot->GetColumns().Width(), c.width);
+        EXPECT_EQ(plot->GetColumns().ValuesPerColumn(), c.perColumn);
+        EXPECT_EQ(plot->GetColumns().HasRange(), c.range);
+    }
+    Prepare(Noise(8000, 2), "width='256'");
+    EXPECT_EQ(plot->GetColumns().Width(), 0) << "no spectrum without spec_in";
+}
+
+// The log spectrum is relative to the data: the weakest bin on the bottom edge, power 1 on the
+// top edge; a spectrum without any power below 1 draws every non-zero bin on the top edge.
+TEST_F(FilterPlotTest, LogSpectrumSpansTheData) {
+    // A tone exactly on bin 256 of 2048: every other bin is far weaker.
+    std::vector<float> tone(8192);
+    for (std::size_t i = 0; i < tone.size(); ++i)
+        tone[i] = static_cast<float>(std::sin(2 * std::numbers::pi * 256 * i / 2048.0));
+    Prepare(tone, "scale='log' spec_in='1' width='1025' height='100'");
+    const float* power = plot->GetInput()->GetSpectrum().GetPower();
+    float smallest = 1.0f;
+    for (int k = 0; k < 1025; ++k)
+        if (power[k] > 0.0f)
+            smallest = std::min(smallest, power[k]);
+    const auto& rows = plot->GetColumns().TopRows();
+    const int weakest = static_cast<int>(std::min_element(power, power + 1025) - power);
+    if (power[weakest] > 0.0f) {
+        EXPECT_EQ(rows[weakest], 100);
+    }
+    EXPECT_EQ(rows[256], 100 - static_cast<int>(100 * (std::log(power[256]) /
+                                                           std::fabs(std::log(smallest)) + 1)));
+
+    // A hundredfold louder copy of noise has no power below 1 at all.
+    Prepare(Noise(20000, 5), "", "<b order='1'>100</b>");
+    CConstFilter second(&context);
+    tinyxml2::XMLDocument xml;
+    xml.Parse("<afilter id='8' example_from='7' scale='log' spec_in='1' width='300' "
+              "height='100'><b>1</b></afilter>");
+    CRect area{0, 0, 300, 100};
+    ASSERT_EQ(second.ReadXml(*xml.RootElement(), area, WS_CHILD), ERR_NONE);
+    ASSERT_EQ(second.Prepare(), ERR_NONE);
+    ASSERT_EQ(second.GetColumns().Width(), 300);
+    for (const int row : second.GetColumns().BottomRows())
+        EXPECT_EQ(row, 0);
+}
+
+// Only news about the input re-filters; the output's and a stranger's are ignored, and a
+// hidden window re-filters as well, so that what depends on it stays up to date.
+TEST_F(FilterPlotTest, ReFiltersOnlyWhenTheInputChanges) {
+    context.SetSignal(9, MakeSignal(std::vector<float>(10, 0.5f)));
+    ASSERT_TRUE(host.Create(L"Host", L"", WS_VISIBLE, CRect{0, 0, 300, 300}, nullptr, 0));
+    for (const bool visible : {true, false}) {
+        Prepare(std::vector<float>(400, 0.5f), "width='100' height='50'", "<b order='1'>2</b>",
+                WS_CHILD | (visible ? WS_VISIBLE : 0));
+        ASSERT_EQ(plot->CreateElementWindow(&host, 1), ERR_NONE);
+        CApplication::ProcessMessages();
+        EXPECT_EQ(plot->IsWindowVisible(), visible);
+        const UINT update = dsp::CSignal::UpdateMessage();
+        for (const int id : {7, 9, 5}) {
+            Output().GetSamples()[0] = -3.0f; // a mark the filter would overwrite
+            plot->SendMessage(update, reinterpret_cast<WPARAM>(context.FindSignal(id)), 0);
+            EXPECT_FLOAT_EQ(Output().GetSamples()[0], id == 5 ? 1.0f : -3.0f)
+                << "signal " << id << (visible ? " visible" : " hidden");
+        }
+        plot.reset();
+    }
+}
+
+TEST_F(FilterPlotTest, PaintsSpectrumAndResponse) {
+    // Noise through a low-pass: the response falls from the top-left corner; the spectrum
+    // of the noise fills the bottom with green columns.
+    Prepare(Noise(20000, 4), "spec_in='1' width='256' height='128'",
+            "<b order='2'>0.5 0.5</b>");
+    Show();
+    const QImage image = Grab();
+    ASSERT_EQ(image.width(), 256);
+    EXPECT_EQ(PixelOf(image, 0, 0), RED) << "gain 1 at frequency 0 on the top edge";
+    EXPECT_GE(plot->GetTransferCurve()[199].y, 126) << "a zero at half the sample rate";
+    int green = 0, white = 0;
+    for (int x = 0; x < 256; ++x)
+        for (int y = 0; y < 128; ++y) {
+            const COLORREF c = PixelOf(image, x, y);
+            green += c == GREEN;
+            white += c == WHITE;
+        }
+    EXPECT_GT(green, 256) << "every column has spectrum";
+    EXPECT_GT(white, 256 * 64) << "on white";
+    const int mid = plot->GetTransferCurve()[100].y;
+    EXPECT_EQ(PixelOf(image, plot->GetTransferCurve()[100].x, mid), RED);
+}
+
+// What reaches the sound device: a louder-than-full-scale output is scaled to full scale
+// instead of clipped; an output that ran away to the sample limit is silent.
+TEST_F(FilterPlotTest, PlaysLoudOutputScaledAndRunawayOutputSilent) {
+    auto device = std::make_shared<CTestSoundOutput::Device>();
+    const CSoundOutput::Factory previous = CTestSoundOutput::Install(device);
+    const struct {
+        std::string children;
+        float gain;
+    } cases[] = {
+        {"<b order='1'>0.5</b>", 1.0f},
+        {"<b order='1'>4</b>", 0.5f},                 // peak 2
+        {"<a order='2'>1 -2.5</a>", 0.0f}, // unstable
+    };
+    std::size_t blocks = 0;
+    for (const auto& c : cases) {
+        std::vector<float> x(1000);
+        for (std::size_t i = 0; i < x.size(); ++i)
+            x[i] = i % 2 == 0 ? 0.5f : -0.25f;
+        Prepare(x, "", c.children);
+        EXPECT_EQ(Output().GetPlaybackGain(), c.gain) << c.children;
+        ASSERT_TRUE(Output().Play());
+        ASSERT_TRUE(device->WaitForQueued(blocks + 1));
+        const auto bytes = device->Queued()[blocks].bytes;
+        for (int i = 0; i < 10; ++i) {
+            const auto played = static_cast<std::int16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
+            const float expected = std::clamp(Output().GetSamples()[i] * c.gain, -1.0f, 1.0f);
+            EXPECT_NEAR(played / 32768.0, expected, 1.0 / 16384) << c.children << " #" << i;
+        }
+        while (device->FinishNext(std::chrono::milliseconds(50)))
+            ;
+        ASSERT_TRUE(device->WaitUntilClosed());
+        blocks = device->Queued().size();
+    }
+    CSoundOutput::SetFactory(previous);
+}
+
+TEST(ConstFilter, ParsesCoefficientLists) {
+    const struct {
+        const char* text;
+        int order;
+        std::optional<std::vector<float>> values;
+    } cases[] = {
+        {"1, -1.8, 0.81", 3, std::vector<float>{1, -1.8f, 0.81f}},
+        {"1 2 3", 2, std::vector<float>{1, 2}},
+        {",,\n 0.5", 1, std::vector<float>{0.5f}},
+        {"1,2,", 3, std::nullopt},
+        {"1E-3 2", 2, std::nullopt},
+        {"1e-3 2", 2, std::vector<float>{0.001f, 2}},
+        {"1-2 3", 2, std::vector<float>{1, 3}},
+        {"-.5 +2.", 2, std::vector<float>{-0.5f, 2}},
+        {"x1", 1, std::nullopt},
+        {"", 0, std::vector<float>{}},
+        {"1", -1, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        tinyxml2::XMLDocument document(true, tinyxml2::COLLAPSE_WHITESPACE);
+        ASSERT_EQ(document.Parse((std::string("<a>") + c.text + "</a>").c_str()),
+                  tinyxml2::XML_SUCCESS);
+        const auto parsed = CConstFilter::ParseCoefficients(*document.RootElement(), c.order);
+        ASSERT_EQ(parsed != nullptr, c.values.has_value()) << c.text;
+        for (int i = 0; c.values && i < c.order; ++i)
+            EXPECT_FLOAT_EQ(parsed[i], (*c.values)[i]) << c.text << " #" << i;
+    }
+}
+
+TEST_F(FilterPlotTest, ReadsItsCoefficientChildren) {
+    const struct {
+        std::string children;
+        int code;
+        std::vector<float> a, b;
+    } cases[] = {
+        {"<b order='3'>1 2 1</b>", ERR_NONE, {1}, {1, 2, 1}},
+        {"<a order='2'>1 0.5</a>", ERR_NONE, {1, 0.5f}, {1}},
+        {"<a>1 0.5</a>", ERR_NONE, {}, {1}},
+        {"<b order='3'>1, 2,</b>", game::ERR_MISSING_ELEMENT, {}, {}},
+        {"", game::ERR_MISSING_ELEMENT, {}, {}},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(Read("<afilter example_from='5'>" + c.children + "</afilter>"), c.code)
+            << c.children;
+        const dsp::CFilter& filter = plot->GetFilter();
+        ASSERT_EQ(filter.GetDenominatorCount(), static_cast<int>(c.a.size())) << c.children;
+        ASSERT_EQ(filter.GetNumeratorCount(), static_cast<int>(c.b.size())) << c.children;
+        for (std::size_t k = 0; k < c.a.size(); ++k)
+            EXPECT_FLOAT_EQ(filter.GetDenominator()[k], c.a[k]);
+        for (std::size_t k = 0; k < c.b.size(); ++k)
+            EXPECT_FLOAT_EQ(filter.GetNumerator()[k], c.b[k]);
+    }
+    EXPECT_EQ(Read("<filter example_from='5'><b>1</b></filter>"), game::ERR_XML_TITLE);
+    EXPECT_EQ(Read("<afilter><b>1</b></afilter>"), game::ERR_EXAMPLE_NOT_FOUND);
+}
+
+// A fixed filter naming an example of its own filters that example.
+TEST_F(FilterPlotTest, FiltersAnExampleOfItsOwn) {
+    CTempFolder folder;
+    const std::wstring path = folder.Write("eins.wav", CWaveBytes::Mono16({16384, 16384, 0}));
+    ASSERT_EQ(Read("<afilter id='3' example='" + CText::ToNarrow(path) +
+                   "'><b order='1'>2</b></afilter>"),
+              ERR_NONE);
+    ASSERT_EQ(plot->Prepare(), ERR_NONE);
+    ASSERT_EQ(Output().GetSampleCount(), 3);
+    EXPECT_FLOAT_EQ(Output().GetSamples()[0], 1.0f);
+    EXPECT_EQ(plot->GetInput()->GetFileName(), path);
+}
+
+// A slide whose hidden chain of two fixed filters, written in reverse order, feeds a visible
+// spectrum plot: the plot shows the twice-filtered example, and nothing of the chain is seen.
+TEST(HiddenChain, FeedsVisiblePlotsAndStaysOutOfSight) {
+    CTempFolder folder;
+    std::vector<std::int16_t> pcm(4000);
+    for (std::size_t i = 0; i < pcm.size(); ++i)
+        pcm[i] = static_cast<std::int16_t>(8000 * std::sin(i * 0.9) + 4000 * std::sin(i * 0.05));
+    const std::wstring path = folder.Write("x.wav", CWaveBytes::Mono16(pcm));
+    const std::string xml =
+        "<GameSlide><hidden><afilter id='3' example_from='2'><b order='2'>0.5 0.5</b></afilter>"
+        "<afilter id='2' example_from='1'><a order='2'>1 -0.5</a><b order='1'>0.5</b></afilter>"
+        "</hidden><table rows='1' cols='2'><row><spectrum id='1' example='" +
+        CText::ToNarrow(path) + "'/><spectrum id='4' example_from='3'/></row></table>"
+        "</GameSlide>";
+    tinyxml2::XMLDocument document(true, tinyxml2::COLLAPSE_WHITESPACE);
+    ASSERT_EQ(document.Parse(xml.c_str()), tinyxml2::XML_SUCCESS);
+    game::CGameContext master;
+    game::CGameSlide slide(master, L"kette");
+    CRect area{0, 0, 800, 400};
+    ASSERT_EQ(slide.ReadXml(*document.RootElement(), area, WS_CHILD | WS_VISIBLE), ERR_NONE);
+    EXPECT_EQ(slide.GetMaxPoints(), 2) << "the hidden filters count for nothing";
+
+    std::vector<float> x(pcm.size());
+    for (std::size_t i = 0; i < pcm.size(); ++i)
+        x[i] = pcm[i] / 32768.0f;
+    const std::vector<double> once = Reference({1, -0.5}, {0.5}, x);
+    const std::vector<double> twice =
+        Reference({1}, {0.5, 0.5}, std::vector<float>(once.begin(), once.end()));
+    const auto* shown = dynamic_cast<game::CSpectrumPlot*>(slide.Context().FindElement(4));
+    ASSERT_NE(shown, nullptr);
+    ASSERT_EQ(shown->GetSignal()->GetSampleCount(), 4000);
+    for (int n = 0; n < 4000; ++n)
+        ASSERT_NEAR(shown->GetSignal()->GetSamples()[n], twice[n], 1e-5) << n;
+
+    CWnd host;
+    // Made before the host is shown, as the dialog puts a prepared slide on screen.
+    ASSERT_TRUE(host.Create(L"Host", L"", 0, CRect{0, 0, 800, 400}, nullptr, 0));
+    ASSERT_EQ(slide.CreateElementWindow(&host, 1), ERR_NONE);
+    host.ShowWindow(true);
+    CApplication::ProcessMessages();
+    const QImage image = host.Widget()->grab().toImage();
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ASSERT_NE(PixelOf(image, x, y), RED) << "a response curve at " << x << "," << y;
+    for (const int id : {2, 3}) {
+        game::CElement* filter = slide.Context().FindElement(id);
+        EXPECT_FALSE(filter->IsWindowVisible()) << id;
+        const QPoint centre = filter->Widget()->mapTo(host.Widget(), QPoint(2, 2));
+        QWidget* hit = host.Widget()->childAt(centre);
+        EXPECT_NE(hit, filter->Widget()) << id;
+        EXPECT_NE(hit, filter->GetParent()->Widget())
+            << id;
+    }
+    slide.DestroyWindow();
+}
+
+} // namespace

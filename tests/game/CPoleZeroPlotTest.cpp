@@ -1,0 +1,219 @@
+#include "game/CPoleZeroPlot.h"
+#include "PlotFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QTest>
+
+#include <cmath>
+#include <complex>
+
+using game::CPoleZeroPlot;
+using game::ERR_NONE;
+
+namespace {
+
+constexpr COLORREF BLACK = RGB(0, 0, 0);
+constexpr COLORREF RED = RGB(200, 0, 0);
+constexpr COLORREF GREEN = RGB(90, 197, 99);
+
+// The coefficients of prod (1 - r z^-1) over the roots, in double precision.
+std::vector<double> FromRoots(const std::vector<std::complex<double>>& roots) {
+    std::vector<std::complex<double>> c{1.0};
+    for (const auto& r : roots) {
+        c.push_back(0.0);
+        for (std::size_t k = c.size() - 1; k >= 1; --k)
+            c[k] -= r * c[k - 1];
+    }
+    std::vector<double> real;
+    for (const auto& v : c)
+        real.push_back(v.real());
+    return real;
+}
+
+class PoleZeroTest : public PlotFixture<CPoleZeroPlot> {
+protected:
+    // A 200 x 100 plot (radius 90, centre (100, 95)) of signal 5, shown.
+    void SetUp() override {
+        std::vector<float> samples(300);
+        for (std::size_t i = 0; i < samples.size(); ++i)
+            samples[i] = static_cast<float>(std::sin(0.3 * i) + (i == 20 ? 0.8 : 0.0));
+        ReadAndPrepare(MakeSignal(samples), "<polezero id='7' example_from='5' width='200' "
+                                            "height='100'/>");
+        Show();
+    }
+    void Zero(int x, int y) { Release(Qt::LeftButton, x, y); }
+    void Pole(int x, int y) { Release(Qt::RightButton, x, y); }
+    void Release(Qt::MouseButton button, int x, int y) {
+        QTest::mouseClick(plot->Widget(), button, {}, QPoint(x, y));
+    }
+    // The client point of a root at z relative to the unit circle of radius 90.
+    static QPoint At(double re, double im) {
+        return QPoint(100 + static_cast<int>(std::lround(re * 90)),
+                      95 - static_cast<int>(std::lround(im * 90)));
+    }
+    std::vector<float> Numerator() const {
+        return {plot->GetNumerator().begin(),
+                plot->GetNumerator().begin() + plot->GetNumeratorCount()};
+    }
+};
+
+TEST_F(PoleZeroTest, RealZeroSnapsAndIsNormalised) {
+    ASSERT_EQ(plot->GetRadius(), 90);
+    ASSERT_EQ(plot->GetCentre(), (CPoint{100, 95}));
+    Zero(100 + 45, 95 - 3);
+    ASSERT_EQ(plot->GetZeros().size(), 1u);
+    EXPECT_EQ(plot->GetZeros()[0], (CPoint{45, 0})) << "moved onto the axis";
+    // 1 - 0.5 z^-1 has its largest gain 1.5 at half the sample rate.
+    ASSERT_EQ(Numerator().size(), 2u);
+    EXPECT_NEAR(Numerator()[0], 1 / 1.5, 1e-6);
+    EXPECT_NEAR(Numerator()[1], -0.5 / 1.5, 1e-6);
+    EXPECT_EQ(plot->GetFilter().GetNumerator()[1], Numerator()[1]);
+}
+
+TEST_F(PoleZeroTest, ClicksAddAndRemoveRoots) {
+    Zero(130, 55); // 40 above the axis: a conjugate pair
+    EXPECT_EQ(plot->GetNumeratorCount(), 3);
+    Zero(133, 57); // within 4 pixels: removed
+    EXPECT_EQ(plot->GetNumeratorCount(), 1);
+    EXPECT_TRUE(plot->GetZeros().empty());
+    EXPECT_FLOAT_EQ(Numerator()[0], 1.0f);
+
+    // Two close zeros: a click near both removes the one placed first.
+    Zero(60, 40);
+    Zero(66, 40);
+    Zero(63, 40);
+    ASSERT_EQ(plot->GetZeros().size(), 1u);
+    EXPECT_EQ(plot->GetZeros()[0], (CPoint{-34, -55}));
+
+    // Up to 18 coefficients a pair is accepted; from 19 on every new root is ignored.
+    for (int i = 0; plot->GetNumeratorCount() < 18; ++i)
+        Zero(10 + 20 * (i % 9), 20 + 25 * (i / 9));
+    ASSERT_EQ(plot->GetNumeratorCount(), 19) << "pairs from 3: 3, 5, ... 19";
+    const auto before = plot->GetZeros();
+    Zero(190, 90);
+    EXPECT_EQ(plot->GetZeros(), before);
+    // A removal from 19 still works, and then a pair fits again: 17 + 2.
+    Zero(66, 40);
+    EXPECT_EQ(plot->GetNumeratorCount(), 17);
+    Zero(195, 93 - 40);
+    Zero(195, 10);
+    EXPECT_EQ(plot->GetNumeratorCount(), 19);
+    for (int i = 0; i < 8; ++i)
+        Pole(5 + 20 * i, 30);
+    EXPECT_EQ(plot->GetDenominatorCount(), 17);
+    Pole(190, 93);
+    EXPECT_EQ(plot->GetDenominatorCount(), 18);
+    Pole(180, 10);
+    EXPECT_EQ(plot->GetDenominatorCount(), 20) << "a pair fits at 18";
+    Pole(170, 94);
+    EXPECT_EQ(plot->GetDenominatorCount(), 20) << "full";
+}
+
+TEST_F(PoleZeroTest, FirstPoleGivesItsDenominator) {
+    Pole(100 + 45, 95 - 36);
+    const double re = 45 / 90.0, im = -36 / 90.0;
+    ASSERT_EQ(plot->GetDenominatorCount(), 3);
+    EXPECT_NEAR(plot->GetDenominator()[1], -2 * re, 1e-6);
+    EXPECT_NEAR(plot->GetDenominator()[2], re * re + im * im, 1e-6);
+    Pole(100 + 45, 95 - 36); // removed again
+    Pole(100 - 27, 95 + 4);
+    ASSERT_EQ(plot->GetDenominatorCount(), 2);
+    EXPECT_NEAR(plot->GetDenominator()[1], 27 / 90.0, 1e-6);
+}
+
+// The output is the input through the filter of the placed roots, scaled to a peak gain of 1:
+// checked against the difference equation in double precision from the roots themselves.
+TEST_F(PoleZeroTest, OutputFollowsEveryClick) {
+    const QPoint zero = At(-0.2, 0.9), pole = At(0.7, 0.5);
+    Zero(zero.x(), zero.y());
+    Pole(pole.x(), pole.y());
+    const std::complex<double> z0((zero.x() - 100) / 90.0, (zero.y() - 95) / 90.0);
+    const std::complex<double> p0((pole.x() - 100) / 90.0, (pole.y() - 95) / 90.0);
+    std::vector<double> b = FromRoots({z0, std::conj(z0)});
+    const std::vector<double> a = FromRoots({p0, std::conj(p0)});
+    // The largest gain over the 50 test frequencies j / 49 of pi.
+    double largest = 0.0;
+    for (int j = 0; j < 50; ++j) {
+        const double w = std::round(j / 49.0 * 1e4) / 1e4 * 3.14159265358979;
+        std::complex<double> A, B;
+        for (std::size_t k = 0; k < 3; ++k) {
+            A += a[k] * std::polar(1.0, -w * static_cast<double>(k));
+            B += b[k] * std::polar(1.0, -w * static_cast<double>(k));
+        }
+        largest = std::max(largest, std::norm(B) / std::norm(A));
+    }
+    for (double& v : b)
+        v /= std::sqrt(largest);
+    const dsp::CSignal& input = *plot->GetInput();
+    const dsp::CSignal& output = *plot->GetOutput();
+    std::vector<double> y(300);
+    for (int n = 0; n < 300; ++n) {
+        double sum = 0.0;
+        for (int k = 0; k < 3 && k <= n; ++k)
+            sum += b[k] * input.GetSamples()[n - k];
+        for (int k = 1; k < 3 && k <= n; ++k)
+            sum -= a[k] * y[n - k];
+        y[n] = sum;
+        ASSERT_NEAR(output.GetSamples()[n], y[n], 1e-4 * (1 + std::fabs(y[n]))) << n;
+    }
+}
+
+TEST_F(PoleZeroTest, SizeChangeKeepsPixelOffsets) {
+    Zero(100 + 45, 95); // real zero 0.5 with radius 90
+    const std::vector<float> before = Numerator();
+    plot->MoveWindow(CRect{0, 0, 400, 200});
+    CApplication::ProcessMessages();
+    EXPECT_EQ(plot->GetRadius(), 180);
+    EXPECT_EQ(plot->GetCentre(), (CPoint{200, 195}));
+    EXPECT_EQ(plot->GetZeros()[0], (CPoint{45, 0}));
+    EXPECT_EQ(Numerator(), before) << "polynomials are not rebuilt";
+    // A new real zero 90 pixels right of the new centre is 0.5, multiplied into the old one.
+    Zero(200 + 90, 195);
+    const double g = Numerator()[0];
+    EXPECT_NEAR(Numerator()[1] / g, -(0.5 + 0.5), 1e-5);
+    EXPECT_NEAR(Numerator()[2] / g, 0.25, 1e-5);
+    // A removal rebuilds from the stored offsets with the new radius: 45 px is now 0.25.
+    Zero(200 + 90, 195);
+    EXPECT_NEAR(Numerator()[1] / Numerator()[0], -0.25, 1e-5);
+}
+
+// True when the colour is within one pixel of (x, y).
+bool Near(const QImage& image, int x, int y, COLORREF colour) {
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+            if (PixelOf(image, x + dx, y + dy) == colour)
+                return true;
+    return false;
+}
+
+TEST_F(PoleZeroTest, PaintsAxesCircleAndMarkers) {
+    Zero(100 - 45, 95 - 30);
+    Pole(100 + 30, 95 - 60);
+    const QImage image = Grab();
+    EXPECT_EQ(PixelOf(image, 20, 95), BLACK) << "real axis";
+    EXPECT_EQ(PixelOf(image, 100, 20), BLACK) << "imaginary axis";
+    EXPECT_TRUE(Near(image, 100 + 64, 95 - 64, BLACK)) << "unit circle at 45 degrees";
+    EXPECT_TRUE(Near(image, 100 - 64, 95 - 64, BLACK)) << "unit circle at 135 degrees";
+    EXPECT_NE(PixelOf(image, 100 + 45, 95 - 45), BLACK) << "inside the circle";
+    EXPECT_EQ(PixelOf(image, 100 + 30 - 3, 95 - 60 - 3), RED) << "cross";
+    EXPECT_EQ(PixelOf(image, 100 + 30 + 3, 95 - 60 - 3), RED) << "cross";
+    EXPECT_NE(PixelOf(image, 100 + 30, 95 - 60 - 3), RED) << "not a plus";
+    EXPECT_TRUE(Near(image, 100 - 45 + 5, 95 - 30, GREEN)) << "circle";
+    EXPECT_TRUE(Near(image, 100 - 45, 95 - 30 - 5, GREEN)) << "circle";
+    EXPECT_NE(PixelOf(image, 100 - 45, 95 - 30), GREEN) << "hollow";
+}
+
+// A pole outside the unit circle makes the filter unstable: its output stays finite.
+TEST_F(PoleZeroTest, UnstableFilterStaysFinite) {
+    Pole(100 + 95, 95 - 20); // |z| = 1.08
+    ASSERT_EQ(plot->GetDenominatorCount(), 3);
+    const dsp::CSignal& output = *plot->GetOutput();
+    for (int n = 0; n < output.GetSampleCount(); ++n)
+        ASSERT_TRUE(std::isfinite(output.GetSamples()[n])) << n;
+    ASSERT_EQ(plot->GetFilter().GetNumeratorCount(), 1);
+    EXPECT_TRUE(std::isfinite(plot->GetFilter().GetNumerator()[0]));
+}
+
+} // namespace
