@@ -4,7 +4,7 @@
 //
 //   make_fuzz_seeds CONTENT_FOLDER OUTPUT_FOLDER
 //
-// OUTPUT_FOLDER gets wave/, stats/, config/ and slide/.
+// OUTPUT_FOLDER gets wave/, stats/, config/, slide/ and coefficients/.
 
 #include "app/CGameStatistics.h"
 #include "tools/CWaveWriter.h"
@@ -16,6 +16,7 @@
 #include <iterator>
 #include <regex>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -89,7 +90,7 @@ int main(int argc, char** argv) {
     }
     const fs::path content = argv[1];
     const fs::path out = argv[2];
-    for (const char* target : {"wave", "stats", "config", "slide"})
+    for (const char* target : {"wave", "stats", "config", "slide", "coefficients"})
         fs::create_directories(out / target);
 
     const std::vector<std::string> waves = Waves();
@@ -104,6 +105,16 @@ int main(int argc, char** argv) {
     Write(out / "config" / "small",
           "<game><audioexamples>ex</audioexamples><slides>.</slides><font size='90' name='Times'/>"
           "<course titel='K' highscore='1'><slide>s.xml</slide></course></game>");
+
+    // Count in two bytes, then the list as a slide author writes it.
+    const std::pair<int, std::string> lists[] = {
+        {3, "1, -1.8, 0.81"}, {1, "1"}, {4, "\t1.5e-3\r\n-2.25e+1, 0.5 ,7"}, {2, "0.5,,0.25"},
+        {5, "1 2 3"}, {0, ""}, {2, "-.5e2 1e-40"}};
+    int k = 0;
+    for (const auto& [count, list] : lists) {
+        const std::string prefix{static_cast<char>(count & 0xFF), static_cast<char>(count >> 8)};
+        Write(out / "coefficients" / ("seed" + std::to_string(k++)), prefix + list);
+    }
 
     int n = 0;
     for (const auto& entry : fs::directory_iterator(content / "slides")) {
