@@ -177,7 +177,22 @@ bool CLockedFile::KeepCopyWithSuffix(const std::string& suffix) const {
         SyncDirectory();
         return true;
     }
-    return false;
+    // File systems without hard links get a copy, never over an existing file.
+    if (errno == EEXIST)
+        return false;
+    std::string contents;
+    if (!ReadAll(contents, static_cast<std::size_t>(-1)))
+        return false;
+    const int copy = open(keptPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (copy < 0)
+        return false;
+    const bool written = WriteAll(copy, contents) && fsync(copy) == 0;
+    close(copy);
+    if (!written)
+        unlink(keptPath.c_str());
+    else
+        SyncDirectory();
+    return written;
 }
 
 bool CLockedFile::Replace(std::string_view contents) {
