@@ -3,7 +3,7 @@ BUILD    ?= build
 JOBS     ?= $(shell nproc)
 CMAKE    := cmake -S . -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps build run test check-asan check-tsan bench clean fuzz random-player
+.PHONY: deps build run test check-asan check-tsan bench clean package fuzz random-player
 
 deps:
 	@./scripts/install-deps.sh
@@ -41,6 +41,10 @@ RANDOM_STEPS ?= 100000
 RANDOM_SEED ?= 14
 random-player: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen VELMORA_RANDOM_STEPS=$(RANDOM_STEPS) VELMORA_RANDOM_SEED=$(RANDOM_SEED) ./tests/test_app --gtest_filter='RandomPlayer.*'
+
+# A Debian package of the installed program, in $(BUILD)/.
+package: build
+	@cmake --build $(BUILD) --target package
 
 bench: build
 	$(BUILD)/bench/velmora_bench

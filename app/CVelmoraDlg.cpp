@@ -22,6 +22,7 @@ namespace {
 constexpr wchar_t INFO_TEXT[] = L"https://velmora.example\tv1.1";
 constexpr wchar_t ERROR_CAPTION[] = L"Error loading slide";
 constexpr wchar_t PROGRAM_TITLE[] = L"Velmora";
+constexpr UINT IDR_MAINFRAME = 128; // the program icon
 // Font sizes outside this range (tenths of a point) are taken as the nearest bound.
 constexpr int MIN_FONT_SIZE = 40;
 constexpr int MAX_FONT_SIZE = 720;
@@ -32,6 +33,8 @@ CDialogTemplate MainTemplate() {
     t.width = 570;
     t.height = 428;
     t.caption = PROGRAM_TITLE;
+    // A title bar with the window menu and a minimise box; no maximise box, no sizing border.
+    t.style = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     t.items = {
         {Kind::Button, IDC_MAINMENU, {225, 4, 307, 21}, L"Hauptmenü"},
         {Kind::Button, IDC_CHECK, {317, 4, 385, 21}, L"Auswerten", WS_DISABLED},
@@ -77,6 +80,7 @@ double CVelmoraDlg::Seconds(std::uint32_t from, std::uint32_t to) {
 
 bool CVelmoraDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    SetIcon(IDR_MAINFRAME);
     if (!LoadGameOptions())
         CMessageBox::Show(this, L"Could not load the game options!", PROGRAM_TITLE);
     BuildMainMenu();

@@ -1,3 +1,9 @@
 #include "app/CVelmoraApp.h"
 
-int main(int argc, char** argv) { return CVelmoraApp::Run(argc, argv); }
+#include <QGuiApplication>
+
+int main(int argc, char** argv) {
+    // Lets desktops match the window to the installed menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.velmora.Velmora"));
+    return CVelmoraApp::Run(argc, argv);
+}

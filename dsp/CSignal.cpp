@@ -278,9 +278,13 @@ float CSignal::RootSpectrumFactor() const {
 }
 
 void CSignal::MeasurePlaybackGain() {
+    // Samples are finite (held within the sample limit), so plain comparisons do.
     float peak = 0.0f;
-    for (int i = 0; i < m_sampleCount; ++i)
-        peak = std::fmax(peak, std::fabs(m_samples.Get()[i]));
+    const float* samples = m_samples.Get();
+    for (int i = 0; i < m_sampleCount; ++i) {
+        const float magnitude = std::fabs(samples[i]);
+        peak = magnitude > peak ? magnitude : peak;
+    }
     if (peak >= SAMPLE_LIMIT)
         m_playbackGain = 0.0f;
     else

@@ -124,6 +124,16 @@ void CAudioFilterPlot::Refilter() {
     RepaintNow();
 }
 
+bool CAudioFilterPlot::TakeLeftRelease(UINT flags, CPoint point) {
+    const int group = m_context->SwitchGroupOf(m_id);
+    if (group != 0 && group != m_id) {
+        CElement::OnLButtonUp(flags, point);
+        return false;
+    }
+    m_context->ClearPressFor(m_id);
+    return true;
+}
+
 void CAudioFilterPlot::RepaintNow() {
     Invalidate(true);
     UpdateWindow();

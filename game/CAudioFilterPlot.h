@@ -64,6 +64,10 @@ protected:
     // changed the filter.
     void Refilter();
     void RepaintNow();
+    // For the elements the player clicks: false when the left release belongs to
+    // drag-to-swap (the element is in another element's switch group) and was handed on;
+    // true when the element takes the click itself.
+    bool TakeLeftRelease(UINT flags, CPoint point);
 
     void OnPaint(CDC& dc) override;
     bool OnEraseBkgnd(CDC& dc) override;

@@ -1,6 +1,7 @@
 #include "game/CGameContext.h"
 
 #include "dsp/CSignal.h"
+#include "game/CElementFactory.h"
 #include "platform/CDirectory.h"
 #include "platform/CRandom.h"
 #include "platform/CText.h"
@@ -12,8 +13,30 @@
 
 namespace game {
 
+namespace {
+
+// True when a table cell of the slide is an element that counts for points (an id of its own
+// and "points" above 0, the default being 1); hidden filters never count.
+bool GivesPoints(const tinyxml2::XMLElement& root) {
+    for (auto* table = root.FirstChildElement("table"); table != nullptr;
+         table = table->NextSiblingElement("table"))
+        for (auto* row = table->FirstChildElement("row"); row != nullptr;
+             row = row->NextSiblingElement("row"))
+            for (auto* cell = row->FirstChildElement(); cell != nullptr;
+                 cell = cell->NextSiblingElement()) {
+                if (!CElementFactory::IsElementTag(cell->Name()))
+                    continue;
+                if (cell->IntAttribute("id", 0) > 0 && cell->IntAttribute("points", 1) > 0)
+                    return true;
+            }
+    return false;
+}
+
+} // namespace
+
 CGameContext::CGameContext()
     : m_allExamples(std::make_shared<PathList>()), m_allSlides(std::make_shared<PathList>()),
+      m_allExercises(std::make_shared<PathList>()),
       m_examplePool(std::make_shared<PathList>()), m_slidePool(std::make_shared<PathList>()) {
     CRandom::SeedWithTime();
 }
@@ -28,6 +51,7 @@ std::unique_ptr<CGameContext> CGameContext::CopyOf(const CGameContext& master) {
     copy->m_hspace = master.m_hspace;
     copy->m_allExamples = master.m_allExamples;
     copy->m_allSlides = master.m_allSlides;
+    copy->m_allExercises = master.m_allExercises;
     copy->m_examplePool = master.m_examplePool;
     copy->m_slidePool = master.m_slidePool;
     CLogFont description;
@@ -105,7 +129,10 @@ int CGameContext::AddSlideFolder(const std::wstring& folder) {
         if (root == nullptr || std::strcmp(root->Name(), "GameSlide") != 0)
             continue;
         m_allSlides->push_back(path);
-        m_slidePool->push_back(path);
+        if (GivesPoints(*root)) {
+            m_allExercises->push_back(path);
+            m_slidePool->push_back(path);
+        }
         ++count;
     }
     return count;
@@ -122,7 +149,9 @@ std::wstring CGameContext::TakeRandom(const PathList& all, PathList& pool) {
     return picked;
 }
 
-std::wstring CGameContext::GetRandomSlide() { return TakeRandom(*m_allSlides, *m_slidePool); }
+std::wstring CGameContext::GetRandomSlide() {
+    return TakeRandom(m_allExercises->empty() ? *m_allSlides : *m_allExercises, *m_slidePool);
+}
 
 std::wstring CGameContext::GetRandomExample() {
     return TakeRandom(*m_allExamples, *m_examplePool);

@@ -49,6 +49,9 @@ public:
     // Catalogue (lists shared by the master and all its copies).
     int AddExampleFolder(const std::wstring& folder);
     int AddSlideFolder(const std::wstring& folder);
+    // A slide for the random tasks: only exercises that give points take part, since a text
+    // or a demonstration has nothing to evaluate; every slide when the folders hold no
+    // exercise at all.
     std::wstring GetRandomSlide();
     std::wstring GetRandomExample();
     // The id of the element whose signal the node's element shows, loading "example" into a
@@ -82,6 +85,7 @@ private:
     std::map<int, int> m_switchGroups; // id -> switch group
     std::shared_ptr<PathList> m_allExamples;
     std::shared_ptr<PathList> m_allSlides;
+    std::shared_ptr<PathList> m_allExercises; // the slides of m_allSlides that give points
     std::shared_ptr<PathList> m_examplePool;
     std::shared_ptr<PathList> m_slidePool;
     std::map<int, std::unique_ptr<dsp::CSignal>> m_signals;

@@ -2,7 +2,6 @@
 
 #include "dsp/CSignal.h"
 #include "dsp/CSinNoise.h"
-#include "game/CGameContext.h"
 #include "game/StaticText.h"
 #include "platform/CRandom.h"
 
@@ -65,12 +64,8 @@ void CNotchFilter::PlaceNotch(int column) {
 }
 
 void CNotchFilter::OnLButtonUp(UINT flags, CPoint point) {
-    const int group = m_context->SwitchGroupOf(m_id);
-    if (group != 0 && group != m_id) {
-        CAudioFilterPlot::OnLButtonUp(flags, point);
+    if (!TakeLeftRelease(flags, point))
         return;
-    }
-    m_context->ClearPressFor(m_id);
     PlaceNotch(point.x);
     Refilter();
 }

@@ -1,6 +1,5 @@
 #include "game/CPoleZeroPlot.h"
 
-#include "game/CGameContext.h"
 #include "platform/CDC.h"
 
 #include <algorithm>
@@ -86,13 +85,7 @@ void CPoleZeroPlot::ApplyRoots() {
 }
 
 void CPoleZeroPlot::OnLButtonUp(UINT flags, CPoint point) {
-    const int group = m_context->SwitchGroupOf(m_id);
-    if (group != 0 && group != m_id) {
-        CAudioFilterPlot::OnLButtonUp(flags, point);
-        return;
-    }
-    m_context->ClearPressFor(m_id);
-    if (Toggle(m_zeros, point))
+    if (TakeLeftRelease(flags, point) && Toggle(m_zeros, point))
         ApplyRoots();
 }
 

@@ -4,6 +4,7 @@
 #include "game/CGameContext.h"
 #include "platform/CDC.h"
 #include "platform/CDirectory.h"
+#include "platform/CMessageBox.h"
 #include "platform/CRegularFile.h"
 #include "platform/CText.h"
 #include "platform/CWindowClasses.h"
@@ -11,6 +12,7 @@
 #include <tinyxml2.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -24,6 +26,11 @@ const wchar_t* const WINDOW_CLASS = L"MFCWavePlot";
 const COLORREF ENVELOPE_COLOR = RGB(0, 0, 200);
 const COLORREF PLAYBAR_COLOR = RGB(255, 0, 0);
 const COLORREF BACKGROUND = RGB(255, 255, 255);
+
+const wchar_t* const NO_SOUND_TEXT =
+    L"Es ist keine Tonausgabe verfügbar: Der Computer hat keine Soundkarte, oder der "
+    L"Tondienst läuft nicht.\n\nDas Spiel geht ohne Ton weiter.";
+const wchar_t* const NO_SOUND_CAPTION = L"Velmora";
 
 // A tooltip shows at most this many characters of the companion text's first line.
 constexpr std::size_t TOOLTIP_CHARS = 255;
@@ -147,7 +154,18 @@ void CWavePlot::OnLButtonUp(UINT flags, CPoint point) {
     if (pressed == m_id)
         m_context->ClearPressFor(m_id);
     if (m_signal.IsBound())
-        m_signal->Play();
+        Play();
+}
+
+// Without a sound device a click would seem to do nothing at all. The player hears about it
+// once per run; after that the plots stay quiet and the game goes on.
+void CWavePlot::Play() {
+    dsp::CSignal& signal = *m_signal.Get();
+    if (signal.Play() || signal.IsPlaying() || signal.GetSampleCount() == 0)
+        return;
+    static std::atomic<bool> told{false};
+    if (!told.exchange(true))
+        CMessageBox::Show(this, NO_SOUND_TEXT, NO_SOUND_CAPTION, CMessageBox::Information);
 }
 
 void CWavePlot::OnSize(int cx, int cy) {

@@ -45,6 +45,8 @@ private:
     void ComputeEnvelope();
     // The first line of the text file beside the example becomes the tooltip.
     void ReadCompanionText();
+    // Plays the bound signal; tells the player when there is no sound output.
+    void Play();
     void MovePlaybar(WPARAM erase, LPARAM draw);
     // The client column of a frame position.
     int ColumnOf(long long position) const;

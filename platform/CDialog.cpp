@@ -8,11 +8,22 @@
 #include "platform/CQtFont.h"
 #include "platform/QtBridge.h"
 
+#include <QDir>
 #include <QEventLoop>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QScreen>
 #include <QWidget>
+
+#include <mutex>
+
+// The icons are compiled into the static platform library; registering them from here keeps
+// the linker from dropping them (registering twice is harmless).
+static void RegisterIcons() {
+    static std::once_flag once;
+    std::call_once(once, [] { Q_INIT_RESOURCE(resources); });
+}
 
 namespace {
 
@@ -51,6 +62,22 @@ CRect CDialog::MapDialogRect(const CRect& du) const {
                  MulDiv(du.right, average, 4), MulDiv(du.bottom, height, 8)};
 }
 
+// An icon resource is a folder of one picture per size, so that every place the desktop shows
+// the icon gets a sharp one.
+bool CDialog::SetIcon(UINT iconId) {
+    if (!HasWindow())
+        return false;
+    RegisterIcons();
+    const QDir folder(QStringLiteral(":/icon/%1").arg(iconId));
+    QIcon icon;
+    for (const QString& name : folder.entryList(QDir::Files))
+        icon.addFile(folder.filePath(name));
+    if (icon.isNull())
+        return false;
+    Widget()->setWindowIcon(icon);
+    return true;
+}
+
 int CDialog::DoModal() {
     const CRect size = MapDialogRect(CRect{0, 0, m_template.width, m_template.height});
     QRect area = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->geometry()
@@ -59,7 +86,7 @@ int CDialog::DoModal() {
         area = qtbridge::ToQRect(m_owner->GetWindowRect());
     const int left = area.x() + (area.width() - size.Width()) / 2;
     const int top = area.y() + (area.height() - size.Height()) / 2;
-    if (!Create(L"#32770", m_template.caption, WS_DLGFRAME,
+    if (!Create(L"#32770", m_template.caption, m_template.style & ~(WS_CHILD | WS_VISIBLE),
                 CRect{left, top, left + size.Width(), top + size.Height()}, nullptr, 0))
         return -1;
     Widget()->setFont(TemplateFont(m_template));

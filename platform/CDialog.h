@@ -22,6 +22,10 @@ public:
     CRect MapDialogRect(const CRect& dialogUnits) const;
     const CDialogTemplate& Template() const { return m_template; }
 
+    // Shows the program's icon resource iconId on the window's title bar and in the task bar.
+    // False when there is no such icon or no window yet.
+    bool SetIcon(UINT iconId);
+
     // Keyboard handling, called by the dialog's window.
     void HandleEnter();
     void HandleCancel();

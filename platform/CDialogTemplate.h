@@ -22,6 +22,8 @@ struct CDialogTemplate {
     int width = 0; // dialog units
     int height = 0;
     std::wstring caption;
+    // The frame: a title bar and a close box, no sizing border, unless the dialog asks for more.
+    DWORD style = WS_CAPTION | WS_SYSMENU;
     int pointSize = 8;
     std::wstring faceName = L"MS Shell Dlg";
     std::vector<CDialogItem> items;

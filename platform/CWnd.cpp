@@ -20,6 +20,29 @@
 #include <algorithm>
 #include <vector>
 
+namespace {
+
+// A top-level window with a title bar and no sizing border keeps the size the program gives
+// it: the user can neither drag its border nor maximise it.
+bool HasFixedFrame(DWORD style) {
+    return (style & WS_CHILD) == 0 && (style & WS_CAPTION) == WS_CAPTION &&
+           (style & WS_THICKFRAME) == 0;
+}
+
+// The title-bar boxes a top-level window with a caption asks for, and no others.
+Qt::WindowFlags FrameFlags(DWORD style) {
+    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    if (style & WS_SYSMENU)
+        flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (style & WS_MINIMIZEBOX)
+        flags |= Qt::WindowMinimizeButtonHint;
+    if (style & WS_MAXIMIZEBOX)
+        flags |= Qt::WindowMaximizeButtonHint;
+    return flags;
+}
+
+} // namespace
+
 struct CWnd::State {
     QPointer<QWidget> widget;
     CWnd* parent = nullptr;
@@ -59,8 +82,10 @@ bool CWnd::Create(const std::wstring& windowClass, const std::wstring& caption, 
     if (auto* own = dynamic_cast<CWndWidget*>(widget))
         own->SetFramed((style & (WS_DLGFRAME | WS_BORDER)) != 0);
     widget->setObjectName(qtbridge::ToQString(windowClass));
+    if (!child && (style & WS_CAPTION) == WS_CAPTION)
+        widget->setWindowFlags(FrameFlags(style));
     SetWindowText(caption);
-    widget->setGeometry(qtbridge::ToQRect(rect));
+    MoveWindow(rect, false);
     CWindowMessages::WindowCreated(this);
     OnCreate();
     if (style & WS_DISABLED)
@@ -127,6 +152,9 @@ CWnd* CWnd::GetDlgItem(UINT id) const {
 void CWnd::MoveWindow(const CRect& rect, bool repaint) {
     if (!HasWindow())
         return;
+    // A fixed frame moves its limits along, or the new size would be clamped to the old one.
+    if (HasFixedFrame(m_state->style) && !m_state->widget->isMaximized())
+        m_state->widget->setFixedSize(rect.Width(), rect.Height());
     m_state->widget->setGeometry(qtbridge::ToQRect(rect));
     if (repaint)
         m_state->widget->update();
@@ -181,10 +209,21 @@ void CWnd::ShowWindow(bool show) {
 void CWnd::ShowMaximized(bool maximized) {
     if (!HasWindow())
         return;
-    if (maximized)
-        m_state->widget->showMaximized();
-    else
-        m_state->widget->showNormal();
+    QWidget* widget = m_state->widget;
+    const bool fixed = HasFixedFrame(m_state->style);
+    // The program may fill the screen with a window the user cannot resize; it is fixed again
+    // at its normal size when it comes back.
+    if (maximized) {
+        if (fixed) {
+            widget->setMinimumSize(0, 0);
+            widget->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        }
+        widget->showMaximized();
+    } else {
+        widget->showNormal();
+        if (fixed)
+            widget->setFixedSize(widget->normalGeometry().size());
+    }
 }
 
 bool CWnd::IsMaximized() const { return HasWindow() && m_state->widget->isMaximized(); }

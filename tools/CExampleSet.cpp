@@ -29,41 +29,65 @@ template <class Make> std::function<Channels(const CSynth&)> MonoSound(Make make
     return [make](const CSynth& synth) { return Channels{make(synth)}; };
 }
 
-std::vector<Example> MakeList() {
+// Examples compared on one slide share one sample rate, so that equal frequencies stand at
+// equal places; most use 8 kHz, where a 256-column spectrum gives 15.6 Hz per column.
+constexpr std::uint32_t RATE = 8000;
+// The level of the sounds whose colour is compared: equal loudness, no clipping.
+constexpr double TIMBRE_RMS = 0.25;
+// An excerpt long enough to count periods, short enough to see their shape.
+constexpr double EXCERPT_SECONDS = 0.02;
+
+CSynth::Samples AtRms(CSynth::Samples samples) {
+    CSynth::NormaliseRms(samples, TIMBRE_RMS);
+    return samples;
+}
+
+std::vector<Example> PartOneList() {
     return {
-        {"sinus_440hz", Mono(44100, 16), 2.0,
+        {"sinus_440hz", Mono(RATE, 16), 2.0,
          "Sinuston mit 440 Hz (Kammerton a), mittlere Lautstärke",
-         MonoSound([](const CSynth& s) { return s.Sine(440.0, 0.5); })},
-        {"sinus_880hz_leise", Mono(22050, 16), 2.0,
-         "Leiser Sinuston mit 880 Hz, eine Oktave über dem Kammerton",
-         MonoSound([](const CSynth& s) { return s.Sine(880.0, 0.1); })},
-        {"sinus_220hz_laut", Mono(16000, 16), 2.0,
-         "Lauter Sinuston mit 220 Hz, eine Oktave unter dem Kammerton",
-         MonoSound([](const CSynth& s) { return s.Sine(220.0, 0.9); })},
+         MonoSound([](const CSynth& s) { return s.Sine(440.0, 0.25); })},
+        {"sinus_440hz_leise", Mono(RATE, 16), 2.0, "Leiser Sinuston mit 440 Hz",
+         MonoSound([](const CSynth& s) { return s.Sine(440.0, 0.06); })},
+        {"sinus_440hz_laut", Mono(RATE, 16), 2.0, "Lauter Sinuston mit 440 Hz",
+         MonoSound([](const CSynth& s) { return s.Sine(440.0, 0.9); })},
         {"sinus_100hz", Mono(11025, 16), 2.0, "Tiefer Sinuston mit 100 Hz",
          MonoSound([](const CSynth& s) { return s.Sine(100.0, 0.6); })},
-        {"sinus_1000hz_8bit", Mono(8000, 8), 2.0,
+        {"sinus_1000hz_8bit", Mono(RATE, 8), 2.0,
          "Sinuston mit 1000 Hz, mit 8 kHz abgetastet und mit 8 Bit gespeichert",
          MonoSound([](const CSynth& s) { return s.Sine(1000.0, 0.7); })},
-        {"zweiklang_440_660", Mono(22050, 16), 2.5,
+        {"sinus_2000hz", Mono(RATE, 16), 2.0, "Sinuston mit 2000 Hz",
+         MonoSound([](const CSynth& s) { return s.Sine(2000.0, 0.5); })},
+        {"zweiklang_440_660", Mono(RATE, 16), 2.5,
          "Zweiklang aus 440 Hz und 660 Hz (eine reine Quinte)", MonoSound([](const CSynth& s) {
              return s.Tones({440.0, 660.0}, 0.6);
          })},
-        {"akkord_c_dur", Mono(44100, 16), 3.0,
-         "C-Dur-Akkord aus den Tönen c', e' und g' (262, 330 und 392 Hz)",
+        {"akkord_c_dur", Mono(RATE, 16), 3.0,
+         "C-Dur-Akkord aus den Tönen c'', e'' und g'' (523, 659 und 784 Hz)",
          MonoSound([](const CSynth& s) {
-             return s.Tones({261.63, 329.63, 392.0}, 0.6);
+             return s.Tones({523.25, 659.26, 783.99}, 0.6);
          })},
-        {"rechteck_220hz", Mono(22050, 16), 2.0,
-         "Rechteckschwingung mit 220 Hz: nur ungeradzahlige Obertöne",
-         MonoSound([](const CSynth& s) { return s.Square(220.0, 0.5); })},
-        {"saegezahn_220hz", Mono(22050, 16), 2.0,
-         "Sägezahnschwingung mit 220 Hz: alle ganzzahligen Obertöne",
-         MonoSound([](const CSynth& s) { return s.Sawtooth(220.0, 0.5); })},
+        {"sinus_220hz", Mono(RATE, 16), 2.0, "Sinuston mit 220 Hz",
+         MonoSound([](const CSynth& s) { return AtRms(s.Sine(220.0, 1.0)); })},
+        {"rechteck_220hz", Mono(RATE, 16), 2.0,
+         "Rechteckklang mit 220 Hz: nur ungeradzahlige Harmonische (f, 3f, 5f, ...)",
+         MonoSound([](const CSynth& s) { return AtRms(s.Square(220.0, 1.0)); })},
+        {"saegezahn_220hz", Mono(RATE, 16), 2.0,
+         "Sägezahnklang mit 220 Hz: alle Harmonischen (f, 2f, 3f, ...)",
+         MonoSound([](const CSynth& s) { return AtRms(s.Sawtooth(220.0, 1.0)); })},
+        {"sinus_220hz_ausschnitt", Mono(RATE, 16), EXCERPT_SECONDS,
+         "Ausschnitt von 20 ms aus einer Schwingung mit 220 Hz",
+         MonoSound([](const CSynth& s) { return AtRms(s.Sine(220.0, 1.0)); }), false},
+        {"rechteck_220hz_ausschnitt", Mono(RATE, 16), EXCERPT_SECONDS,
+         "Ausschnitt von 20 ms aus einer Schwingung mit 220 Hz",
+         MonoSound([](const CSynth& s) { return AtRms(s.Square(220.0, 1.0)); }), false},
+        {"saegezahn_220hz_ausschnitt", Mono(RATE, 16), EXCERPT_SECONDS,
+         "Ausschnitt von 20 ms aus einer Schwingung mit 220 Hz",
+         MonoSound([](const CSynth& s) { return AtRms(s.Sawtooth(220.0, 1.0)); }), false},
         {"rauschen_weiss", Mono(16000, 16), 2.0,
          "Weißes Rauschen: alle Frequenzen sind gleich stark",
          MonoSound([](const CSynth& s) { return s.WhiteNoise(0x5EED0001u, 0.5); })},
-        {"rauschen_rosa", Mono(22050, 16), 2.0,
+        {"rauschen_rosa", Mono(16000, 16), 2.0,
          "Rosa Rauschen: tiefe Frequenzen sind stärker, jede Oktave hat gleich viel Energie",
          MonoSound([](const CSynth& s) { return s.PinkNoise(0x5EED0002u, 0.7); })},
         {"chirp_linear", Mono(16000, 16), 3.0,
@@ -72,35 +96,106 @@ std::vector<Example> MakeList() {
         {"chirp_exponentiell", Mono(16000, 16), 3.0,
          "Exponentieller Chirp: die Frequenz verdoppelt sich alle 0,5 s, von 100 Hz auf 6400 Hz",
          MonoSound([](const CSynth& s) { return s.ExponentialChirp(100.0, 6400.0, 0.5); })},
-        {"gezupft_330hz", Mono(22050, 16), 2.0,
-         "Gezupfte Saite mit 330 Hz: der Ton klingt ab, die hohen Obertöne zuerst",
+        {"gezupft_330hz", Mono(RATE, 16), 2.0,
+         "Gezupfte Saite mit 330 Hz: der Klang verklingt, die hohen Harmonischen zuerst",
          MonoSound([](const CSynth& s) { return s.Pluck(330.0, 0.8); })},
-        {"am_ton", Mono(22050, 16), 2.0,
-         "Amplitudenmodulierter Ton: Träger 1000 Hz, Modulation mit 100 Hz",
-         MonoSound([](const CSynth& s) { return s.AmTone(1000.0, 100.0, 0.8, 0.6); })},
-        {"fm_ton", Mono(22050, 16), 2.0,
-         "Frequenzmodulierter Ton: 1000 Hz, fünfmal pro Sekunde um 150 Hz auf und ab",
-         MonoSound([](const CSynth& s) { return s.FmTone(1000.0, 5.0, 150.0, 0.6); })},
+        // Carrier, sidebands and FM lines lie 200 Hz (13 columns) apart at 8 kHz.
+        {"am_ton", Mono(RATE, 16), 2.0,
+         "Amplitudenmodulierter Ton: Träger 2000 Hz, Modulation mit 200 Hz",
+         MonoSound([](const CSynth& s) { return s.AmTone(2000.0, 200.0, 0.8, 0.6); })},
+        {"fm_ton", Mono(RATE, 16), 2.0,
+         "Frequenzmodulierter Ton: Träger 2000 Hz, Modulation mit 200 Hz, Hub 400 Hz",
+         MonoSound([](const CSynth& s) { return s.FmTone(2000.0, 200.0, 400.0, 0.6); })},
+        // Slow enough that the spectrogram (a column every 64 ms) follows the swing.
+        {"vibrato_ton", Mono(RATE, 16), 3.0,
+         "Ton mit Vibrato: 1000 Hz, zweimal pro Sekunde um 200 Hz auf und ab",
+         MonoSound([](const CSynth& s) { return s.FmTone(1000.0, 2.0, 200.0, 0.6); })},
         {"vokal_a", Mono(16000, 16), 2.0,
          "Vokalähnlicher Klang „a“: Grundton 120 Hz, Formanten bei 730, 1090 und 2440 Hz",
          MonoSound([](const CSynth& s) {
              return s.Vowel(120.0, {{730.0, 90.0}, {1090.0, 110.0}, {2440.0, 170.0}}, 0.7);
          })},
-        {"klickfolge", Mono(8000, 8), 2.0, "Klickfolge: zehn kurze Klicks pro Sekunde (8 Bit)",
-         MonoSound([](const CSynth& s) { return s.ClickTrain(10.0, 0.9); })},
+        // Clicks farther apart than the spectrogram's 128 ms window: each its own line.
+        {"klickfolge", Mono(RATE, 8), 2.0, "Klickfolge: drei kurze Klicks pro Sekunde (8 Bit)",
+         MonoSound([](const CSynth& s) { return s.ClickTrain(3.0, 0.9); })},
         {"stereo_440_660hz", Stereo(44100, 16), 2.0,
          "Stereo: links 440 Hz, rechts 660 Hz (das Spiel zeigt den linken Kanal)",
          [](const CSynth& s) {
              return Channels{s.Sine(440.0, 0.5), s.Sine(660.0, 0.5)};
          }},
-        {"schwebung_440_444hz", Stereo(11025, 8), 3.0,
-         "Schwebung aus 440 Hz und 444 Hz: die Lautstärke schwankt viermal pro Sekunde "
+        {"schwebung_440_442hz", Stereo(RATE, 8), 3.0,
+         "Schwebung aus 440 Hz und 442 Hz: die Lautstärke schwankt zweimal pro Sekunde "
          "(Stereo, 8 Bit)",
          [](const CSynth& s) {
-             const CSynth::Samples beat = s.Tones({440.0, 444.0}, 0.8);
+             const CSynth::Samples beat = s.Tones({440.0, 442.0}, 0.8);
              return Channels{beat, beat};
          }},
     };
+}
+
+// One chirp from 100 Hz to 7900 Hz, computed at the sample instants of a rate: above half
+// the rate it folds back, as a sampler without anti-aliasing filter would record it.
+Example AliasChirp(std::uint32_t rate) {
+    return {"chirp_abgetastet_" + std::to_string(rate), Mono(rate, 16), 3.0,
+            "Chirp von 100 Hz bis 7900 Hz, mit " + std::to_string(rate) + " Hz abgetastet",
+            MonoSound([](const CSynth& s) { return s.LinearChirp(100.0, 7900.0, 0.5); })};
+}
+
+Example ToneAt8k(int frequency) {
+    return {"abtastung_" + std::to_string(frequency) + "hz", Mono(RATE, 16), 2.0,
+            "Sinus mit " + std::to_string(frequency) + " Hz, mit 8000 Hz abgetastet",
+            MonoSound([frequency](const CSynth& s) { return s.Sine(frequency, 0.5); })};
+}
+
+Example Excerpt(int frequency) {
+    return {"ausschnitt_" + std::to_string(frequency) + "hz", Mono(RATE, 16), EXCERPT_SECONDS,
+            "Ausschnitt von 20 ms aus einem Sinuston",
+            MonoSound([frequency](const CSynth& s) { return s.Sine(frequency, 0.8); }), false};
+}
+
+// The examples of the sampling, filter, notch and pole-zero courses.
+std::vector<Example> FilterList() {
+    std::vector<Example> list = {
+        {"rauschen_8000hz", Mono(RATE, 16), 2.0, "Weißes Rauschen, mit 8000 Hz abgetastet",
+         MonoSound([](const CSynth& s) { return s.WhiteNoise(0x5EED0003u, 0.5); })},
+        {"rauschen_11025hz", Mono(11025, 16), 2.0, "Weißes Rauschen, mit 11025 Hz abgetastet",
+         MonoSound([](const CSynth& s) { return s.WhiteNoise(0x5EED0004u, 0.5); })},
+        // A quiet sine: at 8 bit the rounding noise is only about 24 dB below it.
+        {"leise_16bit", Mono(RATE, 16), 2.0, "Leiser Sinuston mit 440 Hz, 16 Bit",
+         MonoSound([](const CSynth& s) { return s.Sine(440.0, 0.06); })},
+        {"leise_8bit", Mono(RATE, 8), 2.0, "Leiser Sinuston mit 440 Hz, 8 Bit",
+         MonoSound([](const CSynth& s) { return s.Sine(440.0, 0.06); })},
+        {"saegezahn_500hz", Mono(RATE, 16), 2.0,
+         "Sägezahnklang mit 500 Hz: Harmonische bei 500, 1000, 1500, ... Hz",
+         MonoSound([](const CSynth& s) { return s.Sawtooth(500.0, 0.5); })},
+        {"einzelklick", Mono(RATE, 16), 1.5, "Ein einzelner Klick",
+         MonoSound([](const CSynth& s) { return s.ClickTrain(0.5, 0.5); })},
+        // Inputs for the notch exercises: quiet, so that the added tone is the tallest peak.
+        {"vokal_o_leise", Mono(RATE, 16), 2.0,
+         "Vokalähnlicher Klang „o“: Grundton 150 Hz, Formanten bei 450, 800 und 2830 Hz",
+         MonoSound([](const CSynth& s) {
+             return s.Vowel(150.0, {{450.0, 80.0}, {800.0, 100.0}, {2830.0, 150.0}}, 0.25);
+         })},
+        {"akkord_leise", Mono(RATE, 16), 2.0,
+         "Leiser C-Dur-Akkord aus c', e' und g' (262, 330 und 392 Hz)",
+         MonoSound([](const CSynth& s) { return s.Tones({261.63, 329.63, 392.0}, 0.15); })},
+        {"rauschen_rosa_leise", Mono(RATE, 16), 2.0, "Leises rosa Rauschen",
+         MonoSound([](const CSynth& s) { return s.PinkNoise(0x5EED0005u, 0.3); })},
+    };
+    for (const std::uint32_t rate : {16000u, 11025u, 8000u})
+        list.push_back(AliasChirp(rate));
+    for (const int frequency : {1000, 7000, 1500, 2500, 6000})
+        list.push_back(ToneAt8k(frequency));
+    for (const int frequency : {100, 200, 400})
+        list.push_back(Excerpt(frequency));
+    return list;
+}
+
+std::vector<Example> MakeList() {
+    std::vector<Example> list = PartOneList();
+    for (Example& example : FilterList())
+        list.push_back(std::move(example));
+    return list;
 }
 
 } // namespace
@@ -117,8 +212,9 @@ const std::vector<Example>& CExampleSet::All() {
 std::vector<std::uint8_t> CExampleSet::WaveBytes(const Example& example) {
     const CSynth synth(example.format.sampleRate, example.Frames());
     Channels channels = example.make(synth);
-    for (CSynth::Samples& channel : channels)
-        synth.Fade(channel, FADE_IN_SECONDS, FADE_OUT_SECONDS);
+    if (example.fade)
+        for (CSynth::Samples& channel : channels)
+            synth.Fade(channel, FADE_IN_SECONDS, FADE_OUT_SECONDS);
     return CWaveWriter::Encode(example.format, channels);
 }
 

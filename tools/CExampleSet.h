@@ -19,6 +19,8 @@ struct Example {
     double seconds;
     std::string description; // UTF-8, one line
     std::function<CWaveWriter::Channels(const CSynth&)> make;
+    // Short excerpts that show a few periods keep their ends: a ramp would bend the shape.
+    bool fade = true;
 
     int Frames() const;
 };

@@ -234,4 +234,15 @@ void CSynth::NormalisePeak(Samples& samples, double peak) {
         sample *= scale;
 }
 
+void CSynth::NormaliseRms(Samples& samples, double rms) {
+    double energy = 0.0;
+    for (const float sample : samples)
+        energy += static_cast<double>(sample) * sample;
+    if (energy == 0.0)
+        return;
+    const float scale = static_cast<float>(rms / std::sqrt(energy / samples.size()));
+    for (float& sample : samples)
+        sample *= scale;
+}
+
 } // namespace examples

@@ -43,6 +43,8 @@ public:
     // Ramps at both ends so that playback neither starts nor stops with a crack.
     void Fade(Samples& samples, double inSeconds, double outSeconds) const;
     static void NormalisePeak(Samples& samples, double peak);
+    // Scales to a root-mean-square level: sounds of different shape then sound equally loud.
+    static void NormaliseRms(Samples& samples, double rms);
 
 private:
     double Time(int frame) const { return frame / static_cast<double>(m_sampleRate); }

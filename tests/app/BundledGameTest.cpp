@@ -1,8 +1,12 @@
-// Plays every course of the bundled game to its end, giving the right answer on every slide.
+// Plays every course of the bundled game to its end, giving the right answer on every slide,
+// then the random tasks, which must offer only exercises.
 
 #include "app/CVelmoraDlg.h"
 #include "common/ModalRun.h"
+#include "dsp/CSignal.h"
 #include "game/CGameSlide.h"
+#include "game/CNotchFilter.h"
+#include "game/CPoleZeroPlot.h"
 #include "game/CTable.h"
 #include "platform/CApplication.h"
 #include "platform/CMessageBox.h"
@@ -66,8 +70,51 @@ protected:
                                     QPoint(4, 4));
             }
             ASSERT_EQ(table->CurrentIds(), table->ExpectedIds());
+            for (const auto& element : table->Children())
+                Answer(*element);
         }
     }
+
+    // A notch is clicked onto its tone. A pole-zero designer gets a pair of zeros at the top
+    // of its circle, which must change what it passes on; its slides promise no points.
+    static void Answer(game::CElement& element) {
+        if (auto* notch = dynamic_cast<game::CNotchFilter*>(&element)) {
+            QTest::mouseClick(notch->Widget(), Qt::LeftButton, {},
+                              QPoint(notch->GetSolution(), notch->Widget()->height() / 2));
+            EXPECT_EQ(notch->GetNotch(), notch->GetSolution());
+        }
+        if (auto* designer = dynamic_cast<game::CPoleZeroPlot*>(&element)) {
+            EXPECT_EQ(designer->GetMaxPoints(), 0);
+            QWidget* widget = designer->Widget();
+            const int radius = std::min(widget->width(), widget->height()) * 9 / 10;
+            QTest::mouseClick(widget, Qt::LeftButton, {},
+                              QPoint(widget->width() / 2, widget->height() - 5 - radius));
+            const dsp::CSignal* output = element.GetContext()->FindSignal(element.GetId());
+            ASSERT_NE(output, nullptr);
+            ASSERT_NE(output->GetSource(), nullptr);
+            const float* in = output->GetSource()->GetSamples();
+            const float* out = output->GetSamples();
+            EXPECT_FALSE(std::equal(in, in + output->GetSampleCount(), out));
+        }
+    }
+
+    // Plays the slide on screen: solve, evaluate when it gives points, move on.
+    void Play(CVelmoraDlg& dialog) {
+        game::CGameSlide& slide = *dialog.CurrentSlide();
+        const int before = Points(dialog.ScoreLine()).first;
+        Solve(slide);
+        if (slide.GetMaxPoints() > 0) {
+            QTest::mouseClick(dialog.GetDlgItem(IDC_CHECK)->Widget(), Qt::LeftButton);
+            const auto [achieved, total] = Points(dialog.ScoreLine());
+            EXPECT_GT(total, 0);
+            EXPECT_EQ(achieved - before, slide.GetMaxPoints()) << CText::ToNarrow(slide.GetName());
+        }
+        ++played;
+        ASSERT_TRUE(WaitUntil([&] { return Enabled(dialog, IDC_NEXT); }))
+            << CText::ToNarrow(slide.GetName());
+        QTest::mouseClick(dialog.GetDlgItem(IDC_NEXT)->Widget(), Qt::LeftButton);
+    }
+    int played = 0;
 
     // The two numbers of the score line.
     static std::pair<int, int> Points(const std::wstring& line) {
@@ -102,33 +149,33 @@ TEST_F(BundledGame, EveryCourseEndsWithFullPoints) {
     RunModal(
         dialog,
         [&] {
-            ASSERT_GE(dialog.Courses().size(), 3u);
+            ASSERT_GE(dialog.Courses().size(), 8u);
             for (std::size_t c = 0; c < dialog.Courses().size(); ++c) {
                 const auto& course = dialog.Courses()[c];
                 QTest::mouseClick(dialog.GetDlgItem(ID_COURSE_FIRST + c)->Widget(), Qt::LeftButton);
                 std::size_t shown = 0;
                 while (WaitUntil([&] { return dialog.CurrentSlide() != nullptr; }) &&
                        dialog.CourseIndex() == static_cast<int>(c)) {
-                    game::CGameSlide& slide = *dialog.CurrentSlide();
                     ++shown;
-                    Solve(slide);
-                    if (slide.GetMaxPoints() > 0) {
-                        QTest::mouseClick(dialog.GetDlgItem(IDC_CHECK)->Widget(), Qt::LeftButton);
-                        const auto [achieved, total] = Points(dialog.ScoreLine());
-                        EXPECT_GT(total, 0);
-                        EXPECT_EQ(achieved, total) << CText::ToNarrow(slide.GetName());
-                    }
-                    ASSERT_TRUE(WaitUntil([&] { return Enabled(dialog, IDC_NEXT); }))
-                        << CText::ToNarrow(slide.GetName());
-                    QTest::mouseClick(dialog.GetDlgItem(IDC_NEXT)->Widget(), Qt::LeftButton);
+                    Play(dialog);
                     if (dialog.CurrentSlide() == nullptr)
                         break;
                 }
                 EXPECT_EQ(shown, course.slides.size());
             }
+            // A round of random tasks: every slide gives points and is solved.
+            QTest::mouseClick(dialog.GetDlgItem(ID_COURSE_RANDOM)->Widget(), Qt::LeftButton);
+            for (int i = 0; i < 12; ++i) {
+                ASSERT_TRUE(WaitUntil([&] { return dialog.CurrentSlide() != nullptr; }));
+                EXPECT_GT(dialog.CurrentSlide()->GetMaxPoints(), 0)
+                    << CText::ToNarrow(dialog.CurrentSlide()->GetName());
+                Play(dialog);
+            }
+            QTest::mouseClick(dialog.GetDlgItem(IDC_MAINMENU)->Widget(), Qt::LeftButton);
             dialog.EndDialog(IDCANCEL);
         },
         120000);
+    EXPECT_GE(played, 46 + 12);
     EXPECT_TRUE(messages.empty()) << (messages.empty() ? "" : CText::ToNarrow(messages[0]));
 }
 

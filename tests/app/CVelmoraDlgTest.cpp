@@ -1,7 +1,11 @@
 #include "GameFolder.h"
 
 #include "app/CVelmoraDlg.h"
+#include "common/CWaveBytes.h"
 #include "common/ModalRun.h"
+#include "dsp/CSignal.h"
+#include "game/CNotchFilter.h"
+#include "game/CPoleZeroPlot.h"
 #include "game/CGameSlide.h"
 #include "platform/CApplication.h"
 #include "platform/CMessageBox.h"
@@ -190,6 +194,55 @@ TEST_F(MainDialog, CoursePlayedToTheHighScoreList) {
     EXPECT_EQ(scores[0].name, "Anna");
     EXPECT_EQ(scores[0].points, 5);
     EXPECT_EQ(saved.GetSlides().size(), 2u);
+}
+
+// The filter exercises in the running game: the notch clicked onto the tone scores with a
+// tick; a pole-zero plot that is not scored takes clicks and is evaluated without points or mark.
+TEST_F(MainDialog, FilterExercisesAreClickedAndEvaluated) {
+    std::vector<std::int16_t> pcm(22050);
+    for (std::size_t i = 0; i < pcm.size(); ++i)
+        pcm[i] = static_cast<std::int16_t>(3000 * std::sin(0.3 * static_cast<double>(i)));
+    Write("examples/ton.wav", CWaveBytes::Mono16(pcm, 22050));
+    WriteSlide("notch.xml",
+               "<spectrum id='1' example='examples/ton.wav' points='0'/><notch id='2' "
+               "example_from='1' "
+               "spec_in='1'/>",
+               2);
+    WriteSlide("pz.xml",
+               "<spectrum id='1' example='examples/ton.wav' points='0'/><polezero id='2' "
+               "example_from='1' points='0'/><spectrum id='3' example_from='2' points='0'/>",
+               3);
+    WriteGame("<course titel='Filter'><slide>slides/notch.xml</slide><slide>slides/pz.xml"
+              "</slide></course>");
+    Play([&](CVelmoraDlg& d) {
+        Click(d, ID_COURSE_FIRST);
+        ASSERT_TRUE(WaitUntil([&] { return SlideName(d) == L"notch.xml"; }));
+        auto* notch = dynamic_cast<game::CNotchFilter*>(d.CurrentSlide()->Context().FindElement(2));
+        ASSERT_NE(notch, nullptr);
+        QTest::mouseClick(notch->Widget(), Qt::LeftButton, {}, QPoint(notch->GetSolution(), 20));
+        Click(d, IDC_CHECK);
+        EXPECT_EQ(d.ScoreLine(), L"Es wurden 1 von 1 Punkte erreicht");
+        EXPECT_EQ(notch->GetMark(), game::MARK_CORRECT);
+        ASSERT_TRUE(WaitUntil([&] { return Enabled(d, IDC_NEXT); }));
+        Click(d, IDC_NEXT);
+        ASSERT_EQ(SlideName(d), L"pz.xml");
+        auto* plot = dynamic_cast<game::CPoleZeroPlot*>(d.CurrentSlide()->Context().FindElement(2));
+        ASSERT_NE(plot, nullptr);
+        const dsp::CSignal* output = plot->GetOutput();
+        const float before = output->GetSpectrum().GetPower()[98];
+        const CPoint centre = plot->GetCentre();
+        const int radius = plot->GetRadius();
+        // A zero on the unit circle at the tone's frequency (0.3 rad per sample).
+        QTest::mouseClick(plot->Widget(), Qt::LeftButton, {},
+                          QPoint(centre.x + static_cast<int>(std::lround(radius * std::cos(0.3))),
+                                 centre.y - static_cast<int>(std::lround(radius * std::sin(0.3)))));
+        EXPECT_EQ(plot->GetNumeratorCount(), 3);
+        EXPECT_LT(output->GetSpectrum().GetPower()[98], before / 10) << "the tone is quieter";
+        Click(d, IDC_CHECK);
+        EXPECT_EQ(d.ScoreLine(), L"Es wurden 1 von 1 Punkte erreicht");
+        EXPECT_EQ(plot->GetMark(), 0);
+    });
+    EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(MainDialog, CoursesWithoutPointsOrWithOneSlideEndQuietly) {

@@ -149,7 +149,7 @@ TEST_F(Playback, DeviceReceivesTheConvertedSamples) {
         SCOPED_TRACE(testing::Message() << c.channels << " x " << c.bits << ", " << c.samples);
         NewDevice();
         std::vector<float> samples = Ramp(c.samples);
-        samples[3] = 1.5f; // beyond full scale
+        samples[3] = -1.0f; // full scale
         const dsp::CWaveFormat format = Format(8000, c.channels, c.bits);
         Make(samples, format);
         ASSERT_TRUE(m_signal->Play());

@@ -100,4 +100,33 @@ TEST_F(Catalogue, SlideFoldersListOnlyGameSlidesInFolderOrder) {
     EXPECT_EQ(picked.size(), 3u);
 }
 
+// The random tasks hand out only slides with something to evaluate; texts, demonstrations
+// (every element at points 0) and slides whose only filters are hidden stay out, also over a
+// new cycle. Without any exercise the random tasks still get slides.
+TEST_F(Catalogue, RandomTasksDrawOnlyExercises) {
+    const std::string table = "<table rows='1' cols='1'><row>";
+    CTempFolder slides;
+    slides.Write("text.xml", "<GameSlide><static>Hallo</static></GameSlide>");
+    slides.Write("demo.xml", "<GameSlide>" + table + "<wave id='1' points='0'/></row></table></GameSlide>");
+    slides.Write("ohne_id.xml", "<GameSlide>" + table + "<wave points='1'/></row></table></GameSlide>");
+    slides.Write("versteckt.xml", "<GameSlide><hidden><afilter id='2'/></hidden></GameSlide>");
+    slides.Write("aufgabe1.xml", "<GameSlide>" + table + "<wave id='1'/></row></table></GameSlide>");
+    slides.Write("aufgabe2.xml", "<GameSlide><static/>" + table +
+                                     "<spectrum id='3' points='2'/></row></table></GameSlide>");
+    EXPECT_EQ(context.AddSlideFolder(slides.Folder()), 6);
+    EXPECT_EQ(context.AllSlides().size(), 6u);
+    std::multiset<std::wstring> picked;
+    for (int i = 0; i < 4; ++i)
+        picked.insert(context.GetRandomSlide());
+    EXPECT_EQ(picked, (std::multiset<std::wstring>{
+                          slides.Folder() + L"/aufgabe1.xml", slides.Folder() + L"/aufgabe1.xml",
+                          slides.Folder() + L"/aufgabe2.xml", slides.Folder() + L"/aufgabe2.xml"}));
+
+    game::CGameContext textsOnly;
+    CTempFolder texts;
+    texts.Write("text.xml", "<GameSlide><static>Hallo</static></GameSlide>");
+    textsOnly.AddSlideFolder(texts.Folder());
+    EXPECT_EQ(textsOnly.GetRandomSlide(), texts.Folder() + L"/text.xml");
+}
+
 } // namespace

@@ -6,6 +6,7 @@
 #include "dsp/CSinNoise.h"
 #include "game/CGameContext.h"
 #include "platform/CApplication.h"
+#include "platform/CMessageBox.h"
 #include "platform/CQtColor.h"
 #include "platform/CTestSoundOutput.h"
 #include "platform/CText.h"
@@ -175,6 +176,41 @@ TEST_F(WavePlotTest, CompanionTextBecomesTheTooltip) {
         ASSERT_EQ(plot->Prepare(), ERR_NONE);
         EXPECT_EQ(plot->GetText(), c.tooltip);
     }
+}
+
+// Refused clicks (one during playback) say nothing; without a sound device the first click
+// tells the player, later ones stay quiet, and once a device is back a click plays again.
+TEST_F(WavePlotTest, MissingSoundOutputIsToldOnceAndTheGameGoesOn) {
+    struct Boxes : std::vector<std::wstring> {
+        Boxes() {
+            CMessageBox::SetHandler([this](const std::wstring& text, const std::wstring&) { push_back(text); });
+        }
+        ~Boxes() { CMessageBox::SetHandler(nullptr); }
+    } told;
+    const auto playOut = [this] {
+        while (Signal().IsPlaying())
+            m_device->FinishNext(std::chrono::milliseconds(20));
+    };
+    Prepare(MakeSignal(FullSwing(10 * B)));
+    Click(*plot);
+    Click(*plot);
+    EXPECT_TRUE(Signal().IsPlaying());
+    playOut();
+    EXPECT_TRUE(told.empty());
+
+    m_device->SetAvailable(false);
+    Click(*plot);
+    Click(*plot);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find(L"keine Tonausgabe"), std::wstring::npos);
+    EXPECT_FALSE(Signal().IsPlaying());
+
+    m_device->SetAvailable(true);
+    Click(*plot);
+    EXPECT_TRUE(Signal().IsPlaying());
+    EXPECT_EQ(m_device->OpenCount(), 2);
+    playOut();
+    EXPECT_EQ(told.size(), 1u);
 }
 
 } // namespace

@@ -98,10 +98,13 @@ TEST_F(Examples, SoundsHaveTheirFrequencies) {
         const char* name;
         double rate, strong, weak; // the strong frequency far above the weak one
     } cases[] = {
-        {"sinus_440hz", 44100, 440, 880},
+        {"sinus_440hz", 8000, 440, 880},
         {"sinus_1000hz_8bit", 8000, 1000, 1500},
         {"stereo_440_660hz", 44100, 440, 660}, // the game reads the left channel
-        {"rechteck_220hz", 22050, 660, 440},   // odd harmonics only
+        {"rechteck_220hz", 8000, 660, 440},    // odd harmonics only
+        {"saegezahn_500hz", 8000, 1000, 750},  // every harmonic, nothing between
+        {"fm_ton", 8000, 2200, 2100},          // side lines 200 Hz apart, none between
+        {"abtastung_7000hz", 8000, 1000, 3000}, // folded back below half the rate
     };
     for (const auto& c : cases) {
         const std::vector<float> x = Load(c.name);
@@ -124,7 +127,34 @@ TEST_F(Examples, NoiseIsRoughAndAToneIsSmooth) {
     };
     EXPECT_NEAR(roughness(Load("rauschen_weiss")), 2.0, 0.2);
     EXPECT_LT(roughness(Load("rauschen_rosa")), 0.6);
-    EXPECT_LT(roughness(Load("sinus_440hz")), 0.01);
+    EXPECT_LT(roughness(Load("sinus_100hz")), 0.01);
+}
+
+double Rms(const std::vector<float>& x) {
+    double energy = 0.0;
+    for (const float v : x)
+        energy += double(v) * v;
+    return std::sqrt(energy / static_cast<double>(x.size()));
+}
+
+// Sounds an exercise compares by one property differ in nothing else: the three timbres
+// have the same pitch and level, the three loudness steps the same pitch.
+TEST_F(Examples, ComparedSoundsDifferOnlyInWhatIsAsked) {
+    for (const char* name : {"sinus_220hz", "rechteck_220hz", "saegezahn_220hz"}) {
+        const std::vector<float> x = Load(name);
+        ASSERT_FALSE(x.empty()) << name;
+        EXPECT_NEAR(Rms(x), 0.25, 0.01) << name;
+        EXPECT_GT(AmplitudeAt(x, 8000, 220), 0.25) << name;
+    }
+    double previous = 0.0;
+    for (const char* name : {"sinus_440hz_leise", "sinus_440hz", "sinus_440hz_laut"}) {
+        const std::vector<float> x = Load(name);
+        ASSERT_FALSE(x.empty()) << name;
+        const double level = AmplitudeAt(x, 8000, 440);
+        EXPECT_GT(level, 2.5 * previous) << name; // clearly louder than the step before
+        EXPECT_NEAR(Rms(x) * std::sqrt(2.0), level, 0.02) << name; // and nothing but 440 Hz
+        previous = level;
+    }
 }
 
 } // namespace

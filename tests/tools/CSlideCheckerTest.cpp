@@ -1,5 +1,6 @@
 #include "ScratchFolder.h"
 
+#include "common/CWaveBytes.h"
 #include "common/TestPanel.h"
 #include "game/ElementError.h"
 #include "tools/CSlideChecker.h"
@@ -17,6 +18,20 @@ using Failures = std::vector<std::pair<std::wstring, int>>;
 const std::string GOOD = "<GameSlide><static>Willkommen</static><table rows='1' cols='2'>"
                          "<row shuffle='1'><static>a</static><static>b</static></row>"
                          "</table></GameSlide>";
+
+// Every filter element: a hidden fixed filter, a notch, a pole-zero plot, all on a real example.
+const std::string FILTERS =
+    "<GameSlide><hidden><afilter id='4' example_from='3'><b order='2'>1 1</b></afilter></hidden>"
+    "<table rows='1' cols='4'><row><spectrum id='1' example='examples/ton.wav'/>"
+    "<notch id='2' example_from='1' spec_in='1'/><polezero id='3' example_from='2'/>"
+    "<spectrogram id='5' example_from='4'/></row></table></GameSlide>";
+
+std::string Tone() {
+    std::vector<std::int16_t> pcm(4000);
+    for (std::size_t i = 0; i < pcm.size(); ++i)
+        pcm[i] = static_cast<std::int16_t>(i % 20 * 500);
+    return CWaveBytes::Mono16(pcm);
+}
 
 std::string Game(const std::string& courseSlides) {
     std::string xml = "<game><audioexamples>examples</audioexamples><slides>slides</slides>";
@@ -76,6 +91,18 @@ TEST(SlideChecker, ReportsEverySlideTheGameCouldNotShow) {
           {"slides/welle.xml", "<GameSlide><table rows='1' cols='1'><row><wave id='1' "
                                "prepare='10'/></row></table></GameSlide>"}},
          true, 1, {{L"slides/welle.xml", ERR_PREPARE_FFT}}},
+        {"filter elements",
+         {{"game.xml", Game("")}, {"examples/ton.wav", Tone()}, {"slides/filter.xml", FILTERS}},
+         true, 1, {}},
+        {"fixed filter without coefficients and a notch without input",
+         {{"game.xml", Game("slides/b.xml")},
+          {"examples/ton.wav", Tone()},
+          {"slides/a.xml", "<GameSlide><table rows='1' cols='2'><row><spectrum id='1' "
+                           "example='examples/ton.wav'/><afilter id='2' example_from='1'/>"
+                           "</row></table></GameSlide>"},
+          {"slides/b.xml", "<GameSlide><table rows='1' cols='1'><row><notch id='2' "
+                           "example_from='9'/></row></table></GameSlide>"}},
+         true, 2, {{L"slides/b.xml", ERR_EXAMPLE_NOT_FOUND}, {L"slides/a.xml", ERR_MISSING_ELEMENT}}},
         {"no slide for the random tasks",
          {{"game.xml", Game("")}, {"slides/liesmich.txt", "kein Folie"}},
          true, 0, {{L"", ERR_OPEN_SLIDE}}},

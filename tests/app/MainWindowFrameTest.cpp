@@ -1,0 +1,77 @@
+#include "GameFolder.h"
+
+#include "app/CVelmoraDlg.h"
+#include "common/ModalRun.h"
+#include "platform/CApplication.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTest>
+#include <QWidget>
+
+#include <chrono>
+#include <functional>
+
+namespace {
+
+class MainWindowFrame : public GameFolder {
+protected:
+    static bool WaitUntil(const std::function<bool()>& condition) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!condition() && std::chrono::steady_clock::now() < end)
+            CApplication::ProcessMessagesFor(2);
+        return condition();
+    }
+    static void Click(CVelmoraDlg& dialog, UINT id) {
+        QTest::mouseClick(dialog.GetDlgItem(id)->Widget(), Qt::LeftButton);
+    }
+    static bool IsFixedAt(const QWidget& w, QSize size) {
+        return w.size() == size && w.minimumSize() == size && w.maximumSize() == size;
+    }
+};
+
+// The title bar offers minimise and close but no maximise box; the user cannot resize the
+// window, yet the program can: the menu grows it for many courses, a course that fits the
+// screen fills it, and the menu brings the fixed menu size back. The icon is the program's.
+TEST_F(MainWindowFrame, TitleBarBoxesFixedSizeAndIcon) {
+    WriteSlide("a.xml", "<wave id='1'/>", 1);
+    std::string courses;
+    for (int i = 0; i < 20; ++i)
+        courses += "<course titel='K" + std::to_string(i) + "'><slide>slides/a.xml</slide></course>";
+    Write("game.xml", "<game fit_to_screen='1'><audioexamples>examples</audioexamples>"
+                      "<slides>slides</slides>" + courses + "</game>");
+
+    CVelmoraDlg dialog;
+    RunModal(dialog, [&] {
+        QWidget& w = *dialog.Widget();
+        const Qt::WindowFlags flags = w.windowFlags();
+        EXPECT_TRUE(flags & Qt::WindowTitleHint);
+        EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+        EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
+        EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+        EXPECT_FALSE(flags & Qt::FramelessWindowHint);
+        const QIcon icon = w.windowIcon();
+        EXPECT_TRUE(icon.availableSizes().contains(QSize(128, 128)));
+        EXPECT_TRUE(icon.availableSizes().contains(QSize(16, 16)));
+
+        const QSize menu = w.size();
+        const int templateHeight = dialog.MapDialogRect(CRect{0, 0, 570, 428}).Height();
+        EXPECT_EQ(menu.height(), 50 + 21 * 50 + 20) << "grown for 20 courses";
+        EXPECT_GT(menu.height(), templateHeight);
+        EXPECT_TRUE(IsFixedAt(w, menu));
+
+        Click(dialog, ID_COURSE_FIRST);
+        ASSERT_TRUE(WaitUntil([&] { return dialog.CurrentSlide() != nullptr; }));
+        EXPECT_TRUE(w.isMaximized());
+        // A window manager keeps a window within its size limits; they are lifted meanwhile.
+        EXPECT_GT(w.maximumSize().height(), menu.height());
+        EXPECT_EQ(w.frameGeometry().size(), QGuiApplication::primaryScreen()->availableGeometry().size());
+
+        Click(dialog, IDC_MAINMENU);
+        ASSERT_TRUE(WaitUntil([&] { return !w.isMaximized(); }));
+        EXPECT_TRUE(IsFixedAt(w, menu));
+        dialog.EndDialog(IDCANCEL);
+    });
+}
+
+} // namespace
