@@ -3,7 +3,7 @@ BUILD    ?= build
 JOBS     ?= $(shell nproc)
 CMAKE    := cmake -S . -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps build run test check-asan check-tsan bench clean package mutants
+.PHONY: deps build run test check-asan check-tsan bench clean package mutants fuzz random-player
 
 deps:
 	@./scripts/install-deps.sh
@@ -21,12 +21,26 @@ test: build
 check-asan: deps
 	@$(CMAKE) -B build-asan -DVELMORA_SANITIZE=address >/dev/null
 	@cmake --build build-asan -j $(JOBS)
-	cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+	cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
 check-tsan: deps
 	@$(CMAKE) -B build-tsan -DVELMORA_SANITIZE=thread >/dev/null
 	@cmake --build build-tsan -j $(JOBS)
 	cd build-tsan && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="halt_on_error=1 suppressions=$(CURDIR)/tests/tsan.supp" ctest --output-on-failure -j $(JOBS)
+
+# libFuzzer targets (clang, AddressSanitizer and UndefinedBehaviorSanitizer), each run for
+# FUZZ_SECONDS on a corpus kept in build-fuzz/fuzz-corpus.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	@CC=clang CXX=clang++ $(CMAKE) -B build-fuzz -DVELMORA_SANITIZE=fuzzer >/dev/null
+	@cmake --build build-fuzz -j $(JOBS) --target make_fuzz_seeds fuzz_wave fuzz_stats fuzz_config fuzz_slide $(if $(wildcard fuzz/fuzz_coefficients.cpp),fuzz_coefficients)
+	./scripts/run-fuzzers.sh build-fuzz $(FUZZ_SECONDS)
+
+# The random player of the test suite, long: RANDOM_STEPS steps from RANDOM_SEED.
+RANDOM_STEPS ?= 100000
+RANDOM_SEED ?= 14
+random-player: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen VELMORA_RANDOM_STEPS=$(RANDOM_STEPS) VELMORA_RANDOM_SEED=$(RANDOM_SEED) ./tests/test_app --gtest_filter='RandomPlayer.*'
 
 # A Debian package of the installed program, in $(BUILD)/.
 package: build
@@ -43,4 +57,4 @@ bench: build
 	/usr/bin/python3 bench/compare_scipy.py $(BUILD)/bench/velmora_bench
 
 clean:
-	rm -rf build build-asan build-tsan
+	rm -rf build build-asan build-tsan build-fuzz

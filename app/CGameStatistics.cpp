@@ -9,6 +9,7 @@
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <ctime>
 #include <utility>
 
 using tinyxml2::XMLElement;
@@ -169,6 +170,16 @@ void ReadCourses(const XMLElement& parent, CGameStatistics::CourseMap& courses) 
     }
 }
 
+// Names are cut to a length no real one reaches, so that no single entry can make the saved
+// document too long for the file.
+std::wstring Clipped(const std::wstring& text, std::size_t length) {
+    return text.size() <= length ? text : text.substr(0, length);
+}
+
+std::string KeyOf(const std::wstring& name) {
+    return CText::ToNarrow(Clipped(name, CGameStatistics::MAX_KEY_LENGTH));
+}
+
 } // namespace
 
 bool CGameStatistics::LoadFile(const std::string& path) {
@@ -187,7 +198,26 @@ bool CGameStatistics::SaveFile(const std::string& path) const {
     if (!SaveStatistics(text))
         return false;
     CLockedFile file(path, CLockedFile::EOpenMode::CreateIfMissing);
-    return file.IsLocked() && file.Replace(text);
+    return file.IsLocked() && file.IsWritable() && KeepIfUnreadable(file) && file.Replace(text);
+}
+
+// The file about to be replaced may hold scores we could not read (damaged, or written by
+// another version of the game): they stay beside it under a name of their own.
+bool CGameStatistics::KeepIfUnreadable(const CLockedFile& file) {
+    std::string old;
+    if (file.ReadAll(old, MAX_TEXT_SIZE)) {
+        CGameStatistics probe;
+        if (old.empty() || probe.LoadStatistics(old.data(), old.size()))
+            return true;
+    }
+    const std::string stamp = FormatInt(static_cast<int>(std::time(nullptr) % 1000000000));
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string suffix =
+            ".unreadable-" + stamp + (attempt > 0 ? "-" + FormatInt(attempt) : std::string());
+        if (file.KeepCopyWithSuffix(suffix))
+            return true;
+    }
+    return false;
 }
 
 bool CGameStatistics::LoadStatistics(const char* text, std::size_t length) {
@@ -238,7 +268,7 @@ bool CGameStatistics::SaveStatistics(std::string& text) const {
 void CGameStatistics::AddSlideResult(const std::wstring& slideName, int points, double seconds) {
     seconds = Finite(seconds);
     const auto [entry, added] =
-        m_slides.try_emplace(CText::ToNarrow(slideName), SlideStat{seconds, double(points), 1});
+        m_slides.try_emplace(KeyOf(slideName), SlideStat{seconds, double(points), 1});
     if (added)
         return;
     SlideStat& stat = entry->second;
@@ -250,7 +280,7 @@ void CGameStatistics::AddSlideResult(const std::wstring& slideName, int points, 
 int CGameStatistics::AddCourseResult(const std::wstring& courseTitle, int points, double seconds) {
     seconds = Finite(seconds);
     Score score{UNKNOWN_PLAYER, points, seconds};
-    const auto [entry, added] = m_courses.try_emplace(CText::ToNarrow(courseTitle));
+    const auto [entry, added] = m_courses.try_emplace(KeyOf(courseTitle));
     CourseStat& stat = entry->second;
     if (added) {
         stat = {seconds, double(points), {std::move(score)}, 1};
@@ -264,18 +294,18 @@ int CGameStatistics::AddCourseResult(const std::wstring& courseTitle, int points
 
 bool CGameStatistics::SetScoreName(const std::wstring& courseTitle, int position,
                                    const std::wstring& name) {
-    const auto course = m_courses.find(CText::ToNarrow(courseTitle));
+    const auto course = m_courses.find(KeyOf(courseTitle));
     if (course == m_courses.end() || position < 0)
         return false;
     ScoreList& scores = course->second.scores;
     if (static_cast<std::size_t>(position) >= scores.size())
         return false;
-    scores[static_cast<std::size_t>(position)].name = CText::ToNarrow(name);
+    scores[static_cast<std::size_t>(position)].name = CText::ToNarrow(Clipped(name, MAX_NAME_LENGTH));
     return true;
 }
 
 const CGameStatistics::ScoreList& CGameStatistics::GetScores(const std::wstring& courseTitle) {
-    return m_courses[CText::ToNarrow(courseTitle)].scores;
+    return m_courses[KeyOf(courseTitle)].scores;
 }
 
 std::string CGameStatistics::EncodeText(std::string_view plain) {
@@ -292,6 +322,12 @@ std::string CGameStatistics::EncodeText(std::string_view plain) {
 }
 
 bool CGameStatistics::DecodeText(std::string_view digits, std::string& plain) {
+    // Editors add a line end, copies gain blanks; what surrounds the digits is no damage.
+    constexpr std::string_view SPACE = " \t\r\n\f\v";
+    const std::size_t first = digits.find_first_not_of(SPACE);
+    digits = first == std::string_view::npos
+                 ? std::string_view()
+                 : digits.substr(first, digits.find_last_not_of(SPACE) - first + 1);
     if (!std::all_of(digits.begin(), digits.end(), [](char c) { return HexValue(c) >= 0; }))
         return false;
     std::string decoded;

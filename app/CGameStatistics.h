@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+class CLockedFile;
+
 class CGameStatistics {
 public:
     struct Score {
@@ -46,6 +48,9 @@ public:
     static constexpr const char* FILE_NAME = "stats";
     static constexpr const char* UNKNOWN_PLAYER = "Unbekannt";
     static constexpr std::size_t MAX_SAVED_SCORES = 10;
+    // Longer player names, slide names and course titles are cut to this many characters.
+    static constexpr std::size_t MAX_NAME_LENGTH = 40;
+    static constexpr std::size_t MAX_KEY_LENGTH = 255;
     // The saved text, with room for a terminating zero, must fit this many bytes: the longest
     // document that can be saved has 65535 bytes.
     static constexpr std::size_t MAX_TEXT_SIZE = 0x20000;
@@ -54,7 +59,8 @@ public:
     // document; the statistics then stay as they were.
     bool LoadFile(const std::string& path = FILE_NAME);
     // Replaces the file atomically under an exclusive lock. False when nothing was written; the
-    // previous file is then untouched.
+    // previous file is then untouched. A write-protected file is never replaced; a file that
+    // is not a statistics document is first kept beside it ("stats.unreadable-<time>").
     bool SaveFile(const std::string& path = FILE_NAME) const;
 
     // Decodes the file's text; on success the statistics become exactly what it holds.
@@ -80,6 +86,8 @@ public:
     static bool DecodeText(std::string_view digits, std::string& plain);
 
 private:
+    static bool KeepIfUnreadable(const CLockedFile& file);
+
     SlideMap m_slides;
     CourseMap m_courses;
 };

@@ -206,11 +206,9 @@ bool CVelmoraDlg::PrepareNextSlide() {
 void CVelmoraDlg::PrepareSlideFile(std::wstring path, CRect rect, unsigned run) {
     auto slide = std::make_unique<game::CGameSlide>(m_context, CDirectory::FileName(path));
     tinyxml2::XMLDocument document(true, tinyxml2::COLLAPSE_WHITESPACE);
-    const bool loaded =
-        document.LoadFile(CDirectory::NativePath(path).c_str()) == tinyxml2::XML_SUCCESS &&
-        document.RootElement() != nullptr;
-    const int code =
-        loaded ? slide->ReadXml(*document.RootElement(), rect, WS_CHILD) : game::ERR_OPEN_SLIDE;
+    int code = game::CGameSlide::LoadDocument(path, document);
+    if (code == game::ERR_NONE)
+        code = slide->ReadXml(*document.RootElement(), rect, WS_CHILD);
     if (code == game::ERR_NONE) {
         std::lock_guard lock(m_handOverMutex);
         m_handedOver = std::move(slide);

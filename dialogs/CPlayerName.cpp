@@ -15,6 +15,7 @@ bool CPlayerName::OnInitDialog() {
     auto* edit = dynamic_cast<CEdit*>(GetDlgItem(IDC_NAME_EDIT));
     if (edit == nullptr)
         return true;
+    edit->SetLimitText(MAX_NAME_LENGTH);
     edit->SetWindowText(m_name);
     edit->SetFocus();
     return false;

@@ -10,6 +10,9 @@ class CFont;
 
 class CPlayerName : public CDialog {
 public:
+    // Longer names are cut: the list shows about this many characters.
+    static constexpr int MAX_NAME_LENGTH = 40;
+
     explicit CPlayerName(CWnd* parent = nullptr);
 
     // The font of the label, the edit box and OK; not owned, it must outlive the run.

@@ -169,7 +169,7 @@ int CGameContext::ResolveExample(const tinyxml2::XMLElement& node, int ownId) {
     if (path.empty())
         return 0;
     auto signal = std::make_unique<dsp::CSignal>();
-    if (signal->LoadWave(CText::ToWide(CDirectory::NativePath(path))) != 0)
+    if (signal->LoadWave(path) != 0)
         return 0;
     SetSignal(ownId, std::move(signal));
     return ownId;

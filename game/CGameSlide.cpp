@@ -3,12 +3,16 @@
 #include "game/CGameContext.h"
 #include "game/CHidden.h"
 #include "game/CTable.h"
+#include "platform/CDirectory.h"
+#include "platform/CRegularFile.h"
 #include "platform/CWindowClasses.h"
 
 #include <tinyxml2.h>
 
 #include <algorithm>
 #include <cstring>
+#include <string>
+#include <utility>
 
 namespace game {
 
@@ -55,9 +59,50 @@ void CGameSlide::ReadOptions(const tinyxml2::XMLElement& root) {
     opt->QueryIntAttribute("hspace", &m_context->m_hspace);
 }
 
+int CGameSlide::LoadDocument(const std::wstring& path, tinyxml2::XMLDocument& document) {
+    const CRegularFile file(CDirectory::NativePath(path));
+    if (!file.IsOpen())
+        return ERR_OPEN_SLIDE;
+    std::string text;
+    if (file.Size() > MAX_FILE_BYTES)
+        return ERR_MEMORY;
+    if (!file.ReadAll(text, MAX_FILE_BYTES))
+        return ERR_OPEN_SLIDE;
+    if (document.Parse(text.data(), text.size()) != tinyxml2::XML_SUCCESS ||
+        document.RootElement() == nullptr)
+        return ERR_OPEN_SLIDE;
+    return ERR_NONE;
+}
+
+std::string CGameSlide::LimitExceeded(const tinyxml2::XMLElement& root) {
+    // Walked without recursion: the depth is what is being checked.
+    std::vector<std::pair<const tinyxml2::XMLElement*, int>> pending{{&root, 1}};
+    int elements = 0;
+    while (!pending.empty()) {
+        const auto [element, depth] = pending.back();
+        pending.pop_back();
+        if (++elements > MAX_ELEMENTS)
+            return "more than " + std::to_string(MAX_ELEMENTS) + " elements";
+        if (depth > MAX_DEPTH)
+            return "elements nested deeper than " + std::to_string(MAX_DEPTH);
+        for (const char* size : {"width", "height", "hspace", "vspace"}) {
+            int value = 0;
+            if (element->QueryIntAttribute(size, &value) == tinyxml2::XML_SUCCESS &&
+                (value > MAX_EXTENT || value < -MAX_EXTENT))
+                return std::string(size) + " beyond " + std::to_string(MAX_EXTENT) + " pixels";
+        }
+        for (const auto* child = element->FirstChildElement(); child;
+             child = child->NextSiblingElement())
+            pending.emplace_back(child, depth + 1);
+    }
+    return {};
+}
+
 int CGameSlide::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) {
     if (std::strcmp(node.Name(), "GameSlide") != 0)
         return ERR_XML_TITLE;
+    if (!LimitExceeded(node).empty())
+        return ERR_MEMORY;
     m_style = style | WS_DLGFRAME;
     m_windowClass = L"MFCGameSlide";
     ReadOptions(node);
@@ -67,6 +112,8 @@ int CGameSlide::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD sty
             return result;
     m_width = m_context->m_hspace + layout.maxRight;
     m_height = m_context->m_vspace + layout.maxBottom;
+    if (m_width > MAX_EXTENT || m_height > MAX_EXTENT)
+        return ERR_MEMORY;
     m_x = ((area.left + area.right) >> 1) - (m_width >> 1);
     m_y = area.top;
     area = CRect{m_x, m_y, m_x + m_width, m_y + m_height};

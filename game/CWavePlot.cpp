@@ -3,7 +3,9 @@
 #include "dsp/CSignal.h"
 #include "game/CGameContext.h"
 #include "platform/CDC.h"
+#include "platform/CDirectory.h"
 #include "platform/CMessageBox.h"
+#include "platform/CRegularFile.h"
 #include "platform/CText.h"
 #include "platform/CWindowClasses.h"
 
@@ -38,11 +40,11 @@ constexpr std::size_t TOOLTIP_BYTES = 4 * TOOLTIP_CHARS;
 // The first line of a text file without its line end and byte-order mark, cut at maxBytes
 // without splitting a UTF-8 character. Empty when the file cannot be read.
 std::string FirstLine(const std::string& path, std::size_t maxBytes) {
-    std::ifstream file(path, std::ios::binary);
     std::string line;
-    char c = 0;
-    while (line.size() < maxBytes && file.get(c) && c != '\n')
-        line += c;
+    // Only a regular file: a FIFO there would hold the slide preparer forever.
+    const std::string start = CRegularFile(path).ReadStart(maxBytes);
+    for (std::size_t i = 0; i < start.size() && line.size() < maxBytes && start[i] != '\n'; ++i)
+        line += start[i];
     const bool cut = line.size() == maxBytes;
     if (line.compare(0, 3, "\xEF\xBB\xBF") == 0)
         line.erase(0, 3);
@@ -110,7 +112,7 @@ void CWavePlot::ReadCompanionText() {
     if (wave.size() < 3)
         return;
     const std::wstring companion = wave.substr(0, wave.size() - 3) + L"txt";
-    std::wstring text = CText::ToWide(FirstLine(CText::ToNarrow(companion), TOOLTIP_BYTES));
+    std::wstring text = CText::ToWide(FirstLine(CDirectory::NativePath(companion), TOOLTIP_BYTES));
     if (text.size() > TOOLTIP_CHARS)
         text.resize(TOOLTIP_CHARS);
     m_text = std::move(text);

@@ -1,6 +1,11 @@
 #include "platform/CLockedFile.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <dirent.h>
+#include <memory>
+#include <climits>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -13,6 +18,9 @@ namespace {
 // Another process may replace the file between our open and our lock; we then try again with
 // the new file. Only endless churn by others could use up these attempts.
 constexpr int MAX_LOCK_ATTEMPTS = 100;
+
+// mkostemp replaces the six X by letters and digits.
+const std::string TEMP_SUFFIX = ".XXXXXX";
 
 int LockExclusive(int fd) {
     int result = 0;
@@ -41,9 +49,19 @@ std::string DirectoryOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// Only a regular file can be read, locked and replaced as statistics.
+int KeepIfRegular(int fd) {
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 } // namespace
 
-CLockedFile::CLockedFile(std::string path, EOpenMode mode) : m_path(std::move(path)) {
+CLockedFile::CLockedFile(std::string path, EOpenMode mode) : m_path(FollowLinks(path)) {
     OpenAndLock(mode);
 }
 
@@ -73,8 +91,11 @@ bool CLockedFile::OpenAndLock(EOpenMode mode) {
 int CLockedFile::OpenOnce(EOpenMode mode) {
     m_createdEmpty = false;
     for (;;) {
-        const int fd = open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd >= 0 || errno != ENOENT || mode == EOpenMode::ExistingOnly)
+        // Without O_NONBLOCK a FIFO at the path would hold the game at start and at the end.
+        const int fd = open(m_path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd >= 0)
+            return KeepIfRegular(fd);
+        if (errno != ENOENT || mode == EOpenMode::ExistingOnly)
             return fd;
         const int created = open(m_path.c_str(), O_RDONLY | O_CLOEXEC | O_CREAT | O_EXCL, 0666);
         if (created >= 0) {
@@ -115,10 +136,70 @@ bool CLockedFile::ReadAll(std::string& contents, std::size_t maxBytes) const {
     return true;
 }
 
-bool CLockedFile::Replace(std::string_view contents) {
+std::string CLockedFile::FollowLinks(const std::string& path) {
+    std::string current = path;
+    // As many links as the system itself follows; a loop of links ends here as it is.
+    for (int depth = 0; depth < 40; ++depth) {
+        struct stat info {};
+        if (lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return current;
+        std::string target(static_cast<std::size_t>(PATH_MAX), '\0');
+        const ssize_t length = readlink(current.c_str(), target.data(), target.size());
+        if (length <= 0 || static_cast<std::size_t>(length) >= target.size())
+            return current;
+        target.resize(static_cast<std::size_t>(length));
+        // A relative link is relative to the folder holding the link.
+        if (target.front() != '/' && current.find('/') != std::string::npos)
+            target = DirectoryOf(current) + "/" + target;
+        current = std::move(target);
+    }
+    return current;
+}
+
+bool CLockedFile::IsWritable() const {
     if (m_fd < 0)
         return false;
-    std::string tempPath = m_path + ".XXXXXX";
+    if (m_createdEmpty)
+        return true;
+    // The permission bits count even for the super-user, who could write anything.
+    struct stat info {};
+    return fstat(m_fd, &info) == 0 && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 &&
+           faccessat(AT_FDCWD, m_path.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
+bool CLockedFile::KeepCopyWithSuffix(const std::string& suffix) const {
+    if (m_fd < 0 || suffix.empty())
+        return false;
+    const std::string keptPath = m_path + suffix;
+    // A second name for the same bytes: nothing is copied, and the rename that follows only
+    // takes the first name away. link never replaces an existing file.
+    if (link(m_path.c_str(), keptPath.c_str()) == 0) {
+        SyncDirectory();
+        return true;
+    }
+    // File systems without hard links get a copy, never over an existing file.
+    if (errno == EEXIST)
+        return false;
+    std::string contents;
+    if (!ReadAll(contents, static_cast<std::size_t>(-1)))
+        return false;
+    const int copy = open(keptPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (copy < 0)
+        return false;
+    const bool written = WriteAll(copy, contents) && fsync(copy) == 0;
+    close(copy);
+    if (!written)
+        unlink(keptPath.c_str());
+    else
+        SyncDirectory();
+    return written;
+}
+
+bool CLockedFile::Replace(std::string_view contents) {
+    if (!IsWritable())
+        return false;
+    RemoveStaleTemporaries();
+    std::string tempPath = m_path + TEMP_SUFFIX;
     const int tempFd = mkostemp(tempPath.data(), O_CLOEXEC);
     if (tempFd < 0)
         return false;
@@ -141,6 +222,25 @@ bool CLockedFile::Replace(std::string_view contents) {
     m_fd = tempFd;
     m_createdEmpty = false;
     return true;
+}
+
+// A save that was killed leaves its temporary file behind. Temporary files are only made under
+// the lock, which we hold: any that exist now belong to no running save.
+void CLockedFile::RemoveStaleTemporaries() const {
+    const std::string folder = DirectoryOf(m_path);
+    const std::size_t slash = m_path.rfind('/');
+    const std::string prefix = (slash == std::string::npos ? m_path : m_path.substr(slash + 1)) + ".";
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
+    if (!dir)
+        return;
+    while (const dirent* entry = readdir(dir.get())) {
+        const std::string name = entry->d_name;
+        if (name.size() != prefix.size() + TEMP_SUFFIX.size() - 1 || name.rfind(prefix, 0) != 0)
+            continue;
+        const std::string tail = name.substr(prefix.size());
+        if (std::all_of(tail.begin(), tail.end(), [](unsigned char c) { return std::isalnum(c); }))
+            unlinkat(dirfd(dir.get()), name.c_str(), 0);
+    }
 }
 
 void CLockedFile::SyncDirectory() const {

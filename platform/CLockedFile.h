@@ -2,7 +2,8 @@
 // A file held under an exclusive advisory lock (flock) for as long as the object lives, for files
 // that more than one running copy of the game reads and rewrites. New contents go to a temporary
 // file beside it that is then renamed over it: a reader never sees half a file, and a write that
-// fails leaves the old contents as they were.
+// fails leaves the old contents as they were. A path that is a symbolic link stands for the file
+// it names: that file is locked and replaced beside itself, and the link stays.
 
 #include <cstddef>
 #include <string>
@@ -26,15 +27,28 @@ public:
     // Reads the whole file. False when it cannot be read or holds more than maxBytes.
     bool ReadAll(std::string& contents, std::size_t maxBytes) const;
 
+    // False for a file without any write permission: its owner protected it on purpose, and
+    // the rename that replaces it would otherwise go through.
+    bool IsWritable() const;
+
     // Puts new contents in place atomically and durably; the lock then holds the new file.
-    // False when any step fails: the file at the path is then unchanged.
+    // False when any step fails or the file is not writable: the file is then unchanged.
     bool Replace(std::string_view contents);
+
+    // Gives the current file a second name beside it, its own name and the suffix, before it
+    // is replaced, so that its bytes survive the replacement. Never overwrites a file of that
+    // name: false then, and whenever the name cannot be made.
+    bool KeepCopyWithSuffix(const std::string& suffix) const;
+
+    // The file the path finally names once every link is followed.
+    static std::string FollowLinks(const std::string& path);
 
 private:
     bool OpenAndLock(EOpenMode mode);
     int OpenOnce(EOpenMode mode);
     bool StillAtPath() const;
     void SyncDirectory() const;
+    void RemoveStaleTemporaries() const;
     void Close();
 
     std::string m_path;

@@ -1,8 +1,7 @@
 #include "platform/CRiffReader.h"
 
-#include "platform/CText.h"
-
-#include <sys/stat.h>
+#include "platform/CDirectory.h"
+#include "platform/CRegularFile.h"
 
 #include <algorithm>
 
@@ -20,15 +19,15 @@ std::uint32_t LittleEndian32(const unsigned char* bytes) {
 
 bool CRiffReader::Open(const std::wstring& path) {
     Close();
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(CText::ToNarrow(path).c_str(), "rb"));
+    // Only regular files have a size we can hold declared chunk sizes against, and only they
+    // open without waiting for someone at the other end.
+    CRegularFile regular(CDirectory::NativePath(path));
+    const std::uint64_t size = regular.Size();
+    std::unique_ptr<std::FILE, FileCloser> file(regular.ReleaseAsStream());
     if (!file)
         return false;
-    struct stat info {};
-    // Only regular files have a size we can hold declared chunk sizes against.
-    if (fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode))
-        return false;
     m_file = std::move(file);
-    m_fileSize = static_cast<std::uint64_t>(info.st_size);
+    m_fileSize = size;
     m_position = 0;
     return true;
 }

@@ -16,6 +16,8 @@ void CStatic::SetTextColor(COLORREF color) {
 
 QWidget* CStatic::MakeWidget(QWidget* parent) {
     auto* label = new QLabel(parent);
+    // Texts come from slide files: markup in them is text, and must never load files.
+    label->setTextFormat(Qt::PlainText);
     label->setWordWrap(true);
     label->setAttribute(Qt::WA_TransparentForMouseEvents);
     label->setAlignment(Qt::AlignTop | Qt::AlignLeft);

@@ -63,12 +63,17 @@ void CWndWidget::mousePressEvent(QMouseEvent* event) {
 }
 
 // Qt sends the release to the widget that saw the press; the game wants it where the button
-// came up, so it is handed to the window under the cursor.
+// came up, so it is handed to the window under the cursor. Outside every window of the program
+// no window hears of it: a press is then kept, as after a release over an empty spot.
 void CWndWidget::mouseReleaseEvent(QMouseEvent* event) {
-    QWidget* under = QApplication::widgetAt(event->globalPosition().toPoint());
+    const QPoint global = event->globalPosition().toPoint();
+    QWidget* under = QApplication::widgetAt(global);
     CWndWidget* target = under != nullptr ? OwningWindow(under) : nullptr;
-    if (target == nullptr)
+    // A window the window system has not put on a screen yet is found by its own rectangle.
+    if (target == nullptr && rect().contains(mapFromGlobal(global)))
         target = this;
+    if (target == nullptr)
+        return;
     CWnd* owner = target->m_owner;
     if (owner == nullptr)
         return;

@@ -5,6 +5,7 @@
 #include "game/CGameSlide.h"
 #include "game/ElementError.h"
 #include "platform/CDirectory.h"
+#include "platform/CRegularFile.h"
 #include "platform/CText.h"
 #include "platform/CWnd.h"
 
@@ -56,27 +57,39 @@ CSlideChecker::Report CSlideChecker::Check(const std::string& configFile) {
     for (const std::wstring& path : SlidesToCheck(config, master)) {
         ++report.slidesChecked;
         if (const int code = CheckSlide(master, path); code != game::ERR_NONE)
-            report.failures.push_back({path, code});
+            report.failures.push_back({path, code, LimitExceeded(path)});
     }
     // With no slide in the catalogue the random tasks ask for the slide "" and fail.
     if (report.configLoaded && master.AllSlides().empty())
-        report.failures.push_back({std::wstring(), game::ERR_OPEN_SLIDE});
+        report.failures.push_back({std::wstring(), game::ERR_OPEN_SLIDE, {}});
     return report;
 }
 
 int CSlideChecker::CheckSlide(const game::CGameContext& master, const std::wstring& path) {
     tinyxml2::XMLDocument document(true, tinyxml2::COLLAPSE_WHITESPACE);
-    if (document.LoadFile(CDirectory::NativePath(path).c_str()) != tinyxml2::XML_SUCCESS ||
-        document.RootElement() == nullptr)
-        return game::ERR_OPEN_SLIDE;
+    if (const int code = game::CGameSlide::LoadDocument(path, document); code != game::ERR_NONE)
+        return code;
     game::CGameSlide slide(master, CDirectory::FileName(path));
     CRect area = SLIDE_AREA;
     return slide.ReadXml(*document.RootElement(), area, WS_CHILD);
 }
 
+std::string CSlideChecker::LimitExceeded(const std::wstring& path) {
+    const CRegularFile file(CDirectory::NativePath(path));
+    if (file.IsOpen() && file.Size() > game::CGameSlide::MAX_FILE_BYTES)
+        return "file larger than " + std::to_string(game::CGameSlide::MAX_FILE_BYTES) + " bytes";
+    tinyxml2::XMLDocument document(true, tinyxml2::COLLAPSE_WHITESPACE);
+    if (game::CGameSlide::LoadDocument(path, document) != game::ERR_NONE)
+        return {};
+    return game::CGameSlide::LimitExceeded(*document.RootElement());
+}
+
 std::string CSlideChecker::Message(const Failure& failure) {
-    return "Could not load the slide " + CText::ToNarrow(failure.slide) +
-           "\nError: " + CText::ToNarrow(game::ErrorMessage(failure.code));
+    std::string message = "Could not load the slide " + CText::ToNarrow(failure.slide) +
+                          "\nError: " + CText::ToNarrow(game::ErrorMessage(failure.code));
+    if (!failure.limit.empty())
+        message += "\nLimit: " + failure.limit;
+    return message;
 }
 
 std::string CSlideChecker::Summary(const Report& report) {

@@ -18,6 +18,7 @@ public:
     struct Failure {
         std::wstring slide; // the path as the game names it in its message
         int code;           // the element error code
+        std::string limit;  // the size limit of slides it exceeds, if that was the cause
     };
 
     struct Report {
@@ -33,6 +34,9 @@ public:
     static Report Check(const std::string& configFile);
     // Reads one slide file with the master context; ERR_NONE when the game could show it.
     static int CheckSlide(const game::CGameContext& master, const std::wstring& path);
+
+    // Which size limit of slides the file exceeds, in words; empty when none.
+    static std::string LimitExceeded(const std::wstring& path);
 
     // The game's own wording of a failure and of a configuration it could not read.
     static std::string Message(const Failure& failure);

@@ -119,8 +119,9 @@ TEST_F(StatisticsFile, MissingOrUnreadableFileStartsEmptyAndIsReplaced) {
 // A save that fails, because the text is too long or the disk is full, leaves the previous
 // file as it was, or no file where there was none.
 TEST_F(StatisticsFile, FailedSaveLeavesThePreviousFile) {
-    CGameStatistics tooLong;
-    tooLong.AddSlideResult(std::wstring(70000, L'x'), 1, 1.0);
+    CGameStatistics tooLong; // many long names together
+    for (int i = 0; i < 400; ++i)
+        tooLong.AddSlideResult(std::to_wstring(i) + std::wstring(200, L'x'), 1, 1.0);
     const std::function<bool()> failures[] = {
         [&] { return tooLong.SaveFile(m_path); },
         [&] {

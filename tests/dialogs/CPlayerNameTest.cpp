@@ -41,6 +41,21 @@ TEST(CPlayerNameTest, EnterConfirmsEscapeAndCloseBoxKeepTheEarlierName) {
     EXPECT_EQ(dialog.GetName(), L"Anna Müller");
 }
 
+// A paste of any length ends as a name the high-score list can show and the file can hold.
+TEST(CPlayerNameTest, PastedNameIsCutToTheLimit) {
+    CPlayerName dialog;
+    const QString pasted(32767, QChar('N'));
+    EXPECT_EQ(RunModal(dialog,
+                       [&] {
+                           QWidget* edit = dialog.GetDlgItem(IDC_NAME_EDIT)->Widget();
+                           QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, pasted,
+                                               Qt::NoModifier);
+                           QTest::keyClick(edit, Qt::Key_Return);
+                       }),
+              int(IDOK));
+    EXPECT_EQ(dialog.GetName().size(), std::size_t(CPlayerName::MAX_NAME_LENGTH));
+}
+
 TEST(CPlayerNameTest, TheCallersFontReachesEveryControl) {
     CFont font;
     ASSERT_TRUE(font.CreatePointFont(200, L"Liberation Serif"));

@@ -128,6 +128,29 @@ TEST(SlideChecker, ReportsEverySlideTheGameCouldNotShow) {
     }
 }
 
+// An author learns which limit a slide broke, not only that it failed.
+TEST(SlideChecker, NamesTheSizeLimitASlideExceeds) {
+    ScratchFolder folder("limits");
+    std::string many = "<GameSlide>";
+    for (int i = 0; i < 2500; ++i)
+        many += "<static/>";
+    folder.Write("game.xml", Game(""));
+    folder.Write("slides/viele.xml", many + "</GameSlide>");
+    folder.Write("slides/breit.xml", "<GameSlide><static width='2000000000'/></GameSlide>");
+    folder.Enter();
+    const CSlideChecker::Report report = CSlideChecker::Check("game.xml");
+    std::vector<std::string> messages;
+    for (const auto& failure : report.failures)
+        messages.push_back(CSlideChecker::Message(failure));
+    std::sort(messages.begin(), messages.end());
+    const std::vector<std::string> expected = {
+        "Could not load the slide slides/breit.xml\nError: Memory alocation error\n"
+        "Limit: width beyond 100000 pixels",
+        "Could not load the slide slides/viele.xml\nError: Memory alocation error\n"
+        "Limit: more than 2000 elements"};
+    EXPECT_EQ(messages, expected);
+}
+
 TEST(SlideChecker, SpeaksWithTheGamesMessages) {
     const struct {
         CSlideChecker::Failure failure;

@@ -1,0 +1,280 @@
+// A random player: thousands of clicks, drags and key presses on the main dialog from a fixed
+// seed, with the score dialogs answered as they come. After every step the dialog must be in a
+// state the course flow allows, and the score line must equal what an independent count of the
+// evaluated panels gives.
+//
+// VELMORA_RANDOM_STEPS and VELMORA_RANDOM_SEED change length and seed (`make random-player`).
+#include "GameFolder.h"
+
+#include "app/CVelmoraDlg.h"
+#include "common/ModalRun.h"
+#include "game/CGameSlide.h"
+#include "game/CTable.h"
+#include "platform/CApplication.h"
+#include "platform/CMessageBox.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <map>
+#include <random>
+#include <string>
+
+namespace {
+
+int FromEnvironment(const char* name, int fallback) {
+    const char* text = std::getenv(name);
+    return text != nullptr && std::atoi(text) > 0 ? std::atoi(text) : fallback;
+}
+
+// The points each panel id is worth, per slide, as the slides below are written.
+const std::map<std::wstring, std::map<int, int>> POINTS = {
+    {L"drei.xml", {{1, 1}, {2, 2}, {3, 3}}},
+    {L"zwei_tabellen.xml", {{1, 1}, {2, 1}, {3, 1}, {4, 2}}},
+    {L"text.xml", {}},
+    {L"null.xml", {{1, 0}}},
+};
+
+class RandomPlayer : public GameFolder {
+protected:
+    void SetUp() override {
+        GameFolder::SetUp();
+        CMessageBox::SetHandler([this](const std::wstring&, const std::wstring&) { ++messages; });
+        Write("slides/drei.xml",
+              "<GameSlide><static>Ordne</static><table rows='2' cols='3'>"
+              "<row><static>a</static><static>b</static><static>c</static></row>"
+              "<row shuffle='1'><wave id='1' switch='1'/><wave id='2' switch='1' points='2'/>"
+              "<wave id='3' switch='1' points='3'/></row></table></GameSlide>");
+        Write("slides/zwei_tabellen.xml",
+              "<GameSlide><table rows='1' cols='2'><row shuffle='1'><wave id='1' switch='5'/>"
+              "<wave id='2' switch='5'/></row></table><static>dazwischen</static>"
+              "<table rows='1' cols='2'><row><wave id='3' switch='5'/><wave id='4' switch='6' "
+              "points='2'/></row></table></GameSlide>");
+        Write("slides/text.xml", "<GameSlide><static>nur Text &lt;b&gt;</static></GameSlide>");
+        Write("slides/null.xml", "<GameSlide><table rows='1' cols='1'><row><wave id='1' "
+                                 "points='0'/></row></table></GameSlide>");
+        Write("slides/kaputt.xml", "<GameSlide><table rows='2' cols='1'></table></GameSlide>");
+        WriteGame("<course titel='Ordnen' highscore='1'><slide>slides/drei.xml</slide>"
+                  "<slide>slides/text.xml</slide><slide>slides/zwei_tabellen.xml</slide></course>"
+                  "<course titel='Ohne Punkte'><slide>slides/null.xml</slide>"
+                  "<slide>slides/text.xml</slide></course>"
+                  "<course titel='Mit Fehler' highscore='1'><slide>slides/drei.xml</slide>"
+                  "<slide>slides/kaputt.xml</slide></course>",
+                  "<dialogtext><cur_points>Es wurden %d von %d Punkte erreicht</cur_points>"
+                  "<rnd_course>Zufall</rnd_course><highscore>Beste</highscore></dialogtext>");
+    }
+    void TearDown() override {
+        CMessageBox::SetHandler(nullptr);
+        GameFolder::TearDown();
+    }
+
+    // Score dialogs opened by a step are answered from inside their own loop.
+    void AnswerDialogs(CWnd& main) {
+        responder.setInterval(5);
+        QObject::connect(&responder, &QTimer::timeout, [this, &main] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal == nullptr || modal == main.Widget())
+                return;
+            if (auto* edit = modal->findChild<QLineEdit*>()) {
+                ++nameDialogs;
+                edit->setText(QString(static_cast<int>(random() % 60), QChar('x')));
+                QTest::keyClick(modal, random() % 4 == 0 ? Qt::Key_Escape : Qt::Key_Return);
+            } else {
+                ++listDialogs;
+                QTest::keyClick(modal, Qt::Key_Escape);
+            }
+        });
+        responder.start();
+    }
+
+    void Step(CVelmoraDlg& d);
+    void Check(CVelmoraDlg& d, int step);
+
+    // The points the table state gives right now: every panel in its place that is worth any.
+    int InPlacePoints(CVelmoraDlg& d) const {
+        const auto& worth = POINTS.at(d.CurrentSlide()->GetName());
+        int sum = 0;
+        for (const auto& child : d.CurrentSlide()->Children()) {
+            const auto* table = dynamic_cast<const game::CTable*>(child.get());
+            for (std::size_t k = 0; table != nullptr && k < table->ExpectedIds().size(); ++k) {
+                const int id = table->ExpectedIds()[k];
+                if (id != 0 && table->CurrentIds()[k] == id)
+                    sum += worth.at(id);
+            }
+        }
+        return sum;
+    }
+    int MaxPoints(CVelmoraDlg& d) const {
+        int sum = 0;
+        for (const auto& [id, points] : POINTS.at(d.CurrentSlide()->GetName()))
+            sum += points;
+        return sum;
+    }
+
+    std::mt19937 random{static_cast<unsigned>(FromEnvironment("VELMORA_RANDOM_SEED", 14))};
+    QTimer responder;
+    int messages = 0;
+    int nameDialogs = 0;
+    int listDialogs = 0;
+    int evaluations = 0;
+    int achieved = 0;
+    int total = 0;
+    // Whether "Auswerten" may be pressed, as the course flow says: enabled when a slide with
+    // points comes on screen (a slide without points leaves it as it was), disabled by
+    // pressing it and in the menu.
+    bool checkAllowed = false;
+    bool hadSlide = false;
+    int lastAction = -1;
+};
+
+bool Usable(CVelmoraDlg& d, UINT id) {
+    const CWnd* item = d.GetDlgItem(id);
+    return item != nullptr && item->IsWindowVisible() && item->IsWindowEnabled();
+}
+
+void RandomPlayer::Step(CVelmoraDlg& d) {
+    const auto pick = [this](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    const auto click = [&](UINT id) {
+        if (Usable(d, id))
+            QTest::mouseClick(d.GetDlgItem(id)->Widget(), Qt::LeftButton);
+    };
+    lastAction = pick(10);
+    switch (lastAction) {
+    case 0: { // a menu button: a course, the random tasks, a high-score list
+        const UINT ids[] = {ID_COURSE_FIRST, ID_COURSE_FIRST + 1, ID_COURSE_FIRST + 2,
+                            ID_COURSE_RANDOM, ID_HIGHSCORE_FIRST, ID_HIGHSCORE_FIRST + 2};
+        const UINT id = ids[pick(6)];
+        if (Usable(d, id) && id < ID_HIGHSCORE_FIRST)
+            achieved = total = 0;
+        click(id);
+        break;
+    }
+    case 1:
+    case 2: // "Auswerten", counted by the oracle before the dialog evaluates
+        if (Usable(d, IDC_CHECK) && d.CurrentSlide() != nullptr) {
+            achieved += InPlacePoints(d);
+            total += MaxPoints(d);
+            ++evaluations;
+        }
+        checkAllowed = checkAllowed && !Usable(d, IDC_CHECK);
+        click(IDC_CHECK);
+        break;
+    case 3:
+    case 4: // "Weiter": another slide, or the end of the course
+        if (Usable(d, IDC_NEXT)) {
+            click(IDC_NEXT);
+            hadSlide = false; // what is on screen now came with this press
+        }
+        break;
+    case 5: // "Hauptmenü"
+        if (pick(3) == 0)
+            click(IDC_MAINMENU);
+        break;
+    case 6:
+    case 7: { // a drag from a panel to a panel, into the dialog, or out of every window
+        if (d.CurrentSlide() == nullptr)
+            break;
+        const auto& worth = POINTS.at(d.CurrentSlide()->GetName());
+        if (worth.empty())
+            break;
+        auto from = worth.begin();
+        std::advance(from, pick(static_cast<int>(worth.size())));
+        auto to = worth.begin();
+        std::advance(to, pick(static_cast<int>(worth.size())));
+        CWnd* source = d.CurrentSlide()->Context().FindElement(from->first);
+        CWnd* target = d.CurrentSlide()->Context().FindElement(to->first);
+        if (source == nullptr || target == nullptr)
+            break;
+        QWidget* pressed = source->Widget();
+        QTest::mousePress(pressed, Qt::LeftButton, {}, QPoint(3, 3));
+        QPoint global = target->Widget()->mapToGlobal(QPoint(4, 4));
+        if (pick(4) == 0)
+            global = d.Widget()->mapToGlobal(QPoint(pick(900), pick(700)));
+        else if (pick(4) == 0)
+            global = QPoint(-3000, -3000);
+        // Qt hands the release to the widget that saw the press.
+        QTest::mouseRelease(pressed, Qt::LeftButton, {}, pressed->mapFromGlobal(global));
+        break;
+    }
+    case 8: { // keys and clicks anywhere in the dialog
+        const Qt::Key keys[] = {Qt::Key_Space, Qt::Key_Tab, Qt::Key_A, Qt::Key_Left, Qt::Key_F1};
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus != nullptr ? focus : d.Widget(), keys[pick(5)]);
+        QTest::mouseClick(d.Widget(), Qt::LeftButton, {}, QPoint(pick(900), pick(700)));
+        break;
+    }
+    default: // time passes: a slide being prepared may arrive
+        CApplication::ProcessMessagesFor(1 + pick(3));
+        break;
+    }
+    CApplication::ProcessMessages();
+}
+
+void RandomPlayer::Check(CVelmoraDlg& d, int step) {
+    SCOPED_TRACE("step " + std::to_string(step));
+    int shownAchieved = -1, shownTotal = -1;
+    ASSERT_EQ(std::swscanf(d.ScoreLine().c_str(), L"Es wurden %d von %d Punkte erreicht",
+                           &shownAchieved, &shownTotal),
+              2);
+    ASSERT_EQ(shownAchieved, achieved);
+    ASSERT_EQ(shownTotal, total);
+    ASSERT_LE(achieved, total);
+    const bool menu = d.GetDlgItem(ID_COURSE_RANDOM)->IsWindowVisible();
+    const game::CGameSlide* slide = d.CurrentSlide();
+    if (slide == nullptr)
+        checkAllowed = false;
+    else if (!hadSlide && MaxPoints(d) > 0)
+        checkAllowed = true;
+    hadSlide = slide != nullptr;
+    if (menu) {
+        ASSERT_EQ(slide, nullptr);
+        ASSERT_FALSE(d.GetDlgItem(IDC_CHECK)->IsWindowEnabled());
+        ASSERT_FALSE(d.GetDlgItem(IDC_NEXT)->IsWindowEnabled());
+        return;
+    }
+    if (d.GetDlgItem(IDC_NEXT)->IsWindowEnabled())
+        ASSERT_FALSE(d.IsPreparing()) << "\"Weiter\" before the next slide is ready";
+    if (slide == nullptr) {
+        ASSERT_FALSE(d.GetDlgItem(IDC_CHECK)->IsWindowEnabled());
+        return;
+    }
+    ASSERT_TRUE(slide->IsWindowVisible());
+    ASSERT_EQ(d.GetDlgItem(IDC_CHECK)->IsWindowEnabled(), checkAllowed)
+        << "slide " << testing::PrintToString(slide->GetName())
+        << ", course " << d.CourseIndex() << ", slide index " << d.SlideIndex() << ", last " << lastAction;
+}
+
+TEST_F(RandomPlayer, StaysConsistentThroughThousandsOfSteps) {
+    const int steps = FromEnvironment("VELMORA_RANDOM_STEPS", 3000);
+    int done = 0;
+    CVelmoraDlg dialog;
+    AnswerDialogs(dialog);
+    RunModal(
+        dialog,
+        [&] {
+            for (; done < steps && !HasFatalFailure(); ++done) {
+                Step(dialog);
+                Check(dialog, done);
+            }
+            dialog.EndDialog(IDCANCEL);
+        },
+        steps * 50 + 10000);
+    EXPECT_EQ(done, steps);
+    responder.stop();
+    // The walk reached every part of the flow, not only the menu.
+    EXPECT_GT(evaluations, steps / 100);
+    EXPECT_GT(nameDialogs, 0);
+    EXPECT_GT(listDialogs, nameDialogs);
+    EXPECT_GT(messages, 0) << "the broken slide was never met";
+    std::printf("random player: %d steps, seed %d, %d evaluations, %d name and %d list dialogs, "
+                "%d error messages\n",
+                done, FromEnvironment("VELMORA_RANDOM_SEED", 14), evaluations, nameDialogs,
+                listDialogs, messages);
+}
+
+} // namespace
