@@ -17,8 +17,8 @@ class CSlideChecker {
 public:
     struct Failure {
         std::wstring slide; // the path as the game names it in its message
-        int code;           // the element error code
-        std::string limit;  // the size limit of slides it exceeds, if that was the cause
+        int code = 0;       // the element error code
+        std::string limit{}; // the size limit of slides it exceeds, if that was the cause
     };
 
     struct Report {

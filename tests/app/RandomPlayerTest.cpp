@@ -237,8 +237,9 @@ void RandomPlayer::Check(CVelmoraDlg& d, int step) {
         ASSERT_FALSE(d.GetDlgItem(IDC_NEXT)->IsWindowEnabled());
         return;
     }
-    if (d.GetDlgItem(IDC_NEXT)->IsWindowEnabled())
+    if (d.GetDlgItem(IDC_NEXT)->IsWindowEnabled()) {
         ASSERT_FALSE(d.IsPreparing()) << "\"Weiter\" before the next slide is ready";
+    }
     if (slide == nullptr) {
         ASSERT_FALSE(d.GetDlgItem(IDC_CHECK)->IsWindowEnabled());
         return;
