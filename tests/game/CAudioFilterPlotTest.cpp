@@ -112,6 +112,8 @@ TEST_F(FilterPlotTest, OutputIsTheFilteredInputUnderItsOwnId) {
     const std::vector<float> x = Noise(3000, 1);
     Prepare(x, "", "<a order='3'>1, -1.8, 0.81</a><b order='3'>0.3 0.2 0.1</b>");
     ASSERT_EQ(context.FindSignal(7), plot->GetOutput());
+    EXPECT_EQ(plot->GetInput()->GetListeners().count(plot.get()), 1u);
+    EXPECT_EQ(plot->GetOutput()->GetListeners().count(plot.get()), 1u);
     ASSERT_EQ(Output().GetSampleCount(), 3000);
     const std::vector<double> y = Reference({1, -1.8, 0.81}, {0.3, 0.2, 0.1}, x);
     for (int n = 0; n < 3000; ++n)
@@ -257,6 +259,7 @@ TEST_F(FilterPlotTest, PaintsSpectrumAndResponse) {
     Prepare(Noise(20000, 4), "spec_in='1' width='256' height='128'",
             "<b order='2'>0.5 0.5</b>");
     Show();
+    EXPECT_EQ(plot->GetWindowClass(), L"MFCAudioFilterPlot");
     const QImage image = Grab();
     ASSERT_EQ(image.width(), 256);
     EXPECT_EQ(PixelOf(image, 0, 0), RED) << "gain 1 at frequency 0 on the top edge";
@@ -365,6 +368,13 @@ TEST_F(FilterPlotTest, ReadsItsCoefficientChildren) {
             EXPECT_FLOAT_EQ(filter.GetNumerator()[k], c.b[k]);
     }
     EXPECT_EQ(Read("<filter example_from='5'><b>1</b></filter>"), game::ERR_XML_TITLE);
+    // The element reports its extent to the table that places it.
+    tinyxml2::XMLDocument xml;
+    xml.Parse("<afilter example_from='5' width='300' height='90'><b>1</b></afilter>");
+    CConstFilter filter(&context);
+    CRect area{20, 30, 999, 999};
+    ASSERT_EQ(filter.ReadXml(*xml.RootElement(), area, WS_CHILD), ERR_NONE);
+    EXPECT_EQ(area, (CRect{20, 30, 320, 120}));
     EXPECT_EQ(Read("<afilter><b>1</b></afilter>"), game::ERR_EXAMPLE_NOT_FOUND);
 }
 

@@ -147,8 +147,8 @@ TEST_F(NotchTest, FittingKeepsTheFrequencies) {
 // The tone is heard and seen in the input at the solution column's frequency, and the notch
 // on it takes it out of the output by more than 20 dB.
 TEST_F(NotchTest, TheNotchRemovesTheTone) {
-    for (const int tone : {28, 75, 127}) {
-        Prepare(tone, "solution='1' spec_in='1'");
+    for (const auto& [tone, width] : {std::pair{28, 256}, {75, 512}, {127, 256}}) {
+        Prepare(tone, "solution='1' spec_in='1' width='" + std::to_string(width) + "'");
         const dsp::CSignal& input = *plot->GetInput();
         const float* power = input.GetSpectrum().GetPower();
         const int peak = static_cast<int>(std::max_element(power, power + 1025) - power);
@@ -237,6 +237,7 @@ TEST_F(NotchTest, InputWithoutSamplesFails) {
     auto second = game::CElementFactory::Create("notch", &context);
     ASSERT_EQ(second->ReadXml(*xml.RootElement(), area, WS_CHILD), ERR_NONE);
     EXPECT_EQ(second->Prepare(), game::ERR_PREPARE_FFT);
+    EXPECT_EQ(second->Prepare(), game::ERR_PREPARE_FFT) << "a failed preparation binds nothing";
 }
 
 // A spectrum prepared before the notch added its tone shows the tone once it is on screen.

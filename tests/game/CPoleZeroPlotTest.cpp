@@ -77,6 +77,7 @@ TEST_F(PoleZeroTest, ClicksAddAndRemoveRoots) {
     EXPECT_EQ(plot->GetNumeratorCount(), 3);
     Zero(133, 57); // within 4 pixels: removed
     EXPECT_EQ(plot->GetNumeratorCount(), 1);
+    EXPECT_EQ(plot->GetFilter().GetNumeratorCount(), 1) << "the filter follows a removal";
     EXPECT_TRUE(plot->GetZeros().empty());
     EXPECT_FLOAT_EQ(Numerator()[0], 1.0f);
 
@@ -200,6 +201,8 @@ TEST_F(PoleZeroTest, PaintsAxesCircleAndMarkers) {
     EXPECT_EQ(PixelOf(image, 100 + 30 - 3, 95 - 60 - 3), RED) << "cross";
     EXPECT_EQ(PixelOf(image, 100 + 30 + 3, 95 - 60 - 3), RED) << "cross";
     EXPECT_NE(PixelOf(image, 100 + 30, 95 - 60 - 3), RED) << "not a plus";
+    EXPECT_EQ(PixelOf(image, 100 + 30 + 4, 95 - 60 + 4), RED) << "5 pixels each way";
+    EXPECT_NE(PixelOf(image, 100 + 30 + 6, 95 - 60 + 6), RED) << "and no further";
     EXPECT_TRUE(Near(image, 100 - 45 + 5, 95 - 30, GREEN)) << "circle";
     EXPECT_TRUE(Near(image, 100 - 45, 95 - 30 - 5, GREEN)) << "circle";
     EXPECT_NE(PixelOf(image, 100 - 45, 95 - 30), GREEN) << "hollow";
