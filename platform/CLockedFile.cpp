@@ -1,5 +1,7 @@
 #include "platform/CLockedFile.h"
 
+#include "platform/CRegularFile.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -116,24 +118,7 @@ bool CLockedFile::StillAtPath() const {
 }
 
 bool CLockedFile::ReadAll(std::string& contents, std::size_t maxBytes) const {
-    if (m_fd < 0)
-        return false;
-    std::string data;
-    char chunk[16384];
-    for (;;) {
-        const ssize_t got = pread(m_fd, chunk, sizeof chunk, static_cast<off_t>(data.size()));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return false;
-        if (got == 0)
-            break;
-        data.append(chunk, static_cast<std::size_t>(got));
-        if (data.size() > maxBytes)
-            return false;
-    }
-    contents = std::move(data);
-    return true;
+    return m_fd >= 0 && CRegularFile::ReadDescriptor(m_fd, contents, maxBytes);
 }
 
 std::string CLockedFile::FollowLinks(const std::string& path) {

@@ -30,12 +30,14 @@ CRegularFile::~CRegularFile() {
 }
 
 bool CRegularFile::ReadAll(std::string& contents, std::size_t maxBytes) const {
-    if (m_fd < 0 || m_size > maxBytes)
-        return false;
+    return m_fd >= 0 && m_size <= maxBytes && ReadDescriptor(m_fd, contents, maxBytes);
+}
+
+bool CRegularFile::ReadDescriptor(int fd, std::string& contents, std::size_t maxBytes) {
     std::string data;
     char chunk[16384];
     for (;;) {
-        const ssize_t got = pread(m_fd, chunk, sizeof chunk, static_cast<off_t>(data.size()));
+        const ssize_t got = pread(fd, chunk, sizeof chunk, static_cast<off_t>(data.size()));
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
@@ -43,7 +45,7 @@ bool CRegularFile::ReadAll(std::string& contents, std::size_t maxBytes) const {
         if (got == 0)
             break;
         data.append(chunk, static_cast<std::size_t>(got));
-        if (data.size() > maxBytes) // grew while we read
+        if (data.size() > maxBytes)
             return false;
     }
     contents = std::move(data);

@@ -21,6 +21,9 @@ public:
 
     // The whole file; false when it cannot be read or is larger than maxBytes.
     bool ReadAll(std::string& contents, std::size_t maxBytes) const;
+    // Everything from offset 0 of an open descriptor, in pieces; false on a read error or when
+    // there is more than maxBytes (also when the file grows while it is read).
+    static bool ReadDescriptor(int fd, std::string& contents, std::size_t maxBytes);
     // At most the first maxBytes bytes; empty when the file cannot be read.
     std::string ReadStart(std::size_t maxBytes) const;
     // Hands the descriptor over to a stdio stream (the object is then closed); null on failure.
