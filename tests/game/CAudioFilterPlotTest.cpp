@@ -165,6 +165,7 @@ TEST_F(FilterPlotTest, DegenerateAndUnstableFiltersStayFinite) {
         {"<a>1</a>", 128 - static_cast<int>(15 / 15.5f * 128)},     // no denominator: gain 1
         {"<a order='2'>1 -1</a>", 128 - static_cast<int>(128 * 3.0f)}, // pole at z = 1: held
         {"<a order='2'>1 -2.5</a>", -1},                                // unstable
+        {"<a order='2'>1 -1</a><b order='2'>1 -1</b>", 5}, // pole and zero at z = 1 cancel
     };
     for (const auto& c : cases) {
         Prepare(Noise(5000, 3), "scale='log' spec_in='1' width='256' height='128'", c.children);
