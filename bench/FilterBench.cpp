@@ -136,8 +136,7 @@ void MeasureClicks(benchmark::State& state, const std::string& filter,
 }
 
 void BM_NotchClick(benchmark::State& state) {
-    MeasureClicks(state,
-                  "<notch id='2' example_from='1' spec_in='1' width='512' height='256'/>",
+    MeasureClicks(state, "<notch id='2' example_from='1' spec_in='1' width='512' height='256'/>",
                   {{Qt::LeftButton, QPoint(100, 50)}, {Qt::LeftButton, QPoint(300, 50)}});
 }
 BENCHMARK(BM_NotchClick)->UseManualTime()->Unit(benchmark::kMillisecond);

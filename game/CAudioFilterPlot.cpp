@@ -98,7 +98,8 @@ int CAudioFilterPlot::Prepare() {
 }
 
 int CAudioFilterPlot::BindInput() {
-    dsp::CSignal* input = m_ownExample != nullptr ? m_ownExample : m_context->FindSignal(m_sourceId);
+    dsp::CSignal* input =
+        m_ownExample != nullptr ? m_ownExample : m_context->FindSignal(m_sourceId);
     if (const int bound = m_input.Bind(*m_context, input, *this); bound != ERR_NONE)
         return bound;
     if (m_showSpectrum && !m_input->EnsureSpectrum()) {
@@ -219,10 +220,9 @@ void CAudioFilterPlot::ComputeColumns() {
             p = std::sqrt(p);
     }
     const int height = m_height;
-    m_columns = CColumnEnvelope::Compute(v.data(), static_cast<int>(v.size()), m_width,
-                                         [height](float level) {
-                                             return CSpectrumPlot::RowOf(level, height);
-                                         });
+    m_columns = CColumnEnvelope::Compute(
+        v.data(), static_cast<int>(v.size()), m_width,
+        [height](float level) { return CSpectrumPlot::RowOf(level, height); });
 }
 
 void CAudioFilterPlot::NormalizeGain() {

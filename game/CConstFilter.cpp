@@ -54,8 +54,8 @@ int CConstFilter::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD s
     return ERR_NONE;
 }
 
-std::unique_ptr<float[]> CConstFilter::ReadChild(const tinyxml2::XMLElement& node,
-                                                 const char* tag, int& count) {
+std::unique_ptr<float[]> CConstFilter::ReadChild(const tinyxml2::XMLElement& node, const char* tag,
+                                                 int& count) {
     const tinyxml2::XMLElement* child = node.FirstChildElement(tag);
     if (child == nullptr) {
         count = 1;

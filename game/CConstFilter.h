@@ -22,8 +22,7 @@ public:
     // number every following character of "0123456789e-+." is skipped. Text beyond count
     // numbers is ignored. Null when the text runs out, a number cannot be read, or count is
     // negative. The numbers are read the same in every locale.
-    static std::unique_ptr<float[]> ParseCoefficients(const tinyxml2::XMLElement& node,
-                                                      int count);
+    static std::unique_ptr<float[]> ParseCoefficients(const tinyxml2::XMLElement& node, int count);
 
 private:
     // The coefficients of the child with this tag; a missing child gives the single value 1.

@@ -48,7 +48,8 @@ int CNotchFilter::Prepare() {
     GetInput()->ApplyNoise(dsp::CSinNoise(TONE_AMPLITUDE, omega));
     if (m_width != REFERENCE_WIDTH && m_width > 0) {
         m_step = 1.0f / static_cast<float>(m_width);
-        m_solution = static_cast<int>(static_cast<long long>(m_width) * m_solution / REFERENCE_WIDTH);
+        m_solution =
+            static_cast<int>(static_cast<long long>(m_width) * m_solution / REFERENCE_WIDTH);
     }
     PlaceNotch(m_showSolution ? m_solution : REFERENCE_WIDTH / 2);
     UpdateDisplay();

@@ -75,8 +75,8 @@ void CPoleZeroPlot::Rebuild(Roots& roots) const {
 }
 
 void CPoleZeroPlot::ApplyRoots() {
-    m_filter.SetCoefficients(m_poles.polynomial.data(), m_poles.count,
-                             m_zeros.polynomial.data(), m_zeros.count);
+    m_filter.SetCoefficients(m_poles.polynomial.data(), m_poles.count, m_zeros.polynomial.data(),
+                             m_zeros.count);
     NormalizeGain();
     // The stored numerator is the normalised one, so later roots multiply into it.
     std::copy_n(m_filter.GetNumerator(), std::min(m_filter.GetNumeratorCount(), m_zeros.count),

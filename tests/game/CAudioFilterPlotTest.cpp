@@ -72,10 +72,10 @@ protected:
                  const std::string& children = "<b order='1'>1</b>",
                  DWORD style = WS_CHILD | WS_VISIBLE) {
         context.SetSignal(5, MakeSignal(samples));
-        ASSERT_EQ(Read("<afilter id='7' example_from='5' " + attributes + ">" + children +
-                           "</afilter>",
-                       style),
-                  ERR_NONE);
+        ASSERT_EQ(
+            Read("<afilter id='7' example_from='5' " + attributes + ">" + children + "</afilter>",
+                 style),
+            ERR_NONE);
         ASSERT_EQ(plot->Prepare(), ERR_NONE);
     }
     dsp::CSignal& Output() { return *plot->GetOutput(); }
@@ -148,8 +148,8 @@ TEST_F(FilterPlotTest, ResponseCurveAgainstDoublePrecision) {
         for (int i : {0, 1, 57, 100, 150, 198, 199}) {
             EXPECT_EQ(curve[i].x, i == 199 ? 299 : static_cast<int>(300.0 * i / 199)) << i;
             const double h2 = PowerGain(c.a, c.b, curve[i].x * std::numbers::pi / 300);
-            const double level = plot->IsLogarithmic() ? (std::log(h2) + 15) / 15.5
-                                                       : std::sqrt(h2 / peak);
+            const double level =
+                plot->IsLogarithmic() ? (std::log(h2) + 15) / 15.5 : std::sqrt(h2 / peak);
             EXPECT_NEAR(curve[i].y, 128 - level * 128, 1.01) << c.attributes << " point " << i;
         }
     }
@@ -162,9 +162,9 @@ TEST_F(FilterPlotTest, DegenerateAndUnstableFiltersStayFinite) {
         std::string children;
         int firstRow; // row of the response at frequency 0 in the log display
     } cases[] = {
-        {"<a>1</a>", 128 - static_cast<int>(15 / 15.5f * 128)},     // no denominator: gain 1
+        {"<a>1</a>", 128 - static_cast<int>(15 / 15.5f * 128)},        // no denominator: gain 1
         {"<a order='2'>1 -1</a>", 128 - static_cast<int>(128 * 3.0f)}, // pole at z = 1: held
-        {"<a order='2'>1 -2.5</a>", -1},                                // unstable
+        {"<a order='2'>1 -2.5</a>", -1},                               // unstable
         {"<a order='2'>1 -1</a><b order='2'>1 -1</b>", 5}, // pole and zero at z = 1 cancel
     };
     for (const auto& c : cases) {
@@ -215,8 +215,9 @@ TEST_F(FilterPlotTest, LogSpectrumSpansTheData) {
     if (power[weakest] > 0.0f) {
         EXPECT_EQ(rows[weakest], 100);
     }
-    EXPECT_EQ(rows[256], 100 - static_cast<int>(100 * (std::log(power[256]) /
-                                                           std::fabs(std::log(smallest)) + 1)));
+    EXPECT_EQ(
+        rows[256],
+        100 - static_cast<int>(100 * (std::log(power[256]) / std::fabs(std::log(smallest)) + 1)));
 
     // A hundredfold louder copy of noise has no power below 1 at all.
     Prepare(Noise(20000, 5), "", "<b order='1'>100</b>");
@@ -257,8 +258,7 @@ TEST_F(FilterPlotTest, ReFiltersOnlyWhenTheInputChanges) {
 TEST_F(FilterPlotTest, PaintsSpectrumAndResponse) {
     // Noise through a low-pass: the response falls from the top-left corner; the spectrum
     // of the noise fills the bottom with green columns.
-    Prepare(Noise(20000, 4), "spec_in='1' width='256' height='128'",
-            "<b order='2'>0.5 0.5</b>");
+    Prepare(Noise(20000, 4), "spec_in='1' width='256' height='128'", "<b order='2'>0.5 0.5</b>");
     Show();
     EXPECT_EQ(plot->GetWindowClass(), L"MFCAudioFilterPlot");
     const QImage image = Grab();
@@ -288,7 +288,7 @@ TEST_F(FilterPlotTest, PlaysLoudOutputScaledAndRunawayOutputSilent) {
         float gain;
     } cases[] = {
         {"<b order='1'>0.5</b>", 1.0f},
-        {"<b order='1'>4</b>", 0.5f},                 // peak 2
+        {"<b order='1'>4</b>", 0.5f},      // peak 2
         {"<a order='2'>1 -2.5</a>", 0.0f}, // unstable
     };
     std::size_t blocks = 0;
@@ -404,7 +404,8 @@ TEST(HiddenChain, FeedsVisiblePlotsAndStaysOutOfSight) {
         "<GameSlide><hidden><afilter id='3' example_from='2'><b order='2'>0.5 0.5</b></afilter>"
         "<afilter id='2' example_from='1'><a order='2'>1 -0.5</a><b order='1'>0.5</b></afilter>"
         "</hidden><table rows='1' cols='2'><row><spectrum id='1' example='" +
-        CText::ToNarrow(path) + "'/><spectrum id='4' example_from='3'/></row></table>"
+        CText::ToNarrow(path) +
+        "'/><spectrum id='4' example_from='3'/></row></table>"
         "</GameSlide>";
     tinyxml2::XMLDocument document(true, tinyxml2::COLLAPSE_WHITESPACE);
     ASSERT_EQ(document.Parse(xml.c_str()), tinyxml2::XML_SUCCESS);
@@ -442,8 +443,7 @@ TEST(HiddenChain, FeedsVisiblePlotsAndStaysOutOfSight) {
         const QPoint centre = filter->Widget()->mapTo(host.Widget(), QPoint(2, 2));
         QWidget* hit = host.Widget()->childAt(centre);
         EXPECT_NE(hit, filter->Widget()) << id;
-        EXPECT_NE(hit, filter->GetParent()->Widget())
-            << id;
+        EXPECT_NE(hit, filter->GetParent()->Widget()) << id;
     }
     slide.DestroyWindow();
 }

@@ -2,12 +2,12 @@
 #include "PlotFixture.h"
 #include "common/CTempFolder.h"
 #include "common/CWaveBytes.h"
+#include "game/CElementFactory.h"
 #include "game/CGameSlide.h"
 #include "game/CSpectrumPlot.h"
+#include "platform/CRandom.h"
 #include "platform/CTestSoundOutput.h"
 #include "platform/CText.h"
-#include "game/CElementFactory.h"
-#include "platform/CRandom.h"
 
 #include <gtest/gtest.h>
 
@@ -53,16 +53,13 @@ protected:
         SeedFor(toneColumn);
         context.SetSignal(5, MakeSignal(QuietNoise(count), 44100));
         document = std::make_unique<tinyxml2::XMLDocument>(true, tinyxml2::COLLAPSE_WHITESPACE);
-        ASSERT_EQ(document->Parse(("<notch id='7' example_from='5' " + attributes +
-                                   "/>")
-                                      .c_str()),
+        ASSERT_EQ(document->Parse(("<notch id='7' example_from='5' " + attributes + "/>").c_str()),
                   tinyxml2::XML_SUCCESS);
         plot = std::unique_ptr<CNotchFilter>(dynamic_cast<CNotchFilter*>(
             game::CElementFactory::Create("notch", &context).release()));
         ASSERT_NE(plot, nullptr);
         CRect area{0, 0, 3000, 1000};
-        ASSERT_EQ(plot->ReadXml(*document->RootElement(), area, WS_CHILD | WS_VISIBLE),
-                  ERR_NONE);
+        ASSERT_EQ(plot->ReadXml(*document->RootElement(), area, WS_CHILD | WS_VISIBLE), ERR_NONE);
         ASSERT_EQ(plot->Prepare(), ERR_NONE);
     }
     void ClickAt(int x) {
