@@ -14,7 +14,7 @@ constexpr int MARKER = 5; // half the size of a marker in pixels
 bool Hits(CPoint root, CPoint click) {
     const long long dx = root.x - click.x;
     const long long dy = root.y - click.y;
-    return dx * dx + dy * dy < 25;
+    return dx * dx + dy * dy < CPoleZeroPlot::CATCH_RADIUS * CPoleZeroPlot::CATCH_RADIUS;
 }
 
 } // namespace
