@@ -4,6 +4,7 @@
 // differs: a frame in the wrong place, a bin left out or a wrong window shows.
 #include "common/CTempFolder.h"
 #include "common/CWaveBytes.h"
+#include "common/ReferenceFilter.h"
 
 #include "dsp/CFilter.h"
 #include "dsp/CSignal.h"
@@ -100,7 +101,8 @@ void ExpectMatches(const CSignal& signal, const CReference& r, double gridFactor
         for (int k = 0; k < 513; ++k) {
             const fftwf_complex& got = s.GetMatrix()[k * 12 + t];
             const std::complex<double> want = r.grid[t * 513 + k] * gridFactor;
-            worst = std::max({worst, std::abs(got[0] - want.real()), std::abs(got[1] - want.imag())});
+            worst =
+                std::max({worst, std::abs(got[0] - want.real()), std::abs(got[1] - want.imag())});
         }
     EXPECT_LT(worst, SPECTROGRAM_TOLERANCE);
     EXPECT_NEAR(s.GetFactor(), gridFactor, gridFactor * 1e-5);
@@ -139,30 +141,16 @@ TEST(AnalysisOracle, WholeFilesMatchAPlainTransform) {
                 }
             }
             const auto align = std::uint16_t(channels * bits / 8);
-            const std::string file = W::Riff(
-                W::Chunk("fmt ", W::Format(std::uint16_t(channels), 22050, align, std::uint16_t(bits))) +
-                W::Chunk("data", data));
+            const std::string file =
+                W::Riff(W::Chunk("fmt ", W::Format(std::uint16_t(channels), 22050, align,
+                                                   std::uint16_t(bits))) +
+                        W::Chunk("data", data));
             CSignal loaded;
             ASSERT_EQ(loaded.LoadWave(folder.Write("chirp.wav", file)), 0u);
             ASSERT_TRUE(loaded.EnsureSpectrogram() && loaded.EnsureSpectrum());
             const CReference r = Reference(decoded);
             ExpectMatches(loaded, r, r.gridFactor, r.powerFactor);
         }
-}
-
-// The derived signal's samples as the difference equation gives them, in double precision.
-std::vector<double> Filtered(const std::vector<double>& x, const std::vector<double>& b,
-                             const std::vector<double>& a) {
-    std::vector<double> y(x.size());
-    for (std::size_t i = 0; i < x.size(); ++i) {
-        double s = 0;
-        for (std::size_t j = 0; j < b.size() && j <= i; ++j)
-            s += b[j] * x[i - j];
-        for (std::size_t j = 1; j < a.size() && j <= i; ++j)
-            s -= a[j] * y[i - j];
-        y[i] = s / a[0];
-    }
-    return y;
 }
 
 // The tone with its soft onset and end over 1024 samples at each side.
@@ -195,7 +183,7 @@ TEST(AnalysisOracle, AnalysesFollowFiltersAndTonesOnTheRootsScale) {
     dsp::CFilter filter;
     ASSERT_TRUE(filter.SetCoefficients(a, 2, b, 2));
     ASSERT_TRUE(derived.ApplyFilter(filter));
-    std::vector<double> y = Filtered(x, {0.25, 0.25}, {1.0, -0.5});
+    std::vector<double> y = ReferenceFilter<double>({1.0, -0.5}, {0.25, 0.25}, x);
     {
         SCOPED_TRACE("filtered");
         ExpectMatches(derived, Reference(y), rootRef.gridFactor, rootRef.powerFactor);

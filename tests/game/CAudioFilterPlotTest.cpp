@@ -2,6 +2,7 @@
 #include "PlotFixture.h"
 #include "common/CTempFolder.h"
 #include "common/CWaveBytes.h"
+#include "common/ReferenceFilter.h"
 #include "game/CConstFilter.h"
 #include "game/CElementFactory.h"
 #include "game/CGameSlide.h"
@@ -29,21 +30,6 @@ namespace {
 constexpr COLORREF WHITE = RGB(255, 255, 255);
 constexpr COLORREF GREEN = RGB(90, 197, 99);
 constexpr COLORREF RED = RGB(200, 0, 0);
-
-// The filter's difference equation in double precision, from rest.
-std::vector<double> Reference(const std::vector<double>& a, const std::vector<double>& b,
-                              const std::vector<float>& x) {
-    std::vector<double> y(x.size());
-    for (std::size_t n = 0; n < x.size(); ++n) {
-        double sum = 0.0;
-        for (std::size_t k = 0; k < b.size() && k <= n; ++k)
-            sum += b[k] * x[n - k];
-        for (std::size_t k = 1; k < a.size() && k <= n; ++k)
-            sum -= a[k] * y[n - k];
-        y[n] = sum / a[0];
-    }
-    return y;
-}
 
 // |B(w)|^2 / |A(w)|^2 in double precision.
 double PowerGain(const std::vector<double>& a, const std::vector<double>& b, double w) {
@@ -115,7 +101,7 @@ TEST_F(FilterPlotTest, OutputIsTheFilteredInputUnderItsOwnId) {
     EXPECT_EQ(plot->GetInput()->GetListeners().count(plot.get()), 1u);
     EXPECT_EQ(plot->GetOutput()->GetListeners().count(plot.get()), 1u);
     ASSERT_EQ(Output().GetSampleCount(), 3000);
-    const std::vector<double> y = Reference({1, -1.8, 0.81}, {0.3, 0.2, 0.1}, x);
+    const std::vector<double> y = ReferenceFilter({1, -1.8, 0.81}, {0.3, 0.2, 0.1}, x);
     for (int n = 0; n < 3000; ++n)
         ASSERT_NEAR(Output().GetSamples()[n], y[n], 1e-4 * (1 + std::fabs(y[n]))) << n;
 }
@@ -418,9 +404,8 @@ TEST(HiddenChain, FeedsVisiblePlotsAndStaysOutOfSight) {
     std::vector<float> x(pcm.size());
     for (std::size_t i = 0; i < pcm.size(); ++i)
         x[i] = pcm[i] / 32768.0f;
-    const std::vector<double> once = Reference({1, -0.5}, {0.5}, x);
-    const std::vector<double> twice =
-        Reference({1}, {0.5, 0.5}, std::vector<float>(once.begin(), once.end()));
+    const std::vector<double> once = ReferenceFilter({1, -0.5}, {0.5}, x);
+    const std::vector<double> twice = ReferenceFilter({1}, {0.5, 0.5}, once);
     const auto* shown = dynamic_cast<game::CSpectrumPlot*>(slide.Context().FindElement(4));
     ASSERT_NE(shown, nullptr);
     ASSERT_EQ(shown->GetSignal()->GetSampleCount(), 4000);
