@@ -40,44 +40,66 @@ std::vector<std::vector<Tap>> TapsFor(int sourceSize, int destSize) {
     return taps;
 }
 
-struct Sum {
-    std::uint64_t r = 0;
-    std::uint64_t g = 0;
-    std::uint64_t b = 0;
+// Weighted channel sums of one destination row, in Int: 32 bits where the largest sum (255 times
+// the total weight) fits, which lets the compiler work on several pixels at once, else 64.
+template <typename Int> class CRowAverager {
+public:
+    CRowAverager(const QImage& source, std::uint64_t total)
+        : m_source(source), m_width(source.width()), m_total(total), m_r(m_width), m_g(m_width),
+          m_b(m_width) {}
 
-    void Add(QRgb c, std::uint64_t w) {
-        r += w * qRed(c);
-        g += w * qGreen(c);
-        b += w * qBlue(c);
+    void Average(const std::vector<Tap>& rowTaps, const std::vector<std::vector<Tap>>& columnTaps,
+                 QRgb* out) {
+        SumRows(rowTaps);
+        for (std::size_t d = 0; d < columnTaps.size(); ++d) {
+            Int r = 0;
+            Int g = 0;
+            Int b = 0;
+            for (const Tap& tap : columnTaps[d]) {
+                const auto w = static_cast<Int>(tap.weight);
+                r += w * m_r[tap.source];
+                g += w * m_g[tap.source];
+                b += w * m_b[tap.source];
+            }
+            out[d] = qRgb(Mean(r), Mean(g), Mean(b));
+        }
     }
-    void Add(const Sum& s, std::uint64_t w) {
-        r += w * s.r;
-        g += w * s.g;
-        b += w * s.b;
+
+private:
+    // The weighted source rows, summed column by column.
+    void SumRows(const std::vector<Tap>& rowTaps) {
+        std::fill(m_r.begin(), m_r.end(), Int{0});
+        std::fill(m_g.begin(), m_g.end(), Int{0});
+        std::fill(m_b.begin(), m_b.end(), Int{0});
+        for (const Tap& row : rowTaps) {
+            const auto* line = reinterpret_cast<const QRgb*>(m_source.constScanLine(row.source));
+            const auto w = static_cast<Int>(row.weight);
+            for (int x = 0; x < m_width; ++x) {
+                const QRgb c = line[x];
+                m_r[x] += w * static_cast<Int>((c >> 16) & 0xff);
+                m_g[x] += w * static_cast<Int>((c >> 8) & 0xff);
+                m_b[x] += w * static_cast<Int>(c & 0xff);
+            }
+        }
     }
-    QRgb Mean(std::uint64_t total) const {
-        const auto channel = [total](std::uint64_t v) {
-            return static_cast<int>((v + total / 2) / total);
-        };
-        return qRgb(channel(r), channel(g), channel(b));
-    }
+
+    int Mean(Int v) const { return static_cast<int>((v + m_total / 2) / m_total); }
+
+    const QImage& m_source;
+    const int m_width;
+    const Int m_total;
+    std::vector<Int> m_r;
+    std::vector<Int> m_g;
+    std::vector<Int> m_b;
 };
 
-// One destination row: the weighted source rows are summed first, then the columns.
-void AverageRow(const QImage& source, const std::vector<Tap>& rowTaps,
-                const std::vector<std::vector<Tap>>& columnTaps, std::uint64_t total, QRgb* out) {
-    std::vector<Sum> column(source.width());
-    for (const Tap& row : rowTaps) {
-        const auto* line = reinterpret_cast<const QRgb*>(source.constScanLine(row.source));
-        for (int x = 0; x < source.width(); ++x)
-            column[x].Add(line[x], row.weight);
-    }
-    for (std::size_t d = 0; d < columnTaps.size(); ++d) {
-        Sum sum;
-        for (const Tap& tap : columnTaps[d])
-            sum.Add(column[tap.source], tap.weight);
-        out[d] = sum.Mean(total);
-    }
+template <typename Int>
+void AverageImage(const QImage& source, std::uint64_t total,
+                  const std::vector<std::vector<Tap>>& rowTaps,
+                  const std::vector<std::vector<Tap>>& columnTaps, QImage& result) {
+    CRowAverager<Int> averager(source, total);
+    for (int y = 0; y < result.height(); ++y)
+        averager.Average(rowTaps[y], columnTaps, reinterpret_cast<QRgb*>(result.scanLine(y)));
 }
 
 } // namespace
@@ -147,10 +169,11 @@ CImageBuffer CImageBuffer::AreaAveraged(int width, int height) const {
     const auto rowTaps = TapsFor(source.height(), height);
     const auto columnTaps = TapsFor(source.width(), width);
     const std::uint64_t total = std::uint64_t(source.width()) * std::uint64_t(source.height());
-    for (int y = 0; y < height; ++y) {
-        auto* out = reinterpret_cast<QRgb*>(result.m_state->image.scanLine(y));
-        AverageRow(source, rowTaps[y], columnTaps, total, out);
-    }
+    QImage& target = result.m_state->image;
+    if (total <= UINT32_MAX / 255)
+        AverageImage<std::uint32_t>(source, total, rowTaps, columnTaps, target);
+    else
+        AverageImage<std::uint64_t>(source, total, rowTaps, columnTaps, target);
     return result;
 }
 
