@@ -27,8 +27,9 @@ void WriteFile(const char* name, const std::uint8_t* data, std::size_t size) {
         .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 }
 
+// In memory (/dev/shm), since "b.wav" is rewritten on most runs.
 void MakeGameFolder() {
-    char folder[] = "/tmp/velmora-fuzz-slide.XXXXXX";
+    char folder[] = "/dev/shm/velmora-fuzz-slide.XXXXXX";
     if (mkdtemp(folder) == nullptr || chdir(folder) != 0)
         std::abort();
     examples::CWaveWriter::Channels tone(1);
