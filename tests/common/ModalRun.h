@@ -1,7 +1,6 @@
 #pragma once
-// Runs a modal dialog under a test: the interaction is queued on a zero-delay timer so that it
-// happens inside the dialog's own loop, and a safety timer ends a dialog that is still open
-// after a few seconds so that no test can hang on it.
+// Runs a modal dialog under a test: the interaction runs inside the dialog's own loop, and a
+// safety timer ends a dialog still open after a few seconds, so no test can hang on it.
 
 #include "platform/CDialog.h"
 
