@@ -1,21 +1,15 @@
-// The worker pool and the analyses spread over it: every piece runs once, a second run on
-// another thread never waits for the first, and every analysis is the same to the bit whatever
-// the number of threads, also while a filter is still writing the samples being analysed.
+// The worker pool and the analyses spread over it: every piece runs once, runs from other
+// threads never wait for each other, and every analysis is the same to the bit whatever the
+// number of threads, also while a filter is still writing the samples being analysed.
 #include "TestSignals.h"
 
-#include "dsp/CFilter.h"
-#include "dsp/CSignal.h"
 #include "dsp/CSinNoise.h"
 #include "dsp/CWorkerPool.h"
-
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstring>
-#include <numbers>
 #include <thread>
-#include <vector>
 
 using dsp::CSignal;
 using dsp::CWorkerPool;
@@ -39,12 +33,11 @@ TEST(WorkerPool, RunsEveryPieceOnceAndTheCallersWorkFirst) {
             std::vector<std::atomic<int>> runs(count);
             std::atomic<bool> callerDone{false};
             std::atomic<int> early{0};
+            // Pieces on workers may start before the caller's own work ends, on the caller never;
+            // slow workers make the caller run out of pieces first and wait for them.
             auto piece = [&](int i) {
-                // Pieces on workers may start before the caller's work ends; on the caller never.
-                if (!callerDone && std::this_thread::get_id() == caller)
-                    ++early;
-                // Slow workers: the caller runs out of pieces first and must wait for them.
                 const bool onCaller = std::this_thread::get_id() == caller;
+                early += onCaller && !callerDone;
                 std::this_thread::sleep_for(std::chrono::microseconds(onCaller ? 20 : 400));
                 ++runs[i];
             };
@@ -59,7 +52,7 @@ TEST(WorkerPool, RunsEveryPieceOnceAndTheCallersWorkFirst) {
 }
 
 // A run asked for while another has the workers, and a run inside a piece, are done by their
-// own thread; none of them may wait for the other.
+// own thread; none may wait for the other.
 TEST(WorkerPool, RunsFromTwoThreadsAndFromInsideAPiece) {
     CWorkerPool pool(2);
     std::atomic<int> inner{0}, outer{0};
@@ -98,14 +91,13 @@ std::vector<unsigned char> Analyses(const CSignal& signal) {
 }
 
 // A root, a filter output analysed while the filter writes it, one analysed afterwards, and the
-// root again after a tone was added: 97 spectrogram frames (two groups of 48 and one frame) and
-// 48 spectrum frames (two chunks of 24), so one analysis has a piece more than the other.
+// root after a tone was added: 97 spectrogram frames (groups of 48, 48, 1) and 48 spectrum frames
+// (chunks of 24), so one analysis has a piece more than the other.
 std::vector<std::vector<unsigned char>> AnalyseAll() {
     auto root = ts::Make(ts::Noise(98 * 512 + 100, 0.7f, 11));
     CSignal during, after;
-    const float a[] = {1.0f, -1.6f, 0.9f}, b[] = {0.5f, 0.1f, -0.3f};
-    dsp::CFilter filter;
-    if (!root || !filter.SetCoefficients(a, 3, b, 3) || during.CreateFrom(root.get()) != 0 ||
+    const dsp::CFilter filter = ts::Filter({1.0f, -1.6f, 0.9f}, {0.5f, 0.1f, -0.3f});
+    if (!root || during.CreateFrom(root.get()) != 0 ||
         after.CreateFrom(root.get()) != 0 || !during.EnsureSpectrogram() ||
         !during.EnsureSpectrum() || !during.ApplyFilter(filter) || !after.ApplyFilter(filter) ||
         !after.EnsureSpectrogram() || !after.EnsureSpectrum())
@@ -144,8 +136,7 @@ TEST(WorkerPool, FilterInPiecesIsTheFilterInOneGo) {
     const std::vector<float> input = ts::Noise(40000, 0.5f, 4);
     auto root = ts::Make(input);
     for (const auto& c : cases) {
-        dsp::CFilter filter;
-        ASSERT_TRUE(filter.SetCoefficients(c.a.data(), int(c.a.size()), c.b.data(), int(c.b.size())));
+        const dsp::CFilter filter = ts::Filter(c.a, c.b);
         std::vector<float> expected(input.size());
         filter.Apply(input.data(), int(input.size()), expected.data());
         CSignal output;
