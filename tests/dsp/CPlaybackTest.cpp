@@ -106,24 +106,28 @@ protected:
 };
 
 // Blocks are 25 ms. A block is queued only while a whole block and one frame more remain; the
-// first three always play.
+// first three always play. Every channel carries the converted sample, silence after the end.
 TEST_F(Playback, PlaysTheBlocksThatFitAndReportsEachOne) {
     const struct {
-        int samples, blocks;
-    } cases[] = {{10 * B, 9}, {10 * B + 5, 10}, {4 * B + 1, 4}, {4 * B, 3}, {B / 2, 3}};
+        int samples, blocks, channels, bits;
+    } cases[] = {{10 * B, 9, 1, 16}, {10 * B + 5, 10, 2, 8}, {4 * B + 1, 4, 1, 8},
+                 {4 * B, 3, 2, 16}, {B / 2, 3, 1, 8}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.samples);
         NewDevice();
-        Make(Ramp(c.samples));
-        ASSERT_TRUE(m_signal->Play());
+        std::vector<float> samples = Ramp(c.samples);
+        samples[3] = -1.0f; // full scale
+        const dsp::CWaveFormat format = Format(8000, c.channels, c.bits);
+        ASSERT_TRUE(Make(samples, format).Play());
         PlayToEnd();
         const auto queued = m_device->Queued();
         ASSERT_EQ(queued.size(), static_cast<std::size_t>(c.blocks));
         EXPECT_EQ(queued.back().block, (c.blocks - 1) % 3) << "buffers are reused in turn";
+        EXPECT_EQ(m_device->LastFormat().channels, c.channels);
+        EXPECT_EQ(AllQueuedBytes(), Expected(samples, format, std::size_t(c.blocks) * B));
         std::vector<Bar> expected{{0, 0}};
-        for (int b = 0; b < c.blocks; ++b)
-            expected.emplace_back(b * B, (b + 1) * B);
-        expected.emplace_back(c.blocks * B, c.blocks * B);
+        for (int b = 0; b <= c.blocks; ++b)
+            expected.emplace_back(b * B, std::min(b + 1, c.blocks) * B);
         EXPECT_EQ(m_window.bars, expected);
     }
     NewDevice();
@@ -132,28 +136,16 @@ TEST_F(Playback, PlaysTheBlocksThatFitAndReportsEachOne) {
     EXPECT_EQ(m_device->Queued()[0].bytes.size(), 2204u);
 }
 
-// Every channel carries the converted sample; a short signal is padded with silence.
-TEST_F(Playback, DeviceReceivesTheConvertedSamples) {
-    const struct {
-        int channels, bits, samples, frames;
-    } cases[] = {{1, 16, 5 * B + 7, 5 * B}, {2, 8, 5 * B + 7, 5 * B}, {1, 8, 250, 3 * B}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.channels << " x " << c.bits << ", " << c.samples);
-        NewDevice();
-        std::vector<float> samples = Ramp(c.samples);
-        samples[3] = -1.0f; // full scale
-        const dsp::CWaveFormat format = Format(8000, c.channels, c.bits);
-        Make(samples, format);
-        ASSERT_TRUE(m_signal->Play());
-        PlayToEnd();
-        EXPECT_EQ(m_device->LastFormat().channels, c.channels);
-        EXPECT_EQ(AllQueuedBytes(), Expected(samples, format, c.frames));
-    }
-    EXPECT_EQ(AllQueuedBytes().back(), 128) << "8-bit silence";
-}
-
-TEST_F(Playback, ClickWhilePlayingChangesNothingAndAfterTheEndStartsAgain) {
+// Without a device nothing starts and a later click tries again; a click while playing changes
+// nothing, and after the end starts again from the beginning.
+TEST_F(Playback, ClicksStartOnlyWhatCanAndMayStart) {
     Make(Ramp(10 * B));
+    m_device->SetAvailable(false);
+    EXPECT_FALSE(m_signal->Play());
+    EXPECT_FALSE(m_signal->IsPlaying());
+    CApplication::ProcessMessagesFor(20);
+    EXPECT_TRUE(m_window.bars.empty());
+    m_device->SetAvailable(true);
     ASSERT_TRUE(m_signal->Play());
     ASSERT_TRUE(m_device->FinishNext());
     ASSERT_TRUE(m_device->WaitForQueued(4));
@@ -162,7 +154,7 @@ TEST_F(Playback, ClickWhilePlayingChangesNothingAndAfterTheEndStartsAgain) {
     PlayToEnd();
     const std::vector<Bar> first = m_window.bars;
     const auto firstBlocks = m_device->Queued();
-
+    ASSERT_EQ(firstBlocks.size(), 9u);
     m_window.bars.clear();
     ASSERT_TRUE(m_signal->Play());
     PlayToEnd();
@@ -171,20 +163,6 @@ TEST_F(Playback, ClickWhilePlayingChangesNothingAndAfterTheEndStartsAgain) {
     const auto all = m_device->Queued();
     ASSERT_EQ(all.size(), 2 * firstBlocks.size());
     EXPECT_EQ(all[firstBlocks.size()].bytes, firstBlocks[0].bytes) << "again from the start";
-}
-
-TEST_F(Playback, WithoutADeviceNothingStartsAndALaterClickTriesAgain) {
-    Make(Ramp(10 * B));
-    m_device->SetAvailable(false);
-    EXPECT_FALSE(m_signal->Play());
-    EXPECT_FALSE(m_signal->IsPlaying());
-    CApplication::ProcessMessagesFor(20);
-    EXPECT_TRUE(m_window.bars.empty());
-
-    m_device->SetAvailable(true);
-    ASSERT_TRUE(m_signal->Play());
-    PlayToEnd();
-    EXPECT_EQ(m_device->Queued().size(), 9u);
 }
 
 // The samples go away while they play: the signal is deleted, or gets new content.
