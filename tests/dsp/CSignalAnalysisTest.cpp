@@ -1,5 +1,5 @@
-// Spectrogram and spectrum of signals: frame counts, the root's scale for derived signals, new
-// content, and signals that are silent, vanishing or unstable. Whole analyses against a
+// Spectrogram and spectrum of signals: frame counts, new content, and signals that are silent,
+// vanishing or unstable. Whole analyses against a
 // reference transform are in CAnalysisOracleTest.
 #include "TestSignals.h"
 
@@ -37,25 +37,6 @@ TEST(Analysis, FrameCountsAreWholeWindows) {
     for (int t = 0; t < signal->GetSpectrogram().GetFrames(); ++t)
         EXPECT_NEAR(std::abs(signal->GetSpectrogram().GetValue(512, t)), 0.8f, 1e-6f) << t;
     EXPECT_FLOAT_EQ(signal->GetSpectrum().GetPower()[1024], 1.0f);
-}
-
-// Halving every sample is exact, so the derived analyses are exactly a quarter (power) and a
-// half (spectrogram) of the root's on the root's scale, whichever is analysed first.
-TEST(Analysis, DerivedSignalIsDrawnOnItsRootsScale) {
-    for (const bool rootFirst : {true, false}) {
-        auto root = ts::Make(ts::Noise(20000, 0.6f, 3));
-        ASSERT_TRUE(!rootFirst || (root->EnsureSpectrogram() && root->EnsureSpectrum()));
-        auto half = ts::Scaled(*root, 0.5f);
-        ASSERT_TRUE(half && half->EnsureSpectrogram() && half->EnsureSpectrum());
-        const auto &rp = root->GetSpectrum(), &hp = half->GetSpectrum();
-        const auto &rs = root->GetSpectrogram(), &hs = half->GetSpectrogram();
-        EXPECT_EQ(hp.GetFactor(), rp.GetFactor());
-        EXPECT_EQ(hs.GetFactor(), rs.GetFactor());
-        for (int k = 0; k < 1025; ++k)
-            ASSERT_FLOAT_EQ(hp.GetPower()[k], rp.GetPower()[k] / 4) << k;
-        for (int i = 0; i < rs.GetFrames() * 513; ++i)
-            ASSERT_FLOAT_EQ(hs.GetMatrix()[i][0], rs.GetMatrix()[i][0] / 2) << i;
-    }
 }
 
 // Silence, a signal shorter than a spectrum frame, and values so small that the reciprocal of

@@ -75,18 +75,16 @@ TEST(WorkerPool, RunsFromTwoThreadsAndFromInsideAPiece) {
 
 // Everything the displays read of one signal, byte for byte.
 std::vector<unsigned char> Analyses(const CSignal& signal) {
-    std::vector<unsigned char> bytes;
-    auto add = [&](const void* data, std::size_t size) {
-        const auto* begin = static_cast<const unsigned char*>(data);
-        bytes.insert(bytes.end(), begin, begin + size);
-    };
-    const dsp::CSpectrogram& s = signal.GetSpectrogram();
-    const dsp::CSpectrum& p = signal.GetSpectrum();
+    const auto& s = signal.GetSpectrogram();
+    const auto& p = signal.GetSpectrum();
     const float factors[] = {s.GetFactor(), p.GetFactor()};
-    add(factors, sizeof factors);
-    add(s.GetMatrix(), sizeof(fftwf_complex) * s.GetFrames() * s.GetBins());
-    add(p.GetPower(), sizeof(float) * p.GetBins());
-    add(signal.GetSamples(), sizeof(float) * signal.GetSampleCount());
+    std::vector<unsigned char> bytes;
+    for (const auto& [data, size] : {std::pair<const void*, std::size_t>{factors, sizeof factors},
+                                     {s.GetMatrix(), sizeof(fftwf_complex) * s.GetFrames() * s.GetBins()},
+                                     {p.GetPower(), sizeof(float) * p.GetBins()},
+                                     {signal.GetSamples(), sizeof(float) * signal.GetSampleCount()}})
+        bytes.insert(bytes.end(), static_cast<const unsigned char*>(data),
+                     static_cast<const unsigned char*>(data) + size);
     return bytes;
 }
 
