@@ -80,6 +80,13 @@ TEST(ApplyFilter, FiltersTheSourceIntoTheDerivedSignalOnly) {
     ASSERT_EQ(root->CreateFromSamples(root->GetFormat(), std::vector<float>{5, 6}.data(), 2), 0u);
     ASSERT_TRUE(derived.ApplyFilter(CFilter()));
     EXPECT_EQ(samples(), (std::vector<float>{5, 6, 0, 0})) << "the source shrank: silence after";
+    // Analyses reading beyond a shrunken source's end must not wait for samples it never writes.
+    auto big = ts::Make(ts::Noise(9000, 0.5f, 2));
+    dsp::CSignal output;
+    ASSERT_TRUE(output.CreateFrom(big.get()) == 0 && output.EnsureSpectrogram());
+    ASSERT_EQ(big->CreateFromSamples(big->GetFormat(), big->GetSamples(), 3000), 0u);
+    ASSERT_TRUE(output.ApplyFilter(CFilter()));
+    EXPECT_EQ(std::abs(output.GetSpectrogram().GetValue(100, 15)), 0.0f);
 }
 
 } // namespace
