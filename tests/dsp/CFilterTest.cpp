@@ -24,6 +24,7 @@ TEST(Filter, KnownResponses) {
         std::vector<float> a, b, x, expected;
     } cases[] = {
         {"no coefficients copies", {}, {}, {0.3f, -0.7f, 1.0f}, {0.3f, -0.7f, 1.0f}},
+        {"no denominator copies", {}, {0.5f}, {1, 2}, {1, 2}},
         {"moving average", {1}, {0.5f, 0.5f}, {2, 4, 6, 8, -8}, {1, 3, 5, 7, 0}},
         {"one pole", {1, -0.5f}, {1}, {1, 0, 0, 0, 0}, {1, 0.5f, 0.25f, 0.125f, 0.0625f}},
         {"b = a = 2 is the identity", {2}, {2}, {0.1f, -0.9f, 0.33f}, {0.1f, -0.9f, 0.33f}},
@@ -47,6 +48,11 @@ TEST(Filter, EquivalentCoefficientSetsGiveIdenticalOutput) {
     const std::vector<float> y = Filtered(ts::Filter({1, -1.2f, 0.5f}, {0.3f, 0.4f, 0.3f}), x);
     EXPECT_EQ(Filtered(ts::Filter({2, -2.4f, 1}, {0.6f, 0.8f, 0.6f}), x), y);
     EXPECT_EQ(Filtered(ts::Filter({1, -1.2f, 0.5f, 0, 0, 0}, {0.3f, 0.4f, 0.3f, 0, 0, 0}), x), y);
+    EXPECT_EQ(Filtered(ts::Filter({1, -1.2f, 0.5f}, {0.3f, 0.4f, 0.3f, 0, 0, 0}), x), y);
+    EXPECT_EQ(Filtered(ts::Filter({1, -1.2f, 0.5f, 0, 0, 0}, {0.3f, 0.4f, 0.3f}), x), y);
+    float untouched = -99.0f;
+    ts::Filter({1}, {1}).Apply(x.data(), 0, &untouched);
+    EXPECT_EQ(untouched, -99.0f) << "no samples, nothing written";
 }
 
 TEST(Filter, RejectedCoefficientsLeaveAPassThrough) {
@@ -58,7 +64,8 @@ TEST(Filter, RejectedCoefficientsLeaveAPassThrough) {
     for (const auto& c : cases) {
         CFilter filter = ts::Filter({1, -0.5f}, {1});
         EXPECT_FALSE(filter.SetCoefficients(c.a.data(), int(c.a.size()), c.b.data(), c.nb));
-        EXPECT_EQ(filter.GetDenominatorCount(), 0);
+        EXPECT_TRUE(filter.GetDenominatorCount() == 0 && filter.GetNumeratorCount() == 0);
+        EXPECT_TRUE(filter.GetDenominator() == nullptr && filter.GetNumerator() == nullptr);
         EXPECT_EQ(Filtered(filter, {1, 0, 0.5f}), (std::vector<float>{1, 0, 0.5f}));
     }
 }

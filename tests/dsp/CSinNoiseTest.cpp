@@ -23,6 +23,7 @@ TEST(SinNoise, AddsTheToneWithItsRamps) {
         EXPECT_NEAR(buffer[c.i], 0.25 + 0.1 * c.envelope * std::sin(double(omega) * c.i), 3e-5)
             << "count " << c.count << " i " << c.i;
     }
+    dsp::CSinNoise(0.1f, omega).AddTo(nullptr, 10); // no buffer: nothing to add to, no crash
 }
 
 } // namespace
