@@ -9,6 +9,8 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <mutex>
+#include <set>
 #include <thread>
 
 using dsp::CSignal;
@@ -49,6 +51,31 @@ TEST(WorkerPool, RunsEveryPieceOnceAndTheCallersWorkFirst) {
                 ASSERT_EQ(runs[i], 1) << threads << " threads, piece " << i << " of " << count;
         }
     }
+}
+
+// Every thread of the pool takes a piece, also after a change of size: each piece waits (a
+// half second at most) until all threads have one. Workers still starting may miss a run.
+TEST(WorkerPool, PiecesRunOnEveryThreadAtOnce) {
+    CWorkerPool pool(2);
+    pool.SetThreads(3);
+    EXPECT_EQ(pool.GetThreads(), 3);
+    std::atomic<int> started{0};
+    std::mutex mutex;
+    std::set<std::thread::id> threads;
+    auto piece = [&](int) {
+        ++started;
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+        while (started < 3 && std::chrono::steady_clock::now() < until)
+            std::this_thread::yield();
+        std::lock_guard lock(mutex);
+        threads.insert(std::this_thread::get_id());
+    };
+    for (int attempt = 0; attempt < 4 && threads.size() < 3; ++attempt) {
+        started = 0;
+        threads.clear();
+        pool.Run(3, piece);
+    }
+    EXPECT_EQ(threads.size(), 3u);
 }
 
 // A run asked for while another has the workers, and a run inside a piece, are done by their
@@ -118,6 +145,7 @@ TEST(WorkerPool, AnalysesAreTheSameForEveryPoolSize) {
     EXPECT_EQ(single[1], single[2]);
     for (const int threads : {2, 3, 8}) {
         CPoolSize size(threads);
+        ASSERT_EQ(CWorkerPool::Shared().GetThreads(), threads);
         for (int round = 0; round < 3; ++round)
             ASSERT_EQ(AnalyseAll(), single) << threads << " threads, round " << round;
     }
