@@ -24,7 +24,8 @@ public:
     // Writes bytes to a file of this name (and its folders) in the folder; returns its path.
     std::wstring Write(const std::string& name, const std::string& bytes) const {
         std::error_code ignored;
-        std::filesystem::create_directories(std::filesystem::path(PathOf(name)).parent_path(), ignored);
+        std::filesystem::create_directories(std::filesystem::path(PathOf(name)).parent_path(),
+                                            ignored);
         std::ofstream(m_path + "/" + name, std::ios::binary | std::ios::trunc) << bytes;
         return PathOf(name);
     }

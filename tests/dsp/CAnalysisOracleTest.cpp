@@ -119,15 +119,17 @@ TEST(AnalysisOracle, WholeFilesMatchAPlainTransform) {
             for (int i = 0; i < LENGTH; ++i)
                 for (int c = 0; c < channels; ++c) { // a second channel must be ignored
                     const double v = c == 0 ? signal[i] : i % 7 ? 0.9 : -0.9;
-                    const int b = bits == 8 ? 128 + int(std::lround(v * 127)) : int(std::lround(v * 32767));
+                    const int b =
+                        bits == 8 ? 128 + int(std::lround(v * 127)) : int(std::lround(v * 32767));
                     data += bits == 8 ? W::Pcm8({std::uint8_t(b)}) : W::Pcm16({std::int16_t(b)});
                     if (c == 0)
                         decoded[i] = bits == 8 ? (b - 128) / 128.0 : b / 32768.0;
                 }
             const auto align = std::uint16_t(channels * bits / 8);
-            const std::string file = W::Riff(
-                W::Chunk("fmt ", W::Format(std::uint16_t(channels), 22050, align, std::uint16_t(bits))) +
-                W::Chunk("data", data));
+            const std::string file =
+                W::Riff(W::Chunk("fmt ", W::Format(std::uint16_t(channels), 22050, align,
+                                                   std::uint16_t(bits))) +
+                        W::Chunk("data", data));
             CSignal loaded;
             ASSERT_EQ(loaded.LoadWave(folder.Write("chirp.wav", file)), 0u);
             ASSERT_TRUE(loaded.EnsureSpectrogram() && loaded.EnsureSpectrum());

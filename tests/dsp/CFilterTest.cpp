@@ -75,7 +75,9 @@ TEST(ApplyFilter, FiltersTheSourceIntoTheDerivedSignalOnly) {
     EXPECT_FALSE(root->ApplyFilter(CFilter())) << "a root has no source";
     dsp::CSignal derived;
     ASSERT_EQ(derived.CreateFrom(root.get()), 0u);
-    const auto samples = [&] { return std::vector<float>(derived.GetSamples(), derived.GetSamples() + 4); };
+    const auto samples = [&] {
+        return std::vector<float>(derived.GetSamples(), derived.GetSamples() + 4);
+    };
     ASSERT_TRUE(derived.ApplyFilter(ts::Filter({1}, {0.5f, 0.5f})));
     EXPECT_EQ(samples(), (std::vector<float>{0.5f, 1.5f, 2.5f, 3.5f}));
     EXPECT_EQ(root->GetSamples()[3], 4.0f) << "the source stays as it was";

@@ -46,9 +46,13 @@ TEST(Analysis, SilentShortOrVanishingSignalsGiveZero) {
     const struct {
         std::vector<float> samples;
         bool spectrogramToo; // at 1e-23 only the spectrum's power vanishes
-    } cases[] = {{std::vector<float>(9000, 0.0f), true}, {ts::Noise(1000, 0.9f, 5), true},
-                 {ts::Tone(4096, 1e-23f, 64, 1024), false}, {ts::Tone(4096, 1e-42f, 64, 1024), true}};
-    const auto zero = [](const float* v, std::size_t n) { return std::count(v, v + n, 0.0f) == long(n); };
+    } cases[] = {{std::vector<float>(9000, 0.0f), true},
+                 {ts::Noise(1000, 0.9f, 5), true},
+                 {ts::Tone(4096, 1e-23f, 64, 1024), false},
+                 {ts::Tone(4096, 1e-42f, 64, 1024), true}};
+    const auto zero = [](const float* v, std::size_t n) {
+        return std::count(v, v + n, 0.0f) == long(n);
+    };
     for (const auto& c : cases) {
         auto root = ts::Make(c.samples);
         auto derived = ts::Scaled(*root, 3.0f);
@@ -59,7 +63,8 @@ TEST(Analysis, SilentShortOrVanishingSignalsGiveZero) {
             EXPECT_EQ(p.GetFactor(), 0.0f) << c.samples[1];
             EXPECT_TRUE(zero(p.GetPower(), 1025)) << c.samples[1];
             EXPECT_TRUE(!c.spectrogramToo || (s.GetFactor() == 0.0f &&
-                                              zero(reinterpret_cast<const float*>(s.GetMatrix()), s.GetFrames() * 1026)));
+                                              zero(reinterpret_cast<const float*>(s.GetMatrix()),
+                                                   s.GetFrames() * 1026)));
         }
     }
 }

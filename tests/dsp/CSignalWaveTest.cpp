@@ -24,8 +24,8 @@ TEST(WaveLoading, ReadsTheFirstChannelOrFailsEmpty) {
     const std::string data16 = W::Chunk("data", W::Pcm16({0, 16384, -32768, 32767}));
     const std::vector<float> values16 = {0.0f, 0.5f, -1.0f, 32767.0f / 32768.0f};
     // Headers written for 1000 bytes of data, 5 left: two whole frames and one byte.
-    std::string truncated =
-        W::Riff(Fmt(1, 2, 16) + W::Chunk("data", W::Pcm16({16384, -16384}) + std::string(996, 'x')));
+    std::string truncated = W::Riff(
+        Fmt(1, 2, 16) + W::Chunk("data", W::Pcm16({16384, -16384}) + std::string(996, 'x')));
     truncated.resize(12 + 24 + 8 + 5);
     const struct {
         const char* name;
@@ -105,8 +105,9 @@ TEST(WaveLoading, FindsTheChunksWhereverTheyLie) {
     for (const auto& c : cases) {
         CSignal signal;
         ASSERT_EQ(signal.LoadWave(folder.Write("layout.wav", W::Riff(c.chunks))), 0u) << c.name;
-        EXPECT_EQ(std::vector<float>(signal.GetSamples(), signal.GetSamples() + signal.GetSampleCount()),
-                  (std::vector<float>{0.5f, -0.25f, 1.0f / 32768, -1.0f}))
+        EXPECT_EQ(
+            std::vector<float>(signal.GetSamples(), signal.GetSamples() + signal.GetSampleCount()),
+            (std::vector<float>{0.5f, -0.25f, 1.0f / 32768, -1.0f}))
             << c.name;
         EXPECT_EQ(signal.GetFormat(), (dsp::CWaveFormat{1, 1, 8000, 16000, 2, 16, 0})) << c.name;
     }
@@ -185,7 +186,9 @@ TEST(SampleConversion, EverySampleOfAFileSurvivesTheRoundTrip) {
         for (int i = 0; i < count; ++i) {
             std::uint8_t out[2] = {};
             ASSERT_TRUE(CSignal::FloatToSample(signal.GetSamples()[i], out, bits));
-            ASSERT_EQ(std::string(reinterpret_cast<char*>(out), width), bytes.substr(i * width, width)) << i;
+            ASSERT_EQ(std::string(reinterpret_cast<char*>(out), width),
+                      bytes.substr(i * width, width))
+                << i;
         }
     }
 }

@@ -106,10 +106,11 @@ std::vector<unsigned char> Analyses(const CSignal& signal) {
     const auto& p = signal.GetSpectrum();
     const float factors[] = {s.GetFactor(), p.GetFactor()};
     std::vector<unsigned char> bytes;
-    for (const auto& [data, size] : {std::pair<const void*, std::size_t>{factors, sizeof factors},
-                                     {s.GetMatrix(), sizeof(fftwf_complex) * s.GetFrames() * s.GetBins()},
-                                     {p.GetPower(), sizeof(float) * p.GetBins()},
-                                     {signal.GetSamples(), sizeof(float) * signal.GetSampleCount()}})
+    for (const auto& [data, size] :
+         {std::pair<const void*, std::size_t>{factors, sizeof factors},
+          {s.GetMatrix(), sizeof(fftwf_complex) * s.GetFrames() * s.GetBins()},
+          {p.GetPower(), sizeof(float) * p.GetBins()},
+          {signal.GetSamples(), sizeof(float) * signal.GetSampleCount()}})
         bytes.insert(bytes.end(), static_cast<const unsigned char*>(data),
                      static_cast<const unsigned char*>(data) + size);
     return bytes;
@@ -156,9 +157,10 @@ TEST(WorkerPool, AnalysesAreTheSameForEveryPoolSize) {
 TEST(WorkerPool, FilterInPiecesIsTheFilterInOneGo) {
     const struct {
         std::vector<float> a, b;
-    } cases[] = {{{1.0f, -0.5f}, {0.3f, 0.3f}},
-                 {{2.0f, -1.1f, 0.4f, 0.1f, 0.05f, -0.02f, 0.01f}, {1.0f, 0.5f, 0.25f, 0.1f, 0.05f, 0.02f}},
-                 {{}, {}}};
+    } cases[] = {
+        {{1.0f, -0.5f}, {0.3f, 0.3f}},
+        {{2.0f, -1.1f, 0.4f, 0.1f, 0.05f, -0.02f, 0.01f}, {1.0f, 0.5f, 0.25f, 0.1f, 0.05f, 0.02f}},
+        {{}, {}}};
     const std::vector<float> input = ts::Noise(40000, 0.5f, 4);
     auto root = ts::Make(input);
     for (const auto& c : cases) {
@@ -168,7 +170,8 @@ TEST(WorkerPool, FilterInPiecesIsTheFilterInOneGo) {
         CSignal output;
         ASSERT_EQ(output.CreateFrom(root.get()), 0u);
         ASSERT_TRUE(output.EnsureSpectrum() && output.ApplyFilter(filter));
-        EXPECT_EQ(std::memcmp(output.GetSamples(), expected.data(), sizeof(float) * input.size()), 0)
+        EXPECT_EQ(std::memcmp(output.GetSamples(), expected.data(), sizeof(float) * input.size()),
+                  0)
             << c.a.size() << " + " << c.b.size();
     }
 }

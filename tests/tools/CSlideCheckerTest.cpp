@@ -94,7 +94,8 @@ TEST(SlideChecker, ReportsEverySlideTheGameCouldNotShow) {
                                    "<afilter id='2' example_from='1'/></row></table></GameSlide>"},
           {"slides/b.xml", table + "1'><row><notch id='2' example_from='9'/></row></table>"
                                    "</GameSlide>"}},
-         true, 2, {{L"slides/b.xml", ERR_EXAMPLE_NOT_FOUND}, {L"slides/a.xml", ERR_MISSING_ELEMENT}}},
+         true, 2,
+         {{L"slides/b.xml", ERR_EXAMPLE_NOT_FOUND}, {L"slides/a.xml", ERR_MISSING_ELEMENT}}},
         {"no slide for the random tasks",
          {{"game.xml", Game({})}, {"slides/liesmich.txt", "kein Folie"}},
          true, 0, {{L"", ERR_OPEN_SLIDE}}},
