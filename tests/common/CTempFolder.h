@@ -1,6 +1,5 @@
 #pragma once
-// A private folder under the system's temporary folder, removed with everything in it when the
-// object goes away.
+// A private temporary folder, removed with everything in it when the object goes away.
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>

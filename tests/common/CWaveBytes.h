@@ -1,6 +1,5 @@
 #pragma once
-// Builds the bytes of RIFF/WAVE files chunk by chunk, so that each test states the exact layout
-// it reads, including broken ones.
+// RIFF/WAVE bytes built chunk by chunk: each test states the exact layout, broken ones too.
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -1,6 +1,5 @@
 #pragma once
-// Runs a modal dialog under a test: the interaction runs inside the dialog's own loop, and a
-// safety timer ends a dialog still open after a few seconds, so no test can hang on it.
+// Runs a modal dialog; a safety timer ends one still open after a few seconds.
 
 #include "platform/CDialog.h"
 

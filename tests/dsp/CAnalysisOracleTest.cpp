@@ -1,6 +1,4 @@
-// Whole spectrograms and spectra of WAV files, also after a filter or a tone changed them,
-// against a double-precision DFT of the integer samples in the files. The signal is a chirp with
-// a click, so a frame in the wrong place, a bin left out or a wrong window shows.
+// Whole analyses of WAV files, also after a filter or tone, against a double-precision DFT.
 #include "common/CTempFolder.h"
 #include "common/CWaveBytes.h"
 #include "common/ReferenceFilter.h"
@@ -22,8 +20,7 @@ namespace {
 constexpr int LENGTH = 6700; // 12 spectrogram frames and 5 spectrum frames, with a tail left over
 constexpr double PI = std::numbers::pi;
 
-// Largest deviation on the spectrogram's scale (strongest part 0.8) and the spectrum's (largest
-// bin 1.0): the float transforms stay below 2e-7 and 6e-7, a window digit off is far more.
+// Float transforms stay below 2e-7 and 6e-7 here; a window digit off is far more.
 constexpr double SPECTROGRAM_TOLERANCE = 2e-6;
 constexpr double SPECTRUM_TOLERANCE = 5e-6;
 
@@ -146,8 +143,7 @@ void AddTone(std::vector<double>& x, float amplitude, float omega) {
     }
 }
 
-// Filters and tones applied after the analyses exist: the analyses follow, a derived signal on
-// its root's scale (a filter shows as a change of level), a root on its own new scale.
+// After a filter or tone the analyses follow: derived on its root's scale, a root on its own.
 TEST(AnalysisOracle, AnalysesFollowFiltersAndTonesOnTheRootsScale) {
     std::vector<double> x = ChirpWithClick(0.5);
     std::vector<std::int16_t> values(LENGTH);

@@ -41,8 +41,7 @@ TEST(Filter, KnownResponses) {
     }
 }
 
-// Scaling every coefficient by 2 or padding with zeros changes nothing to the bit, whichever
-// loop runs the filter.
+// Coefficients scaled by 2 or padded with zeros change nothing to the bit, in every loop.
 TEST(Filter, EquivalentCoefficientSetsGiveIdenticalOutput) {
     const std::vector<float> x = ts::Noise(5000, 1.0f, 77);
     const std::vector<float> y = Filtered(ts::Filter({1, -1.2f, 0.5f}, {0.3f, 0.4f, 0.3f}), x);

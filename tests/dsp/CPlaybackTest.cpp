@@ -105,8 +105,7 @@ protected:
     std::unique_ptr<CSignal> m_signal;
 };
 
-// Blocks are 25 ms. A block is queued only while a whole block and one frame more remain; the
-// first three always play. Every channel carries the converted sample, silence after the end.
+// 25 ms blocks, queued while a block and a frame remain (three at least), each reported.
 TEST_F(Playback, PlaysTheBlocksThatFitAndReportsEachOne) {
     const struct {
         int samples, blocks, channels, bits;
@@ -136,8 +135,7 @@ TEST_F(Playback, PlaysTheBlocksThatFitAndReportsEachOne) {
     EXPECT_EQ(m_device->Queued()[0].bytes.size(), 2204u);
 }
 
-// Without a device nothing starts and a later click tries again; a click while playing changes
-// nothing, and after the end starts again from the beginning.
+// No device: no start, a later click retries; a click while playing changes nothing.
 TEST_F(Playback, ClicksStartOnlyWhatCanAndMayStart) {
     Make(Ramp(10 * B));
     m_device->SetAvailable(false);

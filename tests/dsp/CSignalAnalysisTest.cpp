@@ -1,6 +1,4 @@
-// Spectrogram and spectrum of signals: frame counts, new content, and signals that are silent,
-// vanishing or unstable. Whole analyses against a
-// reference transform are in CAnalysisOracleTest.
+// Spectrogram and spectrum: frame counts, new content, silent, vanishing or unstable signals.
 #include "TestSignals.h"
 
 #include "common/CTempFolder.h"
@@ -39,8 +37,7 @@ TEST(Analysis, FrameCountsAreWholeWindows) {
     EXPECT_FLOAT_EQ(signal->GetSpectrum().GetPower()[1024], 1.0f);
 }
 
-// Silence, a signal shorter than a spectrum frame, and values so small that the reciprocal of
-// the largest overflows: all drawn empty (scale 0), never NaN or infinite.
+// Silent, short or vanishing signals are drawn empty (scale 0), never NaN or infinite.
 TEST(Analysis, SilentShortOrVanishingSignalsGiveZero) {
     EXPECT_FALSE(CSignal().EnsureSpectrogram() || CSignal().EnsureSpectrum());
     const struct {
@@ -69,8 +66,7 @@ TEST(Analysis, SilentShortOrVanishingSignalsGiveZero) {
     }
 }
 
-// New content drops the analyses of the old samples, however it comes: the next demand
-// analyses the new samples. A file or samples of its own make a derived signal a root.
+// New content, however it comes, drops the old analyses; a file or samples make a root.
 TEST(Analysis, NewContentDropsTheOldAnalyses) {
     auto first = ts::Make(ts::Tone(8192, 0.5f, 64, 1024));
     auto other = ts::Make(ts::Tone(3000, 0.2f, 200, 1024));
@@ -112,8 +108,7 @@ TEST(Analysis, RefreshRecomputesOnlyWhatExists) {
     EXPECT_LT(std::abs(s.GetValue(20, 5)), 1e-3f);
 }
 
-// Whatever a filter or a tone does, nothing the displays read may be infinite or NaN; a root at
-// the edge of the float range scales its derived signals by a huge factor.
+// Unstable filters, huge tones and tiny roots leave nothing infinite or NaN to display.
 TEST(Analysis, UnstableFiltersAndHugeTonesStayFinite) {
     const struct {
         std::vector<float> a, b;

@@ -1,5 +1,4 @@
-// Signals tell the windows that show them when their samples change, and never a window that
-// is gone.
+// Signals tell the windows that show them of new samples, never a window that is gone.
 #include "TestSignals.h"
 
 #include "dsp/CSinNoise.h"

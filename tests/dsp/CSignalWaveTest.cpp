@@ -78,9 +78,7 @@ TEST(WaveLoading, ReadsTheFirstChannelOrFailsEmpty) {
     EXPECT_EQ(signal.LoadWave(L"/nonexistent/velmora/none.wav"), CSignal::RESULT_FAIL);
 }
 
-// Every legal way to lay out the chunks around "fmt " and "data": the walk must step over
-// chunks of any size (odd ones with their pad byte), never look inside a chunk it skips, take
-// only the first 16 bytes of a longer "fmt " and the first "data" behind it.
+// Every legal chunk layout: skipped chunks (odd ones padded) are never looked into.
 TEST(WaveLoading, FindsTheChunksWhereverTheyLie) {
     const std::string fmt = W::Format(1, 8000, 2, 16);
     const std::string data = W::Chunk("data", W::Pcm16({16384, -8192, 1, -32768}));
@@ -168,8 +166,7 @@ TEST(SampleConversion, FloatToSampleLimitsAndTruncates) {
     EXPECT_EQ(frame[0], 1);
 }
 
-// Every sample read from a file and written back gives the same bytes, or playback would differ
-// from the file; the 16-bit file is read in several pieces.
+// Every sample of a file (read in several pieces) is written back to the same bytes.
 TEST(SampleConversion, EverySampleOfAFileSurvivesTheRoundTrip) {
     CTempFolder folder;
     for (const int bits : {16, 8}) {

@@ -1,6 +1,4 @@
-// The worker pool and the analyses spread over it: every piece runs once, runs from other
-// threads never wait for each other, and every analysis is the same to the bit whatever the
-// number of threads, also while a filter is still writing the samples being analysed.
+// The worker pool, and analyses over it that are the same to the bit for any pool size.
 #include "TestSignals.h"
 
 #include "dsp/CSinNoise.h"
@@ -53,8 +51,7 @@ TEST(WorkerPool, RunsEveryPieceOnceAndTheCallersWorkFirst) {
     }
 }
 
-// Every thread of the pool takes a piece, also after a change of size: each piece waits (a
-// half second at most) until all threads have one. Workers still starting may miss a run.
+// Every thread of a resized pool takes a piece; workers still starting may miss a run.
 TEST(WorkerPool, PiecesRunOnEveryThreadAtOnce) {
     CWorkerPool pool(2);
     pool.SetThreads(3);
@@ -78,8 +75,7 @@ TEST(WorkerPool, PiecesRunOnEveryThreadAtOnce) {
     EXPECT_EQ(threads.size(), 3u);
 }
 
-// A run asked for while another has the workers, and a run inside a piece, are done by their
-// own thread; none may wait for the other.
+// Runs from another thread or from inside a piece are done by their own thread, never wait.
 TEST(WorkerPool, RunsFromTwoThreadsAndFromInsideAPiece) {
     CWorkerPool pool(2);
     std::atomic<int> inner{0}, outer{0};
@@ -116,9 +112,7 @@ std::vector<unsigned char> Analyses(const CSignal& signal) {
     return bytes;
 }
 
-// A root, a filter output analysed while the filter writes it, one analysed afterwards, and the
-// root after a tone was added: 97 spectrogram frames (groups of 48, 48, 1) and 48 spectrum frames
-// (chunks of 24), so one analysis has a piece more than the other.
+// 97 spectrogram frames (48 + 48 + 1) and 48 spectrum frames: one analysis has a piece more.
 std::vector<std::vector<unsigned char>> AnalyseAll() {
     auto root = ts::Make(ts::Noise(98 * 512 + 100, 0.7f, 11));
     CSignal during, after;
@@ -152,8 +146,7 @@ TEST(WorkerPool, AnalysesAreTheSameForEveryPoolSize) {
     }
 }
 
-// The filter output published piece by piece is the filter applied in one go, for the unrolled
-// orders, longer ones and a[0] other than 1.
+// The filter published piece by piece is the filter in one go: unrolled, long, a[0] != 1.
 TEST(WorkerPool, FilterInPiecesIsTheFilterInOneGo) {
     const struct {
         std::vector<float> a, b;

@@ -43,8 +43,7 @@ protected:
     static inline CTempFolder* s_folder = nullptr;
 };
 
-// Each file is read by the game in its format, neither silent nor clipped, and written again
-// to the same bytes; its description is one UTF-8 line the tooltip can hold.
+// The game reads every example in its format, rewriting gives its bytes, one-line description.
 TEST_F(Examples, GameReadsEveryExampleAndWritingIsRepeatable) {
     CTempFolder again;
     for (const Example& example : CExampleSet::All()) {
@@ -119,8 +118,7 @@ TEST_F(Examples, SoundsHaveTheirFrequencies) {
     EXPECT_LT(roughness(Load("sinus_100hz")), 0.01);
 }
 
-// Sounds an exercise compares by one property differ in nothing else: the three timbres have
-// the same pitch and level, the three loudness steps the same pitch.
+// Compared sounds differ only in what is asked: timbre at equal pitch and level, loudness.
 TEST_F(Examples, ComparedSoundsDifferOnlyInWhatIsAsked) {
     for (const char* name : {"sinus_220hz", "rechteck_220hz", "saegezahn_220hz"}) {
         const std::vector<float> x = Load(name);
