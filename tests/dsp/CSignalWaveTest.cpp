@@ -44,7 +44,7 @@ TEST(WaveLoading, ReadsTheFirstChannelOrFailsEmpty) {
          {0.5f, -0.5f}},
         {"data claiming more than the file holds", truncated, {0.5f, -0.5f}},
         {"data before fmt", W::Riff(data16 + Fmt(1, 2, 16)), {}},
-        {"short fmt", W::Riff(W::Chunk("fmt ", W::Format(1, 8000, 2, 16).substr(0, 14)) + data16),
+        {"short fmt", W::Riff(W::Chunk("fmt ", W::Format(1, 8000, 2, 16).substr(0, 15)) + data16),
          {}},
         {"empty data", W::Riff(Fmt(1, 2, 16) + W::Chunk("data", "")), {}},
         {"24-bit", W::Riff(Fmt(1, 3, 24) + W::Chunk("data", "abcdef")), {}},
