@@ -153,7 +153,8 @@ TEST(WorkerPool, FilterInPiecesIsTheFilterInOneGo) {
     } cases[] = {
         {{1.0f, -0.5f}, {0.3f, 0.3f}},
         {{2.0f, -1.1f, 0.4f, 0.1f, 0.05f, -0.02f, 0.01f}, {1.0f, 0.5f, 0.25f, 0.1f, 0.05f, 0.02f}},
-        {{}, {}}};
+        {{}, {}},
+        {{1.0f}, std::vector<float>(200, 0.005f)}}; // slow: the analyses wait for the writer
     const std::vector<float> input = ts::Noise(40000, 0.5f, 4);
     auto root = ts::Make(input);
     for (const auto& c : cases) {
