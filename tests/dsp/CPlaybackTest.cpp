@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -133,6 +134,12 @@ TEST_F(Playback, PlaysTheBlocksThatFitAndReportsEachOne) {
     ASSERT_TRUE(Make(Ramp(11020), Format(44100, 1, 16)).Play());
     ASSERT_EQ(m_device->Queued().size(), 3u);
     EXPECT_EQ(m_device->Queued()[0].bytes.size(), 2204u);
+    NewDevice(); // samples beyond full scale play scaled down to it
+    std::vector<float> loud = Ramp(4 * B);
+    std::transform(loud.begin(), loud.end(), loud.begin(), [](float v) { return 4 * v; });
+    ASSERT_TRUE(Make(loud).Play());
+    PlayToEnd();
+    EXPECT_EQ(AllQueuedBytes(), Expected(Ramp(4 * B), Format(8000, 1, 16), 3 * B));
 }
 
 // No device: no start, a later click retries; a click while playing changes nothing.
@@ -161,6 +168,31 @@ TEST_F(Playback, ClicksStartOnlyWhatCanAndMayStart) {
     const auto all = m_device->Queued();
     ASSERT_EQ(all.size(), 2 * firstBlocks.size());
     EXPECT_EQ(all[firstBlocks.size()].bytes, firstBlocks[0].bytes) << "again from the start";
+}
+
+// An output that opens but takes no block.
+class CRefusingOutput : public CSoundOutput {
+public:
+    explicit CRefusingOutput(bool& aborted) : m_aborted(aborted) {}
+    bool Open(const CSoundFormat&, IListener&) override { return true; }
+    bool Queue(int, const std::uint8_t*, std::size_t) override { return false; }
+    void Close() override {}
+    void Abort() override { m_aborted = true; }
+
+private:
+    bool& m_aborted;
+};
+
+// Nothing starts for a format no device plays, without an output, or when no block is taken.
+TEST_F(Playback, NothingStartsThatCannotPlay) {
+    EXPECT_FALSE(Make(Ramp(10 * B), Format(8000, 1, 24)).Play());
+    Make(Ramp(10 * B));
+    CSoundOutput::SetFactory([] { return std::unique_ptr<CSoundOutput>(); });
+    EXPECT_FALSE(m_signal->Play());
+    bool aborted = false;
+    CSoundOutput::SetFactory([&] { return std::make_unique<CRefusingOutput>(aborted); });
+    EXPECT_FALSE(m_signal->Play());
+    EXPECT_TRUE(aborted && !m_signal->IsPlaying());
 }
 
 // The samples go away while they play: the signal is deleted, or gets new content.
