@@ -1,3 +1,5 @@
+#include "TestSignals.h"
+
 #include "dsp/CPlayback.h"
 #include "dsp/CSignal.h"
 
@@ -13,6 +15,7 @@
 #include <vector>
 
 using dsp::CSignal;
+namespace ts = testsignals;
 
 namespace {
 
@@ -140,6 +143,14 @@ TEST_F(Playback, PlaysTheBlocksThatFitAndReportsEachOne) {
     ASSERT_TRUE(Make(loud).Play());
     PlayToEnd();
     EXPECT_EQ(AllQueuedBytes(), Expected(Ramp(4 * B), Format(8000, 1, 16), 3 * B));
+    const std::unique_ptr<CSignal> root = std::move(m_signal); // and so does a filter's output
+    m_signal = ts::Scaled(*root, 1.0f);
+    ASSERT_TRUE(m_signal && m_signal->AddListener(&m_window));
+    NewDevice();
+    ASSERT_TRUE(m_signal->Play());
+    PlayToEnd();
+    EXPECT_EQ(AllQueuedBytes(), Expected(Ramp(4 * B), Format(8000, 1, 16), 3 * B));
+    m_signal.reset();
 }
 
 // No device: no start, a later click retries; a click while playing changes nothing.

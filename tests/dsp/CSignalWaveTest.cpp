@@ -212,6 +212,7 @@ TEST(DerivedSignal, IsASilentCopyOfARootAndNeverItsOwnSource) {
     ASSERT_EQ(derived.CreateFrom(&root), 0u);
     EXPECT_EQ(root.CreateFrom(&derived), CSignal::RESULT_FAIL) << "the pair would lose its root";
     EXPECT_EQ(derived.GetRoot(), &root);
+    EXPECT_FALSE(derived.EnsureSpectrogram() || derived.EnsureSpectrum()) << "its root is empty";
 }
 
 } // namespace
