@@ -69,6 +69,7 @@ TEST_F(Examples, GameReadsEveryExampleAndWritingIsRepeatable) {
         EXPECT_EQ(text.find('\n'), text.size() - 1);
         EXPECT_LT(CText::ToWide(text).size(), 255u);
     }
+    EXPECT_FALSE(CExampleSet::Write(CExampleSet::All()[0], again.PathOf("none/none")));
 }
 
 // Amplitude of the sine component at a frequency (a single-bin Fourier sum).

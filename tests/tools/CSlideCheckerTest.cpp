@@ -140,6 +140,8 @@ TEST(SlideChecker, SpeaksWithTheGamesMessagesAndNamesTheLimit) {
     EXPECT_EQ(CSlideChecker::Message({L"s.xml", ERR_EXAMPLE_NOT_FOUND}),
               "Could not load the slide s.xml\nError: Example not found");
     EXPECT_STREQ(CSlideChecker::ConfigMessage(), "Could not load the game options!");
+    EXPECT_EQ(CSlideChecker::Summary(report), "2 slides checked, 2 failed");
+    EXPECT_EQ(CSlideChecker::Summary({}), "0 slides checked, 0 failed, game options not loaded");
 }
 
 } // namespace
