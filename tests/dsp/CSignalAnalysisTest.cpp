@@ -37,6 +37,24 @@ TEST(Analysis, FrameCountsAreWholeWindows) {
     EXPECT_FLOAT_EQ(signal->GetSpectrum().GetPower()[1024], 1.0f);
 }
 
+// A halved copy is exactly a half (spectrogram) and a quarter (power) on its root's scale.
+TEST(Analysis, DerivedSignalIsDrawnOnItsRootsScale) {
+    for (const bool rootFirst : {true, false}) {
+        auto root = ts::Make(ts::Noise(20000, 0.6f, 3));
+        ASSERT_TRUE(!rootFirst || (root->EnsureSpectrogram() && root->EnsureSpectrum()));
+        auto half = ts::Scaled(*root, 0.5f);
+        ASSERT_TRUE(half && half->EnsureSpectrogram() && half->EnsureSpectrum());
+        const auto &rp = root->GetSpectrum(), &hp = half->GetSpectrum();
+        const auto &rs = root->GetSpectrogram(), &hs = half->GetSpectrogram();
+        EXPECT_EQ(hp.GetFactor(), rp.GetFactor());
+        EXPECT_EQ(hs.GetFactor(), rs.GetFactor());
+        for (int k = 0; k < 1025; ++k)
+            ASSERT_FLOAT_EQ(hp.GetPower()[k], rp.GetPower()[k] / 4) << k;
+        for (int i = 0; i < rs.GetFrames() * 513; ++i)
+            ASSERT_FLOAT_EQ(hs.GetMatrix()[i][0], rs.GetMatrix()[i][0] / 2) << i;
+    }
+}
+
 // Silent, short or vanishing signals are drawn empty (scale 0), never NaN or infinite.
 TEST(Analysis, SilentShortOrVanishingSignalsGiveZero) {
     EXPECT_FALSE(CSignal().EnsureSpectrogram() || CSignal().EnsureSpectrum());
