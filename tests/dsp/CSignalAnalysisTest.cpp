@@ -40,7 +40,7 @@ TEST(Analysis, FrameCountsAreWholeWindows) {
 // A halved copy is exactly a half (spectrogram) and a quarter (power) on its root's scale.
 TEST(Analysis, DerivedSignalIsDrawnOnItsRootsScale) {
     for (const bool rootFirst : {true, false}) {
-        auto root = ts::Make(ts::Noise(20000, 0.6f, 3));
+        auto root = ts::Make(ts::Noise(40000, 0.6f, 3)); // 77 frames: scaled in two pieces
         ASSERT_TRUE(!rootFirst || (root->EnsureSpectrogram() && root->EnsureSpectrum()));
         auto half = ts::Scaled(*root, 0.5f);
         ASSERT_TRUE(half && half->EnsureSpectrogram() && half->EnsureSpectrum());
