@@ -17,7 +17,7 @@ using W = CWaveBytes;
 
 namespace {
 
-constexpr int LENGTH = 6700; // 12 spectrogram frames and 5 spectrum frames, with a tail left over
+constexpr int LENGTH = 7300; // 13 spectrogram frames (an odd count) and 6 spectrum frames, a tail
 constexpr double PI = std::numbers::pi;
 
 // Float transforms stay below 2e-7 and 6e-7 here; a window digit off is far more.
@@ -84,11 +84,11 @@ CReference Reference(const std::vector<double>& x) {
 void ExpectMatches(const CSignal& signal, const CReference& r, double gridFactor,
                    double powerFactor) {
     const dsp::CSpectrogram& s = signal.GetSpectrogram();
-    ASSERT_EQ(s.GetFrames(), 12);
+    ASSERT_EQ(s.GetFrames(), 13);
     double worst = 0;
-    for (int t = 0; t < 12; ++t)
+    for (int t = 0; t < 13; ++t)
         for (int k = 0; k < 513; ++k) {
-            const fftwf_complex& got = s.GetMatrix()[k * 12 + t];
+            const fftwf_complex& got = s.GetMatrix()[k * 13 + t];
             const std::complex<double> want = r.grid[t * 513 + k] * gridFactor;
             worst =
                 std::max({worst, std::abs(got[0] - want.real()), std::abs(got[1] - want.imag())});
@@ -97,7 +97,7 @@ void ExpectMatches(const CSignal& signal, const CReference& r, double gridFactor
     EXPECT_NEAR(s.GetFactor(), gridFactor, gridFactor * 1e-5);
 
     const dsp::CSpectrum& p = signal.GetSpectrum();
-    ASSERT_EQ(p.GetFrames(), 5);
+    ASSERT_EQ(p.GetFrames(), 6);
     worst = 0;
     for (int k = 0; k < 1025; ++k)
         worst = std::max(worst, std::abs(p.GetPower()[k] - r.power[k] * powerFactor));
