@@ -1,7 +1,5 @@
 #pragma once
-// Runs a modal dialog under a test: the interaction is queued on a zero-delay timer so that it
-// happens inside the dialog's own loop, and a safety timer ends a dialog that is still open
-// after a few seconds so that no test can hang on it.
+// Runs a modal dialog; a safety timer ends one still open after a few seconds.
 
 #include "platform/CDialog.h"
 

@@ -1,6 +1,5 @@
 #pragma once
-// The difference equation a[0] y[n] = sum b[k] x[n - k] - sum_{k >= 1} a[k] y[n - k], from
-// rest, in double precision: what the tests hold the program's single-precision filter to.
+// a[0] y[n] = sum b[k] x[n - k] - sum_{k >= 1} a[k] y[n - k] from rest, in double precision.
 
 #include <cstddef>
 #include <vector>

@@ -1,5 +1,4 @@
-// Test main: every test binary runs inside the platform application, offscreen unless a
-// display platform is chosen explicitly.
+// Test main: every test binary runs inside the platform application, offscreen by default.
 #include "platform/CApplication.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,5 @@
 #pragma once
-// A plain panel element for framework tests: reads the common attributes, draws its mark, and
-// reports the points and the Prepare result a test gives it.
+// A plain panel element for framework tests, with the points and Prepare result a test sets.
 
 #include "game/CElement.h"
 #include "game/CElementFactory.h"

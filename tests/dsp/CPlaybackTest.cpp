@@ -1,3 +1,5 @@
+#include "TestSignals.h"
+
 #include "dsp/CPlayback.h"
 #include "dsp/CSignal.h"
 
@@ -8,10 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
 using dsp::CSignal;
+namespace ts = testsignals;
 
 namespace {
 
@@ -31,15 +35,14 @@ protected:
 };
 
 dsp::CWaveFormat Format(unsigned rate, int channels, int bits) {
-    const auto align = static_cast<std::uint16_t>(channels * bits / 8);
-    return dsp::CWaveFormat{1,     static_cast<std::uint16_t>(channels), rate, rate * align,
-                            align, static_cast<std::uint16_t>(bits),     0};
+    const auto align = std::uint16_t(channels * bits / 8);
+    return {1, std::uint16_t(channels), rate, rate * align, align, std::uint16_t(bits), 0};
 }
 
 std::vector<float> Ramp(int count) {
-    std::vector<float> v(static_cast<std::size_t>(count));
+    std::vector<float> v(count);
     for (int i = 0; i < count; ++i)
-        v[i] = -1.0f + 2.0f * static_cast<float>(i) / static_cast<float>(count);
+        v[i] = -1.0f + 2.0f * float(i) / float(count);
     return v;
 }
 
@@ -106,62 +109,59 @@ protected:
     std::unique_ptr<CSignal> m_signal;
 };
 
-TEST_F(Playback, BlocksAreTwentyFiveMilliseconds) {
-    for (const auto& [rate, frames] : {std::pair{44100u, 1102}, {8000u, 200}}) {
-        NewDevice();
-        CSignal& signal = Make(Ramp(10 * frames), Format(rate, 1, 16));
-        EXPECT_EQ(signal.GetBlockLength(), frames) << rate;
-        ASSERT_TRUE(signal.Play());
-        ASSERT_EQ(m_device->Queued().size(), 3u);
-        EXPECT_EQ(m_device->Queued()[0].bytes.size(), static_cast<std::size_t>(frames) * 2);
-    }
-}
-
-// A block is queued only while a whole block and one frame more remain; the first three
-// always play.
+// 25 ms blocks, queued while a block and a frame remain (three at least), each reported.
 TEST_F(Playback, PlaysTheBlocksThatFitAndReportsEachOne) {
     const struct {
-        int samples, blocks;
-    } cases[] = {{10 * B, 9}, {10 * B + 5, 10}, {4 * B + 1, 4}, {4 * B, 3}, {B / 2, 3}};
+        int samples, blocks, channels, bits;
+    } cases[] = {{10 * B, 9, 1, 16}, {10 * B + 5, 10, 2, 8}, {4 * B + 1, 4, 1, 8},
+                 {4 * B, 3, 2, 16}, {B / 2, 3, 1, 8}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.samples);
-        NewDevice();
-        Make(Ramp(c.samples));
-        ASSERT_TRUE(m_signal->Play());
-        PlayToEnd();
-        const auto queued = m_device->Queued();
-        ASSERT_EQ(queued.size(), static_cast<std::size_t>(c.blocks));
-        EXPECT_EQ(queued.back().block, (c.blocks - 1) % 3) << "buffers are reused in turn";
-        std::vector<Bar> expected{{0, 0}};
-        for (int b = 0; b < c.blocks; ++b)
-            expected.emplace_back(b * B, (b + 1) * B);
-        expected.emplace_back(c.blocks * B, c.blocks * B);
-        EXPECT_EQ(m_window.bars, expected);
-    }
-}
-
-// Every channel carries the converted sample; a short signal is padded with silence.
-TEST_F(Playback, DeviceReceivesTheConvertedSamples) {
-    const struct {
-        int channels, bits, samples, frames;
-    } cases[] = {{1, 16, 5 * B + 7, 5 * B}, {2, 8, 5 * B + 7, 5 * B}, {1, 8, 250, 3 * B}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.channels << " x " << c.bits << ", " << c.samples);
         NewDevice();
         std::vector<float> samples = Ramp(c.samples);
         samples[3] = -1.0f; // full scale
         const dsp::CWaveFormat format = Format(8000, c.channels, c.bits);
-        Make(samples, format);
-        ASSERT_TRUE(m_signal->Play());
+        ASSERT_TRUE(Make(samples, format).Play());
         PlayToEnd();
+        const auto queued = m_device->Queued();
+        ASSERT_EQ(queued.size(), static_cast<std::size_t>(c.blocks));
+        EXPECT_EQ(queued.back().block, (c.blocks - 1) % 3) << "buffers are reused in turn";
         EXPECT_EQ(m_device->LastFormat().channels, c.channels);
-        EXPECT_EQ(AllQueuedBytes(), Expected(samples, format, c.frames));
+        EXPECT_EQ(AllQueuedBytes(), Expected(samples, format, std::size_t(c.blocks) * B));
+        std::vector<Bar> expected{{0, 0}};
+        for (int b = 0; b <= c.blocks; ++b)
+            expected.emplace_back(b * B, std::min(b + 1, c.blocks) * B);
+        EXPECT_EQ(m_window.bars, expected);
     }
-    EXPECT_EQ(AllQueuedBytes().back(), 128) << "8-bit silence";
+    NewDevice();
+    ASSERT_TRUE(Make(Ramp(11020), Format(44100, 1, 16)).Play());
+    ASSERT_EQ(m_device->Queued().size(), 3u);
+    EXPECT_EQ(m_device->Queued()[0].bytes.size(), 2204u);
+    NewDevice(); // samples beyond full scale play scaled down to it
+    std::vector<float> loud = Ramp(4 * B);
+    std::transform(loud.begin(), loud.end(), loud.begin(), [](float v) { return 4 * v; });
+    ASSERT_TRUE(Make(loud).Play());
+    PlayToEnd();
+    EXPECT_EQ(AllQueuedBytes(), Expected(Ramp(4 * B), Format(8000, 1, 16), 3 * B));
+    const std::unique_ptr<CSignal> root = std::move(m_signal); // and so does a filter's output
+    m_signal = ts::Scaled(*root, 1.0f);
+    ASSERT_TRUE(m_signal && m_signal->AddListener(&m_window));
+    NewDevice();
+    ASSERT_TRUE(m_signal->Play());
+    PlayToEnd();
+    EXPECT_EQ(AllQueuedBytes(), Expected(Ramp(4 * B), Format(8000, 1, 16), 3 * B));
+    m_signal.reset();
 }
 
-TEST_F(Playback, ClickWhilePlayingChangesNothingAndAfterTheEndStartsAgain) {
+// No device: no start, a later click retries; a click while playing changes nothing.
+TEST_F(Playback, ClicksStartOnlyWhatCanAndMayStart) {
     Make(Ramp(10 * B));
+    m_device->SetAvailable(false);
+    EXPECT_FALSE(m_signal->Play());
+    EXPECT_FALSE(m_signal->IsPlaying());
+    CApplication::ProcessMessagesFor(20);
+    EXPECT_TRUE(m_window.bars.empty());
+    m_device->SetAvailable(true);
     ASSERT_TRUE(m_signal->Play());
     ASSERT_TRUE(m_device->FinishNext());
     ASSERT_TRUE(m_device->WaitForQueued(4));
@@ -170,7 +170,7 @@ TEST_F(Playback, ClickWhilePlayingChangesNothingAndAfterTheEndStartsAgain) {
     PlayToEnd();
     const std::vector<Bar> first = m_window.bars;
     const auto firstBlocks = m_device->Queued();
-
+    ASSERT_EQ(firstBlocks.size(), 9u);
     m_window.bars.clear();
     ASSERT_TRUE(m_signal->Play());
     PlayToEnd();
@@ -181,18 +181,29 @@ TEST_F(Playback, ClickWhilePlayingChangesNothingAndAfterTheEndStartsAgain) {
     EXPECT_EQ(all[firstBlocks.size()].bytes, firstBlocks[0].bytes) << "again from the start";
 }
 
-TEST_F(Playback, WithoutADeviceNothingStartsAndALaterClickTriesAgain) {
-    Make(Ramp(10 * B));
-    m_device->SetAvailable(false);
-    EXPECT_FALSE(m_signal->Play());
-    EXPECT_FALSE(m_signal->IsPlaying());
-    CApplication::ProcessMessagesFor(20);
-    EXPECT_TRUE(m_window.bars.empty());
+// An output that opens but takes no block.
+class CRefusingOutput : public CSoundOutput {
+public:
+    explicit CRefusingOutput(bool& aborted) : m_aborted(aborted) {}
+    bool Open(const CSoundFormat&, IListener&) override { return true; }
+    bool Queue(int, const std::uint8_t*, std::size_t) override { return false; }
+    void Close() override {}
+    void Abort() override { m_aborted = true; }
 
-    m_device->SetAvailable(true);
-    ASSERT_TRUE(m_signal->Play());
-    PlayToEnd();
-    EXPECT_EQ(m_device->Queued().size(), 9u);
+private:
+    bool& m_aborted;
+};
+
+// Nothing starts for a format no device plays, without an output, or when no block is taken.
+TEST_F(Playback, NothingStartsThatCannotPlay) {
+    EXPECT_FALSE(Make(Ramp(10 * B), Format(8000, 1, 24)).Play());
+    Make(Ramp(10 * B));
+    CSoundOutput::SetFactory([] { return std::unique_ptr<CSoundOutput>(); });
+    EXPECT_FALSE(m_signal->Play());
+    bool aborted = false;
+    CSoundOutput::SetFactory([&] { return std::make_unique<CRefusingOutput>(aborted); });
+    EXPECT_FALSE(m_signal->Play());
+    EXPECT_TRUE(aborted && !m_signal->IsPlaying());
 }
 
 // The samples go away while they play: the signal is deleted, or gets new content.

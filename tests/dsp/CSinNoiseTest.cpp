@@ -1,16 +1,11 @@
-// The sine disturbance with its soft onset and end, added to signals.
-#include "TestSignals.h"
-
-#include "dsp/CSignal.h"
+// The sine disturbance with its soft onset and end.
 #include "dsp/CSinNoise.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <numbers>
-
-using dsp::CSinNoise;
-namespace ts = testsignals;
+#include <vector>
 
 namespace {
 
@@ -24,19 +19,11 @@ TEST(SinNoise, AddsTheToneWithItsRamps) {
                  {4097, 2000, 1.0}, {4097, 4094, 2 / 1024.0}, {10000, 5000, 1.0}};
     for (const auto& c : cases) {
         std::vector<float> buffer(c.count, 0.25f);
-        CSinNoise(0.1f, omega).AddTo(buffer.data(), c.count);
+        dsp::CSinNoise(0.1f, omega).AddTo(buffer.data(), c.count);
         EXPECT_NEAR(buffer[c.i], 0.25 + 0.1 * c.envelope * std::sin(double(omega) * c.i), 3e-5)
             << "count " << c.count << " i " << c.i;
     }
-}
-
-TEST(ApplyNoise, SumIsHeldFinite) {
-    auto signal = ts::Make(ts::Noise(5000, 1.0f, 4));
-    ASSERT_TRUE(signal->EnsureSpectrogram() && signal->EnsureSpectrum());
-    ASSERT_TRUE(signal->ApplyNoise(CSinNoise(3e38f, 0.2f)));
-    ASSERT_TRUE(signal->ApplyNoise(CSinNoise(3e38f, 0.2f)));
-    EXPECT_TRUE(ts::AllFinite(signal->GetSamples(), 5000));
-    EXPECT_TRUE(ts::AllFinite(signal->GetSpectrum().GetPower(), 1025));
+    dsp::CSinNoise(0.1f, omega).AddTo(nullptr, 10); // no buffer: nothing to add to, no crash
 }
 
 } // namespace

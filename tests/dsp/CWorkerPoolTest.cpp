@@ -1,21 +1,15 @@
-// The worker pool and the analyses spread over it: every piece runs once, a second run on
-// another thread never waits for the first, and every analysis is the same to the bit whatever
-// the number of threads, also while a filter is still writing the samples being analysed.
+// The worker pool, and analyses over it that are the same to the bit for any pool size.
 #include "TestSignals.h"
 
-#include "dsp/CFilter.h"
-#include "dsp/CSignal.h"
 #include "dsp/CSinNoise.h"
 #include "dsp/CWorkerPool.h"
-
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstring>
-#include <numbers>
+#include <mutex>
+#include <set>
 #include <thread>
-#include <vector>
 
 using dsp::CSignal;
 using dsp::CWorkerPool;
@@ -39,12 +33,11 @@ TEST(WorkerPool, RunsEveryPieceOnceAndTheCallersWorkFirst) {
             std::vector<std::atomic<int>> runs(count);
             std::atomic<bool> callerDone{false};
             std::atomic<int> early{0};
+            // Pieces on workers may start before the caller's own work ends, on the caller never;
+            // slow workers make the caller run out of pieces first and wait for them.
             auto piece = [&](int i) {
-                // Pieces on workers may start before the caller's work ends; on the caller never.
-                if (!callerDone && std::this_thread::get_id() == caller)
-                    ++early;
-                // Slow workers: the caller runs out of pieces first and must wait for them.
                 const bool onCaller = std::this_thread::get_id() == caller;
+                early += onCaller && !callerDone;
                 std::this_thread::sleep_for(std::chrono::microseconds(onCaller ? 20 : 400));
                 ++runs[i];
             };
@@ -58,8 +51,31 @@ TEST(WorkerPool, RunsEveryPieceOnceAndTheCallersWorkFirst) {
     }
 }
 
-// A run asked for while another has the workers, and a run inside a piece, are done by their
-// own thread; none of them may wait for the other.
+// Every thread of a resized pool takes a piece; workers still starting may miss a run.
+TEST(WorkerPool, PiecesRunOnEveryThreadAtOnce) {
+    CWorkerPool pool(2);
+    pool.SetThreads(3);
+    EXPECT_EQ(pool.GetThreads(), 3);
+    std::atomic<int> started{0};
+    std::mutex mutex;
+    std::set<std::thread::id> threads;
+    auto piece = [&](int) {
+        ++started;
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+        while (started < 3 && std::chrono::steady_clock::now() < until)
+            std::this_thread::yield();
+        std::lock_guard lock(mutex);
+        threads.insert(std::this_thread::get_id());
+    };
+    for (int attempt = 0; attempt < 4 && threads.size() < 3; ++attempt) {
+        started = 0;
+        threads.clear();
+        pool.Run(3, piece);
+    }
+    EXPECT_EQ(threads.size(), 3u);
+}
+
+// Runs from another thread or from inside a piece are done by their own thread, never wait.
 TEST(WorkerPool, RunsFromTwoThreadsAndFromInsideAPiece) {
     CWorkerPool pool(2);
     std::atomic<int> inner{0}, outer{0};
@@ -82,30 +98,26 @@ TEST(WorkerPool, RunsFromTwoThreadsAndFromInsideAPiece) {
 
 // Everything the displays read of one signal, byte for byte.
 std::vector<unsigned char> Analyses(const CSignal& signal) {
-    std::vector<unsigned char> bytes;
-    auto add = [&](const void* data, std::size_t size) {
-        const auto* begin = static_cast<const unsigned char*>(data);
-        bytes.insert(bytes.end(), begin, begin + size);
-    };
-    const dsp::CSpectrogram& s = signal.GetSpectrogram();
-    const dsp::CSpectrum& p = signal.GetSpectrum();
+    const auto& s = signal.GetSpectrogram();
+    const auto& p = signal.GetSpectrum();
     const float factors[] = {s.GetFactor(), p.GetFactor()};
-    add(factors, sizeof factors);
-    add(s.GetMatrix(), sizeof(fftwf_complex) * s.GetFrames() * s.GetBins());
-    add(p.GetPower(), sizeof(float) * p.GetBins());
-    add(signal.GetSamples(), sizeof(float) * signal.GetSampleCount());
+    std::vector<unsigned char> bytes;
+    for (const auto& [data, size] :
+         {std::pair<const void*, std::size_t>{factors, sizeof factors},
+          {s.GetMatrix(), sizeof(fftwf_complex) * s.GetFrames() * s.GetBins()},
+          {p.GetPower(), sizeof(float) * p.GetBins()},
+          {signal.GetSamples(), sizeof(float) * signal.GetSampleCount()}})
+        bytes.insert(bytes.end(), static_cast<const unsigned char*>(data),
+                     static_cast<const unsigned char*>(data) + size);
     return bytes;
 }
 
-// A root, a filter output analysed while the filter writes it, one analysed afterwards, and the
-// root again after a tone was added: 97 spectrogram frames (two groups of 48 and one frame) and
-// 48 spectrum frames (two chunks of 24), so one analysis has a piece more than the other.
+// 97 spectrogram frames (48 + 48 + 1) and 48 spectrum frames: one analysis has a piece more.
 std::vector<std::vector<unsigned char>> AnalyseAll() {
     auto root = ts::Make(ts::Noise(98 * 512 + 100, 0.7f, 11));
     CSignal during, after;
-    const float a[] = {1.0f, -1.6f, 0.9f}, b[] = {0.5f, 0.1f, -0.3f};
-    dsp::CFilter filter;
-    if (!root || !filter.SetCoefficients(a, 3, b, 3) || during.CreateFrom(root.get()) != 0 ||
+    const dsp::CFilter filter = ts::Filter({1.0f, -1.6f, 0.9f}, {0.5f, 0.1f, -0.3f});
+    if (!root || during.CreateFrom(root.get()) != 0 ||
         after.CreateFrom(root.get()) != 0 || !during.EnsureSpectrogram() ||
         !during.EnsureSpectrum() || !during.ApplyFilter(filter) || !after.ApplyFilter(filter) ||
         !after.EnsureSpectrogram() || !after.EnsureSpectrum())
@@ -128,30 +140,32 @@ TEST(WorkerPool, AnalysesAreTheSameForEveryPoolSize) {
     EXPECT_EQ(single[1], single[2]);
     for (const int threads : {2, 3, 8}) {
         CPoolSize size(threads);
+        ASSERT_EQ(CWorkerPool::Shared().GetThreads(), threads);
         for (int round = 0; round < 3; ++round)
             ASSERT_EQ(AnalyseAll(), single) << threads << " threads, round " << round;
     }
 }
 
-// The filter output published piece by piece is the filter applied in one go, for the unrolled
-// orders, longer ones and a[0] other than 1.
+// The filter published piece by piece is the filter in one go: unrolled, long, a[0] != 1.
 TEST(WorkerPool, FilterInPiecesIsTheFilterInOneGo) {
     const struct {
         std::vector<float> a, b;
-    } cases[] = {{{1.0f, -0.5f}, {0.3f, 0.3f}},
-                 {{2.0f, -1.1f, 0.4f, 0.1f, 0.05f, -0.02f, 0.01f}, {1.0f, 0.5f, 0.25f, 0.1f, 0.05f, 0.02f}},
-                 {{}, {}}};
+    } cases[] = {
+        {{1.0f, -0.5f}, {0.3f, 0.3f}},
+        {{2.0f, -1.1f, 0.4f, 0.1f, 0.05f, -0.02f, 0.01f}, {1.0f, 0.5f, 0.25f, 0.1f, 0.05f, 0.02f}},
+        {{}, {}},
+        {{1.0f}, std::vector<float>(200, 0.005f)}}; // slow: the analyses wait for the writer
     const std::vector<float> input = ts::Noise(40000, 0.5f, 4);
     auto root = ts::Make(input);
     for (const auto& c : cases) {
-        dsp::CFilter filter;
-        ASSERT_TRUE(filter.SetCoefficients(c.a.data(), int(c.a.size()), c.b.data(), int(c.b.size())));
+        const dsp::CFilter filter = ts::Filter(c.a, c.b);
         std::vector<float> expected(input.size());
         filter.Apply(input.data(), int(input.size()), expected.data());
         CSignal output;
         ASSERT_EQ(output.CreateFrom(root.get()), 0u);
         ASSERT_TRUE(output.EnsureSpectrum() && output.ApplyFilter(filter));
-        EXPECT_EQ(std::memcmp(output.GetSamples(), expected.data(), sizeof(float) * input.size()), 0)
+        EXPECT_EQ(std::memcmp(output.GetSamples(), expected.data(), sizeof(float) * input.size()),
+                  0)
             << c.a.size() << " + " << c.b.size();
     }
 }

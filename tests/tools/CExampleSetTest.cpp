@@ -1,12 +1,14 @@
-#include "ScratchFolder.h"
+#include "common/CTempFolder.h"
 
 #include "dsp/CSignal.h"
 #include "platform/CText.h"
 #include "tools/CExampleSet.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cmath>
-#include <memory>
+#include <complex>
 #include <numbers>
 
 namespace {
@@ -14,24 +16,23 @@ namespace {
 using examples::CExampleSet;
 using examples::Example;
 
-// Every example is written twice, into two folders, once for all tests of this file.
+std::string ReadBytes(const std::wstring& path) {
+    std::ifstream file(std::filesystem::path(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+// Every example written once for all tests of this file.
 class Examples : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        s_first = std::make_unique<ScratchFolder>("examples_first");
-        s_second = std::make_unique<ScratchFolder>("examples_second");
-        for (const Example& example : CExampleSet::All()) {
-            ASSERT_TRUE(CExampleSet::Write(example, s_first->Path())) << example.name;
-            ASSERT_TRUE(CExampleSet::Write(example, s_second->Path())) << example.name;
-        }
+        s_folder = new CTempFolder;
+        for (const Example& example : CExampleSet::All())
+            ASSERT_TRUE(CExampleSet::Write(example, s_folder->Folder())) << example.name;
     }
-    static void TearDownTestSuite() {
-        s_first.reset();
-        s_second.reset();
-    }
-    // The samples as the game sees them: the first channel, read by the game's own reader.
+    static void TearDownTestSuite() { delete s_folder; }
+    // The first channel, read by the game's own reader.
     static std::vector<float> Load(const std::string& name, dsp::CSignal& signal) {
-        if (signal.LoadWave((s_first->Path() / (name + ".wav")).wstring()) != 0)
+        if (signal.LoadWave(s_folder->PathOf(name + ".wav")) != 0)
             return {};
         return {signal.GetSamples(), signal.GetSamples() + signal.GetSampleCount()};
     }
@@ -39,58 +40,51 @@ protected:
         dsp::CSignal signal;
         return Load(name, signal);
     }
-    static std::unique_ptr<ScratchFolder> s_first, s_second;
+    static inline CTempFolder* s_folder = nullptr;
 };
 
-std::unique_ptr<ScratchFolder> Examples::s_first;
-std::unique_ptr<ScratchFolder> Examples::s_second;
-
-TEST_F(Examples, GameReadsEveryExampleInItsFormat) {
+// The game reads every example in its format, rewriting gives its bytes, one-line description.
+TEST_F(Examples, GameReadsEveryExampleAndWritingIsRepeatable) {
+    CTempFolder again;
     for (const Example& example : CExampleSet::All()) {
         SCOPED_TRACE(example.name);
         dsp::CSignal signal;
-        const std::vector<float> samples = Load(example.name, signal);
-        ASSERT_FALSE(samples.empty());
+        const std::vector<float> x = Load(example.name, signal);
+        ASSERT_FALSE(x.empty());
         const dsp::CWaveFormat& format = signal.GetFormat();
-        EXPECT_EQ(format.formatTag, 1);
-        EXPECT_EQ(format.sampleRate, example.format.sampleRate);
-        EXPECT_EQ(format.channels, example.format.channels);
-        EXPECT_EQ(format.bitsPerSample, example.format.bitsPerSample);
-        EXPECT_EQ(format.blockAlign, example.format.channels * example.format.bitsPerSample / 8);
-        EXPECT_EQ(format.bytesPerSecond, format.sampleRate * format.blockAlign);
+        EXPECT_EQ(format, (dsp::CWaveFormat{1, example.format.channels, example.format.sampleRate,
+                                            format.sampleRate * format.blockAlign,
+                                            std::uint16_t(example.format.channels *
+                                                          example.format.bitsPerSample / 8),
+                                            example.format.bitsPerSample, 0}));
         EXPECT_EQ(signal.GetSampleCount(), example.Frames());
-        const float peak = std::fabs(*std::max_element(
-            samples.begin(), samples.end(), [](float a, float b) { return std::fabs(a) < std::fabs(b); }));
-        EXPECT_GT(peak, 0.05f) << "silent";
-        EXPECT_LT(peak, 0.999f) << "clipped";
+        const auto [low, high] = std::minmax_element(x.begin(), x.end());
+        EXPECT_GT(std::max(-*low, *high), 0.05f) << "silent";
+        EXPECT_LT(std::max(-*low, *high), 0.999f) << "clipped";
+        ASSERT_TRUE(CExampleSet::Write(example, again.Folder()));
+        for (const std::string& file : {example.name + ".wav", example.name + ".txt"})
+            EXPECT_TRUE(ReadBytes(again.PathOf(file)) == ReadBytes(s_folder->PathOf(file))) << file;
+        const std::string text = ReadBytes(s_folder->PathOf(example.name + ".txt"));
+        EXPECT_TRUE(CText::IsValidUtf8(text));
+        EXPECT_EQ(text.find('\n'), text.size() - 1);
+        EXPECT_LT(CText::ToWide(text).size(), 255u);
     }
-}
-
-// The description beside each wave is one UTF-8 line the tooltip can hold (at most 255).
-TEST_F(Examples, GeneratingTwiceGivesTheSameBytesAndADescriptionLine) {
-    for (const Example& example : CExampleSet::All()) {
-        for (const char* extension : {".wav", ".txt"}) {
-            const std::string file = example.name + extension;
-            const std::string first = ReadBytes(s_first->Path() / file);
-            EXPECT_FALSE(first.empty()) << file;
-            EXPECT_TRUE(first == ReadBytes(s_second->Path() / file)) << file;
-        }
-        const std::string text = ReadBytes(s_first->Path() / (example.name + ".txt"));
-        EXPECT_TRUE(CText::IsValidUtf8(text)) << example.name;
-        EXPECT_EQ(text.find('\n'), text.size() - 1) << example.name;
-        EXPECT_LT(CText::ToWide(text).size(), 255u) << example.name;
-    }
+    EXPECT_FALSE(CExampleSet::Write(CExampleSet::All()[0], again.PathOf("none/none")));
 }
 
 // Amplitude of the sine component at a frequency (a single-bin Fourier sum).
 double AmplitudeAt(const std::vector<float>& x, double rate, double frequency) {
-    double re = 0.0, im = 0.0;
-    for (std::size_t n = 0; n < x.size(); ++n) {
-        const double phase = 2.0 * std::numbers::pi * frequency * n / rate;
-        re += x[n] * std::cos(phase);
-        im += x[n] * std::sin(phase);
-    }
-    return 2.0 * std::hypot(re, im) / static_cast<double>(x.size());
+    std::complex<double> sum;
+    for (std::size_t n = 0; n < x.size(); ++n)
+        sum += double(x[n]) * std::polar(1.0, 2.0 * std::numbers::pi * frequency * n / rate);
+    return 2.0 * std::abs(sum) / double(x.size());
+}
+
+double Rms(const std::vector<float>& x) {
+    double energy = 0.0;
+    for (const float v : x)
+        energy += double(v) * v;
+    return std::sqrt(energy / double(x.size()));
 }
 
 TEST_F(Examples, SoundsHaveTheirFrequencies) {
@@ -113,32 +107,19 @@ TEST_F(Examples, SoundsHaveTheirFrequencies) {
         EXPECT_GT(strong, 0.03) << c.name << " at " << c.strong;
         EXPECT_GT(strong, 5.0 * AmplitudeAt(x, c.rate, c.weak)) << c.name;
     }
-}
-
-// Neighbouring samples of white noise are unrelated; a tone moves smoothly.
-TEST_F(Examples, NoiseIsRoughAndAToneIsSmooth) {
+    // Neighbouring samples of white noise are unrelated; pink noise and a tone move smoothly.
     const auto roughness = [](const std::vector<float>& x) {
-        double difference = 0.0, energy = 0.0;
-        for (std::size_t n = 1; n < x.size(); ++n) {
+        double difference = 0.0;
+        for (std::size_t n = 1; n < x.size(); ++n)
             difference += std::pow(x[n] - x[n - 1], 2.0);
-            energy += double(x[n]) * x[n];
-        }
-        return difference / energy;
+        return difference / std::pow(Rms(x), 2.0) / double(x.size());
     };
     EXPECT_NEAR(roughness(Load("rauschen_weiss")), 2.0, 0.2);
     EXPECT_LT(roughness(Load("rauschen_rosa")), 0.6);
     EXPECT_LT(roughness(Load("sinus_100hz")), 0.01);
 }
 
-double Rms(const std::vector<float>& x) {
-    double energy = 0.0;
-    for (const float v : x)
-        energy += double(v) * v;
-    return std::sqrt(energy / static_cast<double>(x.size()));
-}
-
-// Sounds an exercise compares by one property differ in nothing else: the three timbres
-// have the same pitch and level, the three loudness steps the same pitch.
+// Compared sounds differ only in what is asked: timbre at equal pitch and level, loudness.
 TEST_F(Examples, ComparedSoundsDifferOnlyInWhatIsAsked) {
     for (const char* name : {"sinus_220hz", "rechteck_220hz", "saegezahn_220hz"}) {
         const std::vector<float> x = Load(name);

@@ -1,9 +1,9 @@
-#include "ScratchFolder.h"
-
+#include "common/CTempFolder.h"
 #include "common/CWaveBytes.h"
-#include "common/TestPanel.h"
 #include "game/ElementError.h"
 #include "tools/CSlideChecker.h"
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <map>
@@ -33,22 +33,33 @@ std::string Tone() {
     return CWaveBytes::Mono16(pcm);
 }
 
-std::string Game(const std::string& courseSlides) {
+// A game whose course holds the given slides (none: no course).
+std::string Game(const std::vector<std::string>& slides) {
     std::string xml = "<game><audioexamples>examples</audioexamples><slides>slides</slides>";
-    if (!courseSlides.empty()) {
+    if (!slides.empty()) {
         xml += "<course titel='Kurs'>";
-        for (std::size_t start = 0; start < courseSlides.size();) {
-            const std::size_t end = std::min(courseSlides.find(',', start), courseSlides.size());
-            xml += "<slide>" + courseSlides.substr(start, end - start) + "</slide>";
-            start = end + 1;
-        }
+        for (const std::string& slide : slides)
+            xml += "<slide>" + slide + "</slide>";
         xml += "</course>";
     }
     return xml + "</game>";
 }
 
+// Checks the game written into a fresh folder, from inside that folder.
+CSlideChecker::Report Check(const std::map<std::string, std::string>& files) {
+    CTempFolder folder;
+    for (const auto& [name, text] : files)
+        folder.Write(name, text);
+    const auto home = std::filesystem::current_path();
+    std::filesystem::current_path(folder.Folder());
+    const CSlideChecker::Report report = CSlideChecker::Check("game.xml");
+    std::filesystem::current_path(home);
+    return report;
+}
+
+// Every slide of the courses and the catalogue, each file once, with the game's own verdict.
 TEST(SlideChecker, ReportsEverySlideTheGameCouldNotShow) {
-    testing_panels::RegisterTestPanels();
+    const std::string table = "<GameSlide><table rows='1' cols='";
     const struct {
         const char* name;
         std::map<std::string, std::string> files;
@@ -57,54 +68,36 @@ TEST(SlideChecker, ReportsEverySlideTheGameCouldNotShow) {
         Failures failures;
     } cases[] = {
         {"clean folder",
-         {{"game.xml", Game("slides/a.xml")}, {"slides/a.xml", GOOD}, {"slides/b.xml", GOOD}},
+         {{"game.xml", Game({"slides/a.xml"})}, {"slides/a.xml", GOOD}, {"slides/b.xml", GOOD}},
          true, 2, {}},
         {"course slide named with backslashes is read once",
-         {{"game.xml", Game("slides\\a.xml")}, {"slides/a.xml", GOOD}}, true, 1, {}},
+         {{"game.xml", Game({"slides\\a.xml"})}, {"slides/a.xml", GOOD}}, true, 1, {}},
         {"broken XML in a course",
-         {{"game.xml", Game("slides/kaputt.xml")}, {"slides/a.xml", GOOD},
+         {{"game.xml", Game({"slides/kaputt.xml"})}, {"slides/a.xml", GOOD},
           {"slides/kaputt.xml", "<GameSlide><static>offen</GameSlide>"}},
          true, 2, {{L"slides/kaputt.xml", ERR_OPEN_SLIDE}}},
-        {"table with too few cells",
-         {{"game.xml", Game("")},
-          {"slides/spalten.xml", "<GameSlide><table rows='1' cols='2'><row><static>a</static>"
-                                 "</row></table></GameSlide>"}},
-         true, 1, {{L"slides/spalten.xml", ERR_COLUMNS}}},
-        {"table with too many rows",
-         {{"game.xml", Game("")},
-          {"slides/zeilen.xml", "<GameSlide><table rows='1' cols='1'><row><static>a</static>"
-                                "</row><row><static>b</static></row></table></GameSlide>"}},
-         true, 1, {{L"slides/zeilen.xml", ERR_ROWS}}},
         {"missing course slide named twice",
-         {{"game.xml", Game("slides/a.xml,slides/fehlt.xml,slides/fehlt.xml")},
+         {{"game.xml", Game({"slides/a.xml", "slides/fehlt.xml", "slides/fehlt.xml"})},
           {"slides/a.xml", GOOD}},
          true, 2, {{L"slides/fehlt.xml", ERR_OPEN_SLIDE}}},
-        {"unknown element",
-         {{"game.xml", Game("")}, {"slides/bild.xml", "<GameSlide><bild datei='x.png'/></GameSlide>"}},
-         true, 1, {{L"slides/bild.xml", ERR_UNKNOWN_ELEMENT}}},
         {"course slide with the wrong root",
-         {{"game.xml", Game("folie.xml")}, {"slides/a.xml", GOOD},
+         {{"game.xml", Game({"folie.xml"})}, {"slides/a.xml", GOOD},
           {"folie.xml", "<Folie><static>x</static></Folie>"}},
          true, 2, {{L"folie.xml", ERR_XML_TITLE}}},
-        {"cell that cannot be prepared",
-         {{"game.xml", Game("")},
-          {"slides/welle.xml", "<GameSlide><table rows='1' cols='1'><row><wave id='1' "
-                               "prepare='10'/></row></table></GameSlide>"}},
-         true, 1, {{L"slides/welle.xml", ERR_PREPARE_FFT}}},
         {"filter elements",
-         {{"game.xml", Game("")}, {"examples/ton.wav", Tone()}, {"slides/filter.xml", FILTERS}},
+         {{"game.xml", Game({})}, {"examples/ton.wav", Tone()}, {"slides/filter.xml", FILTERS}},
          true, 1, {}},
         {"fixed filter without coefficients and a notch without input",
-         {{"game.xml", Game("slides/b.xml")},
+         {{"game.xml", Game({"slides/b.xml"})},
           {"examples/ton.wav", Tone()},
-          {"slides/a.xml", "<GameSlide><table rows='1' cols='2'><row><spectrum id='1' "
-                           "example='examples/ton.wav'/><afilter id='2' example_from='1'/>"
-                           "</row></table></GameSlide>"},
-          {"slides/b.xml", "<GameSlide><table rows='1' cols='1'><row><notch id='2' "
-                           "example_from='9'/></row></table></GameSlide>"}},
-         true, 2, {{L"slides/b.xml", ERR_EXAMPLE_NOT_FOUND}, {L"slides/a.xml", ERR_MISSING_ELEMENT}}},
+          {"slides/a.xml", table + "2'><row><spectrum id='1' example='examples/ton.wav'/>"
+                                   "<afilter id='2' example_from='1'/></row></table></GameSlide>"},
+          {"slides/b.xml", table + "1'><row><notch id='2' example_from='9'/></row></table>"
+                                   "</GameSlide>"}},
+         true, 2,
+         {{L"slides/b.xml", ERR_EXAMPLE_NOT_FOUND}, {L"slides/a.xml", ERR_MISSING_ELEMENT}}},
         {"no slide for the random tasks",
-         {{"game.xml", Game("")}, {"slides/liesmich.txt", "kein Folie"}},
+         {{"game.xml", Game({})}, {"slides/liesmich.txt", "kein Folie"}},
          true, 0, {{L"", ERR_OPEN_SLIDE}}},
         {"configuration without a slides folder",
          {{"game.xml", "<game><audioexamples>examples</audioexamples></game>"},
@@ -113,11 +106,7 @@ TEST(SlideChecker, ReportsEverySlideTheGameCouldNotShow) {
         {"no configuration", {{"slides/a.xml", GOOD}}, false, 0, {}},
     };
     for (const auto& c : cases) {
-        ScratchFolder folder("slidecheck");
-        for (const auto& [name, text] : c.files)
-            folder.Write(name, text);
-        folder.Enter();
-        const CSlideChecker::Report report = CSlideChecker::Check("game.xml");
+        const CSlideChecker::Report report = Check(c.files);
         EXPECT_EQ(report.configLoaded, c.configLoaded) << c.name;
         EXPECT_EQ(report.slidesChecked, c.checked) << c.name;
         Failures failures;
@@ -128,44 +117,31 @@ TEST(SlideChecker, ReportsEverySlideTheGameCouldNotShow) {
     }
 }
 
-// An author learns which limit a slide broke, not only that it failed.
-TEST(SlideChecker, NamesTheSizeLimitASlideExceeds) {
-    ScratchFolder folder("limits");
+// An author reads the game's own messages, and which limit a slide broke.
+TEST(SlideChecker, SpeaksWithTheGamesMessagesAndNamesTheLimit) {
     std::string many = "<GameSlide>";
     for (int i = 0; i < 2500; ++i)
         many += "<static/>";
-    folder.Write("game.xml", Game(""));
-    folder.Write("slides/viele.xml", many + "</GameSlide>");
-    folder.Write("slides/breit.xml", "<GameSlide><static width='2000000000'/></GameSlide>");
-    folder.Enter();
-    const CSlideChecker::Report report = CSlideChecker::Check("game.xml");
+    const CSlideChecker::Report report =
+        Check({{"game.xml", Game({})}, {"slides/viele.xml", many + "</GameSlide>"},
+               {"slides/breit.xml", "<GameSlide><static width='2000000000'/></GameSlide>"}});
     std::vector<std::string> messages;
     for (const auto& failure : report.failures)
         messages.push_back(CSlideChecker::Message(failure));
     std::sort(messages.begin(), messages.end());
-    const std::vector<std::string> expected = {
-        "Could not load the slide slides/breit.xml\nError: Memory alocation error\n"
-        "Limit: width beyond 100000 pixels",
-        "Could not load the slide slides/viele.xml\nError: Memory alocation error\n"
-        "Limit: more than 2000 elements"};
-    EXPECT_EQ(messages, expected);
-}
-
-TEST(SlideChecker, SpeaksWithTheGamesMessages) {
-    const struct {
-        CSlideChecker::Failure failure;
-        std::string message;
-    } cases[] = {
-        {{L"slides/kaputt.xml", ERR_OPEN_SLIDE},
-         "Could not load the slide slides/kaputt.xml\nError: Could not open xml slide"},
-        {{L"slides/übung.xml", ERR_COLUMNS},
-         "Could not load the slide slides/\xC3\xBC"
-         "bung.xml\nError: Invalid number of colums"},
-        {{L"s.xml", ERR_EXAMPLE_NOT_FOUND}, "Could not load the slide s.xml\nError: Example not found"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(CSlideChecker::Message(c.failure), c.message);
+    const std::string cannot = "Could not load the slide slides/";
+    EXPECT_EQ(messages, (std::vector<std::string>{
+                            cannot + "breit.xml\nError: Memory alocation error\n"
+                                     "Limit: width beyond 100000 pixels",
+                            cannot + "viele.xml\nError: Memory alocation error\n"
+                                     "Limit: more than 2000 elements"}));
+    EXPECT_EQ(CSlideChecker::Message({L"slides/übung.xml", ERR_COLUMNS}),
+              cannot + "\xC3\xBC" "bung.xml\nError: Invalid number of colums");
+    EXPECT_EQ(CSlideChecker::Message({L"s.xml", ERR_EXAMPLE_NOT_FOUND}),
+              "Could not load the slide s.xml\nError: Example not found");
     EXPECT_STREQ(CSlideChecker::ConfigMessage(), "Could not load the game options!");
+    EXPECT_EQ(CSlideChecker::Summary(report), "2 slides checked, 2 failed");
+    EXPECT_EQ(CSlideChecker::Summary({}), "0 slides checked, 0 failed, game options not loaded");
 }
 
 } // namespace
