@@ -272,7 +272,9 @@ class Builder:
         self.compile_dir = entry["directory"]
         self.compile_args = shlex.split(entry["command"])
         self.source = source
-        self.test_dir = os.path.join(self.build_dir, "tests")
+        # The layers' suites are built in tests/, the tools' own suite beside the tools.
+        self.test_dir = next(d for d in (os.path.join(self.build_dir, sub) for sub in ("tests", layer))
+                             if os.path.exists(os.path.join(d, "CMakeFiles", self.target + ".dir")))
         with open(os.path.join(self.test_dir, "CMakeFiles", self.target + ".dir", "link.txt")) as f:
             self.link_args = shlex.split(f.read())
         self.binary = os.path.join(self.test_dir, self.target)
