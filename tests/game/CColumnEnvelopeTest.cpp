@@ -9,19 +9,17 @@
 
 using game::CColumnEnvelope;
 
-namespace {
-
 // Rows that read back as the values times 1000.
-int Milli(float v) {
+static int Milli(float v) {
     return static_cast<int>(std::lround(v * 1000.0f));
 }
 
-CColumnEnvelope Of(const std::vector<float>& v, int columns) {
+static CColumnEnvelope Of(const std::vector<float>& v, int columns) {
     return CColumnEnvelope::Compute(v.data(), static_cast<int>(v.size()), columns, Milli);
 }
 
 // Values i * step.
-std::vector<float> Ramp(int count, float step) {
+static std::vector<float> Ramp(int count, float step) {
     std::vector<float> v(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i)
         v[i] = static_cast<float>(i) * step;
@@ -89,5 +87,3 @@ TEST(CColumnEnvelope, NothingToShowGivesAnEmptyEnvelope) {
         EXPECT_FALSE(e.HasMean());
     }
 }
-
-} // namespace

@@ -12,13 +12,11 @@
 
 using game::ERR_NONE;
 
-namespace {
-
 // A slide on screen inside a host window, for mouse tests.
 class OnScreen : public SlideFixture {
 protected:
     void Show(const std::string& tables) {
-        ASSERT_EQ(Read("<GameSlide>" + tables + "</GameSlide>"), ERR_NONE);
+        ASSERT_EQ(ReadTables(tables), ERR_NONE);
         ASSERT_TRUE(host.Create(L"Host", L"", WS_VISIBLE, CRect{0, 0, 1200, 900}, nullptr, 0));
         ASSERT_EQ(slide->CreateElementWindow(&host, 1000), ERR_NONE);
         slide->ShowWindow(true);
@@ -89,9 +87,7 @@ TEST_F(OnScreen, TooltipsAndElementsWithoutId) {
 }
 
 TEST_F(SlideFixture, ScalingTruncates) {
-    ASSERT_EQ(Read("<GameSlide><table rows='1' cols='1'><row><wave id='1' width='101'/></row>"
-                   "</table></GameSlide>"),
-              ERR_NONE);
+    ASSERT_EQ(ReadTables(OneCell("<wave id='1' width='101'/>")), ERR_NONE);
     Panel(1)->ScaleHorizontal(1.5f);
     Panel(1)->ScaleVertical(0.5f);
     EXPECT_EQ(Panel(1)->GetRect(), (CRect{15, 5, 166, 69}));
@@ -100,9 +96,7 @@ TEST_F(SlideFixture, ScalingTruncates) {
 // The mark lands centred; a client smaller than the 128 x 128 image starts left of and above
 // the client area, and the image's background colour shows nothing.
 TEST_F(SlideFixture, MarkIsCentredAndKeyedOnItsBackground) {
-    ASSERT_EQ(Read("<GameSlide><table rows='1' cols='1'><row><wave id='1'/></row></table>"
-                   "</GameSlide>"),
-              ERR_NONE);
+    ASSERT_EQ(ReadTables(OneCell("<wave id='1'/>")), ERR_NONE);
     CBitmap mark;
     ASSERT_TRUE(mark.LoadBitmap(game::MARK_WRONG));
     const struct {
@@ -130,5 +124,3 @@ TEST_F(SlideFixture, MarkIsCentredAndKeyedOnItsBackground) {
         EXPECT_EQ(mismatches, 0) << c.width << "x" << c.height;
     }
 }
-
-} // namespace

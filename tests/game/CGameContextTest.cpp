@@ -10,8 +10,6 @@
 
 #include <set>
 
-namespace {
-
 class Catalogue : public ::testing::Test {
 protected:
     std::wstring AddExamples(const std::vector<std::string>& names) {
@@ -120,5 +118,3 @@ TEST_F(Catalogue, RandomTasksDrawOnlyExercises) {
     textsOnly.AddSlideFolder(texts.Folder());
     EXPECT_EQ(textsOnly.GetRandomSlide(), texts.Folder() + L"/text.xml");
 }
-
-} // namespace

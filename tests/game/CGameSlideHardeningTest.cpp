@@ -21,13 +21,11 @@
 #include <future>
 #include <thread>
 
-namespace {
-
 using namespace std::chrono_literals;
 
 // Runs the opening on a thread of its own; an open that waits is released by a writer so that
 // the test ends either way, and reported.
-template <typename Open> bool ReturnsAtOnce(const std::string& fifo, Open open) {
+template <typename Open> static bool ReturnsAtOnce(const std::string& fifo, Open open) {
     auto done = std::async(std::launch::async, open);
     const bool prompt = done.wait_for(2s) == std::future_status::ready;
     // A writer that comes and goes lets a waiting open return and a waiting read end.
@@ -84,7 +82,7 @@ TEST(HostileFiles, ExampleNamesThatAreNotUtf8AreOpenedByteForByte) {
     }
 }
 
-std::string Repeat(const std::string& part, int count) {
+static std::string Repeat(const std::string& part, int count) {
     std::string all;
     while (count-- > 0)
         all += part;
@@ -129,5 +127,3 @@ TEST(HostileFiles, SlideFilesBeyondTheSizeLimitAreNotRead) {
     EXPECT_EQ(game::CGameSlide::LoadDocument(folder.Write("ok.xml", "<GameSlide/>"), document),
               game::ERR_NONE);
 }
-
-} // namespace

@@ -4,8 +4,6 @@
 
 using game::ERR_NONE;
 
-namespace {
-
 // Blocks stack below each other, centred in the slide; the slide is centred in the area.
 TEST_F(SlideFixture, LayoutStacksCentresAndSizes) {
     const struct {
@@ -31,9 +29,8 @@ TEST_F(SlideFixture, LayoutStacksCentresAndSizes) {
         }
         EXPECT_TRUE(slide->IsReady());
     }
-    ASSERT_EQ(Read("<GameSlide><table rows='1' cols='1'><row><wave id='1'/></row></table>"
-                   "<table rows='1' cols='1'><row><wave id='2'/></row></table>"
-                   "<static width='100'>x</static></GameSlide>"),
+    ASSERT_EQ(ReadTables(OneCell("<wave id='1'/>") + OneCell("<wave id='2'/>") +
+                         "<static width='100'>x</static>"),
               ERR_NONE);
     ASSERT_EQ(slide->Children().size(), 2u);
     EXPECT_EQ(slide->Children()[0]->GetRect(), (CRect{10, 10, 286, 158}));
@@ -51,11 +48,10 @@ TEST_F(SlideFixture, ReadFailuresGiveTheirCodes) {
         {"<GameSlide><Table rows='0' cols='0'/></GameSlide>", game::ERR_UNKNOWN_ELEMENT},
         {"<GameSlide><picture/></GameSlide>", game::ERR_UNKNOWN_ELEMENT},
         {"<GameSlide><hidden><wave id='1'/></hidden></GameSlide>", game::ERR_UNKNOWN_ELEMENT},
-        {"<GameSlide><table rows='1' cols='1'><row><wave id='1' prepare='10'/></row></table>"
-         "</GameSlide>",
+        {"<GameSlide>" + OneCell("<wave id='1' prepare='10'/>") + "</GameSlide>",
          game::ERR_PREPARE_FFT},
-        {"<GameSlide><table rows='1' cols='1'><row><wave id='1' prepare='7'/></row></table>"
-         "<table rows='1' cols='1'><row><wave id='2' prepare='11'/></row></table></GameSlide>",
+        {"<GameSlide>" + OneCell("<wave id='1' prepare='7'/>") +
+             OneCell("<wave id='2' prepare='11'/>") + "</GameSlide>",
          game::ERR_EXAMPLE_NOT_FOUND},
     };
     for (const auto& c : cases) {
@@ -65,22 +61,19 @@ TEST_F(SlideFixture, ReadFailuresGiveTheirCodes) {
 }
 
 TEST_F(SlideFixture, StaticTextEscapesAndPoints) {
-    ASSERT_EQ(Read("<GameSlide><static>Zeile 1\\nZeile 2\\tTab \\x</static></GameSlide>"),
-              ERR_NONE);
+    ASSERT_EQ(ReadTables("<static>Zeile 1\\nZeile 2\\tTab \\x</static>"), ERR_NONE);
     EXPECT_EQ(slide->StaticTexts().front().text, L"Zeile 1\n\rZeile 2\tTab \\x");
     EXPECT_EQ(slide->GetMaxPoints(), 0);
-    ASSERT_EQ(Read("<GameSlide><table rows='1' cols='2'><row><wave id='1' points='2'/>"
-                   "<wave id='2' points='3'/></row></table>"
-                   "<table rows='1' cols='1'><row><wave id='3' points='0'/></row></table>"
-                   "<hidden/></GameSlide>"),
+    ASSERT_EQ(ReadTables("<table rows='1' cols='2'><row><wave id='1' points='2'/><wave id='2' "
+                         "points='3'/></row></table>" +
+                         OneCell("<wave id='3' points='0'/>") + "<hidden/>"),
               ERR_NONE);
     EXPECT_EQ(slide->GetMaxPoints(), 5);
     EXPECT_EQ(slide->GetPoints(), 5);
 }
 
 TEST_F(SlideFixture, FitToAreaScalesAboutTheSlideOrigin) {
-    ASSERT_EQ(Read("<GameSlide><table rows='1' cols='1'><row><wave id='1'/></row></table>"
-                   "<static>t</static></GameSlide>",
+    ASSERT_EQ(Read("<GameSlide>" + OneCell("<wave id='1'/>") + "<static>t</static></GameSlide>",
                    CRect{0, 30, 296, 400}),
               ERR_NONE);
     ASSERT_EQ(slide->GetRect(), (CRect{0, 30, 296, 336}));
@@ -92,9 +85,8 @@ TEST_F(SlideFixture, FitToAreaScalesAboutTheSlideOrigin) {
 }
 
 TEST_F(SlideFixture, WindowsGetTheirIdsTextsAndOrder) {
-    ASSERT_EQ(Read("<GameSlide><table rows='1' cols='2'><row><wave id='4'/><static>a</static>"
-                   "</row></table><static>b</static><table rows='1' cols='1'><row><wave id='9'/>"
-                   "</row></table></GameSlide>"),
+    ASSERT_EQ(ReadTables("<table rows='1' cols='2'><row><wave id='4'/><static>a</static></row>"
+                         "</table><static>b</static>" + OneCell("<wave id='9'/>")),
               ERR_NONE);
     CWnd host, neverCreated; // a child window needs a parent that exists
     EXPECT_EQ(slide->CreateElementWindow(&neverCreated, 1), game::ERR_CREATE_WND);
@@ -121,5 +113,3 @@ TEST_F(SlideFixture, WindowsGetTheirIdsTextsAndOrder) {
     EXPECT_FALSE(Panel(4)->HasWindow());
     EXPECT_FALSE(slide->HasWindow());
 }
-
-} // namespace

@@ -1,21 +1,12 @@
 #include "game/CNotchFilter.h"
 #include "PlotFixture.h"
-#include "common/CTempFolder.h"
-#include "common/CWaveBytes.h"
 #include "game/CElementFactory.h"
 #include "game/CGameSlide.h"
 #include "game/CSpectrumPlot.h"
 #include "platform/CRandom.h"
-#include "platform/CText.h"
-
-#include <QTest>
-
-#include <cmath>
 
 using game::CNotchFilter;
 using game::ERR_NONE;
-
-namespace {
 
 class NotchTest : public PlotFixture<CNotchFilter> {
 protected:
@@ -117,30 +108,12 @@ TEST_F(NotchTest, ClickOnTheToneRemovesIt) {
         const double elsewhere =
             10 * std::log10(PowerAt(input, tone + 60) / PowerAt(output, tone + 60));
         EXPECT_LT(std::fabs(elsewhere), 1.0) << tone;
+        // The response curve is lowest at the notch.
+        const auto& curve = plot->GetTransferCurve();
+        const auto lowest = std::max_element(curve.begin(), curve.end(),
+                                             [](CPoint p, CPoint q) { return p.y < q.y; });
+        EXPECT_NEAR(lowest->x, plot->GetSolution(), width / 100) << tone;
         plot.reset();
-    }
-}
-
-// The drawn curve is near the top everywhere but around the notch, where it falls to the
-// bottom.
-TEST_F(NotchTest, ResponseDipsAtTheNotch) {
-    Prepare(60, "scale='log' width='256' height='128'");
-    Show();
-    ClickAt(100);
-    const QImage image = Grab();
-    int lowest = -1, lowestColumn = -1;
-    for (int x = 0; x < 256; ++x)
-        for (int y = 127; y >= 0; --y)
-            if (PixelOf(image, x, y) == RGB(200, 0, 0)) {
-                if (y > lowest)
-                    lowest = y, lowestColumn = x;
-                break;
-            }
-    EXPECT_NEAR(lowestColumn, 100, 2);
-    EXPECT_GT(lowest, 100);
-    for (const int i : {5, 50, 150, 190}) {
-        const CPoint p = plot->GetTransferCurve()[i];
-        EXPECT_EQ(PixelOf(image, p.x, p.y), RGB(200, 0, 0)) << i;
     }
 }
 
@@ -162,12 +135,9 @@ TEST_F(NotchTest, InputWithoutSamplesFails) {
 // A spectrum prepared before the notch added its tone shows the tone once it is on screen.
 TEST(NotchOnASlide, EarlierPlotsShowTheTone) {
     CTempFolder folder;
-    std::vector<std::int16_t> pcm(20000);
-    unsigned state = 5;
-    for (auto& v : pcm) {
-        state = state * 1664525u + 1013904223u;
-        v = static_cast<std::int16_t>(static_cast<int>(state >> 20) - 2048);
-    }
+    std::vector<std::int16_t> pcm;
+    for (const float v : Noise(20000, 5, 4096))
+        pcm.push_back(static_cast<std::int16_t>(v));
     const std::wstring path = folder.Write("rauschen.wav", CWaveBytes::Mono16(pcm, 22050));
     const std::string xml = "<GameSlide><table rows='1' cols='3'><row><spectrum id='1' example='" +
                             CText::ToNarrow(path) +
@@ -196,5 +166,3 @@ TEST(NotchOnASlide, EarlierPlotsShowTheTone) {
     }
     slide.DestroyWindow();
 }
-
-} // namespace

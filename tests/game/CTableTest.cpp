@@ -7,11 +7,8 @@
 
 using game::ERR_NONE;
 
-namespace {
-
 class TableTest : public SlideFixture {
 protected:
-    int ReadTables(const std::string& tables) { return Read("<GameSlide>" + tables + "</GameSlide>"); }
     game::CTable& Table() { return dynamic_cast<game::CTable&>(*slide->Children().at(0)); }
 };
 
@@ -131,5 +128,3 @@ TEST_F(TableTest, EvaluationMarksEachCellFromWhereItBelongs) {
     Table().OnSwitchPanels(3, 2);
     EXPECT_EQ(Table().CurrentIds(), (std::vector<int>{1, 2, 3, 4, 5, 0, 0, 6}));
 }
-
-} // namespace

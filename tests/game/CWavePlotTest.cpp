@@ -7,7 +7,6 @@
 
 #include <filesystem>
 #include <functional>
-#include <set>
 
 using game::ERR_NONE;
 
@@ -42,14 +41,6 @@ protected:
         if (show)
             Show(CRect{0, 0, 600, 400});
     }
-    static std::set<int> RedColumns(const QImage& image) {
-        std::set<int> columns;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                if (PixelOf(image, x, y) == RED)
-                    columns.insert(x);
-        return columns;
-    }
     void Click(CWnd& window) {
         QTest::mouseClick(window.Widget(), Qt::LeftButton, {}, QPoint(5, 5));
     }
@@ -71,8 +62,6 @@ TEST_F(WavePlotTest, PaintsTheEnvelopeOnWhite) {
         for (int y = 0; y <= 100; ++y)
             ASSERT_EQ(PixelOf(picture, x, y), y < 100 ? BLUE : WHITE) << x << "," << y;
 
-    plot.reset();
-    host.DestroyWindow();
     Prepare(MakeSignal(std::vector<float>(50, 0.5f)));
     picture = Grab();
     for (int y = 0; y < 101; ++y)
@@ -88,27 +77,51 @@ TEST_F(WavePlotTest, ChangedSamplesRedrawTheEnvelope) {
 }
 
 // The red bar stands at the column of the newest finished block and goes at the end, leaving
-// the envelope beneath it whole.
-TEST_F(WavePlotTest, ClickPlaysAndTheBarFollows) {
+// the envelope beneath it whole. A click during playback is refused silently; without a sound
+// device the first click tells the player, later ones stay quiet, and once a device is back a
+// click plays again.
+TEST_F(WavePlotTest, ClickPlaysTheBarFollowsAndAMissingDeviceIsToldOnce) {
+    std::vector<std::wstring> told;
+    CMessageBox::SetHandler([&told](const std::wstring& text, const std::wstring&) {
+        told.push_back(text);
+    });
+    const auto playOut = [this] {
+        while (Signal().IsPlaying())
+            m_device->FinishNext(std::chrono::milliseconds(20));
+    };
     Prepare(MakeSignal(FullSwing(2000)));
+    Click(*plot);
     Click(*plot);
     ASSERT_TRUE(ProcessUntil([this] { return plot->GetPlaybarColumn() == 0; }));
     ASSERT_TRUE(m_device->FinishNext());
     ASSERT_TRUE(ProcessUntil([this] { return plot->GetPlaybarColumn() == 10; }));
     QImage picture = Grab();
-    EXPECT_EQ(RedColumns(picture), std::set<int>{10});
+    EXPECT_EQ(Count(picture, RED), 101);
     for (int y = 0; y < 101; ++y)
         ASSERT_EQ(PixelOf(picture, 10, y), RED) << y;
     for (int y = 0; y < 100; ++y)
         ASSERT_EQ(PixelOf(picture, 0, y), BLUE) << "column 0 restored, row " << y;
-
-    while (Signal().IsPlaying())
-        m_device->FinishNext(std::chrono::milliseconds(20));
+    playOut();
     ASSERT_TRUE(ProcessUntil([this] { return plot->GetPlaybarColumn() < 0; }));
     picture = Grab();
-    EXPECT_TRUE(RedColumns(picture).empty());
+    EXPECT_EQ(Count(picture, RED), 0);
     for (int y = 0; y < 100; ++y)
         ASSERT_EQ(PixelOf(picture, 90, y), BLUE) << "last bar's column restored, row " << y;
+    EXPECT_TRUE(told.empty());
+
+    m_device->SetAvailable(false);
+    Click(*plot);
+    Click(*plot);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find(L"keine Tonausgabe"), std::wstring::npos);
+    EXPECT_FALSE(Signal().IsPlaying());
+    m_device->SetAvailable(true);
+    Click(*plot);
+    EXPECT_TRUE(Signal().IsPlaying());
+    EXPECT_EQ(m_device->OpenCount(), 2);
+    playOut();
+    EXPECT_EQ(told.size(), 1u);
+    CMessageBox::SetHandler(nullptr);
 }
 
 // The companion text's first line is the tooltip of a plot that asks for one and has no text
@@ -140,38 +153,4 @@ TEST_F(WavePlotTest, CompanionTextBecomesTheTooltip) {
         ASSERT_EQ(plot->Prepare(), ERR_NONE);
         EXPECT_EQ(plot->GetText(), c.tooltip);
     }
-}
-
-// Refused clicks (one during playback) say nothing; without a sound device the first click
-// tells the player, later ones stay quiet, and once a device is back a click plays again.
-TEST_F(WavePlotTest, MissingSoundOutputIsToldOnceAndTheGameGoesOn) {
-    std::vector<std::wstring> told;
-    CMessageBox::SetHandler([&told](const std::wstring& text, const std::wstring&) {
-        told.push_back(text);
-    });
-    const auto playOut = [this] {
-        while (Signal().IsPlaying())
-            m_device->FinishNext(std::chrono::milliseconds(20));
-    };
-    Prepare(MakeSignal(FullSwing(2000)));
-    Click(*plot);
-    Click(*plot);
-    EXPECT_TRUE(Signal().IsPlaying());
-    playOut();
-    EXPECT_TRUE(told.empty());
-
-    m_device->SetAvailable(false);
-    Click(*plot);
-    Click(*plot);
-    ASSERT_EQ(told.size(), 1u);
-    EXPECT_NE(told[0].find(L"keine Tonausgabe"), std::wstring::npos);
-    EXPECT_FALSE(Signal().IsPlaying());
-
-    m_device->SetAvailable(true);
-    Click(*plot);
-    EXPECT_TRUE(Signal().IsPlaying());
-    EXPECT_EQ(m_device->OpenCount(), 2);
-    playOut();
-    EXPECT_EQ(told.size(), 1u);
-    CMessageBox::SetHandler(nullptr);
 }

@@ -47,6 +47,14 @@ inline COLORREF PixelOf(const QImage& image, int x, int y) {
     return CQtColor::FromRgb(image.pixel(x, y));
 }
 
+inline int Count(const QImage& image, COLORREF colour) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += PixelOf(image, x, y) == colour;
+    return count;
+}
+
 template <typename Plot> class PlotFixture : public ::testing::Test {
 protected:
     // A new plot read from the xml; -1 when the xml does not parse.
