@@ -33,6 +33,13 @@ TEST_F(SpectrumPlotTest, ReadsTheScale) {
         EXPECT_EQ(plot->IsLogarithmic(), log) << scale;
     }
     EXPECT_EQ(plot->GetRect(), (CRect{0, 0, 256, 128}));
+    // A cell reports its extent to the table that places it.
+    tinyxml2::XMLDocument xml;
+    xml.Parse("<spectrum example_from='5' width='300' height='90'/>");
+    CSpectrumPlot cell(&context);
+    CRect area{20, 30, 999, 999};
+    ASSERT_EQ(cell.ReadXml(*xml.RootElement(), area, WS_CHILD), game::ERR_NONE);
+    EXPECT_EQ(area, (CRect{20, 30, 320, 120}));
 }
 
 // 200 pixels show whole blocks of 5 bins; 512 pixels put bin i in column trunc(i x 512 / 1025);
