@@ -227,6 +227,9 @@ TEST_F(FilterPlotTest, PaintsSpectrumAndResponse) {
     EXPECT_GT(Count(image, RGB(255, 255, 255)), 256 * 64) << "on white";
     const CPoint mid = plot->GetTransferCurve()[100];
     EXPECT_EQ(PixelOf(image, mid.x, mid.y), RED);
+    plot->MoveWindow(CRect{0, 0, 256, 64}); // only lower: the curve is remapped all the same
+    CApplication::ProcessMessages();
+    EXPECT_NEAR(plot->GetTransferCurve()[199].y, 64, 2);
 }
 
 // The coefficient children: numbers after runs of separators, each ending at the first
