@@ -2,37 +2,35 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 using game::CColumnEnvelope;
 
-namespace {
-
 // Rows that read back as the values times 1000.
-int Milli(float v) {
+static int Milli(float v) {
     return static_cast<int>(std::lround(v * 1000.0f));
 }
 
-std::vector<float> Ramp(int count, float step) {
+static CColumnEnvelope Of(const std::vector<float>& v, int columns) {
+    return CColumnEnvelope::Compute(v.data(), static_cast<int>(v.size()), columns, Milli);
+}
+
+// Values i * step.
+static std::vector<float> Ramp(int count, float step) {
     std::vector<float> v(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i)
         v[i] = static_cast<float>(i) * step;
     return v;
 }
 
-CColumnEnvelope Of(const std::vector<float>& v, int columns) {
-    return CColumnEnvelope::Compute(v.data(), static_cast<int>(v.size()), columns, Milli);
-}
-
-} // namespace
-
-// 10050 samples on 100 pixels: column x holds samples 100x .. 100x + 99, the rest is not shown.
+// 10050 values on 100 pixels: column x holds values 100x .. 100x + 99, the rest is not shown.
 TEST(CColumnEnvelope, WholeBlocksShowEachBlocksExtremesAndMean) {
     std::vector<float> v(10050, 1.0f);
     for (int x = 0; x < 100; ++x) {
-        for (int i = 0; i < 100; ++i)
-            v[x * 100 + i] = 0.0f;
+        std::fill_n(v.begin() + x * 100, 100, 0.0f);
         v[x * 100 + 7] = 0.5f;
         v[x * 100 + 93] = -0.25f;
         v[x * 100 + 50] = 0.1f * static_cast<float>(x) - 0.25f;
@@ -47,23 +45,22 @@ TEST(CColumnEnvelope, WholeBlocksShowEachBlocksExtremesAndMean) {
     }
 }
 
-// 250 samples on 100 pixels (k = 2): sample i goes to column trunc(0.4 i), so columns take
-// three and two samples in turn and the last sample reaches column 99.
+// 250 values on 100 pixels (k = 2): value i goes to column trunc(0.4 i), so columns take three
+// and two values in turn and the last value reaches column 99.
 TEST(CColumnEnvelope, SharedColumnsFollowTheProportionalMapping) {
     const CColumnEnvelope e = Of(Ramp(250, 0.001f), 100);
     ASSERT_EQ(e.Width(), 100);
     EXPECT_EQ(e.ValuesPerColumn(), 2);
-    const int first[] = {0, 3, 5, 8}, last[] = {2, 4, 7, 9};
-    for (int x = 0; x < 4; ++x) {
-        EXPECT_EQ(e.BottomRows()[x], first[x]) << x;
-        EXPECT_EQ(e.TopRows()[x], last[x]) << x;
-    }
+    EXPECT_EQ(std::vector<int>(e.BottomRows().begin(), e.BottomRows().begin() + 4),
+              (std::vector<int>{0, 3, 5, 8}));
+    EXPECT_EQ(std::vector<int>(e.TopRows().begin(), e.TopRows().begin() + 4),
+              (std::vector<int>{2, 4, 7, 9}));
     EXPECT_EQ(e.BottomRows()[99], 248);
     EXPECT_EQ(e.TopRows()[99], 249);
 }
 
-// Fewer samples than pixels: only the mean line, each sample on its column, the columns
-// between interpolated, and columns right of the last sample repeating its row.
+// Fewer values than pixels: only the mean line, each value on its column, the columns between
+// interpolated, and columns right of the last value repeating its row.
 TEST(CColumnEnvelope, FewValuesGiveAnInterpolatedMeanLine) {
     const struct {
         int count, columns;
@@ -77,19 +74,15 @@ TEST(CColumnEnvelope, FewValuesGiveAnInterpolatedMeanLine) {
     }
     const CColumnEnvelope fifty = Of(Ramp(50, 0.01f), 100);
     ASSERT_EQ(fifty.Width(), 100);
-    EXPECT_EQ(fifty.MeanRows()[97], 485);
-    EXPECT_EQ(fifty.MeanRows()[98], 490);
-    EXPECT_EQ(fifty.MeanRows()[99], 490) << "right of the last sample: its row";
+    EXPECT_EQ(std::vector<int>(fifty.MeanRows().begin() + 97, fifty.MeanRows().end()),
+              (std::vector<int>{485, 490, 490}));
 }
 
 TEST(CColumnEnvelope, NothingToShowGivesAnEmptyEnvelope) {
     const std::vector<float> v(10, 0.5f);
-    const struct {
-        const float* values;
-        int count, columns;
-    } cases[] = {{v.data(), 0, 10}, {v.data(), 10, 0}, {nullptr, 10, 10}, {v.data(), -1, 10}};
-    for (const auto& c : cases) {
-        const CColumnEnvelope e = CColumnEnvelope::Compute(c.values, c.count, c.columns, Milli);
+    for (const auto& [values, count, columns] : {std::tuple{v.data(), 0, 10}, {v.data(), 10, 0},
+                                                 {nullptr, 10, 10}, {v.data(), -1, 10}}) {
+        const CColumnEnvelope e = CColumnEnvelope::Compute(values, count, columns, Milli);
         EXPECT_EQ(e.Width(), 0);
         EXPECT_FALSE(e.HasMean());
     }

@@ -4,67 +4,39 @@
 
 using game::ERR_NONE;
 
-namespace {
-
-struct LayoutCase {
-    const char* name;
-    std::string xml;
-    CRect area;
-    CRect slide;      // the slide's rectangle in the offered area
-    CRect firstText;  // the first static text, in slide coordinates
-};
-
-void PrintTo(const LayoutCase& c, std::ostream* os) { *os << c.name; }
-
-class SlideLayout : public SlideFixture, public ::testing::WithParamInterface<LayoutCase> {};
-
-TEST_P(SlideLayout, StacksCentresAndSizes) {
-    const LayoutCase& c = GetParam();
-    ASSERT_EQ(Read(c.xml, c.area), ERR_NONE);
-    EXPECT_EQ(offered, c.slide);
-    EXPECT_EQ(slide->GetRect(), c.slide);
-    if (c.firstText != CRect{}) {
-        ASSERT_FALSE(slide->StaticTexts().empty());
-        EXPECT_EQ(slide->StaticTexts().front().rect, c.firstText);
+// Blocks stack below each other, centred in the slide; the slide is centred in the area.
+TEST_F(SlideFixture, LayoutStacksCentresAndSizes) {
+    const struct {
+        std::string xml;
+        CRect area, slide, firstText; // the text in slide coordinates, empty when none
+    } cases[] = {
+        {"<static>Hallo</static>", {0, 0, 276, 500}, {0, 0, 276, 148}, {10, 10, 266, 138}},
+        {"<static>Hallo</static>", {0, 0, 800, 600}, {262, 0, 538, 148}, {10, 10, 266, 138}},
+        {"<static/><opt width='100' height='50' hspace='5' vspace='4'/><opt width='999'/>",
+         {0, 0, 110, 100}, {0, 0, 110, 58}, {5, 4, 105, 54}},
+        {"", {0, 20, 100, 100}, {45, 20, 55, 30}, {}},
+        {"<hidden/><!-- note -->", {0, 0, 10, 10}, {0, 0, 10, 10}, {}},
+        {"<static width='400'>a</static><static width='100'>b</static>", {0, 0, 420, 400},
+         {0, 0, 420, 286}, {10, 10, 410, 138}},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(Read("<GameSlide>" + c.xml + "</GameSlide>", c.area), ERR_NONE) << c.xml;
+        EXPECT_EQ(offered, c.slide) << c.xml;
+        EXPECT_EQ(slide->GetRect(), c.slide) << c.xml;
+        EXPECT_EQ(slide->StaticTexts().empty(), c.firstText == CRect{}) << c.xml;
+        if (!slide->StaticTexts().empty()) {
+            EXPECT_EQ(slide->StaticTexts().front().rect, c.firstText) << c.xml;
+        }
+        EXPECT_TRUE(slide->IsReady());
     }
-    EXPECT_TRUE(slide->IsReady());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, SlideLayout,
-    ::testing::Values(
-        LayoutCase{"OneDefaultStatic", "<GameSlide><static>Hallo</static></GameSlide>",
-                   {0, 0, 276, 500}, {0, 0, 276, 148}, {10, 10, 266, 138}},
-        LayoutCase{"CentredInOfferedArea", "<GameSlide><static>Hallo</static></GameSlide>",
-                   {0, 0, 800, 600}, {262, 0, 538, 148}, {10, 10, 266, 138}},
-        LayoutCase{"OptionsLastStillApply",
-                   "<GameSlide><static/><opt width='100' height='50' hspace='5' vspace='4'/>"
-                   "<opt width='999'/></GameSlide>",
-                   {0, 0, 110, 100}, {0, 0, 110, 58}, {5, 4, 105, 54}},
-        LayoutCase{"NoChildren", "<GameSlide/>", {0, 20, 100, 100}, {45, 20, 55, 30}, {}},
-        LayoutCase{"HiddenTakesNoRoom", "<GameSlide><hidden/><!-- note --></GameSlide>",
-                   {0, 0, 10, 10}, {0, 0, 10, 10}, {}},
-        LayoutCase{"NarrowTextCentredUnderWideOne",
-                   "<GameSlide><static width='400'>a</static><static width='100'>b</static>"
-                   "</GameSlide>",
-                   {0, 0, 420, 400}, {0, 0, 420, 286}, {10, 10, 410, 138}}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(SlideFixture, SecondBlockStartsBelowTheFirst) {
-    ASSERT_EQ(Read("<GameSlide><table rows='1' cols='1'><row><wave id='1'/></row></table>"
-                   "<table rows='1' cols='1'><row><wave id='2'/></row></table>"
-                   "<static width='100'>x</static></GameSlide>"),
+    ASSERT_EQ(ReadTables(OneCell("<wave id='1'/>") + OneCell("<wave id='2'/>") +
+                         "<static width='100'>x</static>"),
               ERR_NONE);
-    const auto& children = slide->Children();
-    ASSERT_EQ(children.size(), 2u);
-    // A table of one 128-high cell is 148 high (10 margin above and below); each block
-    // starts vspace below the lowest bottom so far.
-    EXPECT_EQ(children[0]->GetRect(), (CRect{10, 10, 286, 158}));
-    EXPECT_EQ(children[1]->GetRect().top, 10 + 158);
-    EXPECT_EQ(slide->StaticTexts().front().rect.top, 10 + 316);
-    // Blocks are centred in the 296-wide slide.
+    ASSERT_EQ(slide->Children().size(), 2u);
+    EXPECT_EQ(slide->Children()[0]->GetRect(), (CRect{10, 10, 286, 158}));
+    EXPECT_EQ(slide->Children()[1]->GetRect().top, 10 + 158);
+    EXPECT_EQ(slide->StaticTexts().front().rect, (CRect{98, 326, 198, 454}));
     EXPECT_EQ(slide->GetRect().Width(), 296);
-    EXPECT_EQ(slide->StaticTexts().front().rect.left, 148 - 50);
 }
 
 TEST_F(SlideFixture, ReadFailuresGiveTheirCodes) {
@@ -76,11 +48,10 @@ TEST_F(SlideFixture, ReadFailuresGiveTheirCodes) {
         {"<GameSlide><Table rows='0' cols='0'/></GameSlide>", game::ERR_UNKNOWN_ELEMENT},
         {"<GameSlide><picture/></GameSlide>", game::ERR_UNKNOWN_ELEMENT},
         {"<GameSlide><hidden><wave id='1'/></hidden></GameSlide>", game::ERR_UNKNOWN_ELEMENT},
-        {"<GameSlide><table rows='1' cols='1'><row><wave id='1' prepare='10'/></row></table>"
-         "</GameSlide>",
+        {"<GameSlide>" + OneCell("<wave id='1' prepare='10'/>") + "</GameSlide>",
          game::ERR_PREPARE_FFT},
-        {"<GameSlide><table rows='1' cols='1'><row><wave id='1' prepare='7'/></row></table>"
-         "<table rows='1' cols='1'><row><wave id='2' prepare='11'/></row></table></GameSlide>",
+        {"<GameSlide>" + OneCell("<wave id='1' prepare='7'/>") +
+             OneCell("<wave id='2' prepare='11'/>") + "</GameSlide>",
          game::ERR_EXAMPLE_NOT_FOUND},
     };
     for (const auto& c : cases) {
@@ -89,27 +60,20 @@ TEST_F(SlideFixture, ReadFailuresGiveTheirCodes) {
     }
 }
 
-TEST_F(SlideFixture, StaticTextEscapes) {
-    ASSERT_EQ(Read("<GameSlide><static>Zeile 1\\nZeile 2\\tTab \\x</static></GameSlide>"),
-              ERR_NONE);
+TEST_F(SlideFixture, StaticTextEscapesAndPoints) {
+    ASSERT_EQ(ReadTables("<static>Zeile 1\\nZeile 2\\tTab \\x</static>"), ERR_NONE);
     EXPECT_EQ(slide->StaticTexts().front().text, L"Zeile 1\n\rZeile 2\tTab \\x");
-}
-
-TEST_F(SlideFixture, PointsAreTheSumOfTheTables) {
-    ASSERT_EQ(Read("<GameSlide><table rows='1' cols='2'><row><wave id='1' points='2'/>"
-                   "<wave id='2' points='3'/></row></table>"
-                   "<table rows='1' cols='1'><row><wave id='3' points='0'/></row></table>"
-                   "<hidden/></GameSlide>"),
+    EXPECT_EQ(slide->GetMaxPoints(), 0);
+    ASSERT_EQ(ReadTables("<table rows='1' cols='2'><row><wave id='1' points='2'/><wave id='2' "
+                         "points='3'/></row></table>" +
+                         OneCell("<wave id='3' points='0'/>") + "<hidden/>"),
               ERR_NONE);
     EXPECT_EQ(slide->GetMaxPoints(), 5);
     EXPECT_EQ(slide->GetPoints(), 5);
-    ASSERT_EQ(Read("<GameSlide><static/></GameSlide>"), ERR_NONE);
-    EXPECT_EQ(slide->GetMaxPoints(), 0);
 }
 
 TEST_F(SlideFixture, FitToAreaScalesAboutTheSlideOrigin) {
-    ASSERT_EQ(Read("<GameSlide><table rows='1' cols='1'><row><wave id='1'/></row></table>"
-                   "<static>t</static></GameSlide>",
+    ASSERT_EQ(Read("<GameSlide>" + OneCell("<wave id='1'/>") + "<static>t</static></GameSlide>",
                    CRect{0, 30, 296, 400}),
               ERR_NONE);
     ASSERT_EQ(slide->GetRect(), (CRect{0, 30, 296, 336}));
@@ -121,11 +85,12 @@ TEST_F(SlideFixture, FitToAreaScalesAboutTheSlideOrigin) {
 }
 
 TEST_F(SlideFixture, WindowsGetTheirIdsTextsAndOrder) {
-    ASSERT_EQ(Read("<GameSlide><table rows='1' cols='2'><row><wave id='4'/><static>a</static>"
-                   "</row></table><static>b</static><table rows='1' cols='1'><row><wave id='9'/>"
-                   "</row></table></GameSlide>"),
+    ASSERT_EQ(ReadTables("<table rows='1' cols='2'><row><wave id='4'/><static>a</static></row>"
+                         "</table><static>b</static>" + OneCell("<wave id='9'/>")),
               ERR_NONE);
-    CWnd host;
+    CWnd host, neverCreated; // a child window needs a parent that exists
+    EXPECT_EQ(slide->CreateElementWindow(&neverCreated, 1), game::ERR_CREATE_WND);
+    EXPECT_FALSE(Panel(4)->HasWindow());
     ASSERT_TRUE(host.Create(L"Host", L"", 0, CRect{0, 0, 600, 600}, nullptr, 0));
     ASSERT_EQ(slide->CreateElementWindow(&host, 1000), ERR_NONE);
     ASSERT_TRUE(slide->HasWindow());
@@ -134,29 +99,17 @@ TEST_F(SlideFixture, WindowsGetTheirIdsTextsAndOrder) {
     EXPECT_EQ(Panel(4)->GetDlgCtrlID(), 1101u);
     EXPECT_EQ(Panel(9)->GetDlgCtrlID(), 1201u);
     EXPECT_TRUE(slide->StaticTexts().empty()); // all became controls
-    auto* table = dynamic_cast<game::CTable*>(slide->Children()[0].get());
-    ASSERT_NE(table, nullptr);
-    EXPECT_TRUE(table->StaticTexts().empty());
-    EXPECT_EQ(table->GetDlgItem(0xFFFF)->GetWindowText(), L"a");
+    auto& table = dynamic_cast<game::CTable&>(*slide->Children()[0]);
+    EXPECT_TRUE(table.StaticTexts().empty());
+    EXPECT_EQ(table.GetDlgItem(0xFFFF)->GetWindowText(), L"a");
     EXPECT_EQ(slide->GetDlgItem(0xFFFF)->GetWindowText(), L"b");
-
     // Scaling after the windows exist changes nothing.
     const CRect before = Panel(4)->GetRect();
     slide->FitToArea(CRect{0, 0, 10, 10});
+    Panel(4)->ScaleHorizontal(2.0f);
+    Panel(4)->ScaleVertical(2.0f);
     EXPECT_EQ(Panel(4)->GetRect(), before);
-
     slide->DestroyWindow();
     EXPECT_FALSE(Panel(4)->HasWindow());
     EXPECT_FALSE(slide->HasWindow());
 }
-
-TEST_F(SlideFixture, RefusedWindowGivesCode8AndNoChildren) {
-    ASSERT_EQ(Read("<GameSlide><table rows='1' cols='1'><row><wave id='1'/></row></table>"
-                   "</GameSlide>"),
-              ERR_NONE);
-    CWnd neverCreated; // a child window needs a parent that exists
-    EXPECT_EQ(slide->CreateElementWindow(&neverCreated, 1), game::ERR_CREATE_WND);
-    EXPECT_FALSE(Panel(1)->HasWindow());
-}
-
-} // namespace

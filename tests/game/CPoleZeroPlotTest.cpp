@@ -2,25 +2,15 @@
 #include "PlotFixture.h"
 #include "common/ReferenceFilter.h"
 
-#include <gtest/gtest.h>
-
-#include <QImage>
-#include <QTest>
-
-#include <cmath>
 #include <complex>
 
 using game::CPoleZeroPlot;
 using game::ERR_NONE;
 
-namespace {
-
-constexpr COLORREF BLACK = RGB(0, 0, 0);
-constexpr COLORREF RED = RGB(200, 0, 0);
-constexpr COLORREF GREEN = RGB(90, 197, 99);
+static constexpr COLORREF BLACK = RGB(0, 0, 0), RED = RGB(200, 0, 0), GREEN = RGB(90, 197, 99);
 
 // The coefficients of prod (1 - r z^-1) over the roots, in double precision.
-std::vector<double> FromRoots(const std::vector<std::complex<double>>& roots) {
+static std::vector<double> FromRoots(const std::vector<std::complex<double>>& roots) {
     std::vector<std::complex<double>> c{1.0};
     for (const auto& r : roots) {
         c.push_back(0.0);
@@ -44,16 +34,8 @@ protected:
                                             "height='100'/>");
         Show();
     }
-    void Zero(int x, int y) { Release(Qt::LeftButton, x, y); }
-    void Pole(int x, int y) { Release(Qt::RightButton, x, y); }
-    void Release(Qt::MouseButton button, int x, int y) {
-        QTest::mouseClick(plot->Widget(), button, {}, QPoint(x, y));
-    }
-    // The client point of a root at z relative to the unit circle of radius 90.
-    static QPoint At(double re, double im) {
-        return QPoint(100 + static_cast<int>(std::lround(re * 90)),
-                      95 - static_cast<int>(std::lround(im * 90)));
-    }
+    void Zero(int x, int y) { QTest::mouseClick(plot->Widget(), Qt::LeftButton, {}, {x, y}); }
+    void Pole(int x, int y) { QTest::mouseClick(plot->Widget(), Qt::RightButton, {}, {x, y}); }
     std::vector<float> Numerator() const {
         return {plot->GetNumerator().begin(),
                 plot->GetNumerator().begin() + plot->GetNumeratorCount()};
@@ -123,37 +105,43 @@ TEST_F(PoleZeroTest, FirstPoleGivesItsDenominator) {
     Pole(100 - 27, 95 + 4);
     ASSERT_EQ(plot->GetDenominatorCount(), 2);
     EXPECT_NEAR(plot->GetDenominator()[1], 27 / 90.0, 1e-6);
+    // A pole outside the unit circle makes the filter unstable: its output stays finite.
+    Pole(100 + 95, 95 - 20); // |z| = 1.08
+    const dsp::CSignal& output = *plot->GetOutput();
+    for (int n = 0; n < output.GetSampleCount(); ++n)
+        ASSERT_TRUE(std::isfinite(output.GetSamples()[n])) << n;
+    EXPECT_TRUE(std::isfinite(plot->GetFilter().GetNumerator()[0]));
 }
 
-// The output is the input through the filter of the placed roots, scaled to a peak gain of 1:
-// checked against the difference equation in double precision from the roots themselves.
+// The polynomials are the products of the placed roots, the numerator scaled to a peak gain of
+// 1, and the output is the input through them, checked in double precision.
 TEST_F(PoleZeroTest, OutputFollowsEveryClick) {
-    const QPoint zero = At(-0.2, 0.9), pole = At(0.7, 0.5);
-    Zero(zero.x(), zero.y());
-    Pole(pole.x(), pole.y());
-    const std::complex<double> z0((zero.x() - 100) / 90.0, (zero.y() - 95) / 90.0);
-    const std::complex<double> p0((pole.x() - 100) / 90.0, (pole.y() - 95) / 90.0);
-    std::vector<double> b = FromRoots({z0, std::conj(z0)});
+    Zero(82, 14); // -0.2 + 0.9i
+    Pole(163, 50); // 0.7 + 0.5i
+    const std::complex<double> z0(-18 / 90.0, -81 / 90.0), p0(63 / 90.0, -45 / 90.0);
     const std::vector<double> a = FromRoots({p0, std::conj(p0)});
-    // The largest gain over the 50 test frequencies j / 49 of pi.
-    double largest = 0.0;
+    const std::vector<double> zeros = FromRoots({z0, std::conj(z0)});
+    const std::vector<float> numerator = Numerator();
+    const std::vector<double> b(numerator.begin(), numerator.end());
+    ASSERT_EQ(b.size(), 3u);
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_NEAR(plot->GetDenominator()[k], a[k], 1e-6) << k;
+        EXPECT_NEAR(b[k] / b[0], zeros[k], 1e-5) << k;
+    }
+    double largest = 0.0; // the peak over the test frequencies j / 49 of pi is scaled to 1
     for (int j = 0; j < 50; ++j) {
-        const double w = std::round(j / 49.0 * 1e4) / 1e4 * 3.14159265358979;
+        const double w = std::round(j / 49.0 * 1e4) / 1e4 * std::numbers::pi;
         std::complex<double> A, B;
-        for (std::size_t k = 0; k < 3; ++k) {
-            A += a[k] * std::polar(1.0, -w * static_cast<double>(k));
-            B += b[k] * std::polar(1.0, -w * static_cast<double>(k));
-        }
+        for (int k = 0; k < 3; ++k)
+            A += a[k] * std::polar(1.0, -w * k), B += b[k] * std::polar(1.0, -w * k);
         largest = std::max(largest, std::norm(B) / std::norm(A));
     }
-    for (double& v : b)
-        v /= std::sqrt(largest);
+    EXPECT_NEAR(largest, 1.0, 1e-4);
     const dsp::CSignal& input = *plot->GetInput();
-    const dsp::CSignal& output = *plot->GetOutput();
     const std::vector<double> y =
         ReferenceFilter(a, b, std::vector<float>(input.GetSamples(), input.GetSamples() + 300));
     for (int n = 0; n < 300; ++n)
-        ASSERT_NEAR(output.GetSamples()[n], y[n], 1e-4 * (1 + std::fabs(y[n]))) << n;
+        ASSERT_NEAR(plot->GetOutput()->GetSamples()[n], y[n], 1e-4 * (1 + std::fabs(y[n]))) << n;
 }
 
 TEST_F(PoleZeroTest, SizeChangeKeepsPixelOffsets) {
@@ -176,7 +164,7 @@ TEST_F(PoleZeroTest, SizeChangeKeepsPixelOffsets) {
 }
 
 // True when the colour is within one pixel of (x, y).
-bool Near(const QImage& image, int x, int y, COLORREF colour) {
+static bool Near(const QImage& image, int x, int y, COLORREF colour) {
     for (int dy = -1; dy <= 1; ++dy)
         for (int dx = -1; dx <= 1; ++dx)
             if (PixelOf(image, x + dx, y + dy) == colour)
@@ -202,16 +190,3 @@ TEST_F(PoleZeroTest, PaintsAxesCircleAndMarkers) {
     EXPECT_TRUE(Near(image, 100 - 45, 95 - 30 - 5, GREEN)) << "circle";
     EXPECT_NE(PixelOf(image, 100 - 45, 95 - 30), GREEN) << "hollow";
 }
-
-// A pole outside the unit circle makes the filter unstable: its output stays finite.
-TEST_F(PoleZeroTest, UnstableFilterStaysFinite) {
-    Pole(100 + 95, 95 - 20); // |z| = 1.08
-    ASSERT_EQ(plot->GetDenominatorCount(), 3);
-    const dsp::CSignal& output = *plot->GetOutput();
-    for (int n = 0; n < output.GetSampleCount(); ++n)
-        ASSERT_TRUE(std::isfinite(output.GetSamples()[n])) << n;
-    ASSERT_EQ(plot->GetFilter().GetNumeratorCount(), 1);
-    EXPECT_TRUE(std::isfinite(plot->GetFilter().GetNumerator()[0]));
-}
-
-} // namespace

@@ -1,42 +1,25 @@
 #include "game/CSpectrogramPlot.h"
 #include "PlotFixture.h"
-#include "dsp/CSignal.h"
 #include "dsp/CSinNoise.h"
 #include "game/CColourTable.h"
-#include "game/CGameContext.h"
 #include "game/CSpectrogramImage.h"
-#include "platform/CApplication.h"
 #include "platform/CImageBuffer.h"
-#include "platform/CQtColor.h"
 #include "platform/CSystemColors.h"
-
-#include <gtest/gtest.h>
-#include <tinyxml2.h>
-
-#include <QImage>
-#include <QWidget>
-
-#include <cmath>
-#include <numbers>
 
 using game::CColourTable;
 using game::CSpectrogramImage;
-using game::CSpectrogramPlot;
-using game::ERR_NONE;
 
-namespace {
-
-constexpr COLORREF EMPTY_CELL = RGB(0, 0, 143);
+static constexpr COLORREF EMPTY_CELL = RGB(0, 0, 143);
 
 // A tone in the middle of spectrogram bin `bin`, whatever the sample rate.
-std::vector<float> Tone(int count, int bin) {
+static std::vector<float> Tone(int count, int bin) {
     std::vector<float> samples(count);
     for (int i = 0; i < count; ++i)
         samples[i] = 0.5f * std::sin(2.0 * std::numbers::pi * bin * i / 1024.0);
     return samples;
 }
 
-class SpectrogramPlotTest : public PlotFixture<CSpectrogramPlot> {
+class SpectrogramPlotTest : public PlotFixture<game::CSpectrogramPlot> {
 protected:
     // Reads, prepares and shows a 512 x 256 plot of the signal.
     void Show(std::unique_ptr<dsp::CSignal> signal, const std::string& fmax = "8") {
@@ -48,21 +31,15 @@ protected:
 };
 
 TEST(ColourTable, TellingRowsAndPowers) {
-    const struct {
-        int row;
-        COLORREF colour;
-    } rows[] = {{0, RGB(0, 0, 143)},    {7, RGB(0, 0, 255)},      {8, RGB(0, 15, 255)},
-                {23, RGB(0, 255, 255)}, {31, RGB(127, 255, 127)}, {39, RGB(255, 255, 0)},
-                {47, RGB(255, 127, 0)}, {55, RGB(255, 0, 0)},     {63, RGB(127, 0, 0)}};
-    for (const auto& r : rows)
-        EXPECT_EQ(CColourTable::Row(r.row), r.colour) << "row " << r.row;
-    const struct {
-        float power;
-        int row;
-    } powers[] = {{0.0f, 0}, {std::nanf(""), 0}, {std::exp(-10.0f), 32}, {1.0f, 63}, {1e30f, 63}};
-    for (const auto& p : powers) {
-        EXPECT_EQ(CColourTable::IndexOf(p.power), p.row) << "power " << p.power;
-        EXPECT_EQ(CColourTable::ColourOf(p.power), CColourTable::Row(p.row));
+    for (const auto& [row, colour] :
+         {std::pair{0, RGB(0, 0, 143)}, {7, RGB(0, 0, 255)}, {8, RGB(0, 15, 255)},
+          {23, RGB(0, 255, 255)}, {31, RGB(127, 255, 127)}, {39, RGB(255, 255, 0)},
+          {47, RGB(255, 127, 0)}, {55, RGB(255, 0, 0)}, {63, RGB(127, 0, 0)}})
+        EXPECT_EQ(CColourTable::Row(row), colour) << "row " << row;
+    for (const auto& [power, row] : {std::pair{0.0f, 0}, {std::nanf(""), 0},
+                                     {std::exp(-10.0f), 32}, {1.0f, 63}, {1e30f, 63}}) {
+        EXPECT_EQ(CColourTable::IndexOf(power), row) << "power " << power;
+        EXPECT_EQ(CColourTable::ColourOf(power), CColourTable::Row(row));
     }
     // Every row is reached, one after the other, as ln p rises from -20 to 0.
     int previous = 0;
@@ -74,8 +51,8 @@ TEST(ColourTable, TellingRowsAndPowers) {
     EXPECT_EQ(previous, 63);
 }
 
-// Bin k is drawn in row rows - 1 - k in the colour of its power; rows above half the sample
-// rate are empty cells.
+// One column per frame; bin k is drawn in row rows - 1 - k in the colour of its power; rows
+// above half the sample rate are empty cells. No frames or rows give no image.
 TEST(SpectrogramImage, RowsHoldTheBinsFromTheBottomUp) {
     for (const auto& [rate, rows] : {std::pair{44100u, 187}, {16000u, 513}, {8000u, 1026}}) {
         auto signal = MakeSignal(Tone(8192, 100), rate);
@@ -96,22 +73,19 @@ TEST(SpectrogramImage, RowsHoldTheBinsFromTheBottomUp) {
                 ASSERT_EQ(image.GetPixel(t, r), EMPTY_CELL) << "row " << r;
         }
     }
-}
-
-// One column per frame; no frames or no rows give no image, and the one from before is gone.
-TEST(SpectrogramImage, OneColumnPerFrame) {
     auto tenSeconds = MakeSignal(Tone(441000, 40), 44100);
     ASSERT_TRUE(tenSeconds->EnsureSpectrogram());
     CImageBuffer image;
     ASSERT_TRUE(CSpectrogramImage::Render(tenSeconds->GetSpectrogram(), 44100, 8, image));
     EXPECT_EQ(image.Width(), 860);
-    auto shortSignal = MakeSignal(Tone(1023, 40), 44100);
-    ASSERT_TRUE(shortSignal->EnsureSpectrogram());
-    EXPECT_FALSE(CSpectrogramImage::Render(shortSignal->GetSpectrogram(), 44100, 8, image));
-    EXPECT_FALSE(image.IsCreated());
-    EXPECT_EQ(CSpectrogramImage::RowsFor(0, 44100), 0);
     // An fmax in Hz by mistake would need 860 x 186,122 pixels: refused.
     EXPECT_FALSE(CSpectrogramImage::Render(tenSeconds->GetSpectrogram(), 44100, 8000, image));
+    auto noFrames = MakeSignal(Tone(1023, 40), 44100);
+    ASSERT_TRUE(CSpectrogramImage::Render(tenSeconds->GetSpectrogram(), 44100, 8, image));
+    ASSERT_TRUE(noFrames->EnsureSpectrogram());
+    EXPECT_FALSE(CSpectrogramImage::Render(noFrames->GetSpectrogram(), 44100, 8, image));
+    EXPECT_FALSE(image.IsCreated()) << "the image from before is gone";
+    EXPECT_EQ(CSpectrogramImage::RowsFor(0, 44100), 0);
 }
 
 // The image stretched with half-tone averaging onto the element: at 8 kHz the top half empty
@@ -133,22 +107,15 @@ TEST_F(SpectrogramPlotTest, PaintsTheStretchedImage) {
 
 // Without columns (shorter than one window) or rows (fmax <= 0): background and mark only.
 TEST_F(SpectrogramPlotTest, NothingToShowDrawsBackgroundAndMark) {
-    const struct {
-        int samples;
-        const char* fmax;
-    } cases[] = {{1023, "8"}, {8192, "0"}};
-    const COLORREF face = CSystemColors::ButtonFace();
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.samples) + " samples, fmax " + c.fmax);
-        plot.reset();
-        host.DestroyWindow();
-        Show(MakeSignal(Tone(c.samples, 100), 8000), c.fmax);
+    for (const auto& [samples, fmax] : {std::pair{1023, "8"}, {8192, "0"}}) {
+        SCOPED_TRACE(std::to_string(samples) + " samples, fmax " + fmax);
+        Show(MakeSignal(Tone(samples, 100), 8000), fmax);
         plot->SetMark(game::MARK_WRONG);
         const QImage picture = Grab();
         int marked = 0;
         for (int y = 0; y < picture.height(); ++y)
             for (int x = 0; x < picture.width(); ++x) {
-                if (PixelOf(picture, x, y) == face)
+                if (PixelOf(picture, x, y) == CSystemColors::ButtonFace())
                     continue;
                 ++marked;
                 // The 128 x 128 mark is centred on the 512 x 256 element.
@@ -170,5 +137,3 @@ TEST_F(SpectrogramPlotTest, RendersAgainWhenItsSignalChanges) {
     EXPECT_GE(CColourTable::IndexOf(power), 62);
     EXPECT_EQ(plot->GetImage().GetPixel(8, toneRow), CColourTable::ColourOf(power));
 }
-
-} // namespace

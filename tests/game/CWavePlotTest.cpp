@@ -1,54 +1,33 @@
 #include "game/CWavePlot.h"
 #include "PlotFixture.h"
-#include "common/CTempFolder.h"
-#include "common/CWaveBytes.h"
-#include "dsp/CSignal.h"
 #include "dsp/CSinNoise.h"
-#include "game/CGameContext.h"
-#include "platform/CApplication.h"
 #include "platform/CMessageBox.h"
-#include "platform/CQtColor.h"
 #include "platform/CTestSoundOutput.h"
-#include "platform/CText.h"
 #include "platform/CTickCount.h"
-
-#include <gtest/gtest.h>
-#include <tinyxml2.h>
-
-#include <QImage>
-#include <QTest>
-#include <QWidget>
 
 #include <filesystem>
 #include <functional>
-#include <set>
 
-using game::CWavePlot;
 using game::ERR_NONE;
 
-namespace {
-
-constexpr COLORREF WHITE = RGB(255, 255, 255);
-constexpr COLORREF BLUE = RGB(0, 0, 200);
-constexpr COLORREF RED = RGB(255, 0, 0);
-constexpr int B = 200; // block length at 8000 Hz
+static constexpr COLORREF WHITE = RGB(255, 255, 255), BLUE = RGB(0, 0, 200), RED = RGB(255, 0, 0);
 
 // +1 and -1 in turn: every column of a k >= 1 envelope spans the whole height.
-std::vector<float> FullSwing(int count) {
+static std::vector<float> FullSwing(int count) {
     std::vector<float> v(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i)
         v[i] = i % 2 == 0 ? 1.0f : -1.0f;
     return v;
 }
 
-bool ProcessUntil(const std::function<bool()>& done) {
+static bool ProcessUntil(const std::function<bool()>& done) {
     const std::uint32_t start = CTickCount::Now();
     while (!done() && CTickCount::Elapsed(start, CTickCount::Now()) < 5000)
         CApplication::ProcessMessagesFor(1);
     return done();
 }
 
-class WavePlotTest : public PlotFixture<CWavePlot> {
+class WavePlotTest : public PlotFixture<game::CWavePlot> {
 protected:
     void SetUp() override { m_previous = CTestSoundOutput::Install(m_device); }
     void TearDown() override {
@@ -62,14 +41,6 @@ protected:
         if (show)
             Show(CRect{0, 0, 600, 400});
     }
-    static std::set<int> RedColumns(const QImage& image) {
-        std::set<int> columns;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                if (PixelOf(image, x, y) == RED)
-                    columns.insert(x);
-        return columns;
-    }
     void Click(CWnd& window) {
         QTest::mouseClick(window.Widget(), Qt::LeftButton, {}, QPoint(5, 5));
     }
@@ -81,22 +52,6 @@ protected:
     CTempFolder folder;
 };
 
-// Blocks (k = 100), shared columns (k = 2) and the mean line alone (k = 0) on 100 pixels.
-TEST_F(WavePlotTest, EnvelopeOfEachKind) {
-    const struct { int samples, perColumn; } cases[] = {{10000, 100}, {250, 2}, {50, 0}};
-    for (const auto& c : cases) {
-        Prepare(MakeSignal(FullSwing(c.samples)), false);
-        const game::CColumnEnvelope& e = plot->GetEnvelope();
-        ASSERT_EQ(e.Width(), 100);
-        EXPECT_EQ(e.ValuesPerColumn(), c.perColumn) << c.samples;
-        ASSERT_EQ(e.HasRange(), c.perColumn > 0);
-        for (int x = 0; x < 100 && e.HasRange(); ++x) {
-            ASSERT_EQ(e.TopRows()[x], 0) << x;
-            ASSERT_EQ(e.BottomRows()[x], 100) << x;
-        }
-    }
-}
-
 // Columns from maximum to minimum (the end row left out) in RGB(0, 0, 200) on white; with
 // fewer samples than pixels only the mean line (its last point left out).
 TEST_F(WavePlotTest, PaintsTheEnvelopeOnWhite) {
@@ -107,8 +62,6 @@ TEST_F(WavePlotTest, PaintsTheEnvelopeOnWhite) {
         for (int y = 0; y <= 100; ++y)
             ASSERT_EQ(PixelOf(picture, x, y), y < 100 ? BLUE : WHITE) << x << "," << y;
 
-    plot.reset();
-    host.DestroyWindow();
     Prepare(MakeSignal(std::vector<float>(50, 0.5f)));
     picture = Grab();
     for (int y = 0; y < 101; ++y)
@@ -124,27 +77,51 @@ TEST_F(WavePlotTest, ChangedSamplesRedrawTheEnvelope) {
 }
 
 // The red bar stands at the column of the newest finished block and goes at the end, leaving
-// the envelope beneath it whole.
-TEST_F(WavePlotTest, ClickPlaysAndTheBarFollows) {
-    Prepare(MakeSignal(FullSwing(10 * B)));
+// the envelope beneath it whole. A click during playback is refused silently; without a sound
+// device the first click tells the player, later ones stay quiet, and once a device is back a
+// click plays again.
+TEST_F(WavePlotTest, ClickPlaysTheBarFollowsAndAMissingDeviceIsToldOnce) {
+    std::vector<std::wstring> told;
+    CMessageBox::SetHandler([&told](const std::wstring& text, const std::wstring&) {
+        told.push_back(text);
+    });
+    const auto playOut = [this] {
+        while (Signal().IsPlaying())
+            m_device->FinishNext(std::chrono::milliseconds(20));
+    };
+    Prepare(MakeSignal(FullSwing(2000)));
+    Click(*plot);
     Click(*plot);
     ASSERT_TRUE(ProcessUntil([this] { return plot->GetPlaybarColumn() == 0; }));
     ASSERT_TRUE(m_device->FinishNext());
     ASSERT_TRUE(ProcessUntil([this] { return plot->GetPlaybarColumn() == 10; }));
     QImage picture = Grab();
-    EXPECT_EQ(RedColumns(picture), std::set<int>{10});
+    EXPECT_EQ(Count(picture, RED), 101);
     for (int y = 0; y < 101; ++y)
         ASSERT_EQ(PixelOf(picture, 10, y), RED) << y;
     for (int y = 0; y < 100; ++y)
         ASSERT_EQ(PixelOf(picture, 0, y), BLUE) << "column 0 restored, row " << y;
-
-    while (Signal().IsPlaying())
-        m_device->FinishNext(std::chrono::milliseconds(20));
+    playOut();
     ASSERT_TRUE(ProcessUntil([this] { return plot->GetPlaybarColumn() < 0; }));
     picture = Grab();
-    EXPECT_TRUE(RedColumns(picture).empty());
+    EXPECT_EQ(Count(picture, RED), 0);
     for (int y = 0; y < 100; ++y)
         ASSERT_EQ(PixelOf(picture, 90, y), BLUE) << "last bar's column restored, row " << y;
+    EXPECT_TRUE(told.empty());
+
+    m_device->SetAvailable(false);
+    Click(*plot);
+    Click(*plot);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find(L"keine Tonausgabe"), std::wstring::npos);
+    EXPECT_FALSE(Signal().IsPlaying());
+    m_device->SetAvailable(true);
+    Click(*plot);
+    EXPECT_TRUE(Signal().IsPlaying());
+    EXPECT_EQ(m_device->OpenCount(), 2);
+    playOut();
+    EXPECT_EQ(told.size(), 1u);
+    CMessageBox::SetHandler(nullptr);
 }
 
 // The companion text's first line is the tooltip of a plot that asks for one and has no text
@@ -177,40 +154,3 @@ TEST_F(WavePlotTest, CompanionTextBecomesTheTooltip) {
         EXPECT_EQ(plot->GetText(), c.tooltip);
     }
 }
-
-// Refused clicks (one during playback) say nothing; without a sound device the first click
-// tells the player, later ones stay quiet, and once a device is back a click plays again.
-TEST_F(WavePlotTest, MissingSoundOutputIsToldOnceAndTheGameGoesOn) {
-    struct Boxes : std::vector<std::wstring> {
-        Boxes() {
-            CMessageBox::SetHandler([this](const std::wstring& text, const std::wstring&) { push_back(text); });
-        }
-        ~Boxes() { CMessageBox::SetHandler(nullptr); }
-    } told;
-    const auto playOut = [this] {
-        while (Signal().IsPlaying())
-            m_device->FinishNext(std::chrono::milliseconds(20));
-    };
-    Prepare(MakeSignal(FullSwing(10 * B)));
-    Click(*plot);
-    Click(*plot);
-    EXPECT_TRUE(Signal().IsPlaying());
-    playOut();
-    EXPECT_TRUE(told.empty());
-
-    m_device->SetAvailable(false);
-    Click(*plot);
-    Click(*plot);
-    ASSERT_EQ(told.size(), 1u);
-    EXPECT_NE(told[0].find(L"keine Tonausgabe"), std::wstring::npos);
-    EXPECT_FALSE(Signal().IsPlaying());
-
-    m_device->SetAvailable(true);
-    Click(*plot);
-    EXPECT_TRUE(Signal().IsPlaying());
-    EXPECT_EQ(m_device->OpenCount(), 2);
-    playOut();
-    EXPECT_EQ(told.size(), 1u);
-}
-
-} // namespace

@@ -1,19 +1,26 @@
 #pragma once
-// Shared by the plot tests: a plot read from XML in a slide context that holds the test's
-// signal under id 5, prepared, and shown in a host window when asked.
+// Plot tests: a plot read from XML in a context that holds the test's signal under id 5.
 
+#include "common/CTempFolder.h"
+#include "common/CWaveBytes.h"
 #include "dsp/CSignal.h"
+#include "game/CElement.h"
 #include "game/CGameContext.h"
 #include "platform/CApplication.h"
 #include "platform/CQtColor.h"
+#include "platform/CText.h"
 
 #include <QImage>
+#include <QTest>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 #include <tinyxml2.h>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -26,8 +33,26 @@ inline std::unique_ptr<dsp::CSignal> MakeSignal(const std::vector<float>& sample
     return signal;
 }
 
+// Reproducible white noise in [-scale / 2, scale / 2).
+inline std::vector<float> Noise(int count, unsigned seed, float scale = 1.0f) {
+    std::vector<float> samples(static_cast<std::size_t>(count));
+    for (float& s : samples) {
+        seed = seed * 1664525u + 1013904223u;
+        s = (static_cast<float>(seed >> 8) / 16777216.0f - 0.5f) * scale;
+    }
+    return samples;
+}
+
 inline COLORREF PixelOf(const QImage& image, int x, int y) {
     return CQtColor::FromRgb(image.pixel(x, y));
+}
+
+inline int Count(const QImage& image, COLORREF colour) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += PixelOf(image, x, y) == colour;
+    return count;
 }
 
 template <typename Plot> class PlotFixture : public ::testing::Test {
@@ -42,13 +67,16 @@ protected:
         return plot->ReadXml(*document->RootElement(), area, style);
     }
     // The signal becomes id 5; the plot is read from the xml and prepared.
-    void ReadAndPrepare(std::unique_ptr<dsp::CSignal> signal, const std::string& xml) {
+    void ReadAndPrepare(std::unique_ptr<dsp::CSignal> signal, const std::string& xml,
+                        DWORD style = WS_CHILD | WS_VISIBLE) {
         context.SetSignal(5, std::move(signal));
-        ASSERT_EQ(Read(xml), game::ERR_NONE);
+        ASSERT_EQ(Read(xml, style), game::ERR_NONE);
         ASSERT_EQ(plot->Prepare(), game::ERR_NONE);
     }
     void Show(const CRect& hostRect = CRect{0, 0, 1200, 600}) {
-        ASSERT_TRUE(host.Create(L"Host", L"", WS_VISIBLE, hostRect, nullptr, 0));
+        if (!host.HasWindow()) {
+            ASSERT_TRUE(host.Create(L"Host", L"", WS_VISIBLE, hostRect, nullptr, 0));
+        }
         ASSERT_EQ(plot->CreateElementWindow(&host, 1), game::ERR_NONE);
         CApplication::ProcessMessages();
     }

@@ -25,6 +25,13 @@ protected:
         return slide->ReadXml(*document->RootElement(), offered, WS_CHILD);
     }
 
+    int ReadTables(const std::string& blocks) {
+        return Read("<GameSlide>" + blocks + "</GameSlide>");
+    }
+    // A table of the one cell.
+    static std::string OneCell(const std::string& cell) {
+        return "<table rows='1' cols='1'><row>" + cell + "</row></table>";
+    }
     template <typename T = testing_panels::TestPanel> T* Panel(int id) {
         return dynamic_cast<T*>(slide->Context().FindElement(id));
     }
