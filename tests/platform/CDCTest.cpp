@@ -5,6 +5,9 @@
 #include "platform/CFont.h"
 #include "platform/CImageBuffer.h"
 
+#include "platform/CQtFont.h"
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,12 +28,12 @@ constexpr COLORREF RED = RGB(255, 0, 0);
 TEST(CDCTest, LinesCoverTheStartButNotTheEndPoint) {
     const struct {
         CPoint from, to;
-    } cases[] = {{{1, 2}, {8, 2}},   {{8, 2}, {1, 2}},   {{3, 9}, {3, 4}},   {{10, 9}, {5, 4}},
+    } cases[] = {{{1, 2}, {8, 2}},  {{8, 2}, {1, 2}},    {{3, 9}, {3, 4}},    {{10, 9}, {5, 4}},
                  {{1, 1}, {20, 6}}, {{20, 22}, {15, 1}}, {{10, 10}, {10, 10}}};
     const CPen pen(PS_SOLID, 1, BLUE);
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.from.x << "," << c.from.y << " to " << c.to.x << ","
-                                        << c.to.y);
+        SCOPED_TRACE(testing::Message()
+                     << c.from.x << "," << c.from.y << " to " << c.to.x << "," << c.to.y);
         const PaintedImage image(24, 24, [&](CDC& dc) {
             dc.SelectPen(&pen);
             dc.MoveTo(c.from);
@@ -320,6 +323,42 @@ TEST(CDCTest, HighDensityDevicesKeepLogicalPixelsCrisp) {
     for (int x = 0; x < 6; ++x)
         greys.push_back(qRed(target.pixel(x, 20)));
     EXPECT_EQ(greys, (std::vector<int>{0, 0, 0, 255, 255, 255}));
+}
+
+CLogFont Description(int height, const wchar_t* face, int weight = 400, bool italic = false) {
+    CLogFont description;
+    description.height = height;
+    description.faceName = face;
+    description.weight = weight;
+    description.italic = italic;
+    return description;
+}
+
+TEST(CQtFontTest, TimesResolvesToARealSerif) {
+    const QString family = QFontInfo(CQtFont::FromLogFont(Description(-20, L"Times"))).family();
+    EXPECT_FALSE(family.contains("Sans")) << family.toStdString();
+}
+
+// Negative heights are the character (em) height, positive ones the whole cell.
+TEST(CQtFontTest, HeightsFollowTheWindowsSigns) {
+    for (const wchar_t* face : {L"Times", L"Liberation Sans"}) {
+        EXPECT_EQ(CQtFont::FromLogFont(Description(-13, face)).pixelSize(), 13);
+        for (const auto& [height, cell] : {std::pair{22, 22}, std::pair{0, 16}}) {
+            const QFontMetrics metrics(CQtFont::FromLogFont(Description(height, face)));
+            EXPECT_NEAR(metrics.ascent() + metrics.descent(), cell, 1) << height;
+        }
+    }
+}
+
+TEST(CQtFontTest, StyleCarriesOverAndANeverCreatedFontIsTheApplicationFont) {
+    CLogFont description = Description(-16, L"Liberation Serif", 700, true);
+    description.underline = true;
+    const QFont font = CQtFont::FromLogFont(description);
+    EXPECT_TRUE(font.bold() && font.italic() && font.underline());
+    EXPECT_EQ(CQtFont::FromLogFont(Description(-16, L"Liberation Serif", 0)).weight(),
+              QFont::Normal)
+        << "weight 0 means no preference";
+    EXPECT_EQ(CQtFont::FromFont(CFont()), QFont());
 }
 
 } // namespace
