@@ -35,8 +35,11 @@ TEST(CGameStatisticsText, ScramblesAndDecodesTheFileDigits) {
     const struct {
         const char* digits;
         bool readable;
-    } cases[] = {{"4c6a5C", true}, {"4C6A5C7", true}, // lowercase; unpaired last digit ignored
-                 {"4C6G5C", false}, {"4C 6A5C", false}, {"4C6A5C\r\n", true}}; // line end: no damage
+    } cases[] = {{"4c6a5C", true},
+                 {"4C6A5C7", true}, // lowercase; unpaired last digit ignored
+                 {"4C6G5C", false},
+                 {"4C 6A5C", false},
+                 {"4C6A5C\r\n", true}}; // line end: no damage
     for (const auto& c : cases) {
         std::string plain;
         EXPECT_EQ(CGameStatistics::DecodeText(c.digits, plain), c.readable) << c.digits;
