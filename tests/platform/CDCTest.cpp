@@ -241,6 +241,46 @@ TEST(CDCTest, ArcRunsCounterclockwiseFromStartToEnd) {
     }
 }
 
+// Text on an opaque background, single pixels, and shapes with a wide pen or without a pen.
+TEST(CDCTest, TextOutPixelsAndShapesWithWideOrNoPen) {
+    const CPen wide(PS_SOLID, 3, BLUE);
+    const CBrush brush(RED);
+    const PaintedImage image(60, 60, [&](CDC& dc) {
+        dc.SetPixel(1, 1, RED);
+        dc.SetTextColor(BLUE);
+        dc.SetBkColor(RED);
+        dc.TextOut(2, 40, L"Hz");
+        dc.SelectBrush(&brush);
+        dc.SelectPen(&wide);
+        dc.Rectangle(CRect{5, 5, 20, 20});
+        dc.Ellipse(CRect{30, 5, 50, 25});
+        dc.SelectStockObject(NULL_PEN);
+        dc.Ellipse(CRect{5, 25, 15, 35});
+    });
+    const auto in = [&](const std::set<Pixel>& pixels, int left, int top, int right, int bottom) {
+        std::set<Pixel> inside;
+        for (const auto& [x, y] : pixels)
+            if (x >= left && x < right && y >= top && y < bottom)
+                inside.insert({x, y});
+        return inside;
+    };
+    EXPECT_EQ(in(image.Changed(), 0, 0, 4, 4), (std::set<Pixel>{{1, 1}}));
+    EXPECT_EQ(image.At(1, 1), RED);
+    EXPECT_GT(in(image.OfColor(RED), 0, 38, 30, 60).size(), 20u) << "the text's background";
+    int ink = 0; // the text itself, in blue or blue blended into the red background
+    for (const auto& [x, y] : in(image.Changed(), 0, 38, 30, 60))
+        ink += GetBValue(image.At(x, y)) > 100 && GetGValue(image.At(x, y)) < 100;
+    EXPECT_GT(ink, 3) << "the text";
+    EXPECT_EQ(in(image.OfColor(BLUE), 0, 12, 12, 13).size(), 3u) << "a three-pixel outline";
+    EXPECT_EQ(image.At(12, 12), RED);
+    EXPECT_EQ(in(image.OfColor(BLUE), 28, 15, 40, 16).size(), 3u);
+    EXPECT_EQ(image.At(40, 15), RED);
+    const Box noPen = BoxOf(in(image.Changed(), 0, 24, 20, 38));
+    EXPECT_EQ(std::vector<int>({noPen.left, noPen.top, noPen.right, noPen.bottom}),
+              std::vector<int>({5, 25, 13, 33}));
+    EXPECT_EQ(image.At(9, 29), RED);
+}
+
 CFont MakeFont(int height) {
     CFont font;
     CLogFont description;
