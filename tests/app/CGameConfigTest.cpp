@@ -48,6 +48,7 @@ TEST_F(GameConfig, FontsTextsAndWindowMode) {
         EXPECT_EQ(config.fontSize, c.size) << c.name;
         EXPECT_EQ(config.fontName, c.face) << c.name;
         EXPECT_EQ(config.fitToScreen, c.fit) << c.name;
+        EXPECT_TRUE(config.complete) << c.name;
     }
 }
 
@@ -59,9 +60,12 @@ TEST_F(GameConfig, DialogTextsTakeTheirDefaults) {
     EXPECT_EQ(config.dialogTexts[L"cur_points"], L"Es wurden %d von %d Punkte erreicht");
     EXPECT_EQ(config.dialogTexts[L"rnd_course"], L"Zufällige Aufgabenauswahl");
     EXPECT_EQ(config.dialogTexts[L"highscore"], L"Bestenliste");
-    ASSERT_TRUE(Load(Game("<dialogtext><highscore>Top</highscore></dialogtext>"
+    ASSERT_TRUE(Load(Game("<dialogtext><highscore>Top</highscore><check>Los</check>"
+                          "<mainmenu>Menü</mainmenu></dialogtext>"
                           "<dialogtext><highscore>zweite</highscore></dialogtext>")));
     EXPECT_EQ(config.dialogTexts[L"highscore"], L"Top");
+    EXPECT_EQ(config.checkCaption, L"Los");
+    EXPECT_EQ(config.mainMenuCaption, L"Menü");
 }
 
 TEST_F(GameConfig, CoursesKeepTheirSlidesInOrder) {
@@ -85,7 +89,8 @@ TEST_F(GameConfig, StopsEarlyKeepingWhatWasRead) {
          {"<game><audioexamples>e</audioexamples><slides>s</slides>",
           "<spiel><audioexamples>e</audioexamples><slides>s</slides></spiel>",
           "<game><slides>s</slides><course titel='A'><slide>a</slide></course></game>",
-          "<game><audioexamples>e</audioexamples><course titel='A'><slide>a</slide></course></game>",
+          "<game><audioexamples>e</audioexamples><course "
+          "titel='A'><slide>a</slide></course></game>",
           ""}) {
         EXPECT_FALSE(Load(xml)) << xml;
         EXPECT_FALSE(config.complete);

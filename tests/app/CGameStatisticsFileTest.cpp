@@ -112,6 +112,7 @@ TEST_F(StatisticsFile, UnreadableFileIsKeptAsideBeforeItIsReplaced) {
         const auto kept = Files("stats.unreadable-");
         ASSERT_EQ(kept.size(), 1u) << old.substr(0, 20);
         EXPECT_EQ(Read(kept[0]), old);
+        EXPECT_EQ(kept[0].filename().string().find('-', 17), std::string::npos) << kept[0];
         ASSERT_TRUE(next.LoadFile(m_path));
         EXPECT_EQ(next.GetSlides(), stats.GetSlides());
     }
