@@ -1,55 +1,31 @@
 // Plays every course of the bundled game to its end, giving the right answer on every slide,
 // then the random tasks, which must offer only exercises.
 
-#include "app/CVelmoraDlg.h"
-#include "common/ModalRun.h"
+#include "GameFolder.h"
+
 #include "dsp/CSignal.h"
 #include "game/CGameSlide.h"
 #include "game/CNotchFilter.h"
 #include "game/CPoleZeroPlot.h"
 #include "game/CTable.h"
-#include "platform/CApplication.h"
-#include "platform/CMessageBox.h"
+#include "game/CWavePlot.h"
 #include "platform/CText.h"
 
-#include <QApplication>
-#include <QLineEdit>
-#include <QTest>
-#include <QTimer>
-
-#include <gtest/gtest.h>
-
 #include <cwchar>
-#include <filesystem>
-#include <unistd.h>
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class BundledGame : public ::testing::Test {
+class BundledGame : public GameFolder {
 protected:
     void SetUp() override {
-        m_previous = fs::current_path();
-        m_folder = fs::temp_directory_path() / ("velmora_bundled_" + std::to_string(::getpid()));
-        fs::remove_all(m_folder);
-        fs::copy(fs::path(VELMORA_SOURCE_DIR) / "content", m_folder, fs::copy_options::recursive);
+        GameFolder::SetUp();
+        fs::copy(fs::path(VELMORA_SOURCE_DIR) / "content", m_folder,
+                 fs::copy_options::recursive | fs::copy_options::overwrite_existing);
         fs::remove(m_folder / "stats");
-        fs::current_path(m_folder);
-        CMessageBox::SetHandler([this](const std::wstring& text, const std::wstring&) {
-            messages.push_back(text);
-        });
-    }
-    void TearDown() override {
-        CMessageBox::SetHandler(nullptr);
-        fs::current_path(m_previous);
-        fs::remove_all(m_folder);
-    }
-
-    static bool WaitUntil(const std::function<bool()>& condition) {
-        for (int i = 0; i < 5000 && !condition(); ++i)
-            CApplication::ProcessMessagesFor(2);
-        return condition();
+        game::CElementFactory::Register( // the real wave plots, not the test panels
+            "wave", [](game::CGameContext* c) { return std::make_unique<game::CWavePlot>(c); });
     }
 
     // Drags panels until every cell of every table holds the element that belongs there.
@@ -104,15 +80,15 @@ protected:
         const int before = Points(dialog.ScoreLine()).first;
         Solve(slide);
         if (slide.GetMaxPoints() > 0) {
-            QTest::mouseClick(dialog.GetDlgItem(IDC_CHECK)->Widget(), Qt::LeftButton);
+            Click(dialog, IDC_CHECK);
             const auto [achieved, total] = Points(dialog.ScoreLine());
             EXPECT_GT(total, 0);
             EXPECT_EQ(achieved - before, slide.GetMaxPoints()) << CText::ToNarrow(slide.GetName());
         }
         ++played;
-        ASSERT_TRUE(WaitUntil([&] { return Enabled(dialog, IDC_NEXT); }))
+        ASSERT_TRUE(WaitUntil([&] { return Enabled(dialog, IDC_NEXT); }, 10000))
             << CText::ToNarrow(slide.GetName());
-        QTest::mouseClick(dialog.GetDlgItem(IDC_NEXT)->Widget(), Qt::LeftButton);
+        Click(dialog, IDC_NEXT);
     }
     int played = 0;
 
@@ -122,39 +98,20 @@ protected:
         std::swscanf(line.c_str(), L"Es wurden %d von %d", &achieved, &total);
         return {achieved, total};
     }
-    static bool Enabled(CVelmoraDlg& dialog, UINT id) {
-        return dialog.GetDlgItem(id)->IsWindowEnabled();
-    }
-
-    std::vector<std::wstring> messages;
-
-private:
-    fs::path m_previous;
-    fs::path m_folder;
 };
 
 TEST_F(BundledGame, EveryCourseEndsWithFullPoints) {
     CVelmoraDlg dialog;
-    QTimer responder;
-    responder.setInterval(20);
-    QObject::connect(&responder, &QTimer::timeout, [&] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr || modal == dialog.Widget())
-            return;
-        if (auto* edit = modal->findChild<QLineEdit*>())
-            edit->setText("Test");
-        QTest::keyClick(modal, modal->findChild<QLineEdit*>() ? Qt::Key_Return : Qt::Key_Escape);
-    });
-    responder.start();
+    AnswerScoreDialogs(dialog, "Test");
     RunModal(
         dialog,
         [&] {
             ASSERT_GE(dialog.Courses().size(), 8u);
             for (std::size_t c = 0; c < dialog.Courses().size(); ++c) {
                 const auto& course = dialog.Courses()[c];
-                QTest::mouseClick(dialog.GetDlgItem(ID_COURSE_FIRST + c)->Widget(), Qt::LeftButton);
+                Click(dialog, ID_COURSE_FIRST + c);
                 std::size_t shown = 0;
-                while (WaitUntil([&] { return dialog.CurrentSlide() != nullptr; }) &&
+                while (WaitUntil([&] { return dialog.CurrentSlide() != nullptr; }, 10000) &&
                        dialog.CourseIndex() == static_cast<int>(c)) {
                     ++shown;
                     Play(dialog);
@@ -164,14 +121,14 @@ TEST_F(BundledGame, EveryCourseEndsWithFullPoints) {
                 EXPECT_EQ(shown, course.slides.size());
             }
             // A round of random tasks: every slide gives points and is solved.
-            QTest::mouseClick(dialog.GetDlgItem(ID_COURSE_RANDOM)->Widget(), Qt::LeftButton);
+            Click(dialog, ID_COURSE_RANDOM);
             for (int i = 0; i < 12; ++i) {
-                ASSERT_TRUE(WaitUntil([&] { return dialog.CurrentSlide() != nullptr; }));
+                ASSERT_TRUE(WaitUntil([&] { return dialog.CurrentSlide() != nullptr; }, 10000));
                 EXPECT_GT(dialog.CurrentSlide()->GetMaxPoints(), 0)
                     << CText::ToNarrow(dialog.CurrentSlide()->GetName());
                 Play(dialog);
             }
-            QTest::mouseClick(dialog.GetDlgItem(IDC_MAINMENU)->Widget(), Qt::LeftButton);
+            Click(dialog, IDC_MAINMENU);
             dialog.EndDialog(IDCANCEL);
         },
         120000);

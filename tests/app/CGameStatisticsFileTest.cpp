@@ -1,11 +1,15 @@
-// The "stats" file on disk: round trips, restarts, failed saves and the exclusive lock.
+// The "stats" file on disk: round trips, restarts, failed saves, the lock, and what editors,
+// file managers and careless players do to it. Nothing a player has earned may be lost.
 #include "app/CGameStatistics.h"
+#include "common/CTempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -15,57 +19,38 @@
 #include <functional>
 #include <future>
 #include <iterator>
+#include <random>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
 
 class StatisticsFile : public testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "velmora-stats-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-        m_path = (m_dir / "stats").string();
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-    std::string ReadBytes() const {
-        std::ifstream in(m_path, std::ios::binary);
+    static std::string Read(const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), {}};
     }
-    std::size_t Files() const { return std::distance(fs::directory_iterator(m_dir), {}); }
-
-    fs::path m_dir;
-    std::string m_path;
+    static void Write(const fs::path& path, const std::string& bytes) {
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    }
+    // Files in the folder whose name starts with prefix.
+    std::vector<fs::path> Files(const std::string& prefix = "") const {
+        std::vector<fs::path> found;
+        for (const auto& entry : fs::directory_iterator(m_dir))
+            if (entry.path().filename().string().rfind(prefix, 0) == 0)
+                found.push_back(entry.path());
+        return found;
+    }
+    const CTempFolder m_temp;
+    const fs::path m_dir{m_temp.Folder()};
+    const std::string m_path = (m_dir / "stats").string();
 };
 
-// Holds the lock the way another running copy of the game would.
-struct ForeignLock {
-    explicit ForeignLock(const std::string& path) : fd(open(path.c_str(), O_RDONLY)) {
-        EXPECT_EQ(flock(fd, LOCK_EX), 0);
-    }
-    ~ForeignLock() { close(fd); }
-    int fd;
-};
-
-// Every write that would grow a file beyond a few bytes fails, as on a full disk.
-struct FullDisk {
-    FullDisk() : handler(std::signal(SIGXFSZ, SIG_IGN)) {
-        getrlimit(RLIMIT_FSIZE, &saved);
-        const rlimit tiny{16, saved.rlim_max};
-        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
-    }
-    ~FullDisk() {
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, handler);
-    }
-    void (*handler)(int);
-    rlimit saved{};
-};
-
-CGameStatistics SampleStatistics() {
+CGameStatistics Sample() {
     CGameStatistics stats;
     stats.AddSlideResult(L"spektrum.xml", 3, 12.5);
     stats.AddSlideResult(L"Übung.xml", 1, 4.0);
@@ -75,16 +60,22 @@ CGameStatistics SampleStatistics() {
     return stats;
 }
 
+std::string SampleText() {
+    std::string text;
+    EXPECT_TRUE(Sample().SaveStatistics(text));
+    return text;
+}
+
 TEST_F(StatisticsFile, RoundTripLeavesOnlyTheHexadecimalFile) {
-    const CGameStatistics saved = SampleStatistics();
+    const CGameStatistics saved = Sample();
     ASSERT_TRUE(saved.SaveFile(m_path));
     ASSERT_TRUE(saved.SaveFile(m_path)); // replacing an existing file as well
     CGameStatistics loaded;
     ASSERT_TRUE(loaded.LoadFile(m_path));
     EXPECT_EQ(loaded.GetSlides(), saved.GetSlides());
     EXPECT_EQ(loaded.GetCourses(), saved.GetCourses());
-    EXPECT_EQ(ReadBytes().find_first_not_of("0123456789ABCDEF"), std::string::npos);
-    EXPECT_EQ(Files(), 1u); // no temporary file left behind
+    EXPECT_EQ(Read(m_path).find_first_not_of("0123456789ABCDEF"), std::string::npos);
+    EXPECT_EQ(Files().size(), 1u); // no temporary file left behind
 }
 
 TEST_F(StatisticsFile, ElevenScoresKeepTheBestTenAfterARestart) {
@@ -101,20 +92,53 @@ TEST_F(StatisticsFile, ElevenScoresKeepTheBestTenAfterARestart) {
     EXPECT_EQ(restarted.GetCourses().at("K").played, 11);
 }
 
-TEST_F(StatisticsFile, MissingOrUnreadableFileStartsEmptyAndIsReplaced) {
-    for (const bool exists : {false, true}) {
-        if (exists)
-            std::ofstream(m_path) << "not hex";
+// A missing file starts empty and loading does not create it. An unreadable one stays beside
+// the new one, byte for byte, after the first save; a readable or empty one is simply replaced.
+TEST_F(StatisticsFile, UnreadableFileIsKeptAsideBeforeItIsReplaced) {
+    EXPECT_FALSE(CGameStatistics().LoadFile(m_path));
+    EXPECT_FALSE(fs::exists(m_path));
+    const std::string unreadable[] = {"not hex at all", SampleText().substr(0, 20),
+                                      std::string(CGameStatistics::MAX_TEXT_SIZE + 2, 'A')};
+    for (const std::string& old : unreadable) {
+        for (const fs::path& kept : Files("stats."))
+            fs::remove(kept);
+        Write(m_path, old);
         CGameStatistics stats, next;
         EXPECT_FALSE(stats.LoadFile(m_path));
         EXPECT_TRUE(stats.GetSlides().empty() && stats.GetCourses().empty());
-        EXPECT_EQ(fs::exists(m_path), exists) << "loading never creates the file";
         stats.AddSlideResult(L"s", 1, 1.0);
         ASSERT_TRUE(stats.SaveFile(m_path));
-        EXPECT_TRUE(next.LoadFile(m_path));
+        ASSERT_TRUE(stats.SaveFile(m_path)); // a second save keeps no second copy
+        const auto kept = Files("stats.unreadable-");
+        ASSERT_EQ(kept.size(), 1u) << old.substr(0, 20);
+        EXPECT_EQ(Read(kept[0]), old);
+        EXPECT_EQ(kept[0].filename().string().find('-', 17), std::string::npos) << kept[0];
+        ASSERT_TRUE(next.LoadFile(m_path));
         EXPECT_EQ(next.GetSlides(), stats.GetSlides());
     }
+    for (const std::string& old : {std::string(), SampleText()}) {
+        Write(m_path, old);
+        for (const fs::path& kept : Files("stats."))
+            fs::remove(kept);
+        ASSERT_TRUE(CGameStatistics().SaveFile(m_path) || old.empty());
+        EXPECT_TRUE(Files("stats.").empty());
+    }
 }
+
+// Every write that would grow a file beyond a few bytes fails, as on a full disk.
+struct FullDisk {
+    FullDisk() : handler(std::signal(SIGXFSZ, SIG_IGN)) {
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const rlimit tiny{16, saved.rlim_max};
+        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
+    }
+    ~FullDisk() {
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, handler);
+    }
+    void (*handler)(int);
+    rlimit saved{};
+};
 
 // A save that fails, because the text is too long or the disk is full, leaves the previous
 // file as it was, or no file where there was none.
@@ -122,43 +146,157 @@ TEST_F(StatisticsFile, FailedSaveLeavesThePreviousFile) {
     CGameStatistics tooLong; // many long names together
     for (int i = 0; i < 400; ++i)
         tooLong.AddSlideResult(std::to_wstring(i) + std::wstring(200, L'x'), 1, 1.0);
-    const std::function<bool()> failures[] = {
-        [&] { return tooLong.SaveFile(m_path); },
-        [&] {
-            FullDisk full;
-            return SampleStatistics().SaveFile(m_path);
-        }};
+    const std::function<bool()> failures[] = {[&] { return tooLong.SaveFile(m_path); },
+                                              [&] {
+                                                  FullDisk full;
+                                                  return Sample().SaveFile(m_path);
+                                              }};
     for (const auto& save : failures) {
         fs::remove(m_path);
         EXPECT_FALSE(save());
-        EXPECT_EQ(Files(), 0u) << "neither a temporary nor an empty file";
+        EXPECT_EQ(Files().size(), 0u) << "neither a temporary nor an empty file";
         CGameStatistics previous;
         previous.AddSlideResult(L"s", 1, 1.0);
         ASSERT_TRUE(previous.SaveFile(m_path));
         fs::permissions(m_path, fs::perms(0640));
-        const std::string before = ReadBytes();
+        const std::string before = Read(m_path);
         EXPECT_FALSE(save());
-        EXPECT_EQ(ReadBytes(), before);
-        EXPECT_EQ(Files(), 1u);
+        EXPECT_EQ(Read(m_path), before);
+        EXPECT_EQ(Files().size(), 1u);
         ASSERT_TRUE(previous.SaveFile(m_path));
         EXPECT_EQ(fs::status(m_path).permissions(), fs::perms(0640)) << "a save keeps the mode";
     }
 }
 
 TEST_F(StatisticsFile, LoadingAndSavingWaitForAnotherHolderOfTheLock) {
-    ASSERT_TRUE(SampleStatistics().SaveFile(m_path));
+    ASSERT_TRUE(Sample().SaveFile(m_path));
     const std::function<bool()> operations[] = {
         [this] { return CGameStatistics().LoadFile(m_path); },
-        [this] { return SampleStatistics().SaveFile(m_path); }};
+        [this] { return Sample().SaveFile(m_path); }};
     for (const auto& operation : operations) {
         std::future<bool> done;
-        {
-            ForeignLock other(m_path);
-            done = std::async(std::launch::async, operation);
-            EXPECT_EQ(done.wait_for(200ms), std::future_status::timeout);
-        }
+        const int fd = open(m_path.c_str(), O_RDONLY); // another running copy of the game
+        EXPECT_EQ(flock(fd, LOCK_EX), 0);
+        done = std::async(std::launch::async, operation);
+        EXPECT_EQ(done.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout);
+        close(fd);
         EXPECT_TRUE(done.get());
     }
+}
+
+// An editor that adds a line end, or a copy that gained blanks, keeps every score; white space
+// inside the digits is damage.
+TEST_F(StatisticsFile, WhiteSpaceAroundTheDigitsIsIgnored) {
+    const std::string text = SampleText();
+    for (const std::string& edited :
+         {text + "\n", text + "\r\n", " \t" + text + " \n\n", "\n" + text}) {
+        Write(m_path, edited);
+        CGameStatistics stats;
+        EXPECT_TRUE(stats.LoadFile(m_path)) << edited.size();
+        EXPECT_EQ(stats.GetCourses().at("Filter").scores.at(0).name, "Jürgen");
+    }
+    std::string broken = text;
+    broken.insert(broken.size() / 2, "\n");
+    EXPECT_FALSE(CGameStatistics().LoadStatistics(broken.data(), broken.size()));
+}
+
+// A write-protected file is the player's way to freeze the list: it is left alone. A link is
+// followed, and the file it names is replaced beside itself, so the link stays a link.
+TEST_F(StatisticsFile, ProtectedFileIsKeptAndLinkIsWrittenThrough) {
+    const std::string old = SampleText();
+    Write(m_path, old);
+    fs::permissions(m_path, fs::perms::owner_read | fs::perms::group_read);
+    CGameStatistics stats;
+    stats.AddSlideResult(L"neu", 1, 1.0);
+    EXPECT_FALSE(stats.SaveFile(m_path));
+    EXPECT_EQ(Read(m_path), old);
+    EXPECT_EQ(Files(), std::vector<fs::path>{m_path});
+    fs::create_directory(m_dir / "real");
+    const fs::path target = m_dir / "real" / "stats-target";
+    Write(target, old);
+    for (const fs::path& link : {fs::path("real/stats-target"), target}) {
+        fs::remove(m_path);
+        fs::create_symlink(link, m_path);
+        ASSERT_TRUE(stats.SaveFile(m_path));
+        EXPECT_TRUE(fs::is_symlink(m_path));
+        CGameStatistics loaded;
+        ASSERT_TRUE(loaded.LoadFile(target.string()));
+        EXPECT_EQ(loaded.GetSlides(), stats.GetSlides());
+        EXPECT_EQ(std::distance(fs::directory_iterator(m_dir / "real"), {}), 1);
+    }
+}
+
+// A FIFO or a folder named "stats" is no statistics file: not read, not replaced, no waiting.
+TEST_F(StatisticsFile, StatsThatIsNoFileIsLeftAlone) {
+    CGameStatistics stats;
+    stats.AddSlideResult(L"s", 1, 1.0);
+    for (const bool fifo : {true, false}) {
+        ASSERT_EQ(fifo ? mkfifo(m_path.c_str(), 0600) : mkdir(m_path.c_str(), 0700), 0);
+        EXPECT_FALSE(stats.LoadFile(m_path)); // a FIFO would wait for a writer forever
+        EXPECT_FALSE(stats.SaveFile(m_path));
+        EXPECT_EQ(fs::is_fifo(m_path), fifo);
+        EXPECT_EQ(fs::is_directory(m_path), !fifo);
+        fs::remove(m_path);
+    }
+}
+
+// A pasted name of any length is cut, not a reason to lose the whole file at the end.
+TEST_F(StatisticsFile, NoSingleEntryMakesTheSaveFail) {
+    CGameStatistics stats, loaded;
+    stats.AddCourseResult(L"Kurs", 5, 20.0);
+    ASSERT_TRUE(stats.SetScoreName(L"Kurs", 0, std::wstring(32767, L'W')));
+    EXPECT_EQ(stats.GetScores(L"Kurs").at(0).name,
+              std::string(CGameStatistics::MAX_NAME_LENGTH, 'W'));
+    stats.AddSlideResult(std::wstring(70000, L'&'), 1, 1.0);
+    stats.AddCourseResult(std::wstring(70000, L'ä'), 1, 1.0);
+    ASSERT_TRUE(stats.SaveFile(m_path));
+    ASSERT_TRUE(loaded.LoadFile(m_path));
+    EXPECT_EQ(loaded.GetCourses(), stats.GetCourses());
+    EXPECT_EQ(loaded.GetSlides(), stats.GetSlides());
+}
+
+// A game killed while it saves (power loss, a killed session) leaves "stats" whole: the old or
+// the new content, never a mixture, never an empty or cut file.
+using StatisticsPowerLoss = StatisticsFile;
+TEST_F(StatisticsPowerLoss, KilledSaveLeavesTheOldOrTheNewFile) {
+    CGameStatistics versions[2];
+    std::string texts[2];
+    for (int n = 0; n < 2; ++n) { // slow enough to write, different in every byte position
+        for (int i = 0; i < 300; ++i)
+            versions[n].AddSlideResult(
+                L"folie_" + std::to_wstring(n + 1) + L"_" + std::to_wstring(i), i, n + 1);
+        ASSERT_TRUE(versions[n].SaveStatistics(texts[n]));
+    }
+    // Kills land anywhere from before the first save to a few saves in, however fast saving
+    // is in this build (a sanitizer build saves many times slower).
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(versions[1].SaveFile(m_path));
+    ASSERT_TRUE(versions[0].SaveFile(m_path));
+    const auto save = std::chrono::duration_cast<std::chrono::microseconds>(
+                          std::chrono::steady_clock::now() - start)
+                          .count() /
+                      2;
+    std::mt19937 random(20261207);
+    std::uniform_int_distribution<long long> delay(0, 4000 + 3 * save); // microseconds
+    int sawNew = 0;
+    for (int kill = 0; kill < 150; ++kill) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) // saves the two versions in turn until it is killed
+            for (int n = 1;; n ^= 1)
+                versions[n].SaveFile(m_path);
+        std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        const std::string now = Read(m_path);
+        ASSERT_TRUE(now == texts[0] || now == texts[1]) << "kill " << kill << ": " << now.size();
+        sawNew += now == texts[1];
+        ASSERT_TRUE(CGameStatistics().LoadFile(m_path));
+    }
+    EXPECT_GT(sawNew, 0) << "no kill came after a finished save";
+    ASSERT_TRUE(versions[0].SaveFile(m_path)); // clears what the killed saves left behind
+    EXPECT_EQ(Files().size(), 1u);
 }
 
 } // namespace

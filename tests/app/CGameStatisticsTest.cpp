@@ -35,8 +35,9 @@ TEST(CGameStatisticsText, ScramblesAndDecodesTheFileDigits) {
     const struct {
         const char* digits;
         bool readable;
-    } cases[] = {{"4c6a5C", true}, {"4C6A5C7", true}, // lowercase; unpaired last digit ignored
-                 {"4C6G5C", false}, {"4C 6A5C", false}, {"4C6A5C\r\n", true}}; // line end: no damage
+    } cases[] = {{"4c6a5C", true},   {"4C6A5C7", true}, // lowercase; unpaired last digit ignored
+                 {"4C6G5C", false},  {"4c6g5c", false},
+                 {"4C 6A5C", false}, {"4C6A5C\r\n", true}}; // line end: no damage
     for (const auto& c : cases) {
         std::string plain;
         EXPECT_EQ(CGameStatistics::DecodeText(c.digits, plain), c.readable) << c.digits;
@@ -158,6 +159,7 @@ TEST(CGameStatisticsLoading, SkipsNamelessElementsAndTamesAbsurdNumbers) {
                    R"(<slide titel="max" played="99999999999" avrg_points="1e308"/>)"
                    R"(<slide titel="top" played="2147483647" avrg_points="4" avrg_time="-1e308"/>)"
                    R"(<slide titel="bad" played="2x" avrg_points="," avrg_time=" 3"/>)"
+                   R"(<slide titel="big" played="2" avrg_time="1e308"/>)"
                    "</SlideStatistics><CourseStatistics>"
                    R"(<course played="1"><scores/></course>)"
                    R"(<course titel="k" played="2"><scores>)"
@@ -168,10 +170,8 @@ TEST(CGameStatisticsLoading, SkipsNamelessElementsAndTamesAbsurdNumbers) {
                    "</scores></course></CourseStatistics>" +
                    TAIL));
     const CGameStatistics::SlideMap expectedSlides = {
-        {"bad", {0.0, 0.0, 0}},
-        {"max", {0.0, 1e308, 0}},
-        {"neg", {0.0, 0.0, 0}},
-        {"top", {-1e308, 4.0, INT_MAX}},
+        {"bad", {0.0, 0.0, 0}}, {"big", {1e308, 0.0, 2}},        {"max", {0.0, 1e308, 0}},
+        {"neg", {0.0, 0.0, 0}}, {"top", {-1e308, 4.0, INT_MAX}},
     };
     EXPECT_EQ(stats.GetSlides(), expectedSlides);
     ASSERT_EQ(stats.GetCourses().size(), 1u);
@@ -182,6 +182,8 @@ TEST(CGameStatisticsLoading, SkipsNamelessElementsAndTamesAbsurdNumbers) {
     stats.AddSlideResult(L"neg", 6, 2.0);
     stats.AddSlideResult(L"top", 4, 1e307);
     EXPECT_EQ(stats.GetSlides().at("neg"), (SlideStat{2.0, 6.0, 1}));
+    stats.AddSlideResult(L"big", 0, 1e307); // 2 * 1e308 would overflow
+    EXPECT_DOUBLE_EQ(stats.GetSlides().at("big").avrg_time, 7e307);
     const SlideStat& top = stats.GetSlides().at("top");
     EXPECT_EQ(top.played, INT_MAX);
     // The mean of INT_MAX times -1e308 and once 1e307, where n * average would overflow.

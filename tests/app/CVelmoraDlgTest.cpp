@@ -1,39 +1,18 @@
+// The main dialog: menu, course flow, evaluation, high scores and statistics.
 #include "GameFolder.h"
 
-#include "app/CVelmoraDlg.h"
 #include "common/CWaveBytes.h"
-#include "common/ModalRun.h"
 #include "dsp/CSignal.h"
+#include "game/CGameSlide.h"
 #include "game/CNotchFilter.h"
 #include "game/CPoleZeroPlot.h"
-#include "game/CGameSlide.h"
-#include "platform/CApplication.h"
-#include "platform/CMessageBox.h"
-#include "platform/CText.h"
 
-#include <QApplication>
-#include <QLineEdit>
-#include <QTest>
-#include <QTimer>
-
-#include <chrono>
-#include <functional>
+#include <cmath>
 
 namespace {
 
 class MainDialog : public GameFolder {
 protected:
-    void SetUp() override {
-        GameFolder::SetUp();
-        CMessageBox::SetHandler([this](const std::wstring& text, const std::wstring& caption) {
-            messages.push_back(caption + L"|" + text);
-        });
-    }
-    void TearDown() override {
-        CMessageBox::SetHandler(nullptr);
-        GameFolder::TearDown();
-    }
-
     // Runs the program's dialog with a script inside its modal loop; the script ends it.
     void Play(const std::function<void(CVelmoraDlg&)>& script, int safetyMs = 20000) {
         CVelmoraDlg dialog;
@@ -45,55 +24,12 @@ protected:
             },
             safetyMs);
     }
-
-    static void Click(CVelmoraDlg& dialog, UINT id) {
-        CWnd* button = dialog.GetDlgItem(id);
-        ASSERT_NE(button, nullptr) << id;
-        QTest::mouseClick(button->Widget(), Qt::LeftButton);
-    }
-    static bool WaitUntil(const std::function<bool()>& condition, int ms = 5000) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        while (!condition()) {
-            if (std::chrono::steady_clock::now() > end)
-                return false;
-            CApplication::ProcessMessagesFor(2);
-        }
-        return true;
-    }
-    static bool Enabled(CVelmoraDlg& dialog, UINT id) {
-        return dialog.GetDlgItem(id)->IsWindowEnabled();
-    }
     static std::wstring SlideName(CVelmoraDlg& dialog) {
         return dialog.CurrentSlide() ? dialog.CurrentSlide()->GetName() : L"";
     }
     static CRect RectOf(CVelmoraDlg& dialog, UINT id) {
         return dialog.ScreenToClient(dialog.GetDlgItem(id)->GetWindowRect());
     }
-
-    // Answers the end-of-course dialogs: a name is typed into the name dialog, the list is
-    // closed with Escape.
-    void AnswerScoreDialogs(CWnd& main, const QString& name) {
-        responder.setInterval(20);
-        QObject::connect(&responder, &QTimer::timeout, [this, &main, name] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (modal == nullptr || modal == main.Widget())
-                return;
-            if (auto* edit = modal->findChild<QLineEdit*>()) {
-                ++nameDialogs;
-                edit->setText(name);
-                QTest::keyClick(modal, Qt::Key_Return);
-            } else {
-                ++listDialogs;
-                QTest::keyClick(modal, Qt::Key_Escape);
-            }
-        });
-        responder.start();
-    }
-
-    std::vector<std::wstring> messages;
-    QTimer responder;
-    int nameDialogs = 0;
-    int listDialogs = 0;
 };
 
 TEST_F(MainDialog, MenuRowsFollowTheCourses) {
@@ -101,7 +37,8 @@ TEST_F(MainDialog, MenuRowsFollowTheCourses) {
     WriteGame("<course titel='Eins'><slide>slides/a.xml</slide></course>"
               "<course titel='Zwei' highscore='1'><slide>slides/a.xml</slide></course>"
               "<course titel='Leer'><slide></slide></course>"
-              "<course titel='Drei'><slide>slides/a.xml</slide></course>");
+              "<course titel='Drei'><slide>slides/a.xml</slide></course>",
+              "<font size='120'/>");
     Play([&](CVelmoraDlg& d) {
         EXPECT_EQ(RectOf(d, ID_COURSE_FIRST).top, 50);
         EXPECT_EQ(RectOf(d, ID_COURSE_FIRST + 1).top, 100);
@@ -117,39 +54,35 @@ TEST_F(MainDialog, MenuRowsFollowTheCourses) {
         EXPECT_EQ(d.ScoreLine(), L"Es wurden 0 von 0 Punkten erreicht");
         EXPECT_FALSE(Enabled(d, IDC_NEXT));
         EXPECT_FALSE(Enabled(d, IDC_CHECK));
+        // The configured size gives the text font, two thirds of it the tooltip font.
+        for (const auto& [font, points] :
+             {std::pair{&d.Context().m_textFont, 120}, std::pair{&d.Context().m_tooltipFont, 80}}) {
+            CFont expected;
+            expected.CreatePointFont(points, L"Times");
+            CLogFont actual, wanted;
+            ASSERT_TRUE(font->GetLogFont(actual));
+            expected.GetLogFont(wanted);
+            EXPECT_EQ(actual, wanted) << points;
+        }
     });
     EXPECT_TRUE(messages.empty());
 }
 
-TEST_F(MainDialog, ConfiguredFontSizeGivesTextAndTooltipFonts) {
-    WriteGame("", "<font size='120'/>");
-    Play([&](CVelmoraDlg& d) {
-        CFont twelve, eight;
-        twelve.CreatePointFont(120, L"Times");
-        eight.CreatePointFont(80, L"Times");
-        CLogFont text, tip, expectedText, expectedTip;
-        ASSERT_TRUE(d.Context().m_textFont.GetLogFont(text));
-        ASSERT_TRUE(d.Context().m_tooltipFont.GetLogFont(tip));
-        twelve.GetLogFont(expectedText);
-        eight.GetLogFont(expectedTip);
-        EXPECT_EQ(text, expectedText);
-        EXPECT_EQ(tip, expectedTip);
-    });
-}
-
+// Without courses, or without a readable game.xml (reported), the random tasks come first.
 TEST_F(MainDialog, NoCoursesLeaveTheRandomTasksOnly) {
-    WriteGame("");
-    Play([&](CVelmoraDlg& d) {
-        EXPECT_EQ(RectOf(d, ID_COURSE_RANDOM).top, 50);
-        EXPECT_EQ(d.GetDlgItem(ID_COURSE_RANDOM)->GetWindowText(), L"Zufällige Aufgabenauswahl");
-        EXPECT_EQ(d.GetDlgItem(ID_COURSE_FIRST), nullptr);
-    });
-}
-
-TEST_F(MainDialog, MissingConfigurationIsReportedAndTheMenuStillWorks) {
-    Play([&](CVelmoraDlg& d) { EXPECT_NE(d.GetDlgItem(ID_COURSE_RANDOM), nullptr); });
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0], L"Velmora|Could not load the game options!");
+    for (const bool gameFile : {true, false}) {
+        std::filesystem::remove("game.xml");
+        if (gameFile)
+            WriteGame("");
+        Play([&](CVelmoraDlg& d) {
+            EXPECT_EQ(RectOf(d, ID_COURSE_RANDOM).top, 50);
+            if (gameFile)
+                EXPECT_EQ(d.GetDlgItem(ID_COURSE_RANDOM)->GetWindowText(),
+                          L"Zufällige Aufgabenauswahl");
+            EXPECT_EQ(d.GetDlgItem(ID_COURSE_FIRST), nullptr);
+        });
+    }
+    EXPECT_EQ(messages, std::vector<std::wstring>{L"Velmora|Could not load the game options!"});
 }
 
 TEST_F(MainDialog, CoursePlayedToTheHighScoreList) {
@@ -319,9 +252,10 @@ TEST_F(MainDialog, HammeringTheButtonsNeverShowsASlideOfALeftCourse) {
     Play(
         [&](CVelmoraDlg& d) {
             AnswerScoreDialogs(d, "H");
-            const UINT steps[] = {ID_COURSE_FIRST, IDC_NEXT, IDC_MAINMENU, ID_COURSE_FIRST + 1,
-                                  IDC_NEXT,        IDC_NEXT, ID_COURSE_RANDOM, IDC_MAINMENU,
-                                  ID_COURSE_FIRST, IDC_CHECK, IDC_NEXT, IDC_NEXT, IDC_NEXT};
+            const UINT steps[] = {ID_COURSE_FIRST, IDC_NEXT,  IDC_MAINMENU,     ID_COURSE_FIRST + 1,
+                                  IDC_NEXT,        IDC_NEXT,  ID_COURSE_RANDOM, IDC_MAINMENU,
+                                  ID_COURSE_FIRST, IDC_CHECK, IDC_NEXT,         IDC_NEXT,
+                                  IDC_NEXT};
             for (int round = 0; round < 8; ++round)
                 for (UINT step : steps) {
                     CWnd* button = d.GetDlgItem(step);

@@ -1,16 +1,28 @@
 #pragma once
 // A game folder for tests of the whole program: game.xml, slide files and the statistics file
 // in a fresh temporary folder that is the working folder while the test runs. "wave" cells are
-// test panels (one point each unless "points" says otherwise).
+// test panels (one point each unless "points" says otherwise). Message boxes are collected.
 
+#include "app/CVelmoraDlg.h"
+#include "common/ModalRun.h"
 #include "common/TestPanel.h"
+#include "platform/CApplication.h"
+#include "platform/CMessageBox.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 class GameFolder : public ::testing::Test {
 protected:
@@ -25,8 +37,12 @@ protected:
         std::filesystem::create_directories(m_folder / "slides");
         std::filesystem::create_directories(m_folder / "examples");
         std::filesystem::current_path(m_folder);
+        CMessageBox::SetHandler([this](const std::wstring& text, const std::wstring& caption) {
+            messages.push_back(caption + L"|" + text);
+        });
     }
     void TearDown() override {
+        CMessageBox::SetHandler(nullptr);
         std::filesystem::current_path(m_previous);
         std::filesystem::remove_all(m_folder);
     }
@@ -40,12 +56,54 @@ protected:
                                     "'><row>" + cells + "</row></table></GameSlide>");
     }
     // game.xml with the given courses ("<course ...>...</course>") and extra elements.
-    static void WriteGame(const std::string& courses, const std::string& extra = "") {
-        Write("game.xml", "<game><audioexamples>examples</audioexamples><slides>slides</slides>" +
+    static void WriteGame(const std::string& courses, const std::string& extra = "",
+                          const std::string& attributes = "") {
+        Write("game.xml", "<game" + attributes +
+                              "><audioexamples>examples</audioexamples><slides>slides</slides>" +
                               extra + courses + "</game>");
     }
 
+    static bool WaitUntil(const std::function<bool()>& condition, int ms = 5000) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (!condition() && std::chrono::steady_clock::now() < end)
+            CApplication::ProcessMessagesFor(2);
+        return condition();
+    }
+    static void Click(CVelmoraDlg& dialog, UINT id) {
+        CWnd* button = dialog.GetDlgItem(id);
+        ASSERT_NE(button, nullptr) << id;
+        QTest::mouseClick(button->Widget(), Qt::LeftButton);
+    }
+    static bool Enabled(CVelmoraDlg& dialog, UINT id) {
+        return dialog.GetDlgItem(id)->IsWindowEnabled();
+    }
+
+    // Answers the end-of-course dialogs: the name is typed into the name dialog, the list is
+    // closed with Escape.
+    void AnswerScoreDialogs(CWnd& main, const QString& name) {
+        responder.setInterval(20);
+        QObject::connect(&responder, &QTimer::timeout, [this, &main, name] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal == nullptr || modal == main.Widget())
+                return;
+            if (auto* edit = modal->findChild<QLineEdit*>()) {
+                ++nameDialogs;
+                edit->setText(name);
+                QTest::keyClick(modal, Qt::Key_Return);
+            } else {
+                ++listDialogs;
+                QTest::keyClick(modal, Qt::Key_Escape);
+            }
+        });
+        responder.start();
+    }
+
+    std::vector<std::wstring> messages;
+    QTimer responder;
+    int nameDialogs = 0;
+    int listDialogs = 0;
+    std::filesystem::path m_folder;
+
 private:
     std::filesystem::path m_previous;
-    std::filesystem::path m_folder;
 };

@@ -1,34 +1,16 @@
+// The main window's frame: title bar boxes, fixed size, icon.
 #include "GameFolder.h"
-
-#include "app/CVelmoraDlg.h"
-#include "common/ModalRun.h"
-#include "platform/CApplication.h"
 
 #include <QGuiApplication>
 #include <QScreen>
-#include <QTest>
-#include <QWidget>
-
-#include <chrono>
-#include <functional>
 
 namespace {
 
-class MainWindowFrame : public GameFolder {
-protected:
-    static bool WaitUntil(const std::function<bool()>& condition) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (!condition() && std::chrono::steady_clock::now() < end)
-            CApplication::ProcessMessagesFor(2);
-        return condition();
-    }
-    static void Click(CVelmoraDlg& dialog, UINT id) {
-        QTest::mouseClick(dialog.GetDlgItem(id)->Widget(), Qt::LeftButton);
-    }
-    static bool IsFixedAt(const QWidget& w, QSize size) {
-        return w.size() == size && w.minimumSize() == size && w.maximumSize() == size;
-    }
-};
+using MainWindowFrame = GameFolder;
+
+bool IsFixedAt(const QWidget& w, QSize size) {
+    return w.size() == size && w.minimumSize() == size && w.maximumSize() == size;
+}
 
 // The title bar offers minimise and close but no maximise box; the user cannot resize the
 // window, yet the program can: the menu grows it for many courses, a course that fits the
@@ -37,9 +19,9 @@ TEST_F(MainWindowFrame, TitleBarBoxesFixedSizeAndIcon) {
     WriteSlide("a.xml", "<wave id='1'/>", 1);
     std::string courses;
     for (int i = 0; i < 20; ++i)
-        courses += "<course titel='K" + std::to_string(i) + "'><slide>slides/a.xml</slide></course>";
-    Write("game.xml", "<game fit_to_screen='1'><audioexamples>examples</audioexamples>"
-                      "<slides>slides</slides>" + courses + "</game>");
+        courses +=
+            "<course titel='K" + std::to_string(i) + "'><slide>slides/a.xml</slide></course>";
+    WriteGame(courses, "", " fit_to_screen='1'");
 
     CVelmoraDlg dialog;
     RunModal(dialog, [&] {
@@ -65,7 +47,8 @@ TEST_F(MainWindowFrame, TitleBarBoxesFixedSizeAndIcon) {
         EXPECT_TRUE(w.isMaximized());
         // A window manager keeps a window within its size limits; they are lifted meanwhile.
         EXPECT_GT(w.maximumSize().height(), menu.height());
-        EXPECT_EQ(w.frameGeometry().size(), QGuiApplication::primaryScreen()->availableGeometry().size());
+        EXPECT_EQ(w.frameGeometry().size(),
+                  QGuiApplication::primaryScreen()->availableGeometry().size());
 
         Click(dialog, IDC_MAINMENU);
         ASSERT_TRUE(WaitUntil([&] { return !w.isMaximized(); }));

@@ -1,9 +1,9 @@
 // The high-score list: rows in fixed slots, the player's new result in red (in its own row
 // below the five best when it is further down), and only Escape or the close box close it.
 #include "dialogs/CHighScore.h"
+#include "common/ModalRun.h"
 #include "platform/CFont.h"
 #include "platform/CSystemColors.h"
-#include "common/ModalRun.h"
 
 #include <QImage>
 #include <QTest>
@@ -49,6 +49,7 @@ void ExpectRow(const CHighScore& dialog, const HighScoreRow& row, int top, const
     for (const CColorStaticST* control :
          {row.nameControl.get(), row.pointsControl.get(), row.timeControl.get()}) {
         EXPECT_EQ(InDialog(dialog, control).top, top);
+        EXPECT_EQ(InDialog(dialog, control).bottom, top + 30);
         EXPECT_EQ(control->GetTextColor(), textColor) << top;
     }
     EXPECT_EQ(row.nameControl->GetWindowText(), name);
@@ -66,13 +67,22 @@ TEST(CHighScoreTest, TwoScoresFillTheFirstTwoSlotsOnlyInTheirColumns) {
         EXPECT_EQ(dialog.GetRow(1).pointsControl->GetWindowText(), L"5");
         EXPECT_EQ(dialog.GetRow(1).timeControl->GetWindowText(), L"20.0 s");
         // The heading, three column headings and the two rows; nothing from 175 to 290.
-        std::vector<int> tops;
+        std::vector<std::pair<int, int>> rows;
+        int headingRight = 0;
         for (const QWidget* child :
              dialog.Widget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            if (child->isVisible())
-                tops.push_back(child->y());
-        std::sort(tops.begin(), tops.end());
-        EXPECT_EQ(tops, (std::vector<int>{10, 70, 70, 70, 105, 105, 105, 140, 140, 140}));
+            if (child->isVisible()) {
+                rows.push_back({child->y(), child->geometry().bottom() + 1});
+                headingRight = child->y() == 10 ? child->geometry().right() + 1 : headingRight;
+            }
+        std::sort(rows.begin(), rows.end());
+        const std::vector<std::pair<int, int>> expected = {
+            {10, 60},   {70, 100},  {70, 100},  {70, 100},  {105, 135},
+            {105, 135}, {105, 135}, {140, 170}, {140, 170}, {140, 170}};
+        EXPECT_EQ(rows, expected);
+        EXPECT_EQ(dialog.Widget()->windowTitle(), "Bestenliste");
+        EXPECT_EQ(dialog.GetClientRect().Height(),
+                  dialog.MapDialogRect(CRect{0, 0, 338, 197}).Height());
         // Names take half the list's width, points and time a quarter each, side by side.
         const int w = dialog.GetClientRect().Width();
         const CRect name = InDialog(dialog, dialog.GetRow(0).nameControl.get());
@@ -83,6 +93,7 @@ TEST(CHighScoreTest, TwoScoresFillTheFirstTwoSlotsOnlyInTheirColumns) {
         EXPECT_EQ(points.left, w / 10 + 2 * w / 5);
         EXPECT_EQ(time.left, points.right);
         EXPECT_NEAR(time.right, w - w / 10, 2);
+        EXPECT_EQ(headingRight, w / 10 + 4 * w / 5);
         dialog.EndDialog(IDCANCEL);
     });
 }
@@ -91,10 +102,10 @@ TEST(CHighScoreTest, TheNewResultIsMarkedWhereItLands) {
     const struct {
         int position, redRow; // redRow -1: none of the five
         bool ownRow;
-    } cases[] = {{-1, -1, false}, {2, 2, false}, {7, -1, true}};
+    } cases[] = {{7, -1, true}, {-1, -1, false}, {2, 2, false}};
+    CHighScore dialog; // shown again: nothing of the earlier list stays
     for (const auto& c : cases) {
         SCOPED_TRACE(c.position);
-        CHighScore dialog;
         dialog.SetScores(Scores(10), c.position);
         RunModal(dialog, [&] {
             for (int i = 0; i < CHighScore::LISTED_ROWS; ++i)
@@ -105,9 +116,9 @@ TEST(CHighScoreTest, TheNewResultIsMarkedWhereItLands) {
             if (c.ownRow) {
                 ExpectRow(dialog, own, 290, L" 8. Spieler 8", RED);
                 EXPECT_EQ(own.pointsControl->GetWindowText(), L"93");
-                EXPECT_LE(InDialog(dialog, own.timeControl.get()).bottom + 10,
-                          dialog.GetClientRect().Height())
-                    << "the own row keeps clear of the dialog's bottom edge";
+                EXPECT_EQ(dialog.GetClientRect().Height(),
+                          std::max(330, dialog.MapDialogRect(CRect{0, 0, 338, 197}).Height()))
+                    << "the own row keeps 10 pixels clear of the dialog's bottom edge";
             } else {
                 EXPECT_FALSE(own.nameControl || own.pointsControl || own.timeControl);
             }
@@ -135,7 +146,8 @@ TEST(CHighScoreTest, NumbersTimesAndFontAreForReading) {
                 EXPECT_EQ(dialog.GetRow(i).timeControl->GetWindowText(), shown[i]);
             const std::wstring name = dialog.GetOwnRow().nameControl->GetWindowText();
             EXPECT_EQ(name.substr(0, name.find(L"Spieler")), prefix);
-            const auto children = dialog.Widget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+            const auto children =
+                dialog.Widget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
             EXPECT_EQ(children.size(), 4 + 3 * 6);
             for (const QWidget* child : children)
                 EXPECT_EQ(child->font().pixelSize(), 19);

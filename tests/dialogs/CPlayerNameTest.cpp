@@ -1,8 +1,8 @@
 // The name dialog: Enter confirms, Escape and the close box cancel without touching the name.
 #include "dialogs/CPlayerName.h"
+#include "common/ModalRun.h"
 #include "dialogs/CDialogTemplates.h"
 #include "platform/CFont.h"
-#include "common/ModalRun.h"
 
 #include <QApplication>
 #include <QTest>
@@ -34,6 +34,14 @@ TEST(CPlayerNameTest, EnterConfirmsEscapeAndCloseBoxKeepTheEarlierName) {
     EXPECT_EQ(Enter(dialog, "Bob", Qt::Key_Escape), int(IDCANCEL));
     EXPECT_EQ(dialog.GetName(), L"Anna Müller");
     const int closed = RunModal(dialog, [&] {
+        EXPECT_EQ(dialog.GetDlgItem(IDC_NAME_EDIT)->GetWindowText(), L"Anna Müller")
+            << "offered again";
+        EXPECT_EQ(dialog.Widget()->windowTitle(), "Spielernamen");
+        for (const auto& [id, rect] : {std::pair{IDC_NAME_LABEL, CRect{7, 7, 44, 21}},
+                                       {IDC_NAME_EDIT, CRect{45, 7, 202, 21}},
+                                       {IDOK, CRect{204, 7, 254, 21}}})
+            EXPECT_EQ(dialog.ScreenToClient(dialog.GetDlgItem(id)->GetWindowRect()).left,
+                      dialog.MapDialogRect(rect).left);
         QTest::keyClicks(dialog.GetDlgItem(IDC_NAME_EDIT)->Widget(), "Carl");
         dialog.Widget()->close();
     });

@@ -5,6 +5,9 @@
 #include "platform/CFont.h"
 #include "platform/CImageBuffer.h"
 
+#include "platform/CQtFont.h"
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,12 +28,12 @@ constexpr COLORREF RED = RGB(255, 0, 0);
 TEST(CDCTest, LinesCoverTheStartButNotTheEndPoint) {
     const struct {
         CPoint from, to;
-    } cases[] = {{{1, 2}, {8, 2}},   {{8, 2}, {1, 2}},   {{3, 9}, {3, 4}},   {{10, 9}, {5, 4}},
+    } cases[] = {{{1, 2}, {8, 2}},  {{8, 2}, {1, 2}},    {{3, 9}, {3, 4}},    {{10, 9}, {5, 4}},
                  {{1, 1}, {20, 6}}, {{20, 22}, {15, 1}}, {{10, 10}, {10, 10}}};
     const CPen pen(PS_SOLID, 1, BLUE);
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.from.x << "," << c.from.y << " to " << c.to.x << ","
-                                        << c.to.y);
+        SCOPED_TRACE(testing::Message()
+                     << c.from.x << "," << c.from.y << " to " << c.to.x << "," << c.to.y);
         const PaintedImage image(24, 24, [&](CDC& dc) {
             dc.SelectPen(&pen);
             dc.MoveTo(c.from);
@@ -238,6 +241,46 @@ TEST(CDCTest, ArcRunsCounterclockwiseFromStartToEnd) {
     }
 }
 
+// Text on an opaque background, single pixels, and shapes with a wide pen or without a pen.
+TEST(CDCTest, TextOutPixelsAndShapesWithWideOrNoPen) {
+    const CPen wide(PS_SOLID, 3, BLUE);
+    const CBrush brush(RED);
+    const PaintedImage image(60, 60, [&](CDC& dc) {
+        dc.SetPixel(1, 1, RED);
+        dc.SetTextColor(BLUE);
+        dc.SetBkColor(RED);
+        dc.TextOut(2, 40, L"Hz");
+        dc.SelectBrush(&brush);
+        dc.SelectPen(&wide);
+        dc.Rectangle(CRect{5, 5, 20, 20});
+        dc.Ellipse(CRect{30, 5, 50, 25});
+        dc.SelectStockObject(NULL_PEN);
+        dc.Ellipse(CRect{5, 25, 15, 35});
+    });
+    const auto in = [&](const std::set<Pixel>& pixels, int left, int top, int right, int bottom) {
+        std::set<Pixel> inside;
+        for (const auto& [x, y] : pixels)
+            if (x >= left && x < right && y >= top && y < bottom)
+                inside.insert({x, y});
+        return inside;
+    };
+    EXPECT_EQ(in(image.Changed(), 0, 0, 4, 4), (std::set<Pixel>{{1, 1}}));
+    EXPECT_EQ(image.At(1, 1), RED);
+    EXPECT_GT(in(image.OfColor(RED), 0, 38, 30, 60).size(), 20u) << "the text's background";
+    int ink = 0; // the text itself, in blue or blue blended into the red background
+    for (const auto& [x, y] : in(image.Changed(), 0, 38, 30, 60))
+        ink += GetBValue(image.At(x, y)) > 100 && GetGValue(image.At(x, y)) < 100;
+    EXPECT_GT(ink, 3) << "the text";
+    EXPECT_EQ(in(image.OfColor(BLUE), 0, 12, 12, 13).size(), 3u) << "a three-pixel outline";
+    EXPECT_EQ(image.At(12, 12), RED);
+    EXPECT_EQ(in(image.OfColor(BLUE), 28, 15, 40, 16).size(), 3u);
+    EXPECT_EQ(image.At(40, 15), RED);
+    const Box noPen = BoxOf(in(image.Changed(), 0, 24, 20, 38));
+    EXPECT_EQ(std::vector<int>({noPen.left, noPen.top, noPen.right, noPen.bottom}),
+              std::vector<int>({5, 25, 13, 33}));
+    EXPECT_EQ(image.At(9, 29), RED);
+}
+
 CFont MakeFont(int height) {
     CFont font;
     CLogFont description;
@@ -320,6 +363,42 @@ TEST(CDCTest, HighDensityDevicesKeepLogicalPixelsCrisp) {
     for (int x = 0; x < 6; ++x)
         greys.push_back(qRed(target.pixel(x, 20)));
     EXPECT_EQ(greys, (std::vector<int>{0, 0, 0, 255, 255, 255}));
+}
+
+CLogFont Description(int height, const wchar_t* face, int weight = 400, bool italic = false) {
+    CLogFont description;
+    description.height = height;
+    description.faceName = face;
+    description.weight = weight;
+    description.italic = italic;
+    return description;
+}
+
+TEST(CQtFontTest, TimesResolvesToARealSerif) {
+    const QString family = QFontInfo(CQtFont::FromLogFont(Description(-20, L"Times"))).family();
+    EXPECT_FALSE(family.contains("Sans")) << family.toStdString();
+}
+
+// Negative heights are the character (em) height, positive ones the whole cell.
+TEST(CQtFontTest, HeightsFollowTheWindowsSigns) {
+    for (const wchar_t* face : {L"Times", L"Liberation Sans"}) {
+        EXPECT_EQ(CQtFont::FromLogFont(Description(-13, face)).pixelSize(), 13);
+        for (const auto& [height, cell] : {std::pair{22, 22}, std::pair{0, 16}}) {
+            const QFontMetrics metrics(CQtFont::FromLogFont(Description(height, face)));
+            EXPECT_NEAR(metrics.ascent() + metrics.descent(), cell, 1) << height;
+        }
+    }
+}
+
+TEST(CQtFontTest, StyleCarriesOverAndANeverCreatedFontIsTheApplicationFont) {
+    CLogFont description = Description(-16, L"Liberation Serif", 700, true);
+    description.underline = true;
+    const QFont font = CQtFont::FromLogFont(description);
+    EXPECT_TRUE(font.bold() && font.italic() && font.underline());
+    EXPECT_EQ(CQtFont::FromLogFont(Description(-16, L"Liberation Serif", 0)).weight(),
+              QFont::Normal)
+        << "weight 0 means no preference";
+    EXPECT_EQ(CQtFont::FromFont(CFont()), QFont());
 }
 
 } // namespace

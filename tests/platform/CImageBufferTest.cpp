@@ -3,14 +3,18 @@
 
 #include "platform/CImageBuffer.h"
 
+#include "platform/CBitmap.h"
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <vector>
 
 namespace {
 
 using Greys = std::vector<std::vector<int>>;
-constexpr COLORREF Grey(int v) { return RGB(v, v, v); }
+constexpr COLORREF Grey(int v) {
+    return RGB(v, v, v);
+}
 
 CImageBuffer GreyImage(const Greys& rows) {
     CImageBuffer image;
@@ -22,12 +26,13 @@ CImageBuffer GreyImage(const Greys& rows) {
 }
 
 TEST(CImageBufferTest, CreatesOnlyImagesWithPixelsAndKeepsThemExactly) {
-    for (const auto& [w, h] : {std::pair{0, 187}, std::pair{5, 0}, std::pair{-3, 4}}) {
-        CImageBuffer image;
-        EXPECT_FALSE(image.Create(w, h)) << w << "x" << h;
-        EXPECT_EQ(image.Width(), 0);
-    }
     CImageBuffer image;
+    for (const auto& [w, h] :
+         {std::pair{0, 187}, std::pair{5, 0}, std::pair{-3, 4}, std::pair{INT_MAX, 1}}) {
+        ASSERT_TRUE(image.Create(2, 2));
+        EXPECT_FALSE(image.Create(w, h)) << w << "x" << h;
+        EXPECT_EQ(image.Width(), 0) << "the earlier image is released";
+    }
     ASSERT_TRUE(image.Create(3, 2));
     EXPECT_EQ(image.GetPixel(2, 1), RGB(0, 0, 0)) << "starts black";
     image.SetPixel(0, 0, RGB(1, 2, 3));
@@ -35,6 +40,17 @@ TEST(CImageBufferTest, CreatesOnlyImagesWithPixelsAndKeepsThemExactly) {
     EXPECT_EQ(image.GetPixel(0, 0), RGB(1, 2, 3));
     EXPECT_EQ(image.GetPixel(3, 0), CLR_INVALID);
     EXPECT_EQ(image.GetPixel(0, -1), CLR_INVALID);
+    const COLORREF row[] = {RGB(4, 5, 6), RGB(7, 8, 9), RGB(1, 1, 1), RGB(2, 2, 2)};
+    image.SetRow(1, row, 4); // cut to the width
+    image.SetRow(-1, row + 2, 1);
+    image.SetRow(2, row + 2, 1);
+    CImageBuffer moved(std::move(image));
+    EXPECT_FALSE(image.IsCreated());
+    image = std::move(moved);
+    EXPECT_FALSE(moved.IsCreated());
+    EXPECT_EQ(image.GetPixel(1, 1), RGB(7, 8, 9));
+    EXPECT_EQ(image.GetPixel(2, 1), RGB(1, 1, 1));
+    EXPECT_EQ(image.GetPixel(1, 0), RGB(0, 0, 0));
 }
 
 // Each new pixel is the coverage-weighted mean of the source pixels under it.
@@ -54,17 +70,22 @@ TEST(CImageBufferTest, AreaAveragingBlendsWhatEachPixelCovers) {
     for (const auto& c : cases) {
         const CImageBuffer scaled = GreyImage(c.source).AreaAveraged(c.width, c.height);
         ASSERT_TRUE(scaled.IsCreated()) << c.name;
-        Greys greys(c.height, std::vector<int>(c.width));
         for (int y = 0; y < c.height; ++y)
             for (int x = 0; x < c.width; ++x)
-                greys[y][x] = GetRValue(scaled.GetPixel(x, y));
-        EXPECT_EQ(greys, c.expected) << c.name;
+                EXPECT_EQ(scaled.GetPixel(x, y), Grey(c.expected[y][x])) << c.name;
     }
-    CImageBuffer mixed; // colours are averaged apart
+    const COLORREF colours[] = {RGB(255, 0, 0), RGB(0, 255, 0)}; // averaged apart
+    CImageBuffer mixed;
     ASSERT_TRUE(mixed.Create(2, 1));
-    mixed.SetPixel(0, 0, RGB(255, 0, 0));
-    mixed.SetPixel(1, 0, RGB(0, 0, 255));
-    EXPECT_EQ(mixed.AreaAveraged(1, 1).GetPixel(0, 0), RGB(128, 0, 128));
+    mixed.SetRow(0, colours, 2);
+    EXPECT_EQ(mixed.AreaAveraged(1, 1).GetPixel(0, 0), RGB(128, 128, 0));
+    // So many pixels that 255 times their count needs more than 32 bits.
+    const std::vector<COLORREF> white(4200, RGB(255, 255, 255));
+    CImageBuffer large;
+    ASSERT_TRUE(large.Create(4200, 4200));
+    for (int y = 0; y < 4200; ++y)
+        large.SetRow(y, white.data(), 4200);
+    EXPECT_EQ(large.AreaAveraged(1, 1).GetPixel(0, 0), RGB(255, 255, 255));
 }
 
 TEST(CImageBufferTest, DrawsOneToOneAndStretchedIntoItsDestinationOnly) {
@@ -87,6 +108,48 @@ TEST(CImageBufferTest, DrawsOneToOneAndStretchedIntoItsDestinationOnly) {
     EXPECT_EQ(image.At(8, 8), Grey(0)) << "stretching to the same size is exact";
     EXPECT_EQ(image.At(9, 8), Grey(255));
     EXPECT_EQ(image.Changed().size(), 4u + 1u + 4u);
+}
+
+constexpr COLORREF BACKGROUND = RGB(0, 0, 143);
+
+TEST(CBitmapTest, LoadsBothMarksAndNothingForUnknownIds) {
+    const struct {
+        UINT id;
+        CPoint onStroke; // the tick's corner (green), the cross's centre (red)
+        bool green;
+    } marks[] = {{IDB_MARK_CORRECT, {50, 94}, true}, {IDB_MARK_WRONG, {64, 64}, false}};
+    for (const auto& mark : marks) {
+        CBitmap bitmap;
+        ASSERT_TRUE(bitmap.LoadBitmap(mark.id)) << mark.id;
+        EXPECT_EQ(bitmap.Width(), 128);
+        EXPECT_EQ(bitmap.TransparentColor(), RGB(255, 255, 255));
+        const COLORREF c = bitmap.GetPixel(mark.onStroke.x, mark.onStroke.y);
+        EXPECT_GT(mark.green ? GetGValue(c) : GetRValue(c),
+                  2 * (mark.green ? GetRValue(c) : GetGValue(c)))
+            << mark.id;
+    }
+    CBitmap unknown;
+    EXPECT_FALSE(unknown.LoadBitmap(132));
+    const PaintedImage image(8, 8, [&](CDC& dc) { dc.DrawTransparent(unknown, 0, 0); });
+    EXPECT_TRUE(image.Changed().empty());
+}
+
+// Pixels of the top-left colour leave the background, all others are copied exactly; the
+// mark may hang over the edges of a small plot.
+TEST(CBitmapTest, TransparentDrawingKeepsTheBackgroundWhereTheTopLeftColourIs) {
+    CBitmap bitmap;
+    ASSERT_TRUE(bitmap.LoadBitmap(IDB_MARK_WRONG));
+    for (const CPoint at : {CPoint{6, 4}, CPoint{-14, -14}}) {
+        const PaintedImage image(
+            140, 140, [&](CDC& dc) { dc.DrawTransparent(bitmap, at.x, at.y); }, BACKGROUND);
+        for (int y = 0; y < image.Height(); ++y)
+            for (int x = 0; x < image.Width(); ++x) {
+                const COLORREF source = bitmap.GetPixel(x - at.x, y - at.y);
+                const bool keep = source == CLR_INVALID || source == bitmap.TransparentColor();
+                ASSERT_EQ(image.At(x, y), keep ? BACKGROUND : source)
+                    << "at " << at.x << "," << at.y << ": pixel " << x << "," << y;
+            }
+    }
 }
 
 } // namespace

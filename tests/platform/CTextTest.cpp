@@ -1,7 +1,8 @@
+// Text encodings, file names and folder listings, and the per-thread random numbers.
+#include "platform/CText.h"
 #include "common/CTempFolder.h"
 #include "platform/CDirectory.h"
 #include "platform/CRandom.h"
-#include "platform/CText.h"
 
 #include <gtest/gtest.h>
 
@@ -17,18 +18,24 @@ TEST(CText, Utf8AndWindows1252) {
         std::string bytes;
         std::wstring text;
     } cases[] = {
-        {"Gr\xC3\xBC\xC3\x9F" "e", L"Gr\u00FC\u00DFe"},         // UTF-8
-        {"Gr\xFC\xDF" "e", L"Gr\u00FC\u00DFe"},                 // Windows-1252 umlauts
-        {"\x80 \x93x\x94", L"\u20AC \u201Cx\u201D"},            // 1252's own 0x80..0x9F
-        {"\xC3", L"\u00C3"},                                    // cut-off UTF-8 sequence
-        {"\xC0\xAF", L"\u00C0\u00AF"},                          // overlong form is not UTF-8
-        {"\xF0\x9F\x8E\xB5", L"\U0001F3B5"},                    // four bytes
+        {"Gr\xC3\xBC\xC3\x9F"
+         "e",
+         L"Gr\u00FC\u00DFe"}, // UTF-8
+        {"Gr\xFC\xDF"
+         "e",
+         L"Gr\u00FC\u00DFe"},                                            // Windows-1252 umlauts
+        {"\x80 \x93x\x94\x8B\x96", L"\u20AC \u201Cx\u201D\u2039\u2013"}, // 1252's own 0x80..0x9F
+        {"\xC3", L"\u00C3"},                                             // cut-off UTF-8 sequence
+        {"\xC0\xAF", L"\u00C0\u00AF"},       // overlong form is not UTF-8
+        {"\xF0\x9F\x8E\xB5", L"\U0001F3B5"}, // four bytes
         {"", L""},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(CText::ToWide(c.bytes), c.text) << c.bytes;
         EXPECT_EQ(CText::ToWide(CText::ToNarrow(c.text)), c.text);
     }
+    EXPECT_EQ(CText::ToNarrow(std::wstring(1, wchar_t(0xD800))), "\xEF\xBF\xBD")
+        << "a lone surrogate";
 }
 
 TEST(CDirectory, ListsMatchingFilesByNameCaseInsensitively) {
@@ -46,6 +53,21 @@ TEST(CDirectory, PathsWithEitherSeparator) {
     EXPECT_EQ(CDirectory::FileName(L"slides\\kurs1/a.xml"), L"a.xml");
     EXPECT_EQ(CDirectory::FileName(L"a.xml"), L"a.xml");
     EXPECT_EQ(CDirectory::FileName(L"dir/"), L"");
+}
+
+// Names from the file system keep their bytes on the way to the game and back to open().
+TEST(CDirectory, EveryNameComesBackByteForByte) {
+    const std::string names[] = {"\xE4rger.wav", "caf\xC3\xA9\xFF.wav", "\xC3",
+                                 "\xED\xB2\x80", "\xF0\x9F\x8E\xB5 ok", "\xC0\xAF",
+                                 "plain.wav"};
+    for (const std::string& name : names)
+        EXPECT_EQ(CDirectory::NativePath(CDirectory::FromNative(name)), name) << name;
+    // Valid UTF-8 reads as the text it is.
+    EXPECT_EQ(CDirectory::FromNative("\xC3\x9c"
+                                     "bung"),
+              L"Übung");
+    EXPECT_EQ(CDirectory::NativePath(L"beispiele\\Übung.wav"), "beispiele/\xC3\x9c"
+                                                               "bung.wav");
 }
 
 TEST(CRandom, PerThreadSequencesInRange) {

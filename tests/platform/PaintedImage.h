@@ -25,7 +25,9 @@ public:
     int Width() const { return m_image.width(); }
     int Height() const { return m_image.height(); }
     // Every pixel painting changed, or every pixel of exactly this colour.
-    std::set<Pixel> Changed() const { return Where([&](COLORREF c) { return c != m_background; }); }
+    std::set<Pixel> Changed() const {
+        return Where([&](COLORREF c) { return c != m_background; });
+    }
     std::set<Pixel> OfColor(COLORREF color) const {
         return Where([&](COLORREF c) { return c == color; });
     }
