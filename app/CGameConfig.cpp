@@ -78,9 +78,6 @@ void CGameConfig::ReadFont(const tinyxml2::XMLElement& game) {
 }
 
 void CGameConfig::ReadDialogTexts(const tinyxml2::XMLElement& game) {
-    dialogTexts = {{L"cur_points", L"Es wurden %d von %d Punkte erreicht"},
-                   {L"rnd_course", L"Zufällige Aufgabenauswahl"},
-                   {L"highscore", L"Bestenliste"}};
     const tinyxml2::XMLElement* texts = game.FirstChildElement("dialogtext");
     if (texts == nullptr)
         return;

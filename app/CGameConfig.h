@@ -32,8 +32,12 @@ public:
     bool complete = false;
     int fontSize = 140; // tenths of a point
     std::wstring fontName = L"Times";
-    std::map<std::wstring, std::wstring> dialogTexts; // cur_points, rnd_course, highscore
-    bool hasDialogTexts = false;                      // a dialogtext element was there
+    // The game's own texts, also when the file is missing or stops before its dialogtext.
+    std::map<std::wstring, std::wstring> dialogTexts = {
+        {L"cur_points", L"Es wurden %d von %d Punkte erreicht"},
+        {L"rnd_course", L"Zufällige Aufgabenauswahl"},
+        {L"highscore", L"Bestenliste"}};
+    bool hasDialogTexts = false; // a dialogtext element was there
     std::optional<std::wstring> nextCaption, checkCaption, mainMenuCaption;
     bool fitToScreen = false;
 

@@ -93,6 +93,7 @@ bool CVelmoraDlg::LoadGameOptions() {
     CGameConfig config;
     const bool complete = config.Load(m_configFile, m_context);
     m_courses = config.courses;
+    m_dialogTexts = config.dialogTexts;
     // A slide needs some place even when the file stopped early.
     m_slideRect = SlideArea();
     if (!complete)
@@ -112,7 +113,6 @@ void CVelmoraDlg::ApplyFonts(const CGameConfig& config) {
 }
 
 void CVelmoraDlg::ApplyDialogTexts(const CGameConfig& config) {
-    m_dialogTexts = config.dialogTexts;
     if (!config.hasDialogTexts)
         return;
     if (config.nextCaption)

@@ -76,9 +76,8 @@ TEST_F(MainDialog, NoCoursesLeaveTheRandomTasksOnly) {
             WriteGame("");
         Play([&](CVelmoraDlg& d) {
             EXPECT_EQ(RectOf(d, ID_COURSE_RANDOM).top, 50);
-            if (gameFile)
-                EXPECT_EQ(d.GetDlgItem(ID_COURSE_RANDOM)->GetWindowText(),
-                          L"Zufällige Aufgabenauswahl");
+            EXPECT_EQ(d.GetDlgItem(ID_COURSE_RANDOM)->GetWindowText(),
+                      L"Zufällige Aufgabenauswahl");
             EXPECT_EQ(d.GetDlgItem(ID_COURSE_FIRST), nullptr);
         });
     }
