@@ -95,10 +95,9 @@ void CWorkerPool::TakePieces(const CTask& task, int count) {
     }
 }
 
-void CWorkerPool::WorkerLoop() {
+void CWorkerPool::WorkerLoop(unsigned joined) {
     const CInsideRun inside(this);
     std::unique_lock lock(m_lock);
-    unsigned joined = m_run;
     for (;;) {
         m_wake.wait(lock, [&] { return m_stop || (m_run != joined && m_task != nullptr); });
         if (m_stop)
@@ -120,7 +119,9 @@ void CWorkerPool::StartWorkers(int count) {
     m_stop = false;
     for (int i = 0; i < count; ++i) {
         try {
-            m_workers.emplace_back([this] { WorkerLoop(); });
+            // The runs so far are counted now: a new thread may first get the lock after the
+            // next run has started, and must still join it.
+            m_workers.emplace_back([this, joined = m_run] { WorkerLoop(joined); });
         } catch (const std::system_error&) {
             break; // fewer threads: the caller takes what nobody else does
         }

@@ -64,7 +64,7 @@ public:
 private:
     void StartWorkers(int count);
     void StopWorkers();
-    void WorkerLoop();
+    void WorkerLoop(unsigned joined);
     void TakePieces(const CTask& task, int count);
 
     // Held by the run that has the workers; a second run finds it taken and works alone.
