@@ -71,7 +71,8 @@ public:
         for (int row = 1; row < CColourTable::SIZE; ++row)
             m_least[row] = LeastBitsOf(row);
         for (std::uint32_t bucket = 0; bucket < BUCKETS; ++bucket)
-            m_bucketRow[bucket] = static_cast<std::uint8_t>(RowByLogarithm(FloatOf(bucket << SHIFT)));
+            m_bucketRow[bucket] =
+                static_cast<std::uint8_t>(RowByLogarithm(FloatOf(bucket << SHIFT)));
     }
 
     int RowOf(float power) const {
