@@ -31,14 +31,6 @@ public:
             power[k] += values[2 * k] * values[2 * k] + values[2 * k + 1] * values[2 * k + 1];
     }
 
-    static void Scale(float* values, std::size_t count, float factor) {
-        const std::size_t whole = count - count % BLOCK;
-        for (std::size_t start = 0; start < whole; start += BLOCK)
-            ScaleBlock(values + start, factor);
-        for (std::size_t i = whole; i < count; ++i)
-            values[i] *= factor;
-    }
-
     // Scales and holds every product within the float range (no infinity from finite input).
     static void ScaleLimited(float* values, std::size_t count, float factor) {
         const std::size_t whole = count - count % BLOCK;
@@ -63,11 +55,6 @@ public:
 
 private:
     static constexpr int BLOCK = 64;
-
-    static void ScaleBlock(float* __restrict values, float factor) {
-        for (int i = 0; i < BLOCK; ++i)
-            values[i] *= factor;
-    }
 
     static void ScaleLimitedBlock(float* __restrict values, float factor) {
         for (int i = 0; i < BLOCK; ++i)

@@ -25,8 +25,6 @@ constexpr int GROUP = 48;
 constexpr int ROW = 520;
 static_assert(ROW >= CSpectrogram::BINS && ROW * sizeof(fftwf_complex) % 64 == 0);
 static_assert(GROUP % 2 == 0);
-// Floats scaled by one piece of the final scaling of a root signal's matrix (256 KiB).
-constexpr std::size_t SCALE_PIECE = 64 * 1024;
 
 // What one thread needs to transform a group of frames: made on the thread's first group and
 // kept for the thread's life, so that later computations allocate nothing.
@@ -174,6 +172,7 @@ void CSpectrogram::Release() {
     m_matrix.Release();
     m_frames = 0;
     m_factor = 0.0f;
+    m_matrixScale = 1.0f;
     m_exists = false;
 }
 
@@ -211,15 +210,17 @@ bool CSpectrogram::FinishCompute() {
         return false;
     }
     float factor = m_pendingFactor;
+    m_matrixScale = 1.0f;
     if (factor == 0.0f) {
-        // A root signal: the factor needed the largest value of the whole matrix.
+        // A root signal: the factor needed the largest value of the whole matrix, which stays
+        // as it was transformed and is scaled when read.
         const std::uint32_t bits = m_largestBits;
         float largest;
         std::memcpy(&largest, &bits, sizeof largest);
         factor = largest > 0.0f ? FULL_SCALE / largest : 0.0f;
         if (!std::isfinite(factor))
             factor = 0.0f;
-        ScaleAll(factor);
+        m_matrixScale = factor;
     }
     m_factor = factor;
     return true;
@@ -253,25 +254,16 @@ float CSpectrogram::ComputeGroup(const float* samples, int group, float factor) 
     return largest.Largest();
 }
 
-// A root's own factor maps its largest part to FULL_SCALE, so nothing here can overflow.
-void CSpectrogram::ScaleAll(float factor) {
-    float* values = &m_matrix.Get()[0][0];
-    const std::size_t total = 2 * std::size_t(m_frames) * BINS;
-    auto piece = [&](int index) {
-        const std::size_t begin = std::size_t(index) * SCALE_PIECE;
-        CFloatBlocks::Scale(values + begin, std::min(SCALE_PIECE, total - begin), factor);
-    };
-    CWorkerPool::Shared().Run(static_cast<int>((total + SCALE_PIECE - 1) / SCALE_PIECE), piece);
-}
-
 void CSpectrogram::Zero() {
     std::fill_n(&m_matrix.Get()[0][0], 2 * std::size_t(m_frames) * BINS, 0.0f);
     m_factor = 0.0f;
+    m_matrixScale = 1.0f;
 }
 
+// A root's own factor maps its largest part to FULL_SCALE, so the product cannot overflow.
 std::complex<float> CSpectrogram::GetValue(int bin, int frame) const {
     const fftwf_complex& v = m_matrix.Get()[std::size_t(bin) * m_frames + frame];
-    return {v[0], v[1]};
+    return {v[0] * m_matrixScale, v[1] * m_matrixScale};
 }
 
 } // namespace dsp

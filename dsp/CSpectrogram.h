@@ -58,8 +58,11 @@ public:
     int GetHop() const { return m_exists ? HOP : 0; }
     // 0 when the signal is silent or too short for one window: all values are then 0.
     float GetFactor() const { return m_factor; }
-    // Bin k of frame t is at k * GetFrames() + t.
+    // Bin k of frame t is at k * GetFrames() + t, to be multiplied by GetMatrixScale(): a root
+    // signal keeps its transforms as they came, since its factor is known only after the last.
     const fftwf_complex* GetMatrix() const { return m_matrix.Get(); }
+    float GetMatrixScale() const { return m_matrixScale; }
+    // A value as displayed: scaled.
     std::complex<float> GetValue(int bin, int frame) const;
 
 private:
@@ -68,13 +71,13 @@ private:
     // thread has no working memory.
     float ComputeGroup(const float* samples, int group, float factor);
     void MergeLargest(float value);
-    void ScaleAll(float factor);
     void Zero();
 
     CFftwBuffer<fftwf_complex> m_matrix;
     fftwf_plan m_plan = nullptr; // shared, not owned
     int m_frames = 0;
     float m_factor = 0.0f;
+    float m_matrixScale = 1.0f;
     bool m_exists = false;
     // While a computation runs: its factor (0: find it), the largest part found so far (as the
     // bits of a float that is not negative), and whether a thread lacked working memory.

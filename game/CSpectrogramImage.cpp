@@ -38,6 +38,7 @@ bool CSpectrogramImage::Render(const dsp::CSpectrogram& spectrogram, unsigned sa
         return false;
     const int binRows = std::min(rows, dsp::CSpectrogram::BINS);
     const int firstBinRow = rows - binRows;
+    const float scale = spectrogram.GetMatrixScale();
     std::vector<COLORREF> line(static_cast<std::size_t>(frames), ABOVE_HALF_RATE);
     for (int r = 0; r < firstBinRow; ++r)
         image.SetRow(r, line.data(), frames);
@@ -47,8 +48,10 @@ bool CSpectrogramImage::Render(const dsp::CSpectrogram& spectrogram, unsigned sa
     for (int r = firstBinRow; r < rows; ++r) {
         const int bin = rows - 1 - r;
         const fftwf_complex* cells = spectrogram.GetMatrix() + std::size_t(bin) * frames;
-        for (int t = 0; t < frames; ++t)
-            line[t] = CColourTable::ColourOf(cells[t][0] * cells[t][0] + cells[t][1] * cells[t][1]);
+        for (int t = 0; t < frames; ++t) {
+            const float re = cells[t][0] * scale, im = cells[t][1] * scale;
+            line[t] = CColourTable::ColourOf(re * re + im * im);
+        }
         image.SetRow(r, line.data(), frames);
     }
     return true;

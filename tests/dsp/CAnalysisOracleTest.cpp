@@ -88,10 +88,10 @@ void ExpectMatches(const CSignal& signal, const CReference& r, double gridFactor
     double worst = 0;
     for (int t = 0; t < 13; ++t)
         for (int k = 0; k < 513; ++k) {
-            const fftwf_complex& got = s.GetMatrix()[k * 13 + t];
+            const std::complex<float> got = s.GetValue(k, t);
             const std::complex<double> want = r.grid[t * 513 + k] * gridFactor;
-            worst =
-                std::max({worst, std::abs(got[0] - want.real()), std::abs(got[1] - want.imag())});
+            worst = std::max(
+                {worst, std::abs(got.real() - want.real()), std::abs(got.imag() - want.imag())});
         }
     EXPECT_LT(worst, SPECTROGRAM_TOLERANCE);
     EXPECT_NEAR(s.GetFactor(), gridFactor, gridFactor * 1e-5);

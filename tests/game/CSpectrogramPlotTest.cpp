@@ -31,13 +31,21 @@ protected:
 };
 
 TEST(ColourTable, TellingRowsAndPowers) {
-    for (const auto& [row, colour] :
-         {std::pair{0, RGB(0, 0, 143)}, {7, RGB(0, 0, 255)}, {8, RGB(0, 15, 255)},
-          {23, RGB(0, 255, 255)}, {31, RGB(127, 255, 127)}, {39, RGB(255, 255, 0)},
-          {47, RGB(255, 127, 0)}, {55, RGB(255, 0, 0)}, {63, RGB(127, 0, 0)}})
+    for (const auto& [row, colour] : {std::pair{0, RGB(0, 0, 143)},
+                                      {7, RGB(0, 0, 255)},
+                                      {8, RGB(0, 15, 255)},
+                                      {23, RGB(0, 255, 255)},
+                                      {31, RGB(127, 255, 127)},
+                                      {39, RGB(255, 255, 0)},
+                                      {47, RGB(255, 127, 0)},
+                                      {55, RGB(255, 0, 0)},
+                                      {63, RGB(127, 0, 0)}})
         EXPECT_EQ(CColourTable::Row(row), colour) << "row " << row;
-    for (const auto& [power, row] : {std::pair{0.0f, 0}, {std::nanf(""), 0},
-                                     {std::exp(-10.0f), 32}, {1.0f, 63}, {1e30f, 63}}) {
+    for (const auto& [power, row] : {std::pair{0.0f, 0},
+                                     {std::nanf(""), 0},
+                                     {std::exp(-10.0f), 32},
+                                     {1.0f, 63},
+                                     {1e30f, 63}}) {
         EXPECT_EQ(CColourTable::IndexOf(power), row) << "power " << power;
         EXPECT_EQ(CColourTable::ColourOf(power), CColourTable::Row(row));
     }
@@ -64,7 +72,7 @@ TEST(SpectrogramImage, RowsHoldTheBinsFromTheBottomUp) {
         ASSERT_EQ(image.Height(), rows);
         const int bins = std::min(rows, 513);
         for (int t = 0; t < image.Width(); ++t) {
-            for (int k : {0, 100, bins - 1})
+            for (int k : {0, 100, 104, bins - 1}) // 104: a side lobe, drawn in mid-scale
                 ASSERT_EQ(image.GetPixel(t, rows - 1 - k),
                           CColourTable::ColourOf(std::norm(spectrogram.GetValue(k, t))))
                     << rate << " Hz, bin " << k << ", frame " << t;
