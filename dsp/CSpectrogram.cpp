@@ -25,6 +25,10 @@ constexpr int GROUP = 48;
 constexpr int ROW = 520;
 static_assert(ROW >= CSpectrogram::BINS && ROW * sizeof(fftwf_complex) % 64 == 0);
 static_assert(GROUP % 2 == 0);
+// Matrix cells in a cache line. A bin's row is padded to whole lines and a group of frames
+// fills whole lines of it, so threads that scatter neighbouring groups never write one line.
+constexpr int LINE_CELLS = 64 / sizeof(fftwf_complex);
+static_assert(GROUP % LINE_CELLS == 0);
 
 // What one thread needs to transform a group of frames: made on the thread's first group and
 // kept for the thread's life, so that later computations allocate nothing.
@@ -115,22 +119,22 @@ private:
 };
 
 // Moves count transformed frames (scratch rows) to their bin-major places, frames first ..
-// first + count - 1, passing every value through op. Works on 2 bins x 2 frames at a time: two
-// loads, two shuffles, two stores.
+// first + count - 1 of rows stride cells apart, passing every value through op. Works on 2 bins x 2
+// frames at a time: two loads, two shuffles, two stores.
 template <typename Op>
-void Scatter(const fftwf_complex* scratch, fftwf_complex* matrix, int frames, int first, int count,
+void Scatter(const fftwf_complex* scratch, fftwf_complex* matrix, int stride, int first, int count,
              Op& op) {
     const int BINS = CSpectrogram::BINS;
     const int pairedRows = count - count % 2;
     auto single = [&](int bin, int row) {
         const fftwf_complex& in = scratch[std::size_t(row) * ROW + bin];
-        fftwf_complex& out = matrix[std::size_t(bin) * frames + first + row];
+        fftwf_complex& out = matrix[std::size_t(bin) * stride + first + row];
         out[0] = op(in[0]);
         out[1] = op(in[1]);
     };
     for (int bin = 0; bin + 1 < BINS; bin += 2) {
-        fftwf_complex* out0 = matrix + std::size_t(bin) * frames + first;
-        fftwf_complex* out1 = out0 + frames;
+        fftwf_complex* out0 = matrix + std::size_t(bin) * stride + first;
+        fftwf_complex* out1 = out0 + stride;
         for (int row = 0; row < pairedRows; row += 2) {
             const Floats4 a = op(Load(scratch + std::size_t(row) * ROW + bin));
             const Floats4 b = op(Load(scratch + std::size_t(row + 1) * ROW + bin));
@@ -155,14 +159,20 @@ int CSpectrogram::FrameCount(int samples) {
 bool CSpectrogram::Create(int samples) {
     Release();
     const int frames = FrameCount(samples);
+    const int stride = (frames + LINE_CELLS - 1) / LINE_CELLS * LINE_CELLS;
     // A signal shorter than one window still gets a (silent) block; it just has no frames.
-    const std::size_t values = std::max<std::size_t>(1, std::size_t(frames) * BINS);
+    const std::size_t values = std::max<std::size_t>(1, std::size_t(stride) * BINS);
     m_plan = CFftwPlanner::SharedRealToComplex(WINDOW_LENGTH, FFTW_MEASURE);
     if (m_plan == nullptr || !m_matrix.Allocate(values)) {
         Release();
         return false;
     }
     m_frames = frames;
+    m_stride = stride;
+    // The padding past each bin's last frame is never written, but read with the rest.
+    for (int bin = 0; bin < BINS && frames < stride; ++bin)
+        std::fill_n(&m_matrix.Get()[std::size_t(bin) * stride + frames][0], 2 * (stride - frames),
+                    0.0f);
     m_exists = true;
     return true;
 }
@@ -171,6 +181,7 @@ void CSpectrogram::Release() {
     m_plan = nullptr;
     m_matrix.Release();
     m_frames = 0;
+    m_stride = 0;
     m_factor = 0.0f;
     m_matrixScale = 1.0f;
     m_exists = false;
@@ -246,23 +257,23 @@ float CSpectrogram::ComputeGroup(const float* samples, int group, float factor) 
     if (factor != 0.0f) {
         // A derived signal: its root's factor is known, so values are scaled on their way.
         CScaleLimited scale(factor);
-        Scatter(workspace->Scratch(), m_matrix.Get(), m_frames, first, count, scale);
+        Scatter(workspace->Scratch(), m_matrix.Get(), m_stride, first, count, scale);
         return 0.0f;
     }
     CTrackLargest largest;
-    Scatter(workspace->Scratch(), m_matrix.Get(), m_frames, first, count, largest);
+    Scatter(workspace->Scratch(), m_matrix.Get(), m_stride, first, count, largest);
     return largest.Largest();
 }
 
 void CSpectrogram::Zero() {
-    std::fill_n(&m_matrix.Get()[0][0], 2 * std::size_t(m_frames) * BINS, 0.0f);
+    std::fill_n(&m_matrix.Get()[0][0], 2 * std::size_t(m_stride) * BINS, 0.0f);
     m_factor = 0.0f;
     m_matrixScale = 1.0f;
 }
 
 // A root's own factor maps its largest part to FULL_SCALE, so the product cannot overflow.
 std::complex<float> CSpectrogram::GetValue(int bin, int frame) const {
-    const fftwf_complex& v = m_matrix.Get()[std::size_t(bin) * m_frames + frame];
+    const fftwf_complex& v = m_matrix.Get()[std::size_t(bin) * m_stride + frame];
     return {v[0] * m_matrixScale, v[1] * m_matrixScale};
 }
 

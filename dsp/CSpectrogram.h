@@ -58,10 +58,13 @@ public:
     int GetHop() const { return m_exists ? HOP : 0; }
     // 0 when the signal is silent or too short for one window: all values are then 0.
     float GetFactor() const { return m_factor; }
-    // Bin k of frame t is at k * GetFrames() + t, to be multiplied by GetMatrixScale(): a root
+    // Bin k of frame t is at k * GetStride() + t, to be multiplied by GetMatrixScale(): a root
     // signal keeps its transforms as they came, since its factor is known only after the last.
     const fftwf_complex* GetMatrix() const { return m_matrix.Get(); }
     float GetMatrixScale() const { return m_matrixScale; }
+    // Cells from one bin to the next: the frame count rounded up to whole cache lines (the
+    // cells past the last frame are 0).
+    int GetStride() const { return m_stride; }
     // A value as displayed: scaled.
     std::complex<float> GetValue(int bin, int frame) const;
 
@@ -76,6 +79,7 @@ private:
     CFftwBuffer<fftwf_complex> m_matrix;
     fftwf_plan m_plan = nullptr; // shared, not owned
     int m_frames = 0;
+    int m_stride = 0;
     float m_factor = 0.0f;
     float m_matrixScale = 1.0f;
     bool m_exists = false;

@@ -47,7 +47,8 @@ bool CSpectrogramImage::Render(const dsp::CSpectrogram& spectrogram, unsigned sa
     // then overlap, which they cannot across the out-of-line pixel writes.
     for (int r = firstBinRow; r < rows; ++r) {
         const int bin = rows - 1 - r;
-        const fftwf_complex* cells = spectrogram.GetMatrix() + std::size_t(bin) * frames;
+        const fftwf_complex* cells =
+            spectrogram.GetMatrix() + std::size_t(bin) * spectrogram.GetStride();
         for (int t = 0; t < frames; ++t) {
             const float re = cells[t][0] * scale, im = cells[t][1] * scale;
             line[t] = CColourTable::ColourOf(re * re + im * im);

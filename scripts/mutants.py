@@ -23,6 +23,10 @@ BUILD/mutants/results.txt; --survivors RESULTS retries only what survived there 
 were sharpened). A survivor is either a gap in the tests or an equivalent mutant (one that
 cannot change behaviour): the report names the line to judge. --per-line caps the faults a line.
 
+--matrix runs every test of the suite against every fault (no fail-fast) and appends to
+BUILD/mutants/matrix.txt which tests failed; --redundant MATRIX then lists the tests that never
+are the only one to catch a fault there: the candidates when the suite is to be made smaller.
+
 With --base, only lines that differ from that commit (git diff -U0) are mutated; without files,
 every changed .cpp file of the program's layers is taken. Needs only Python 3 and git.
 """
@@ -304,16 +308,39 @@ class Builder:
         return stem
 
 
-def run_tests(binary, cwd, gtest_filter, timeout):
+def run_tests(binary, cwd, gtest_filter, timeout, failed=None):
+    """The suite's exit code, or "timeout". With a list for failed, every test runs and the
+    names of those that failed are added to it."""
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
-    args = [binary, "--gtest_fail_fast", "--gtest_brief=1"]
+    args = [binary, "--gtest_brief=1"]
+    if failed is None:
+        args.append("--gtest_fail_fast")
     if gtest_filter:
         args.append("--gtest_filter=" + gtest_filter)
     try:
-        return subprocess.run(args, env=env, cwd=cwd, timeout=timeout, stdout=subprocess.DEVNULL,
-                              stderr=subprocess.DEVNULL).returncode
+        run = subprocess.run(args, env=env, cwd=cwd, timeout=timeout, stderr=subprocess.DEVNULL,
+                             stdout=subprocess.DEVNULL if failed is None else subprocess.PIPE,
+                             text=True, errors="replace")
     except subprocess.TimeoutExpired:
+        if failed is not None:
+            failed.append("(timeout)")
         return "timeout"
+    if failed is not None:
+        names = re.findall(r"^\[  FAILED  \] (\S+?)(?:,|$)", run.stdout, re.M)
+        failed.extend(sorted(set(names)) or (["(crash)"] if run.returncode else []))
+    return run.returncode
+
+
+def redundant_tests(matrix):
+    """Tests that fail for some fault in matrix, but never as the only one."""
+    alone, seen = set(), set()
+    with open(matrix) as f:
+        for row in f:
+            killers = row.rstrip("\n").split("\t")[3].split()
+            seen.update(killers)
+            if len(killers) == 1:
+                alone.add(killers[0])
+    return sorted(seen - alone)
 
 
 def main():
@@ -326,8 +353,13 @@ def main():
     parser.add_argument("--jobs", type=int, default=2, help="mutants built and run at once")
     parser.add_argument("--list", action="store_true", help="only list the mutants")
     parser.add_argument("--survivors", help="retry only the mutants this results.txt lists as survived")
+    parser.add_argument("--matrix", action="store_true", help="record which tests catch each fault")
+    parser.add_argument("--redundant", help="list the tests this matrix.txt never needs alone")
     args = parser.parse_args()
     os.chdir(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+    if args.redundant:
+        print("\n".join(redundant_tests(args.redundant)))
+        return 0
     if not args.files and not args.base:
         args.base = "main"
     files = args.files or changed_files(args.base)
@@ -373,9 +405,10 @@ def main():
                 mutated[number - 1] = after
                 binary = builder.build("\n".join(mutated), slot)
                 if binary is None:
-                    return "not built"
-                result = run_tests(binary, builder.test_dir, args.filter, timeout)
-                return "killed" if result != 0 else "SURVIVED"
+                    return "not built", []
+                failed = [] if args.matrix else None
+                result = run_tests(binary, builder.test_dir, args.filter, timeout, failed)
+                return ("killed" if result != 0 else "SURVIVED"), failed or []
             finally:
                 free_slots.put(slot)
 
@@ -383,18 +416,24 @@ def main():
         survivors = []
         pool = concurrent.futures.ThreadPoolExecutor(args.jobs)
         log = open(os.path.join(log_dir, "results.txt"), "a")
+        matrix = open(os.path.join(log_dir, "matrix.txt"), "a") if args.matrix else None
         try:
             verdicts = pool.map(judge, mutants)
-            for mutant, verdict in zip(mutants, verdicts):
+            for mutant, (verdict, failed) in zip(mutants, verdicts):
                 number, kind, before, after = mutant
                 counts[verdict] += 1
                 log.write(f"{verdict}\t{path}:{number}\t{kind}\t{after.strip()}\n")
                 log.flush()
+                if matrix and failed:
+                    matrix.write(f"{path}:{number}\t{kind}\t{after.strip()}\t{' '.join(failed)}\n")
+                    matrix.flush()
                 if verdict == "SURVIVED":
                     survivors.append(f"{path}:{number}: {kind}: {before.strip()}  ->  {after.strip()}")
         finally:
             pool.shutdown(wait=True, cancel_futures=True)  # Ctrl-C: let the running ones end
             log.close()
+            if matrix:
+                matrix.close()
         for line in survivors:
             print("  survived " + line)
         killed, tried = counts["killed"], counts["killed"] + counts["SURVIVED"]

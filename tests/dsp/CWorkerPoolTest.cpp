@@ -101,7 +101,7 @@ std::vector<unsigned char> Analyses(const CSignal& signal) {
     std::vector<unsigned char> bytes;
     for (const auto& [data, size] :
          {std::pair<const void*, std::size_t>{factors, sizeof factors},
-          {s.GetMatrix(), sizeof(fftwf_complex) * s.GetFrames() * s.GetBins()},
+          {s.GetMatrix(), sizeof(fftwf_complex) * s.GetStride() * s.GetBins()},
           {p.GetPower(), sizeof(float) * p.GetBins()},
           {signal.GetSamples(), sizeof(float) * signal.GetSampleCount()}})
         bytes.insert(bytes.end(), static_cast<const unsigned char*>(data),
@@ -114,13 +114,11 @@ std::vector<std::vector<unsigned char>> AnalyseAll() {
     auto root = ts::Make(ts::Noise(98 * 512 + 100, 0.7f, 11));
     CSignal during, after;
     const dsp::CFilter filter = ts::Filter({1.0f, -1.6f, 0.9f}, {0.5f, 0.1f, -0.3f});
-    if (!root || during.CreateFrom(root.get()) != 0 ||
-        after.CreateFrom(root.get()) != 0 || !during.EnsureSpectrogram() ||
-        !during.EnsureSpectrum() || !during.ApplyFilter(filter) || !after.ApplyFilter(filter) ||
-        !after.EnsureSpectrogram() || !after.EnsureSpectrum())
+    if (!root || during.CreateFrom(root.get()) != 0 || after.CreateFrom(root.get()) != 0 ||
+        !during.EnsureSpectrogram() || !during.EnsureSpectrum() || !during.ApplyFilter(filter) ||
+        !after.ApplyFilter(filter) || !after.EnsureSpectrogram() || !after.EnsureSpectrum())
         return {};
-    std::vector<std::vector<unsigned char>> all{Analyses(*root), Analyses(during),
-                                                Analyses(after)};
+    std::vector<std::vector<unsigned char>> all{Analyses(*root), Analyses(during), Analyses(after)};
     root->ApplyNoise(dsp::CSinNoise(0.2f, std::numbers::pi_v<float> / 8));
     all.push_back(Analyses(*root));
     return all;
