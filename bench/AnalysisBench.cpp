@@ -52,6 +52,22 @@ BENCHMARK(BM_BareTransformsOneBuffer)
     ->Repetitions(REPETITIONS)
     ->ReportAggregatesOnly(true);
 
+// The bare transforms themselves spread over the pool: how much a second thread can give on
+// this machine at all, the floor for the spectrogram on that many threads.
+void BM_BareTransformsOnPool(benchmark::State& state) {
+    const CPoolThreads threads(state);
+    CBareTransforms split;
+    CPairedRatio paired(state);
+    for (auto _ : state)
+        paired.Measure([&] { split.RunOnPool(); });
+}
+BENCHMARK(BM_BareTransformsOnPool)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Repetitions(REPETITIONS)
+    ->ReportAggregatesOnly(true);
+
 // A new ten-second signal's first spectrogram: allocation, plan, transforms, scatter, scaling,
 // on as many threads as the argument says.
 void BM_EnsureSpectrogram(benchmark::State& state) {

@@ -51,8 +51,10 @@ public:
                 std::printf(" %13.2fx", row.paired);
             std::printf("\n");
         }
-        std::printf("\nTargets (ratios measured beside the baseline, %d analysis threads by default):\n",
-                    dsp::CWorkerPool::DefaultThreads());
+        std::printf(
+            "\nTargets (ratios measured beside the baseline, %d analysis threads by default):\n",
+            dsp::CWorkerPool::DefaultThreads());
+        PrintTarget("BM_BareTransformsOnPool/2", 0.0, "bare transforms alone, 2 threads");
         PrintTarget("BM_EnsureSpectrogram/2", 0.8, "new 10 s spectrogram, 2 threads");
         PrintTarget("BM_EnsureSpectrogram/1", 1.2, "new 10 s spectrogram, 1 thread");
         PrintTarget("BM_FilterChange/2", 2.0, "filter change, both analyses, 2 threads");
