@@ -326,7 +326,7 @@ def run_tests(binary, cwd, gtest_filter, timeout, failed=None):
             failed.append("(timeout)")
         return "timeout"
     if failed is not None:
-        names = re.findall(r"^\[  FAILED  \] (\S+?)(?:,|$)", run.stdout, re.M)
+        names = re.findall(r"^\[  FAILED  \] (\S+?)(?:,| \(|$)", run.stdout, re.M)
         failed.extend(sorted(set(names)) or (["(crash)"] if run.returncode else []))
     return run.returncode
 
