@@ -115,19 +115,6 @@ TEST(CGameStatisticsResults, ListsScoresBestFirstAndKeepsEqualOnesOnce) {
     EXPECT_EQ(stats.GetCourses().count("Unbekannter Kurs"), 0u);
 }
 
-TEST(CGameStatisticsResults, KeepsNamesAndTitlesThroughTheFileText) {
-    CGameStatistics stats, loaded;
-    for (const wchar_t* name : {L"Übung <1> & \"2\"", L"日本語", L" a  b "}) {
-        stats.AddSlideResult(name, 1, 1.0);
-        stats.AddCourseResult(name, 1, 1.0);
-        stats.SetScoreName(name, 0, name);
-    }
-    ASSERT_TRUE(LoadDocument(loaded, SavedDocument(stats)));
-    EXPECT_EQ(loaded.GetSlides(), stats.GetSlides());
-    EXPECT_EQ(loaded.GetCourses(), stats.GetCourses());
-    EXPECT_EQ(loaded.GetCourses().count("Übung <1> & \"2\""), 1u);
-}
-
 TEST(CGameStatisticsLoading, RejectsForeignTextsAndKeepsWhatItHad) {
     const std::string body = "<SlideStatistics/><CourseStatistics/>";
     const std::string cases[] = {
