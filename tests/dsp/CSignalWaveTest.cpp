@@ -3,11 +3,13 @@
 #include "common/CWaveBytes.h"
 
 #include "dsp/CSignal.h"
+#include "dsp/CSinNoise.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+#include <numbers>
 #include <random>
 
 using dsp::CSignal;
@@ -213,6 +215,29 @@ TEST(DerivedSignal, IsASilentCopyOfARootAndNeverItsOwnSource) {
     EXPECT_EQ(root.CreateFrom(&derived), CSignal::RESULT_FAIL) << "the pair would lose its root";
     EXPECT_EQ(derived.GetRoot(), &root);
     EXPECT_FALSE(derived.EnsureSpectrogram() || derived.EnsureSpectrum()) << "its root is empty";
+}
+
+// The level a signal plays at follows its content: louder than full scale is played scaled, a
+// runaway held at the sample limit plays silent, and a newly loaded file starts at full level.
+TEST(PlaybackGain, FollowsEveryNewContent) {
+    CTempFolder folder;
+    const std::wstring quiet =
+        folder.Write("leise.wav", W::Mono16(std::vector<std::int16_t>(64, 100)));
+    CSignal signal;
+    const float loud[] = {0.5f, -2.0f}, runaway[] = {0.1f, 1e30f};
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_EQ(signal.LoadWave(quiet), 0u);
+        EXPECT_EQ(signal.GetPlaybackGain(), 1.0f) << round;
+        ASSERT_EQ(signal.CreateFromSamples(signal.GetFormat(), loud, 2), 0u);
+        EXPECT_EQ(signal.GetPlaybackGain(), 0.5f);
+    }
+    ASSERT_EQ(signal.LoadWave(quiet), 0u);
+    ASSERT_TRUE(signal.ApplyNoise(dsp::CSinNoise(4.0f, std::numbers::pi_v<float> / 2)));
+    const float peak = std::fabs(signal.GetSamples()[1]);
+    ASSERT_GT(peak, 4.0f);
+    EXPECT_FLOAT_EQ(signal.GetPlaybackGain(), 1.0f / peak);
+    ASSERT_EQ(signal.CreateFromSamples(signal.GetFormat(), runaway, 2), 0u);
+    EXPECT_EQ(signal.GetPlaybackGain(), 0.0f);
 }
 
 } // namespace

@@ -67,9 +67,14 @@ TEST(WorkerPool, PiecesRunOnEveryThreadAtOnce) {
         std::lock_guard lock(mutex);
         threads.insert(std::this_thread::get_id());
     };
-    // The very first run after the resize: new threads must join it.
-    pool.Run(3, piece);
-    EXPECT_EQ(threads.size(), 3u);
+    // The very first run after the resize: new threads must join it; later runs wake them.
+    for (const int pause : {0, 100}) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(pause));
+        started = 0;
+        threads.clear();
+        pool.Run(3, piece);
+        EXPECT_EQ(threads.size(), 3u) << "after " << pause << " ms";
+    }
 }
 
 // Runs from another thread or from inside a piece are done by their own thread, never wait.
