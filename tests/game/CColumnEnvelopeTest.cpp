@@ -31,7 +31,7 @@ TEST(CColumnEnvelope, WholeBlocksShowEachBlocksExtremesAndMean) {
     std::vector<float> v(10050, 1.0f);
     for (int x = 0; x < 100; ++x) {
         std::fill_n(v.begin() + x * 100, 100, 0.0f);
-        v[x * 100 + 7] = 0.5f;
+        v[x * 100] = 0.5f;
         v[x * 100 + 93] = -0.25f;
         v[x * 100 + 50] = 0.1f * static_cast<float>(x) - 0.25f;
     }
@@ -57,6 +57,7 @@ TEST(CColumnEnvelope, SharedColumnsFollowTheProportionalMapping) {
               (std::vector<int>{2, 4, 7, 9}));
     EXPECT_EQ(e.BottomRows()[99], 248);
     EXPECT_EQ(e.TopRows()[99], 249);
+    EXPECT_EQ(Of(std::vector<float>(250, 0.3f), 100).MeanRows(), std::vector<int>(100, 300));
 }
 
 // Fewer values than pixels: only the mean line, each value on its column, the columns between

@@ -69,6 +69,9 @@ TEST_F(OnScreen, PressSurvivesAReleaseElsewhere) {
     EXPECT_EQ(ScreenRect(3), r1);
     EXPECT_EQ(Ids(0), (std::vector<int>{3, 2}));
     EXPECT_EQ(Ids(1), (std::vector<int>{1}));
+    // Each now belongs to the other's table: its old one would clip it away.
+    EXPECT_EQ(Panel(1)->GetParent(), slide->Children().at(1).get());
+    EXPECT_EQ(Panel(3)->GetParent(), slide->Children().at(0).get());
 }
 
 // Tooltips only for tooltip='1' with text; elements without id share key 0, the last wins.
