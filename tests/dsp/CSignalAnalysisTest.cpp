@@ -37,25 +37,6 @@ TEST(Analysis, FrameCountsAreWholeWindows) {
     EXPECT_FLOAT_EQ(signal->GetSpectrum().GetPower()[1024], 1.0f);
 }
 
-// A halved copy is exactly a half (spectrogram) and a quarter (power) on its root's scale.
-TEST(Analysis, DerivedSignalIsDrawnOnItsRootsScale) {
-    for (const bool rootFirst : {true, false}) {
-        auto root = ts::Make(ts::Noise(40000, 0.6f, 3)); // 77 frames: scaled in two pieces
-        ASSERT_TRUE(!rootFirst || (root->EnsureSpectrogram() && root->EnsureSpectrum()));
-        auto half = ts::Scaled(*root, 0.5f);
-        ASSERT_TRUE(half && half->EnsureSpectrogram() && half->EnsureSpectrum());
-        const auto &rp = root->GetSpectrum(), &hp = half->GetSpectrum();
-        const auto &rs = root->GetSpectrogram(), &hs = half->GetSpectrogram();
-        EXPECT_EQ(hp.GetFactor(), rp.GetFactor());
-        EXPECT_EQ(hs.GetFactor(), rs.GetFactor());
-        for (int k = 0; k < 1025; ++k)
-            ASSERT_FLOAT_EQ(hp.GetPower()[k], rp.GetPower()[k] / 4) << k;
-        for (int t = 0; t < rs.GetFrames(); ++t)
-            for (int k = 0; k < 513; ++k)
-                ASSERT_FLOAT_EQ(hs.GetValue(k, t).real(), rs.GetValue(k, t).real() / 2) << k;
-    }
-}
-
 // Silent, short or vanishing signals are drawn empty (scale 0), never NaN or infinite.
 TEST(Analysis, SilentShortOrVanishingSignalsGiveZero) {
     EXPECT_FALSE(CSignal().EnsureSpectrogram() || CSignal().EnsureSpectrum());
@@ -122,16 +103,6 @@ TEST(Analysis, NewContentDropsTheOldAnalyses) {
         EXPECT_NEAR(std::abs(s.GetValue(200, 3)), 0.8f, 1e-3f) << way;
         EXPECT_FLOAT_EQ(p.GetPower()[400], 1.0f) << way;
     }
-}
-
-TEST(Analysis, RefreshRecomputesOnlyWhatExists) {
-    auto root = ts::Make(std::vector<float>(8192, 0.0f));
-    ASSERT_TRUE(root->EnsureSpectrogram());
-    ASSERT_TRUE(root->ApplyNoise(dsp::CSinNoise(0.1f, 64 * std::numbers::pi_v<float> / 256)));
-    EXPECT_FALSE(root->GetSpectrum().Exists());
-    const auto& s = root->GetSpectrogram(); // 64/512 of the rate: bin 128 of 1024
-    EXPECT_NEAR(std::abs(s.GetValue(128, 5)), 0.8f, 0.01f);
-    EXPECT_LT(std::abs(s.GetValue(20, 5)), 1e-3f);
 }
 
 // Unstable filters, huge tones and tiny roots leave nothing infinite or NaN to display.

@@ -168,30 +168,6 @@ TEST(SampleConversion, FloatToSampleLimitsAndTruncates) {
     EXPECT_EQ(frame[0], 1);
 }
 
-// Every sample of a file (read in several pieces) is written back to the same bytes.
-TEST(SampleConversion, EverySampleOfAFileSurvivesTheRoundTrip) {
-    CTempFolder folder;
-    for (const int bits : {16, 8}) {
-        const int count = bits == 16 ? 100003 : 256, width = bits / 8;
-        std::string bytes;
-        for (int i = 0; i < count; ++i)
-            bytes += bits == 16 ? W::Le16(std::uint16_t(i * 7919)) : std::string(1, char(i));
-        CSignal signal;
-        ASSERT_EQ(signal.LoadWave(folder.Write(
-                      "all.wav", W::Riff(Fmt(1, width, bits, 44100) + W::Chunk("data", bytes)))),
-                  0u);
-        ASSERT_EQ(signal.GetSampleCount(), count);
-        EXPECT_EQ(signal.GetBlockLength(), 1102);
-        for (int i = 0; i < count; ++i) {
-            std::uint8_t out[2] = {};
-            ASSERT_TRUE(CSignal::FloatToSample(signal.GetSamples()[i], out, bits));
-            ASSERT_EQ(std::string(reinterpret_cast<char*>(out), width),
-                      bytes.substr(i * width, width))
-                << i;
-        }
-    }
-}
-
 TEST(DerivedSignal, IsASilentCopyOfARootAndNeverItsOwnSource) {
     CTempFolder folder;
     CSignal root, empty, derived, second;
