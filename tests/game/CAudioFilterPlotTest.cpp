@@ -122,6 +122,7 @@ TEST_F(FilterPlotTest, DegenerateAndUnstableFiltersStayFinite) {
         {"<a order='2'>1 -2.5</a>", -1, 0.0f},                           // unstable
         {"<a order='2'>1 -1</a><b order='2'>1 -1</b>", 5, 1.0f}, // pole and zero cancel
         {"<b order='1'>4</b>", -1, 0.5f}, // peak 2: played scaled, not clipped
+        {"<b order='1'>0</b>", 128, 1.0f}, // no response at all: the bottom edge
     };
     for (const auto& c : cases) {
         std::vector<float> x = Noise(5000, 3);
@@ -168,17 +169,16 @@ TEST_F(FilterPlotTest, LogSpectrumSpansTheData) {
         tone[i] = static_cast<float>(std::sin(2 * std::numbers::pi * 256 * i / 2048.0));
     Prepare(tone, "scale='log' spec_in='1' width='1025' height='100'");
     const float* power = plot->GetInput()->GetSpectrum().GetPower();
-    float smallest = 1.0f;
+    int weakest = 256;
     for (int k = 0; k < 1025; ++k)
-        if (power[k] > 0.0f)
-            smallest = std::min(smallest, power[k]);
+        if (power[k] > 0.0f && power[k] < power[weakest])
+            weakest = k;
     const auto& rows = plot->GetColumns().TopRows();
-    const int weakest = static_cast<int>(std::min_element(power, power + 1025) - power);
-    if (power[weakest] > 0.0f) {
-        EXPECT_EQ(rows[weakest], 100);
+    EXPECT_EQ(rows[weakest], 100);
+    for (const int k : {255, 256, 257}) { // the tone and its neighbours, between the edges
+        const double level = std::log(power[k]) / std::fabs(std::log(power[weakest])) + 1;
+        EXPECT_NEAR(rows[k], 100 - 100 * level, 1) << k;
     }
-    EXPECT_EQ(rows[256], 100 - static_cast<int>(
-                                   100 * (std::log(power[256]) / std::fabs(std::log(smallest)) + 1)));
 
     // Filter 8 takes the hundredfold louder output of filter 7: no power below 1 at all.
     Prepare(Noise(20000, 5), "", "<b order='1'>100</b>");
@@ -227,9 +227,31 @@ TEST_F(FilterPlotTest, PaintsSpectrumAndResponse) {
     EXPECT_GT(Count(image, RGB(255, 255, 255)), 256 * 64) << "on white";
     const CPoint mid = plot->GetTransferCurve()[100];
     EXPECT_EQ(PixelOf(image, mid.x, mid.y), RED);
+    // Magnitudes in columns of four bins from their top to their bottom row, and an unbroken
+    // response curve across every column.
+    const float* power = plot->GetInput()->GetSpectrum().GetPower();
+    const auto& columns = plot->GetColumns();
+    int span = 0, filled = 0;
+    for (int x = 0; x < 256; ++x) {
+        const float top = *std::max_element(power + 4 * x, power + 4 * x + 4);
+        EXPECT_NEAR(columns.TopRows()[x], 128 - std::sqrt(top) * 128, 1) << x;
+        for (int y = columns.TopRows()[x]; y < columns.BottomRows()[x]; ++y, ++span)
+            filled += PixelOf(image, x, y) == GREEN;
+        int red = 0;
+        for (int y = 0; y < 128; ++y)
+            red += PixelOf(image, x, y) == RED;
+        EXPECT_TRUE(red > 0 || x == 255) << x; // a polyline leaves out its end point
+    }
+    EXPECT_GT(filled, span * 9 / 10);
+    plot->SetMark(game::MARK_WRONG);
+    EXPECT_NE(Grab(), image) << "the mark is drawn";
     plot->MoveWindow(CRect{0, 0, 256, 64}); // only lower: the curve is remapped all the same
     CApplication::ProcessMessages();
     EXPECT_NEAR(plot->GetTransferCurve()[199].y, 64, 2);
+    plot->MoveWindow(CRect{0, 0, 200, 64});
+    CApplication::ProcessMessages();
+    EXPECT_EQ(plot->GetColumns().Width(), 200);
+    EXPECT_EQ(plot->GetTransferCurve()[199].x, 199);
 }
 
 // The coefficient children: numbers after runs of separators, each ending at the first
