@@ -107,6 +107,12 @@ TEST_F(SpectrumPlotTest, PaintsTheCurve) {
     CApplication::ProcessMessages();
     EXPECT_EQ(Envelope().Width(), 300);
     EXPECT_EQ(*std::min_element(Envelope().TopRows().begin(), Envelope().TopRows().end()), 3);
+    plot->MoveWindow(CRect{0, 0, 200, 64}); // only narrower
+    CApplication::ProcessMessages();
+    EXPECT_EQ(Envelope().Width(), 200);
+    const QImage before = Grab();
+    plot->SetMark(game::MARK_CORRECT);
+    EXPECT_NE(Grab(), before) << "the mark is drawn";
 }
 
 // A changed signal is shown again.

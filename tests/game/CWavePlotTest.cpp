@@ -61,6 +61,11 @@ TEST_F(WavePlotTest, PaintsTheEnvelopeOnWhite) {
     for (int x = 0; x < 100; ++x)
         for (int y = 0; y <= 100; ++y)
             ASSERT_EQ(PixelOf(picture, x, y), y < 100 ? BLUE : WHITE) << x << "," << y;
+    plot->SetMark(game::MARK_WRONG);
+    EXPECT_NE(Grab(), picture) << "the mark is drawn";
+    plot->MoveWindow(CRect{0, 0, 60, 101}); // only narrower: the columns follow
+    CApplication::ProcessMessages();
+    EXPECT_EQ(plot->GetEnvelope().Width(), 60);
 
     Prepare(MakeSignal(std::vector<float>(50, 0.5f)));
     picture = Grab();
@@ -111,6 +116,7 @@ TEST_F(WavePlotTest, ClickPlaysTheBarFollowsAndAMissingDeviceIsToldOnce) {
 
     m_device->SetAvailable(false);
     Click(*plot);
+    ASSERT_EQ(told.size(), 1u);
     Click(*plot);
     ASSERT_EQ(told.size(), 1u);
     EXPECT_NE(told[0].find(L"keine Tonausgabe"), std::wstring::npos);
@@ -122,6 +128,13 @@ TEST_F(WavePlotTest, ClickPlaysTheBarFollowsAndAMissingDeviceIsToldOnce) {
     playOut();
     EXPECT_EQ(told.size(), 1u);
     CMessageBox::SetHandler(nullptr);
+}
+
+static std::string Repeated(const std::string& text, int times) {
+    std::string all;
+    for (int i = 0; i < times; ++i)
+        all += text;
+    return all;
 }
 
 // The companion text's first line is the tooltip of a plot that asks for one and has no text
@@ -141,6 +154,8 @@ TEST_F(WavePlotTest, CompanionTextBecomesTheTooltip) {
         {"", "tooltip='1'", "", L""},
         {"Datei", "tooltip='1'", "Eigener Text", L"Eigener Text"},
         {"Datei", "", "", L""},
+        // Cut inside a character, the rest still reads as UTF-8; at most 255 characters.
+        {"a" + Repeated("\xC3\xA4", 600), "tooltip='1'", "", L"a" + std::wstring(254, L'\u00E4')},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.txt + " / " + c.attributes);
