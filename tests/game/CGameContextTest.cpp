@@ -26,21 +26,6 @@ protected:
     game::CGameContext context;
 };
 
-TEST_F(Catalogue, RandomExamplesRepeatOnlyInTheNextCycle) {
-    EXPECT_EQ(context.AddExampleFolder(AddExamples({"a.wav", "b.WAV", "c.wav", "d.txt"})), 3);
-    CRandom::Seed(7);
-    std::set<std::wstring> cycle;
-    for (int i = 0; i < 3; ++i)
-        cycle.insert(context.GetRandomExample());
-    EXPECT_EQ(cycle.size(), 3u);
-    // The fourth and fifth picks start a new cycle: each is one of the three again.
-    for (int i = 0; i < 2; ++i)
-        EXPECT_EQ(cycle.count(context.GetRandomExample()), 1u);
-    game::CGameContext empty;
-    EXPECT_EQ(empty.GetRandomExample(), L"");
-    EXPECT_EQ(empty.GetRandomSlide(), L"");
-}
-
 TEST_F(Catalogue, ResolvingExamples) {
     context.AddExampleFolder(AddExamples({"ton.wav"}));
     const std::string path =

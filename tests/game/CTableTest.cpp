@@ -12,19 +12,6 @@ protected:
     game::CTable& Table() { return dynamic_cast<game::CTable&>(*slide->Children().at(0)); }
 };
 
-TEST_F(TableTest, CellsFlowInRowsWithMargins) {
-    ASSERT_EQ(ReadTables("<table rows='2' cols='2'><row><wave id='1'/><wave id='2'/></row>"
-                         "<row><wave id='3'/><wave id='4'/></row></table>"),
-              ERR_NONE);
-    EXPECT_EQ(Panel(1)->GetRect(), (CRect{10, 10, 266, 138}));
-    EXPECT_EQ(Panel(2)->GetRect(), (CRect{276, 10, 532, 138}));
-    EXPECT_EQ(Panel(3)->GetRect(), (CRect{10, 148, 266, 276}));
-    EXPECT_EQ(Panel(4)->GetRect(), (CRect{276, 148, 532, 276}));
-    EXPECT_EQ(Table().GetRect(), (CRect{10, 10, 552, 296}));
-    EXPECT_EQ(Table().ExpectedIds(), (std::vector<int>{1, 2, 3, 4}));
-    EXPECT_EQ(Table().CurrentIds(), (std::vector<int>{1, 2, 3, 4}));
-}
-
 // The next row starts below the tallest cell; static cells keep no id.
 TEST_F(TableTest, NextRowStartsBelowTheTallestCell) {
     ASSERT_EQ(ReadTables("<table rows='2' cols='3'><row><wave id='1'/>"
