@@ -2,14 +2,10 @@
 
 #include "platform/CBitmap.h"
 #include "platform/CEllipseRaster.h"
-#include "platform/CFont.h"
 #include "platform/CImageBuffer.h"
 #include "platform/CLineRaster.h"
 #include "platform/CQtColor.h"
-#include "platform/CQtFont.h"
 
-#include <QFont>
-#include <QFontMetrics>
 #include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
@@ -23,22 +19,9 @@
 
 namespace {
 
-const CPen& StockPen(int object) {
-    static const CPen white(PS_SOLID, 1, RGB(255, 255, 255));
+const CPen& BlackPen() {
     static const CPen black(PS_SOLID, 1, RGB(0, 0, 0));
-    static const CPen null(PS_NULL, 1, RGB(0, 0, 0));
-    return object == WHITE_PEN ? white : object == NULL_PEN ? null : black;
-}
-
-const CBrush& StockBrush(int object) {
-    static const CBrush white(RGB(255, 255, 255));
-    static const CBrush black(RGB(0, 0, 0));
-    static const CBrush hollow = [] {
-        CBrush brush;
-        brush.CreateHollowBrush();
-        return brush;
-    }();
-    return object == BLACK_BRUSH ? black : object == NULL_BRUSH ? hollow : white;
+    return black;
 }
 
 QRect ToQRect(const CRect& r) {
@@ -94,9 +77,7 @@ int QtTextFlags(UINT format) {
 } // namespace
 
 CDC::CDC(QPainter& painter)
-    : m_painter(painter), m_pen(StockPen(BLACK_PEN)), m_selectedPen(&StockPen(BLACK_PEN)),
-      m_brush(StockBrush(WHITE_BRUSH)), m_selectedBrush(&StockBrush(WHITE_BRUSH)),
-      m_painterFont(std::make_unique<QFont>(painter.font())) {
+    : m_painter(painter), m_pen(BlackPen()), m_selectedPen(&BlackPen()) {
     m_painter.save();
     m_painter.setRenderHint(QPainter::Antialiasing, false);
     m_painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
@@ -114,41 +95,6 @@ const CPen* CDC::SelectPen(const CPen* pen) {
     m_pen = *pen;
     m_selectedPen = pen;
     return previous;
-}
-
-const CBrush* CDC::SelectBrush(const CBrush* brush) {
-    if (brush == nullptr || !brush->IsCreated())
-        return nullptr;
-    const CBrush* previous = m_selectedBrush;
-    m_brush = *brush;
-    m_selectedBrush = brush;
-    return previous;
-}
-
-const CFont* CDC::SelectFont(const CFont* font) {
-    if (font != nullptr && !font->IsCreated())
-        return nullptr;
-    const CFont* previous = m_selectedFont;
-    m_painter.setFont(font != nullptr ? CQtFont::FromFont(*font) : *m_painterFont);
-    m_selectedFont = font;
-    return previous;
-}
-
-void CDC::SelectStockObject(int object) {
-    switch (object) {
-    case WHITE_BRUSH:
-    case BLACK_BRUSH:
-    case NULL_BRUSH:
-        SelectBrush(&StockBrush(object));
-        break;
-    case WHITE_PEN:
-    case BLACK_PEN:
-    case NULL_PEN:
-        SelectPen(&StockPen(object));
-        break;
-    default:
-        break;
-    }
 }
 
 COLORREF CDC::SetTextColor(COLORREF color) {
@@ -205,62 +151,6 @@ void CDC::SetWideQtPen() {
                           Qt::RoundCap, Qt::RoundJoin));
 }
 
-QBrush CDC::QtBrush() const {
-    return m_brush.IsHollow() ? QBrush(Qt::NoBrush) : QBrush(CQtColor::ToColor(m_brush.Color()));
-}
-
-void CDC::FillBrush(const CRect& rect) {
-    if (!m_brush.IsHollow() && rect.Width() > 0 && rect.Height() > 0)
-        FillSolidRect(rect, m_brush.Color());
-}
-
-void CDC::Rectangle(const CRect& r) {
-    if (r.Width() <= 0 || r.Height() <= 0)
-        return;
-    if (m_pen.Style() == PS_NULL) {
-        // Without a pen Windows fills one pixel less to the right and below.
-        FillBrush(CRect{r.left, r.top, r.right - 1, r.bottom - 1});
-        return;
-    }
-    if (!m_pen.IsThin()) {
-        SetWideQtPen();
-        m_painter.setBrush(QtBrush());
-        m_painter.drawRect(OutlineRect(r).translated(0.5, 0.5));
-        return;
-    }
-    FillBrush(CRect{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1});
-    const CPoint corners[] = {{r.left, r.top},
-                              {r.right - 1, r.top},
-                              {r.right - 1, r.bottom - 1},
-                              {r.left, r.bottom - 1},
-                              {r.left, r.top}};
-    StrokeLines(corners, 5);
-}
-
-void CDC::Ellipse(const CRect& r) {
-    if (r.Width() <= 0 || r.Height() <= 0)
-        return;
-    if (m_pen.Style() == PS_NULL) {
-        // As with rectangles, the brush alone covers one pixel less to the right and below.
-        const CEllipseRaster inside(CRect{r.left, r.top, r.right - 1, r.bottom - 1});
-        if (!m_brush.IsHollow()) {
-            FillRuns(m_painter, inside.Outline(), m_brush.Color());
-            FillRuns(m_painter, inside.Inside(), m_brush.Color());
-        }
-        return;
-    }
-    if (!m_pen.IsThin()) {
-        SetWideQtPen();
-        m_painter.setBrush(QtBrush());
-        m_painter.drawEllipse(OutlineRect(r).translated(0.5, 0.5));
-        return;
-    }
-    const CEllipseRaster ellipse(r);
-    if (!m_brush.IsHollow())
-        FillRuns(m_painter, ellipse.Inside(), m_brush.Color());
-    FillRuns(m_painter, ellipse.Outline(), m_pen.Color());
-}
-
 void CDC::Arc(const CRect& r, CPoint start, CPoint end) {
     if (r.Width() <= 0 || r.Height() <= 0 || m_pen.Style() == PS_NULL)
         return;
@@ -293,21 +183,9 @@ void CDC::FillSolidRect(const CRect& rect, COLORREF color) {
     m_painter.fillRect(ToQRect(rect), CQtColor::ToColor(color));
 }
 
-void CDC::SetPixel(int x, int y, COLORREF color) {
-    m_painter.fillRect(QRect(x, y, 1, 1), CQtColor::ToColor(color));
-}
-
 void CDC::FillTextBackground(int x, int y, int width, int height) {
     if (m_bkMode == OPAQUE)
         FillSolidRect(CRect{x, y, x + width, y + height}, m_bkColor);
-}
-
-void CDC::TextOut(int x, int y, const std::wstring& text) {
-    const QString s = QString::fromStdWString(text);
-    const QFontMetrics metrics(m_painter.font(), m_painter.device());
-    FillTextBackground(x, y, metrics.horizontalAdvance(s), metrics.height());
-    m_painter.setPen(CQtColor::ToColor(m_textColor));
-    m_painter.drawText(QPoint(x, y + metrics.ascent()), s);
 }
 
 int CDC::DrawText(const std::wstring& text, const CRect& rect, UINT format) {
@@ -321,11 +199,6 @@ int CDC::DrawText(const std::wstring& text, const CRect& rect, UINT format) {
     m_painter.setPen(CQtColor::ToColor(m_textColor));
     m_painter.drawText(box, flags, s);
     return inked.height();
-}
-
-CSize CDC::GetTextExtent(const std::wstring& text) const {
-    const QFontMetrics metrics(m_painter.font(), m_painter.device());
-    return CSize{metrics.horizontalAdvance(QString::fromStdWString(text)), metrics.height()};
 }
 
 void CDC::DrawImage(const CImageBuffer& image, int x, int y) {

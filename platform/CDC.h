@@ -2,21 +2,17 @@
 // The device context: painting with the GDI rules the game relies on, over a QPainter.
 // Coordinates are logical pixels. One-pixel pens are crisp (no antialiasing) and leave a
 // line's end point out, so lines and polylines join without double pixels. A new CDC starts
-// with GDI's defaults: black one-pixel pen, white brush, black text on an opaque white
-// background, the painter's font. It saves the painter's state and restores it when it goes.
+// with GDI's defaults: black one-pixel pen, black text on an opaque white background, the
+// painter's font. It saves the painter's state and restores it when it goes.
 
-#include "platform/CBrush.h"
 #include "platform/CPen.h"
 #include "platform/WinTypes.h"
 
 #include <memory>
 #include <string>
 
-class QBrush;
-class QFont;
 class QPainter;
 class CBitmap;
-class CFont;
 class CImageBuffer;
 
 // Background modes: whether text and the gaps of styled pens get the background colour.
@@ -34,14 +30,6 @@ constexpr UINT DT_SINGLELINE = 0x0020;
 constexpr UINT DT_NOCLIP = 0x0100;
 constexpr UINT DT_NOPREFIX = 0x0800;
 
-// Stock objects for SelectStockObject.
-constexpr int WHITE_BRUSH = 0;
-constexpr int BLACK_BRUSH = 4;
-constexpr int NULL_BRUSH = 5;
-constexpr int WHITE_PEN = 6;
-constexpr int BLACK_PEN = 7;
-constexpr int NULL_PEN = 8;
-
 class CDC {
 public:
     explicit CDC(QPainter& painter);
@@ -49,16 +37,10 @@ public:
     CDC(const CDC&) = delete;
     CDC& operator=(const CDC&) = delete;
 
-    // Each Select returns what was selected before, to be selected again when done. A pen or
-    // brush that was never created is refused: the answer is nullptr and the selection stays.
-    // The CDC keeps a copy of a selected pen or brush, so deleting one while selected is safe.
+    // Returns the pen selected before, to be selected again when done. A pen that was never
+    // created is refused: the answer is nullptr and the selection stays. The CDC keeps a copy
+    // of the selected pen, so deleting it while selected is safe.
     const CPen* SelectPen(const CPen* pen);
-    const CBrush* SelectBrush(const CBrush* brush);
-    // nullptr (the first answer) stands for the painter's own font and selects it again; a
-    // font that was never created is refused like a pen.
-    const CFont* SelectFont(const CFont* font);
-    // One of the stock constants above; others are ignored.
-    void SelectStockObject(int object);
 
     // Each returns the previous value.
     COLORREF SetTextColor(COLORREF color);
@@ -77,27 +59,19 @@ public:
     // neither matters nor changes.
     void Polyline(const CPoint* points, int count);
 
-    // Outline with the pen, inside with the brush; right and bottom are exclusive: the outline
-    // runs through left .. right - 1 and top .. bottom - 1.
-    void Rectangle(const CRect& rect);
-    void Ellipse(const CRect& rect);
-    // The part of the ellipse in rect from the ray towards start counterclockwise to the ray
-    // towards end; start equal to end draws the whole ellipse. Ellipses and arcs draw styled
-    // pens solid.
+    // The part of the ellipse in rect (right and bottom exclusive: it runs through
+    // left .. right - 1 and top .. bottom - 1) from the ray towards start counterclockwise to the
+    // ray towards end; start equal to end draws the whole ellipse. Arcs draw styled pens solid.
     void Arc(const CRect& rect, CPoint start, CPoint end);
 
     void FillSolidRect(const CRect& rect, COLORREF color);
     void FillSolidRect(int x, int y, int cx, int cy, COLORREF color) {
         FillSolidRect(CRect{x, y, x + cx, y + cy}, color);
     }
-    void SetPixel(int x, int y, COLORREF color);
 
-    // Text with its cell's top-left corner at (x, y).
-    void TextOut(int x, int y, const std::wstring& text);
-    // Text placed in rect by the DT_ format; returns the height of the drawn text.
+    // Text placed in rect by the DT_ format in the painter's font; returns the height of the
+    // drawn text.
     int DrawText(const std::wstring& text, const CRect& rect, UINT format);
-    // Width and cell height of the text in the selected font.
-    CSize GetTextExtent(const std::wstring& text) const;
 
     // The image 1:1 with its top-left corner at (x, y).
     void DrawImage(const CImageBuffer& image, int x, int y);
@@ -110,18 +84,12 @@ public:
 
 private:
     void StrokeLines(const CPoint* points, int count);
-    void FillBrush(const CRect& rect);
     void SetWideQtPen();
-    QBrush QtBrush() const;
     void FillTextBackground(int x, int y, int width, int height);
 
     QPainter& m_painter;
     CPen m_pen;
     const CPen* m_selectedPen;
-    CBrush m_brush;
-    const CBrush* m_selectedBrush;
-    const CFont* m_selectedFont = nullptr;
-    std::unique_ptr<QFont> m_painterFont;
     COLORREF m_textColor = RGB(0, 0, 0);
     COLORREF m_bkColor = RGB(255, 255, 255);
     int m_bkMode = OPAQUE;

@@ -77,33 +77,6 @@ TEST(CDCTest, PenWidthsZeroAndOneAreOnePixelWideWiderPensAreCentred) {
     }
 }
 
-TEST(CDCTest, NullPenDrawsOnlyTheBrushAndNullBrushOnlyThePen) {
-    const CBrush brush(RED);
-    const PaintedImage hollow(
-        20, 20,
-        [](CDC& dc) {
-            dc.SelectStockObject(NULL_BRUSH);
-            dc.Ellipse(CRect{2, 2, 18, 18});
-        },
-        RED);
-    EXPECT_EQ(hollow.At(10, 10), RED);
-    EXPECT_EQ(hollow.At(2, 10), BLACK);
-    const PaintedImage image(30, 30, [&](CDC& dc) {
-        dc.SelectStockObject(NULL_PEN);
-        dc.SelectBrush(&brush);
-        dc.MoveTo(0, 0);
-        dc.LineTo(29, 29);
-        const CPoint points[] = {{0, 5}, {20, 5}, {20, 20}};
-        dc.Polyline(points, 3);
-        dc.Rectangle(CRect{10, 10, 16, 14});
-    });
-    std::set<Pixel> expected; // without a pen, one pixel less to the right and below
-    for (int y = 10; y < 13; ++y)
-        for (int x = 10; x < 15; ++x)
-            expected.insert({x, y});
-    EXPECT_EQ(image.Changed(), expected);
-}
-
 TEST(CDCTest, PolylineDrawsEveryVertexButTheLastAndLineToContinues) {
     const CPoint points[] = {{1, 1}, {6, 1}, {6, 6}, {1, 9}};
     const PaintedImage image(12, 12, [&](CDC& dc) {
@@ -188,38 +161,6 @@ Box BoxOf(const std::set<Pixel>& pixels) {
     return box;
 }
 
-const CRect SHAPES[] = {{10, 10, 30, 30}, {5, 6, 16, 17}, {2, 30, 48, 34}};
-
-// Right and bottom are exclusive: shapes touch left .. right - 1 and top .. bottom - 1.
-TEST(CDCTest, EllipseAndRectangleStayInsideTheExclusiveRect) {
-    const CPen pen(PS_SOLID, 1, BLUE);
-    const CBrush brush(RED);
-    for (const CRect& r : SHAPES)
-        for (const bool ellipse : {true, false}) {
-            SCOPED_TRACE(testing::Message() << (ellipse ? "ellipse " : "rectangle ") << r.left
-                                            << "," << r.top << "," << r.right << "," << r.bottom);
-            const PaintedImage image(50, 50, [&](CDC& dc) {
-                dc.SelectPen(&pen);
-                dc.SelectBrush(&brush);
-                ellipse ? dc.Ellipse(r) : dc.Rectangle(r);
-            });
-            const auto changed = image.Changed();
-            const Box box = BoxOf(changed);
-            EXPECT_EQ(box.left, r.left);
-            EXPECT_EQ(box.top, r.top);
-            EXPECT_EQ(box.right, r.right - 1);
-            EXPECT_EQ(box.bottom, r.bottom - 1);
-            EXPECT_EQ(image.At((r.left + r.right) / 2, (r.top + r.bottom) / 2), RED);
-            EXPECT_EQ(image.OfColor(BLUE).size() + image.OfColor(RED).size(), changed.size())
-                << "blended pixels";
-            if (!ellipse) { // the outline is exactly the border pixels
-                EXPECT_EQ(image.OfColor(BLUE).size(), 2u * (r.Width() + r.Height()) - 4);
-            }
-            for (const auto& [x, y] : changed) // round markers are symmetric
-                ASSERT_TRUE(changed.count({r.left + r.right - 1 - x, r.top + r.bottom - 1 - y}));
-        }
-}
-
 // Arcs run counterclockwise from the ray to the start point to the ray to the end point.
 TEST(CDCTest, ArcRunsCounterclockwiseFromStartToEnd) {
     const struct {
@@ -241,46 +182,6 @@ TEST(CDCTest, ArcRunsCounterclockwiseFromStartToEnd) {
     }
 }
 
-// Text on an opaque background, single pixels, and shapes with a wide pen or without a pen.
-TEST(CDCTest, TextOutPixelsAndShapesWithWideOrNoPen) {
-    const CPen wide(PS_SOLID, 3, BLUE);
-    const CBrush brush(RED);
-    const PaintedImage image(60, 60, [&](CDC& dc) {
-        dc.SetPixel(1, 1, RED);
-        dc.SetTextColor(BLUE);
-        dc.SetBkColor(RED);
-        dc.TextOut(2, 40, L"Hz");
-        dc.SelectBrush(&brush);
-        dc.SelectPen(&wide);
-        dc.Rectangle(CRect{5, 5, 20, 20});
-        dc.Ellipse(CRect{30, 5, 50, 25});
-        dc.SelectStockObject(NULL_PEN);
-        dc.Ellipse(CRect{5, 25, 15, 35});
-    });
-    const auto in = [&](const std::set<Pixel>& pixels, int left, int top, int right, int bottom) {
-        std::set<Pixel> inside;
-        for (const auto& [x, y] : pixels)
-            if (x >= left && x < right && y >= top && y < bottom)
-                inside.insert({x, y});
-        return inside;
-    };
-    EXPECT_EQ(in(image.Changed(), 0, 0, 4, 4), (std::set<Pixel>{{1, 1}}));
-    EXPECT_EQ(image.At(1, 1), RED);
-    EXPECT_GT(in(image.OfColor(RED), 0, 38, 30, 60).size(), 20u) << "the text's background";
-    int ink = 0; // the text itself, in blue or blue blended into the red background
-    for (const auto& [x, y] : in(image.Changed(), 0, 38, 30, 60))
-        ink += GetBValue(image.At(x, y)) > 100 && GetGValue(image.At(x, y)) < 100;
-    EXPECT_GT(ink, 3) << "the text";
-    EXPECT_EQ(in(image.OfColor(BLUE), 0, 12, 12, 13).size(), 3u) << "a three-pixel outline";
-    EXPECT_EQ(image.At(12, 12), RED);
-    EXPECT_EQ(in(image.OfColor(BLUE), 28, 15, 40, 16).size(), 3u);
-    EXPECT_EQ(image.At(40, 15), RED);
-    const Box noPen = BoxOf(in(image.Changed(), 0, 24, 20, 38));
-    EXPECT_EQ(std::vector<int>({noPen.left, noPen.top, noPen.right, noPen.bottom}),
-              std::vector<int>({5, 25, 13, 33}));
-    EXPECT_EQ(image.At(9, 29), RED);
-}
-
 CFont MakeFont(int height) {
     CFont font;
     CLogFont description;
@@ -300,7 +201,7 @@ TEST(CDCTest, DrawTextPlacesTextInItsColourInsideItsRectangle) {
     for (const auto& c : cases) {
         int height = 0;
         const PaintedImage image(220, 80, [&](CDC& dc) {
-            dc.SelectFont(&font);
+            dc.Painter().setFont(CQtFont::FromFont(font));
             dc.SetTextColor(RED);
             dc.SetBkMode(TRANSPARENT);
             height = dc.DrawText(L"Wg", box, c.format | DT_SINGLELINE | DT_VCENTER);
@@ -318,23 +219,6 @@ TEST(CDCTest, DrawTextPlacesTextInItsColourInsideItsRectangle) {
         EXPECT_NEAR(sumY / ink.size(), (box.top + box.bottom) / 2.0, 6) << c.format;
         EXPECT_GT(height, 20);
     }
-}
-
-TEST(CDCTest, FontsSelectBackAndMeasureTheirCell) {
-    const CFont big = MakeFont(-40), cell22 = MakeFont(22), neverCreated;
-    const PaintedImage image(10, 10, [&](CDC& dc) {
-        const CSize original = dc.GetTextExtent(L"Hz");
-        const CFont* painterFont = dc.SelectFont(&big);
-        const CSize bigExtent = dc.GetTextExtent(L"Hz");
-        EXPECT_GT(bigExtent.cy, original.cy);
-        EXPECT_EQ(dc.SelectFont(&neverCreated), nullptr);
-        EXPECT_EQ(dc.GetTextExtent(L"Hz"), bigExtent) << "refused, the big font stays";
-        EXPECT_EQ(dc.SelectFont(&cell22), &big);
-        EXPECT_NEAR(dc.GetTextExtent(L"ab").cy, 22, 1) << "positive heights: the whole cell";
-        EXPECT_GT(dc.GetTextExtent(L"abababab").cx, 3 * dc.GetTextExtent(L"ab").cx);
-        EXPECT_EQ(dc.SelectFont(painterFont), &cell22);
-        EXPECT_EQ(dc.GetTextExtent(L"Hz"), original);
-    });
 }
 
 // With two device pixels per logical pixel a one-pixel line is a crisp two device pixels wide,
