@@ -76,8 +76,7 @@ int QtTextFlags(UINT format) {
 
 } // namespace
 
-CDC::CDC(QPainter& painter)
-    : m_painter(painter), m_pen(BlackPen()), m_selectedPen(&BlackPen()) {
+CDC::CDC(QPainter& painter) : m_painter(painter), m_pen(BlackPen()), m_selectedPen(&BlackPen()) {
     m_painter.save();
     m_painter.setRenderHint(QPainter::Antialiasing, false);
     m_painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
