@@ -9,12 +9,10 @@
 #include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
-#include <QPolygonF>
 #include <QVector>
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 #include <utility>
 
 namespace {
@@ -26,18 +24,6 @@ const CPen& BlackPen() {
 
 QRect ToQRect(const CRect& r) {
     return QRect(r.left, r.top, r.Width(), r.Height());
-}
-
-// The rectangle Qt strokes so that its one-pixel outline covers left .. right - 1 and
-// top .. bottom - 1, GDI's exclusive right and bottom.
-QRectF OutlineRect(const CRect& r) {
-    return QRectF(r.left, r.top, r.Width() - 1, r.Height() - 1);
-}
-
-// Qt strokes wide pens around the geometric line; shifting by half a pixel centres them on
-// the pixels GDI would centre them on.
-QPointF PixelCentre(CPoint p) {
-    return QPointF(p.x + 0.5, p.y + 0.5);
 }
 
 void FillRuns(QPainter& painter, const std::vector<CRect>& runs, COLORREF color) {
@@ -127,55 +113,15 @@ void CDC::Polyline(const CPoint* points, int count) {
 void CDC::StrokeLines(const CPoint* points, int count) {
     if (m_pen.Style() == PS_NULL)
         return;
-    if (m_pen.IsThin()) {
-        CLineRaster raster(m_pen.Style());
-        for (int i = 1; i < count; ++i)
-            raster.AddLine(points[i - 1], points[i]);
-        if (m_bkMode == OPAQUE)
-            FillRuns(m_painter, raster.OffRuns(), m_bkColor);
-        FillRuns(m_painter, raster.OnRuns(), m_pen.Color());
-        return;
-    }
-    QPolygonF polygon;
-    polygon.reserve(count);
-    for (int i = 0; i < count; ++i)
-        polygon << PixelCentre(points[i]);
-    SetWideQtPen();
-    m_painter.setBrush(Qt::NoBrush);
-    m_painter.drawPolyline(polygon);
-}
-
-void CDC::SetWideQtPen() {
-    m_painter.setPen(QPen(CQtColor::ToColor(m_pen.Color()), m_pen.Width(), Qt::SolidLine,
-                          Qt::RoundCap, Qt::RoundJoin));
+    CLineRaster raster;
+    for (int i = 1; i < count; ++i)
+        raster.AddLine(points[i - 1], points[i]);
+    FillRuns(m_painter, raster.Runs(), m_pen.Color());
 }
 
 void CDC::Arc(const CRect& r, CPoint start, CPoint end) {
-    if (r.Width() <= 0 || r.Height() <= 0 || m_pen.Style() == PS_NULL)
-        return;
-    if (m_pen.IsThin()) {
+    if (r.Width() > 0 && r.Height() > 0 && m_pen.Style() != PS_NULL)
         FillRuns(m_painter, CEllipseRaster(r).Arc(start, end), m_pen.Color());
-        return;
-    }
-    const QRectF outline = OutlineRect(r).translated(0.5, 0.5);
-    const auto angle16 = [&outline](CPoint p) {
-        const QPointF d = QPointF(p.x + 0.5, p.y + 0.5) - outline.center();
-        const qreal rx = std::max<qreal>(outline.width(), 1);
-        const qreal ry = std::max<qreal>(outline.height(), 1);
-        return static_cast<int>(
-            std::lround(std::atan2(-d.y() / ry, d.x() / rx) * 180 / std::numbers::pi * 16));
-    };
-    constexpr int FULL_TURN = 360 * 16;
-    const int from = angle16(start);
-    int span = FULL_TURN;
-    if (start != end) {
-        span = (angle16(end) - from) % FULL_TURN;
-        if (span <= 0)
-            span += FULL_TURN;
-    }
-    SetWideQtPen();
-    m_painter.setBrush(Qt::NoBrush);
-    m_painter.drawArc(outline, from, span);
 }
 
 void CDC::FillSolidRect(const CRect& rect, COLORREF color) {

@@ -15,7 +15,7 @@ class QPainter;
 class CBitmap;
 class CImageBuffer;
 
-// Background modes: whether text and the gaps of styled pens get the background colour.
+// Background modes: whether text gets the background colour behind it.
 constexpr int TRANSPARENT = 1;
 constexpr int OPAQUE = 2;
 
@@ -61,7 +61,7 @@ public:
 
     // The part of the ellipse in rect (right and bottom exclusive: it runs through
     // left .. right - 1 and top .. bottom - 1) from the ray towards start counterclockwise to the
-    // ray towards end; start equal to end draws the whole ellipse. Arcs draw styled pens solid.
+    // ray towards end; start equal to end draws the whole ellipse.
     void Arc(const CRect& rect, CPoint start, CPoint end);
 
     void FillSolidRect(const CRect& rect, COLORREF color);
@@ -84,7 +84,6 @@ public:
 
 private:
     void StrokeLines(const CPoint* points, int count);
-    void SetWideQtPen();
     void FillTextBackground(int x, int y, int width, int height);
 
     QPainter& m_painter;
