@@ -7,6 +7,10 @@
 #include "dsp/CFftwPlanner.h"
 #include "dsp/CSinNoise.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <fstream>
 #include <functional>
 #include <thread>
 
@@ -162,4 +166,27 @@ TEST(Analysis, PlansFromTwoThreadsAtOnce) {
     EXPECT_TRUE(other && mine);
 }
 
+// A spectrogram whose memory cannot be had fails, keeps nothing half made, and is made once
+// memory is there again. The address space is capped a little above what the process uses; a
+// block this large is always newly mapped, never taken from memory freed before.
+TEST(Analysis, WithoutMemoryFailsAndLaterSucceeds) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers need address space of their own";
+#endif
+    auto signal = ts::Make(ts::Noise(9000000, 0.5f, 6)); // a 72 MB spectrogram
+    ASSERT_TRUE(ts::Make(ts::Noise(50000, 0.5f, 6))->EnsureSpectrogram()); // plans, buffers
+    long pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    rlimit saved{};
+    getrlimit(RLIMIT_AS, &saved);
+    const rlimit tight{rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (1 << 20), saved.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &tight), 0);
+    const bool made = signal->EnsureSpectrogram();
+    setrlimit(RLIMIT_AS, &saved);
+    const dsp::CSpectrogram& s = signal->GetSpectrogram();
+    EXPECT_FALSE(made || s.Exists());
+    EXPECT_EQ(s.GetFrames(), 0);
+    ASSERT_TRUE(signal->EnsureSpectrogram());
+    EXPECT_EQ(s.GetFrames(), 17577);
+}
 } // namespace
