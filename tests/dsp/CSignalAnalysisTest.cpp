@@ -173,8 +173,9 @@ TEST(Analysis, WithoutMemoryFailsAndLaterSucceeds) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     GTEST_SKIP() << "the sanitizers need address space of their own";
 #endif
-    auto signal = ts::Make(ts::Noise(9000000, 0.5f, 6)); // a 72 MB spectrogram
-    ASSERT_TRUE(ts::Make(ts::Noise(50000, 0.5f, 6))->EnsureSpectrogram()); // plans, buffers
+    // Plans and the workers' buffers first; then a signal whose spectrogram needs 72 MB.
+    ASSERT_TRUE(ts::Make(ts::Noise(50000, 0.5f, 6))->EnsureSpectrogram());
+    auto signal = ts::Make(ts::Noise(9000000, 0.5f, 6));
     long pages = 0;
     std::ifstream("/proc/self/statm") >> pages;
     rlimit saved{};
