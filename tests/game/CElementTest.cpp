@@ -89,13 +89,6 @@ TEST_F(OnScreen, TooltipsAndElementsWithoutId) {
     EXPECT_EQ(Panel(7), nullptr);
 }
 
-TEST_F(SlideFixture, ScalingTruncates) {
-    ASSERT_EQ(ReadTables(OneCell("<wave id='1' width='101'/>")), ERR_NONE);
-    Panel(1)->ScaleHorizontal(1.5f);
-    Panel(1)->ScaleVertical(0.5f);
-    EXPECT_EQ(Panel(1)->GetRect(), (CRect{15, 5, 166, 69}));
-}
-
 // The mark lands centred; a client smaller than the 128 x 128 image starts left of and above
 // the client area, and the image's background colour shows nothing.
 TEST_F(SlideFixture, MarkIsCentredAndKeyedOnItsBackground) {
