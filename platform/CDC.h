@@ -8,7 +8,6 @@
 #include "platform/CPen.h"
 #include "platform/WinTypes.h"
 
-#include <memory>
 #include <string>
 
 class QPainter;

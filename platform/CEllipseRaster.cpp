@@ -47,7 +47,6 @@ void CEllipseRaster::AddRow(int y) {
     }
     m_outline.push_back(CRect{row.left, y, innerLeft, y + 1});
     m_outline.push_back(CRect{innerRight + 1, y, row.right + 1, y + 1});
-    m_inside.push_back(CRect{innerLeft, y, innerRight + 1, y + 1});
 }
 
 double CEllipseRaster::AngleOf(double x, double y) const {

@@ -1,8 +1,7 @@
 #pragma once
 // Rasterises the ellipse inscribed in a rectangle with exclusive right and bottom, GDI style:
 // a one-pixel outline that touches left, right - 1, top and bottom - 1, symmetric about both
-// axes and closed, plus the pixels inside it for the brush. Arcs are the part of the outline
-// on a counterclockwise sweep.
+// axes and closed. Arcs are the part of the outline on a counterclockwise sweep.
 // A pixel belongs to the ellipse when its centre lies inside the ellipse that fills the
 // rectangle edge to edge; it is outline when one of its four neighbours does not. Pixels come
 // out as runs (rectangles one pixel high) for filling in one call.
@@ -15,8 +14,6 @@ class CEllipseRaster {
 public:
     explicit CEllipseRaster(const CRect& bounds);
 
-    const std::vector<CRect>& Outline() const { return m_outline; }
-    const std::vector<CRect>& Inside() const { return m_inside; }
     // The outline pixels from the ray towards start counterclockwise to the ray towards end
     // (rays from the centre, measured on the ellipse); start equal to end: the whole outline.
     std::vector<CRect> Arc(CPoint start, CPoint end) const;
@@ -35,5 +32,4 @@ private:
     double m_centreX;
     double m_centreY;
     std::vector<CRect> m_outline;
-    std::vector<CRect> m_inside;
 };
