@@ -214,11 +214,12 @@ void CVelmoraDlg::PrepareSlideFile(std::wstring path, CRect rect, unsigned run) 
         m_handedOver = std::move(slide);
         m_handedOverRun = run;
     } else {
+        std::wstring message =
+            Format(L"Could not load the slide %s\nError: %s", path, game::ErrorMessage(code));
+        if (const std::wstring& reason = slide->Context().FailureReason(); !reason.empty())
+            message += L"\n" + reason;
         slide.reset();
-        CMessageBox::Show(this,
-                          Format(L"Could not load the slide %s\nError: %s", path,
-                                 game::ErrorMessage(code)),
-                          ERROR_CAPTION);
+        CMessageBox::Show(this, message, ERROR_CAPTION);
     }
     PostMessage(game::UwmCreateNextSlide(), run, 0);
 }

@@ -189,4 +189,11 @@ void CGameContext::SetSignal(int id, std::unique_ptr<dsp::CSignal> signal) {
     slot = std::move(signal);
 }
 
+void CGameContext::ReportFailure(int elementId, const std::wstring& reason) {
+    if (!m_failureReason.empty())
+        return;
+    m_failedElement = elementId;
+    m_failureReason = reason;
+}
+
 } // namespace game

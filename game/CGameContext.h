@@ -67,6 +67,13 @@ public:
 
     bool IsCopy() const { return m_isCopy; }
 
+    // Why an element operation failed, beyond its code: one German sentence for the player
+    // and the id of the element (0: the slide itself). The first report stands, since what
+    // fails after it usually follows from it.
+    void ReportFailure(int elementId, const std::wstring& reason);
+    int FailedElement() const { return m_failedElement; }
+    const std::wstring& FailureReason() const { return m_failureReason; }
+
     int m_cellWidth = 256;
     int m_cellHeight = 128;
     int m_vspace = 10;
@@ -91,6 +98,8 @@ private:
     std::map<int, std::unique_ptr<dsp::CSignal>> m_signals;
     std::vector<std::unique_ptr<dsp::CSignal>> m_replacedSignals;
     bool m_isCopy = false;
+    int m_failedElement = 0;
+    std::wstring m_failureReason;
 };
 
 } // namespace game

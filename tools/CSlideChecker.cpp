@@ -56,8 +56,10 @@ CSlideChecker::Report CSlideChecker::Check(const std::string& configFile) {
     }
     for (const std::wstring& path : SlidesToCheck(config, master)) {
         ++report.slidesChecked;
-        if (const int code = CheckSlide(master, path); code != game::ERR_NONE)
-            report.failures.push_back({path, code, LimitExceeded(path)});
+        if (Failure failure = CheckSlide(master, path); failure.code != game::ERR_NONE) {
+            failure.limit = LimitExceeded(path);
+            report.failures.push_back(std::move(failure));
+        }
     }
     // With no slide in the catalogue the random tasks ask for the slide "" and fail.
     if (report.configLoaded && master.AllSlides().empty())
@@ -65,13 +67,21 @@ CSlideChecker::Report CSlideChecker::Check(const std::string& configFile) {
     return report;
 }
 
-int CSlideChecker::CheckSlide(const game::CGameContext& master, const std::wstring& path) {
+CSlideChecker::Failure CSlideChecker::CheckSlide(const game::CGameContext& master,
+                                                 const std::wstring& path) {
+    Failure failure{path};
     tinyxml2::XMLDocument document(true, tinyxml2::COLLAPSE_WHITESPACE);
-    if (const int code = game::CGameSlide::LoadDocument(path, document); code != game::ERR_NONE)
-        return code;
+    failure.code = game::CGameSlide::LoadDocument(path, document);
+    if (failure.code != game::ERR_NONE)
+        return failure;
     game::CGameSlide slide(master, CDirectory::FileName(path));
     CRect area = SLIDE_AREA;
-    return slide.ReadXml(*document.RootElement(), area, WS_CHILD);
+    failure.code = slide.ReadXml(*document.RootElement(), area, WS_CHILD);
+    if (failure.code != game::ERR_NONE) {
+        failure.element = slide.Context().FailedElement();
+        failure.reason = slide.Context().FailureReason();
+    }
+    return failure;
 }
 
 std::string CSlideChecker::LimitExceeded(const std::wstring& path) {
@@ -89,6 +99,10 @@ std::string CSlideChecker::Message(const Failure& failure) {
                           "\nError: " + CText::ToNarrow(game::ErrorMessage(failure.code));
     if (!failure.limit.empty())
         message += "\nLimit: " + failure.limit;
+    if (failure.element != 0)
+        message += "\nElement: " + std::to_string(failure.element);
+    if (!failure.reason.empty())
+        message += "\nReason: " + CText::ToNarrow(failure.reason);
     return message;
 }
 

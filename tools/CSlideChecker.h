@@ -19,6 +19,8 @@ public:
         std::wstring slide; // the path as the game names it in its message
         int code = 0;       // the element error code
         std::string limit{}; // the size limit of slides it exceeds, if that was the cause
+        int element = 0;      // the id of the element that failed, 0 for the slide itself
+        std::wstring reason{}; // why, when the element said so
     };
 
     struct Report {
@@ -32,8 +34,9 @@ public:
     // Checks the game configured by configFile. When the configuration stops early, the
     // slides it named before that are still checked, as the game would still offer them.
     static Report Check(const std::string& configFile);
-    // Reads one slide file with the master context; ERR_NONE when the game could show it.
-    static int CheckSlide(const game::CGameContext& master, const std::wstring& path);
+    // Reads one slide file with the master context; the failure, with code ERR_NONE when the
+    // game could show it.
+    static Failure CheckSlide(const game::CGameContext& master, const std::wstring& path);
 
     // Which size limit of slides the file exceeds, in words; empty when none.
     static std::string LimitExceeded(const std::wstring& path);
