@@ -22,6 +22,15 @@ int ColumnOf(int i, float columnsPerValue, int columns) {
 
 } // namespace
 
+int CColumnEnvelope::ColumnOfValue(int index, int count, int columns) {
+    if (index < 0 || index >= count || columns <= 0)
+        return -1;
+    const int k = count / columns;
+    if (k >= 4)
+        return index / k < columns ? index / k : -1;
+    return ColumnOf(index, static_cast<float>(columns) / static_cast<float>(count), columns);
+}
+
 CColumnEnvelope CColumnEnvelope::Compute(const float* values, int count, int columns,
                                          const RowMapping& rowOf) {
     CColumnEnvelope envelope;

@@ -29,6 +29,10 @@ public:
     static CColumnEnvelope Compute(const float* values, int count, int columns,
                                    const RowMapping& rowOf);
 
+    // The column on which value index of count values is drawn over columns columns, by the
+    // rules above; -1 when that value is not drawn.
+    static int ColumnOfValue(int index, int count, int columns);
+
     // Number of columns; 0 = nothing computed.
     int Width() const { return m_width; }
     int ValuesPerColumn() const { return m_valuesPerColumn; }

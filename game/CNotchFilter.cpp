@@ -2,6 +2,8 @@
 
 #include "dsp/CSignal.h"
 #include "dsp/CSinNoise.h"
+#include "dsp/CSpectrum.h"
+#include "game/CColumnEnvelope.h"
 #include "game/StaticText.h"
 #include "platform/CRandom.h"
 
@@ -43,14 +45,13 @@ int CNotchFilter::Prepare() {
     if (const int bound = BindInput(); bound != ERR_NONE)
         return bound;
     m_step = 1.0f / REFERENCE_WIDTH;
-    m_solution = CRandom::Next() % TONE_COLUMNS + FIRST_TONE_COLUMN;
-    const float omega = static_cast<float>(m_solution) * PI / REFERENCE_WIDTH;
+    m_tone = CRandom::Next() % TONE_COLUMNS + FIRST_TONE_COLUMN;
+    const float omega = static_cast<float>(m_tone) * PI / REFERENCE_WIDTH;
     GetInput()->ApplyNoise(dsp::CSinNoise(TONE_AMPLITUDE, omega));
-    if (m_width != REFERENCE_WIDTH && m_width > 0) {
+    if (m_width != REFERENCE_WIDTH && m_width > 0)
         m_step = 1.0f / static_cast<float>(m_width);
-        m_solution =
-            static_cast<int>(static_cast<long long>(m_width) * m_solution / REFERENCE_WIDTH);
-    }
+    m_solution = DrawnToneColumn();
+    m_placed = m_showSolution;
     PlaceNotch(m_showSolution ? m_solution : REFERENCE_WIDTH / 2);
     UpdateDisplay();
     return FilterIntoOutput();
@@ -68,11 +69,19 @@ void CNotchFilter::OnLButtonUp(UINT flags, CPoint point) {
     if (!TakeLeftRelease(flags, point))
         return;
     PlaceNotch(point.x);
+    m_placed = true;
     Refilter();
 }
 
+int CNotchFilter::DrawnToneColumn() const {
+    // The tone lies exactly on a bin of the spectrum: 1024 bins span 256 reference columns.
+    constexpr int bins = dsp::CSpectrum::BINS;
+    const int bin = m_tone * (bins - 1) / REFERENCE_WIDTH;
+    return CColumnEnvelope::ColumnOfValue(bin, bins, m_width);
+}
+
 int CNotchFilter::GetPoints() {
-    return m_notch == m_solution ? 1 : 0;
+    return m_placed && m_notch == m_solution ? 1 : 0;
 }
 
 void CNotchFilter::ScaleHorizontal(float factor) {
@@ -80,7 +89,7 @@ void CNotchFilter::ScaleHorizontal(float factor) {
     if (!(factor > 0.0f))
         return;
     m_step /= factor;
-    m_solution = StaticText::Scale(m_solution, factor);
+    m_solution = DrawnToneColumn();
     m_notch = StaticText::Scale(m_notch, factor);
 }
 

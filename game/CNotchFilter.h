@@ -1,9 +1,9 @@
 #pragma once
 // The "notch" exercise: when the slide is prepared, a sine tone of random frequency is added to
 // the input signal; the player clicks the notch of a second-order notch filter onto the tone
-// (the peak in the input's spectrum). The element scores when the notch sits exactly on the
-// tone's column. With "solution" > 0 the notch starts on the tone: the exercise shows its own
-// answer.
+// (the peak in the input's spectrum). The element scores when the player has put the notch
+// exactly on the column where the tone's peak is drawn. With "solution" > 0 the notch starts
+// on the tone: the exercise shows its own answer.
 
 #include "game/CAudioFilterPlot.h"
 
@@ -35,12 +35,19 @@ private:
     // The coefficients for the notch at the current column: zeros on the unit circle and poles
     // at radius 0.9 at the column's frequency.
     void PlaceNotch(int column);
+    // The column on which the spectrum draws the tone's peak at the current width: the one
+    // the player sees and clicks.
+    int DrawnToneColumn() const;
 
     float m_step;
     float m_poleRadius;
+    int m_tone = 0; // the tone's column on a 256-wide plot
     int m_solution = 0;
     int m_notch = 0;
     bool m_showSolution = false;
+    // Only a notch the player placed scores, so a tone drawn on the start column does not
+    // give its point away.
+    bool m_placed = false;
 };
 
 } // namespace game

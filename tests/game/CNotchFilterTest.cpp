@@ -12,7 +12,7 @@ class NotchTest : public PlotFixture<CNotchFilter> {
 protected:
     // A notch made by the factory on quiet noise (signal 5) into which it puts its tone: the
     // seeded generator draws the tone on this column of a 256-wide plot.
-    void Prepare(int toneColumn, const std::string& attributes) {
+    void Prepare(int toneColumn, const std::string& attributes, int samples = 44100) {
         for (unsigned seed = 1;; ++seed) {
             CRandom::Seed(seed);
             if (CRandom::Next() % 100 + 28 == toneColumn) {
@@ -20,7 +20,7 @@ protected:
                 break;
             }
         }
-        context.SetSignal(5, MakeSignal(Noise(44100, 11, 0.02f), 44100));
+        context.SetSignal(5, MakeSignal(Noise(samples, 11, 0.02f), 44100));
         document = std::make_unique<tinyxml2::XMLDocument>();
         document->Parse(("<notch id='7' example_from='5' " + attributes + "/>").c_str());
         plot.reset(dynamic_cast<CNotchFilter*>(
@@ -53,7 +53,7 @@ TEST_F(NotchTest, CoefficientsAndFitting) {
     EXPECT_EQ(filter.GetDenominator()[1], -1.8f * c);
     EXPECT_EQ(filter.GetDenominator()[2], 0.81f);
     plot->ScaleHorizontal(1.5f);
-    EXPECT_EQ(plot->GetSolution(), 60);
+    EXPECT_EQ(plot->GetSolution(), 59); // where 384 columns draw bin 160
     EXPECT_EQ(plot->GetNotch(), 192);
     EXPECT_FLOAT_EQ(plot->GetStep() * 60, (1.0f / 256) * 40);
     EXPECT_EQ(plot->GetRect().Width(), 384);
@@ -71,9 +71,9 @@ TEST_F(NotchTest, ScoresOnlyWhenTheNotchSitsOnTheTone) {
         {"", 40, 40, 128, 0, 39, 0},
         {"solution='1'", 99, 99, 99, 1, -1, 1},
         {"solution='1'", 99, 99, 99, 1, 100, 0},
-        {"width='512'", 40, 80, 128, 0, 80, 1},
-        {"width='512'", 64, 128, 128, 1, -1, 1}, // drawn on 128: a lucky start
-        {"width='100'", 127, 49, 128, 0, 49, 1},
+        {"width='512'", 40, 79, 128, 0, 79, 1},
+        {"width='530'", 62, 128, 128, 0, 128, 1}, // drawn on the start: no point unplaced
+        {"width='100'", 127, 50, 128, 0, 50, 1},
         {"switch='7'", 50, 50, 128, 0, 50, 1},
         {"switch='3'", 50, 50, 128, 0, 50, 0}, // in another's group: drag-to-swap instead
     };
@@ -113,6 +113,29 @@ TEST_F(NotchTest, ClickOnTheToneRemovesIt) {
         const auto lowest = std::max_element(curve.begin(), curve.end(),
                                              [](CPoint p, CPoint q) { return p.y < q.y; });
         EXPECT_NEAR(lowest->x, plot->GetSolution(), width / 100) << tone;
+        plot.reset();
+    }
+}
+
+// Whatever the width, the point is where the player sees the tone: on the column of the
+// tallest line drawn, and not two columns beside it. Every width with a tone of its own, and
+// every tone on the bundled slides' width and on the reference width.
+TEST_F(NotchTest, TheDrawnPeakScoresAtEveryWidth) {
+    std::vector<std::pair<int, int>> cases; // width, tone
+    for (int width = 64; width <= 1024; ++width)
+        cases.emplace_back(width, 28 + width * 37 % 100);
+    for (int tone = 28; tone < 128; ++tone)
+        cases.insert(cases.end(), {{530, tone}, {256, tone}});
+    for (const auto& [width, tone] : cases) {
+        Prepare(tone, "spec_in='1' width='" + std::to_string(width) + "'", 2048);
+        const std::vector<int>& top = plot->GetColumns().TopRows();
+        ASSERT_EQ(top.size(), static_cast<std::size_t>(width));
+        const int peak = static_cast<int>(std::min_element(top.begin(), top.end()) - top.begin());
+        Show();
+        for (const int offset : {-2, 2, 0}) {
+            ClickAt(peak + offset);
+            EXPECT_EQ(plot->GetPoints(), offset == 0) << width << " " << tone << " " << offset;
+        }
         plot.reset();
     }
 }
