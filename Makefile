@@ -3,7 +3,7 @@ BUILD    ?= build
 JOBS     ?= $(shell nproc)
 CMAKE    := cmake -S . -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps build run test check-asan check-tsan bench clean package mutants fuzz random-player
+.PHONY: deps build run test test-size check-asan check-tsan bench clean package mutants fuzz random-player
 
 deps:
 	@./scripts/install-deps.sh
@@ -17,6 +17,10 @@ run: build
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# How large the suite is against the program it tests.
+test-size:
+	@./scripts/test-size.sh
 
 check-asan: deps
 	@$(CMAKE) -B build-asan -DVELMORA_SANITIZE=address >/dev/null

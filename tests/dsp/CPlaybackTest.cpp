@@ -4,7 +4,7 @@
 #include "dsp/CSignal.h"
 
 #include "platform/CApplication.h"
-#include "platform/CTestSoundOutput.h"
+#include "common/CTestSoundOutput.h"
 #include "platform/CTickCount.h"
 #include "platform/CWnd.h"
 

@@ -2,7 +2,7 @@
 #include "PlotFixture.h"
 #include "dsp/CSinNoise.h"
 #include "platform/CMessageBox.h"
-#include "platform/CTestSoundOutput.h"
+#include "common/CTestSoundOutput.h"
 #include "platform/CTickCount.h"
 
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "platform/CTestSoundOutput.h"
+#include "common/CTestSoundOutput.h"
 
 #include <algorithm>
 
