@@ -356,6 +356,7 @@ void CVelmoraDlg::OnCheck() {
         m_achievedPoints += points;
         m_totalPoints += m_currentSlide->GetMaxPoints();
         m_statistics.AddSlideResult(m_currentSlide->GetName(), points, seconds);
+        m_currentSlide->RevealAnswer();
     }
     UpdateScoreLine();
     Enable(IDC_CHECK, false);

@@ -30,6 +30,11 @@ void CContainer::ScaleVertical(float factor) {
         text.ScaleVertical(factor);
 }
 
+void CContainer::RevealAnswer() {
+    for (auto& child : m_children)
+        child->RevealAnswer();
+}
+
 int CContainer::GetMaxPoints() {
     int sum = 0;
     for (auto& child : m_children)

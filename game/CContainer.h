@@ -20,6 +20,8 @@ public:
     void ScaleVertical(float factor) override;
     void ScaleHorizontal(float factor) override;
     int GetMaxPoints() override;
+    // Every child in order.
+    void RevealAnswer() override;
     // Every child in order; the first code other than ERR_NONE ends it.
     int Prepare() override;
     // Children first, then the static texts, then the own window.

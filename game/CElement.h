@@ -32,6 +32,9 @@ public:
     // element's extent (right, bottom).
     virtual int ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style);
     virtual int CreateElementWindow(CWnd* parent, UINT id);
+    // Called once the slide is evaluated: an element shows the right answer beside the
+    // player's from now on. Nothing of it may be visible before.
+    virtual void RevealAnswer() {}
 
     // Draws the evaluation mark centred on the client rectangle. False when there is none.
     bool DrawMark(CDC& dc, const CRect& client) const;
