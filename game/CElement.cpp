@@ -45,8 +45,8 @@ int CElement::GetMaxPoints() {
     return m_points;
 }
 
-bool CElement::ReadSize(const tinyxml2::XMLElement& node, int id, CGameContext& context,
-                        int& width, int& height) {
+bool CElement::ReadSize(const tinyxml2::XMLElement& node, int id, CGameContext& context, int& width,
+                        int& height) {
     for (const auto& [name, side, extent] :
          {std::tuple{"width", &width, L" Pixel breit"}, {"height", &height, L" Pixel hoch"}}) {
         if (node.QueryIntAttribute(name, side) != tinyxml2::XML_SUCCESS ||
@@ -68,8 +68,9 @@ int CElement::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style
         m_id = id;
     m_width = m_context->m_cellWidth;
     m_height = m_context->m_cellHeight;
-    if (!ReadSize(node, m_id, *m_context, m_width, m_height))
-        return ERR_MEMORY;
+    // A side out of bounds still lets the rest be read: a caller that goes on finds the
+    // element registered.
+    const bool sized = ReadSize(node, m_id, *m_context, m_width, m_height);
     node.QueryIntAttribute("points", &m_points);
     m_style = style;
     m_x = area.left;
@@ -83,7 +84,7 @@ int CElement::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style
     int group = 0;
     if (node.QueryIntAttribute("switch", &group) == tinyxml2::XML_SUCCESS && group >= 1)
         m_context->SetSwitchGroup(m_id, group);
-    return ERR_NONE;
+    return sized ? ERR_NONE : ERR_MEMORY;
 }
 
 int CElement::ReadCellXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style,

@@ -82,8 +82,8 @@ TEST(HostileInput, ExamplesTheGameCannotPlayAreRefusedWithTheReason) {
         {"float", W::Riff(W::Chunk("fmt ", floatFormat) + W::Chunk("data", "abcd")), 0,
          "Gleitkomma"},
         {"missing", "", 0, "fehlt"},
-        {"four samples at the lowest rate", W::Riff(W::Chunk("fmt ", W::Format(1, 1000, 2, 16)) + tone), 0,
-         ""},
+        {"four samples at the lowest rate",
+         W::Riff(W::Chunk("fmt ", W::Format(1, 1000, 2, 16)) + tone), 0, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -118,8 +118,8 @@ TEST(HostileInput, ElementSizesNoScreenHoldsAreRefused) {
         int element;
         const char* reason; // empty: the slide loads
     } cases[] = {
-        {OneCell(wave + " width='0'/>"), 4, "Das Element 4 ist 0 Pixel breit; erlaubt sind 1 bis "
-                                            "4096 Pixel."},
+        {OneCell(wave + " width='0'/>"), 4,
+         "Das Element 4 ist 0 Pixel breit; erlaubt sind 1 bis 4096 Pixel."},
         {OneCell(wave + " height='-5'/>"), 4, "ist -5 Pixel hoch"},
         {OneCell(wave + " width='99000' height='99000'/>"), 4, "99000 Pixel breit"},
         {OneCell("<static width='5000'>Text</static>"), 0, "Ein <static>-Element ist 5000"},
