@@ -1,7 +1,9 @@
 #include "app/CGameConfig.h"
 
 #include "game/CGameContext.h"
+#include "game/CGameSlide.h"
 #include "platform/CDirectory.h"
+#include "platform/CRegularFile.h"
 #include "platform/CText.h"
 
 #include <tinyxml2.h>
@@ -25,9 +27,13 @@ std::optional<std::wstring> OptionalText(const tinyxml2::XMLElement* parent, con
 } // namespace
 
 bool CGameConfig::Load(const std::string& path, game::CGameContext& context) {
+    // Only a regular file of a slide's size at most: a FIFO in its place would hold the game
+    // before its window ever shows.
+    const CRegularFile file(CDirectory::NativePath(CText::ToWide(path)));
+    std::string text;
     tinyxml2::XMLDocument document;
-    if (document.LoadFile(CDirectory::NativePath(CText::ToWide(path)).c_str()) !=
-        tinyxml2::XML_SUCCESS)
+    if (!file.ReadAll(text, game::CGameSlide::MAX_FILE_BYTES) ||
+        document.Parse(text.data(), text.size()) != tinyxml2::XML_SUCCESS)
         return false;
     const tinyxml2::XMLElement* root = document.RootElement();
     if (root == nullptr || std::strcmp(root->Name(), "game") != 0)

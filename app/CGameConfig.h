@@ -23,7 +23,8 @@ struct CCourse {
 class CGameConfig {
 public:
     // Reads the file; folders go to the context's catalogue as they are read. False when the
-    // file stops early (missing, not well-formed, wrong root, no example or slide folder):
+    // file stops early (missing, no regular file, larger than a slide file may be, not
+    // well-formed, wrong root, no example or slide folder):
     // what was read before stays, fonts and texts are then not set.
     bool Load(const std::string& path, game::CGameContext& context);
 

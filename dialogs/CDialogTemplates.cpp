@@ -5,6 +5,9 @@ CDialogTemplate CDialogTemplates::HighScore() {
     t.width = 338;
     t.height = 197;
     t.caption = L"Bestenliste";
+    // The list places the button in pixels below its rows; only its width is taken from here.
+    t.items = {
+        {CDialogItem::Kind::DefaultButton, IDOK, CRect{144, 176, 194, 190}, L"Schließen", 0}};
     return t;
 }
 
@@ -12,12 +15,13 @@ CDialogTemplate CDialogTemplates::HighScore() {
 CDialogTemplate CDialogTemplates::PlayerName() {
     CDialogTemplate t;
     t.width = 261;
-    t.height = 28;
-    t.caption = L"Spielernamen";
+    t.height = 42;
+    t.caption = L"Spielername";
     t.items = {
-        {CDialogItem::Kind::Static, IDC_NAME_LABEL, CRect{7, 7, 44, 21}, L"Name:", SS_CENTERIMAGE},
-        {CDialogItem::Kind::Edit, IDC_NAME_EDIT, CRect{45, 7, 202, 21}, L"", WS_BORDER},
-        {CDialogItem::Kind::DefaultButton, IDOK, CRect{204, 7, 254, 21}, L"OK", 0},
+        {CDialogItem::Kind::Static, IDC_RESULT_LABEL, CRect{7, 5, 254, 17}, L"", 0},
+        {CDialogItem::Kind::Static, IDC_NAME_LABEL, CRect{7, 21, 44, 35}, L"Name:", SS_CENTERIMAGE},
+        {CDialogItem::Kind::Edit, IDC_NAME_EDIT, CRect{45, 21, 202, 35}, L"", WS_BORDER},
+        {CDialogItem::Kind::DefaultButton, IDOK, CRect{204, 21, 254, 35}, L"OK", 0},
     };
     return t;
 }

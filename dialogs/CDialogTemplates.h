@@ -7,13 +7,16 @@ constexpr UINT IDD_HIGHSCORE = 130;
 constexpr UINT IDD_PLAYERNAME = 131;
 constexpr UINT IDC_NAME_EDIT = 1007;
 constexpr UINT IDC_NAME_LABEL = 1008;
+constexpr UINT IDC_RESULT_LABEL = 1009;
 // The id of controls that are never addressed by id.
 constexpr UINT IDC_STATIC = 0xFFFF;
 
 class CDialogTemplates {
 public:
-    // "Bestenliste": an empty frame; the list makes every control itself.
+    // "Bestenliste": a frame with the default button "Schließen"; the list makes every other
+    // control itself.
     static CDialogTemplate HighScore();
-    // "Spielernamen": a label, the name's edit box and OK in one line.
+    // "Spielername": the points reached in the first line; a label, the name's edit box and OK
+    // in the second.
     static CDialogTemplate PlayerName();
 };

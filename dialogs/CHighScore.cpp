@@ -3,6 +3,7 @@
 #include "dialogs/CDialogTemplates.h"
 #include "platform/CStatic.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <new>
@@ -21,6 +22,10 @@ constexpr int ROW_HEIGHT = 30;
 constexpr int OWN_ROW_GAP = 10;
 constexpr int OWN_ROW_TOP = FIRST_ROW_TOP + CHighScore::LISTED_ROWS * ROW_PITCH + OWN_ROW_GAP;
 constexpr int BOTTOM_MARGIN = 10;
+// The close button, as high as a row for the list's font, below the own row's slot whether or
+// not that row is filled: the button stays where the player found it last time.
+constexpr int BUTTON_TOP = OWN_ROW_TOP + ROW_HEIGHT + BOTTOM_MARGIN;
+constexpr int BUTTON_BOTTOM = BUTTON_TOP + ROW_HEIGHT;
 
 constexpr DWORD CHILD_STYLE = WS_CHILD | WS_VISIBLE;
 
@@ -31,15 +36,16 @@ std::wstring NameText(int number, const std::wstring& name) {
     return std::wstring(place, place + std::char_traits<char>::length(place)) + name;
 }
 
-// One decimal and a point as separator whatever the locale: the list is the same for
-// every player.
+// One decimal with the comma German writes, whatever the locale the program runs in.
 std::wstring TimeText(double seconds) {
     char digits[400]; // room for the largest double in fixed notation
     const auto [end, error] =
         std::to_chars(digits, digits + sizeof digits, seconds, std::chars_format::fixed, 1);
     if (error != std::errc())
         return L"? s";
-    return std::wstring(digits, end) + L" s";
+    std::wstring text(digits, end);
+    std::replace(text.begin(), text.end(), L'.', L',');
+    return text + L" s";
 }
 
 } // namespace
@@ -70,21 +76,27 @@ bool CHighScore::OnInitDialog() {
     for (int i = 0; i < LISTED_ROWS; ++i)
         ShowRow(m_rows[i], i + 1, FIRST_ROW_TOP + i * ROW_PITCH, columns);
     ShowRow(m_ownRow, m_position + 1, OWN_ROW_TOP, columns);
+    PlaceCloseButton();
     FitHeight();
     return true;
 }
 
-// The list is laid out in pixels but the dialog is sized in dialog units, so a small dialog
-// font leaves too little room for the lowest row (with the usual font the own row just
-// touches the bottom edge). The dialog grows until that row has a margin below it.
+void CHighScore::PlaceCloseButton() {
+    CWnd* button = GetDlgItem(IDOK);
+    if (button == nullptr)
+        return;
+    if (m_font != nullptr)
+        button->SetFont(m_font);
+    const int width = button->GetWindowRect().Width();
+    const int left = (GetClientRect().Width() - width) / 2;
+    button->MoveWindow(CRect{left, BUTTON_TOP, left + width, BUTTON_BOTTOM});
+}
+
+// The list is laid out in pixels but the dialog is sized in dialog units, so the usual dialog
+// font leaves too little room below the rows for the close button. The dialog grows until the
+// button has a margin below it.
 void CHighScore::FitHeight() {
-    int lowest = 0;
-    for (int i = 0; i < LISTED_ROWS; ++i)
-        if (m_rows[i].filled)
-            lowest = FIRST_ROW_TOP + i * ROW_PITCH + ROW_HEIGHT;
-    if (m_ownRow.filled)
-        lowest = OWN_ROW_TOP + ROW_HEIGHT;
-    const int missing = lowest + BOTTOM_MARGIN - GetClientRect().Height();
+    const int missing = BUTTON_BOTTOM + BOTTOM_MARGIN - GetClientRect().Height();
     if (missing <= 0)
         return;
     CRect window = GetWindowRect();

@@ -1,9 +1,9 @@
 #pragma once
 // The high-score list of a course: a heading, the five best results and, when the player's
 // new result lies further down, that result in a row of its own below them, numbered with its
-// place. The player's new result is drawn in red. Enter leaves the list open (it is often
-// still held from the name dialog); Escape and the close box close it. The dialog holds no
-// game logic: the caller fills it and runs it once.
+// place. The player's new result is drawn in red. "Schließen" (the default button, also
+// Enter), Escape and the close box close it. The dialog holds no game logic: the caller fills
+// it and runs it once.
 
 #include "dialogs/CColorStaticST.h"
 #include "platform/CDialog.h"
@@ -58,8 +58,6 @@ public:
 
 protected:
     bool OnInitDialog() override;
-    // Enter: ignored, the list stays open.
-    void OnOK() override {}
 
 private:
     // Pixel columns of the list, each from its left edge to the next one's; the heading
@@ -74,6 +72,7 @@ private:
 
     static Columns ColumnsFor(int clientWidth);
     void CreateHeadings(const Columns& columns);
+    void PlaceCloseButton();
     void FitHeight();
     std::unique_ptr<CStatic> MakeLabel(const std::wstring& text, DWORD style, const CRect& rect);
     void ShowRow(HighScoreRow& row, int number, int top, const Columns& columns);

@@ -5,13 +5,20 @@
 
 CPlayerName::CPlayerName(CWnd* parent) : CDialog(CDialogTemplates::PlayerName(), parent) {}
 
+void CPlayerName::SetResult(int points, int maxPoints) {
+    m_result = L"Du hast " + std::to_wstring(points) + L" von " + std::to_wstring(maxPoints) +
+               L" Punkten erreicht.";
+}
+
 // Returns false because the focus is placed here: the player types at once.
 bool CPlayerName::OnInitDialog() {
     CDialog::OnInitDialog();
     if (m_font != nullptr)
-        for (UINT id : {IDOK, IDC_NAME_EDIT, IDC_NAME_LABEL})
+        for (UINT id : {IDOK, IDC_NAME_EDIT, IDC_NAME_LABEL, IDC_RESULT_LABEL})
             if (CWnd* control = GetDlgItem(id))
                 control->SetFont(m_font);
+    if (CWnd* result = GetDlgItem(IDC_RESULT_LABEL))
+        result->SetWindowText(m_result);
     auto* edit = dynamic_cast<CEdit*>(GetDlgItem(IDC_NAME_EDIT));
     if (edit == nullptr)
         return true;

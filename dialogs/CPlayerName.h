@@ -18,6 +18,9 @@ public:
     // The font of the label, the edit box and OK; not owned, it must outlive the run.
     // Null (the default): the dialog's own font.
     void SetTextFont(const CFont* font) { m_font = font; }
+    // The course's result, shown above the name ("Du hast 7 von 10 Punkten erreicht.").
+    // Without it the line stays empty.
+    void SetResult(int points, int maxPoints);
     // The text of the edit box when the dialog last ended with OK; empty before that.
     const std::wstring& GetName() const { return m_name; }
 
@@ -27,5 +30,6 @@ protected:
 
 private:
     std::wstring m_name;
+    std::wstring m_result;
     const CFont* m_font = nullptr;
 };

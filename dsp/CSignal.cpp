@@ -73,11 +73,14 @@ void CSignal::Clear() {
     m_format = {};
 }
 
-CSignal::Result CSignal::LoadWave(const std::wstring& path) {
+CSignal::Result CSignal::LoadWave(const std::wstring& path, std::wstring* reason) {
     Clear();
     m_source = nullptr;
-    if (!ReadWave(path)) {
+    std::wstring why;
+    if (!ReadWave(path, why)) {
         Clear();
+        if (reason != nullptr)
+            *reason = why;
         return RESULT_FAIL;
     }
     m_fileName = path;
@@ -290,22 +293,28 @@ bool CSignal::AllocateSamples(int count) {
     return true;
 }
 
-bool CSignal::ReadWave(const std::wstring& path) {
+bool CSignal::ReadWave(const std::wstring& path, std::wstring& reason) {
     CWaveReader reader;
-    if (!reader.Open(path) || !AllocateSamples(reader.GetFrameCount()))
+    if (!reader.Open(path)) {
+        reason = reader.DescribeRefusal(path);
         return false;
+    }
     const CWaveFormat& format = reader.GetFormat();
     const int frameBytes = format.blockAlign;
     const int pieceFrames = std::max<int>(1, READ_PIECE_BYTES / frameBytes);
     const std::unique_ptr<std::uint8_t[]> bytes(
         new (std::nothrow) std::uint8_t[std::size_t(pieceFrames) * frameBytes]);
-    if (!bytes)
+    if (!bytes || !AllocateSamples(reader.GetFrameCount())) {
+        reason = L"Für die Datei " + path + L" reicht der Speicher nicht.";
         return false;
+    }
     float* out = m_samples.Get();
     for (int done = 0; done < m_sampleCount;) {
         const int count = std::min(pieceFrames, m_sampleCount - done);
-        if (!reader.ReadFrames(bytes.get(), count))
+        if (!reader.ReadFrames(bytes.get(), count)) {
+            reason = L"Die Datei " + path + L" lässt sich nicht zu Ende lesen.";
             return false;
+        }
         for (int i = 0; i < count; ++i)
             out[done + i] =
                 SampleToFloat(bytes.get() + std::size_t(i) * frameBytes, format.bitsPerSample);

@@ -47,8 +47,9 @@ public:
     // source, listeners.
     void Clear();
     // Replaces the content by the first channel of a PCM WAV file (8 or 16 bits). On failure
-    // the signal is left empty. The signal becomes a root signal.
-    Result LoadWave(const std::wstring& path);
+    // the signal is left empty and reason (when given) says why, in one German sentence
+    // naming the path. The signal becomes a root signal.
+    Result LoadWave(const std::wstring& path, std::wstring* reason = nullptr);
     // Makes this a silent signal of source's length and format, derived from source.
     Result CreateFrom(CSignal* source);
     // Makes this a root signal holding a copy of samples (for signals made in code).
@@ -112,7 +113,7 @@ public:
 
 private:
     bool AllocateSamples(int count);
-    bool ReadWave(const std::wstring& path);
+    bool ReadWave(const std::wstring& path, std::wstring& reason);
     void SetFormat(const CWaveFormat& format);
     bool WouldLoop(const CSignal* source) const;
     // Recomputes the analyses that exist; the first one reads the samples while feed (if any)

@@ -10,6 +10,7 @@
 #include <tinyxml2.h>
 
 #include <cstring>
+#include <tuple>
 
 namespace game {
 
@@ -44,14 +45,32 @@ int CElement::GetMaxPoints() {
     return m_points;
 }
 
+bool CElement::ReadSize(const tinyxml2::XMLElement& node, int id, CGameContext& context, int& width,
+                        int& height) {
+    for (const auto& [name, side, extent] :
+         {std::tuple{"width", &width, L" Pixel breit"}, {"height", &height, L" Pixel hoch"}}) {
+        if (node.QueryIntAttribute(name, side) != tinyxml2::XML_SUCCESS ||
+            (*side >= 1 && *side <= MAX_SIDE))
+            continue;
+        const std::wstring what = id > 0 ? L"Das Element " + std::to_wstring(id)
+                                         : L"Ein <" + CText::ToWide(node.Name()) + L">-Element";
+        context.ReportFailure(id, what + L" ist " + std::to_wstring(*side) + extent +
+                                      L"; erlaubt sind 1 bis " + std::to_wstring(MAX_SIDE) +
+                                      L" Pixel.");
+        return false;
+    }
+    return true;
+}
+
 int CElement::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) {
-    m_width = m_context->m_cellWidth;
-    m_height = m_context->m_cellHeight;
-    node.QueryIntAttribute("width", &m_width);
-    node.QueryIntAttribute("height", &m_height);
     int id = 0;
     if (node.QueryIntAttribute("id", &id) == tinyxml2::XML_SUCCESS && id >= 1)
         m_id = id;
+    m_width = m_context->m_cellWidth;
+    m_height = m_context->m_cellHeight;
+    // A side out of bounds still lets the rest be read: a caller that goes on finds the
+    // element registered.
+    const bool sized = ReadSize(node, m_id, *m_context, m_width, m_height);
     node.QueryIntAttribute("points", &m_points);
     m_style = style;
     m_x = area.left;
@@ -65,16 +84,18 @@ int CElement::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style
     int group = 0;
     if (node.QueryIntAttribute("switch", &group) == tinyxml2::XML_SUCCESS && group >= 1)
         m_context->SetSwitchGroup(m_id, group);
-    return ERR_NONE;
+    return sized ? ERR_NONE : ERR_MEMORY;
 }
 
-bool CElement::ReadCellXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style,
-                           const char* tag, const wchar_t* windowClass) {
-    CElement::ReadXml(node, area, style);
+int CElement::ReadCellXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style,
+                          const char* tag, const wchar_t* windowClass) {
+    const int result = CElement::ReadXml(node, area, style);
     m_windowClass = windowClass;
     area.right = area.left + m_width;
     area.bottom = area.top + m_height;
-    return std::strcmp(node.Name(), tag) == 0;
+    if (std::strcmp(node.Name(), tag) != 0)
+        return ERR_XML_TITLE;
+    return result;
 }
 
 int CElement::ResolveSource(const tinyxml2::XMLElement& node) {

@@ -20,7 +20,18 @@ constexpr int MARK_WRONG = 134;
 
 class CElement : public CWnd {
 public:
+    // The widest and highest a cell, a text or a slide's default cell may be, in pixels: the
+    // bundled slides stay below 1000, and beyond a few screens an element is only blank or a
+    // plot's memory grows past what the machine holds.
+    static constexpr int MAX_SIDE = 4096;
+
     explicit CElement(CGameContext* context);
+
+    // Reads "width" and "height" of the node into the sizes, which keep their values where an
+    // attribute is missing. A side outside 1..MAX_SIDE is refused: false, and the context hears
+    // why under the id.
+    static bool ReadSize(const tinyxml2::XMLElement& node, int id, CGameContext& context,
+                         int& width, int& height);
 
     // The element interface, in this order.
     virtual void ScaleVertical(float factor);
@@ -51,9 +62,10 @@ public:
 
 protected:
     // For leaf elements: the common attributes, the window class and the element's extent in
-    // area. False when the node's tag is not the element's own.
-    bool ReadCellXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style, const char* tag,
-                     const wchar_t* windowClass);
+    // area. ERR_XML_TITLE when the node's tag is not the element's own, otherwise what
+    // CElement::ReadXml returned.
+    int ReadCellXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style, const char* tag,
+                    const wchar_t* windowClass);
     // The signal the node asks for ("example", "example_from") becomes the source id.
     int ResolveSource(const tinyxml2::XMLElement& node);
 

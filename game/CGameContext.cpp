@@ -2,14 +2,15 @@
 
 #include "dsp/CSignal.h"
 #include "game/CElementFactory.h"
+#include "game/CGameSlide.h"
 #include "platform/CDirectory.h"
 #include "platform/CRandom.h"
+#include "platform/CRegularFile.h"
 #include "platform/CText.h"
 
 #include <tinyxml2.h>
 
 #include <cstring>
-#include <fstream>
 
 namespace game {
 
@@ -108,7 +109,7 @@ int CGameContext::AddExampleFolder(const std::wstring& folder) {
     int count = 0;
     for (const std::wstring& name : CDirectory::List(base, L"*.wav")) {
         const std::wstring path = base + name;
-        if (!std::ifstream(CDirectory::NativePath(path), std::ios::binary))
+        if (!CRegularFile(CDirectory::NativePath(path)).IsOpen())
             continue;
         m_allExamples->push_back(path);
         m_examplePool->push_back(path);
@@ -122,8 +123,10 @@ int CGameContext::AddSlideFolder(const std::wstring& folder) {
     int count = 0;
     for (const std::wstring& name : CDirectory::List(base, L"*.xml")) {
         const std::wstring path = base + name;
+        // Read as the slide itself will be: a file swapped for a FIFO after the listing, or one
+        // beyond the size limit, is passed over instead of holding or filling the game.
         tinyxml2::XMLDocument document;
-        if (document.LoadFile(CDirectory::NativePath(path).c_str()) != tinyxml2::XML_SUCCESS)
+        if (CGameSlide::LoadDocument(path, document) != ERR_NONE)
             continue;
         const tinyxml2::XMLElement* root = document.RootElement();
         if (root == nullptr || std::strcmp(root->Name(), "GameSlide") != 0)
@@ -166,11 +169,16 @@ int CGameContext::ResolveExample(const tinyxml2::XMLElement& node, int ownId) {
         return from > 0 ? from : 0;
     }
     const std::wstring path = example == "*" ? GetRandomExample() : CText::ToWide(example);
-    if (path.empty())
+    if (path.empty()) {
+        ReportFailure(ownId, L"Für example=\"*\" gibt es kein Beispiel: Die Beispielordner "
+                             L"enthalten keine WAV-Datei.");
         return 0;
+    }
     auto signal = std::make_unique<dsp::CSignal>();
-    if (signal->LoadWave(path) != 0)
+    if (std::wstring reason; signal->LoadWave(path, &reason) != 0) {
+        ReportFailure(ownId, reason);
         return 0;
+    }
     SetSignal(ownId, std::move(signal));
     return ownId;
 }

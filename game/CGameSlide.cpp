@@ -49,14 +49,17 @@ void CGameSlide::FitToArea(const CRect& area) {
     m_y = y;
 }
 
-void CGameSlide::ReadOptions(const tinyxml2::XMLElement& root) {
+// The default cell is held to the bound of every cell: a cell without sizes of its own must
+// not inherit one it could not have been given.
+bool CGameSlide::ReadOptions(const tinyxml2::XMLElement& root) {
     const tinyxml2::XMLElement* opt = root.FirstChildElement("opt");
     if (opt == nullptr)
-        return;
-    opt->QueryIntAttribute("width", &m_context->m_cellWidth);
-    opt->QueryIntAttribute("height", &m_context->m_cellHeight);
+        return true;
+    if (!ReadSize(*opt, 0, *m_context, m_context->m_cellWidth, m_context->m_cellHeight))
+        return false;
     opt->QueryIntAttribute("vspace", &m_context->m_vspace);
     opt->QueryIntAttribute("hspace", &m_context->m_hspace);
+    return true;
 }
 
 int CGameSlide::LoadDocument(const std::wstring& path, tinyxml2::XMLDocument& document) {
@@ -105,7 +108,8 @@ int CGameSlide::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD sty
         return ERR_MEMORY;
     m_style = style | WS_DLGFRAME;
     m_windowClass = L"MFCGameSlide";
-    ReadOptions(node);
+    if (!ReadOptions(node))
+        return ERR_MEMORY;
     Layout layout{area.right - area.left, area.bottom - area.top};
     for (const auto* child = node.FirstChildElement(); child; child = child->NextSiblingElement())
         if (const int result = ReadChild(*child, layout, style); result != ERR_NONE)
@@ -145,8 +149,8 @@ int CGameSlide::ReadChild(const tinyxml2::XMLElement& child, Layout& layout, DWO
     }
     if (tag == "static") {
         int w = c.m_cellWidth, h = c.m_cellHeight, center = 1;
-        child.QueryIntAttribute("width", &w);
-        child.QueryIntAttribute("height", &h);
+        if (!CElement::ReadSize(child, 0, *m_context, w, h))
+            return ERR_MEMORY;
         child.QueryIntAttribute("center", &center);
         StaticText text;
         text.rect.left = c.m_hspace;

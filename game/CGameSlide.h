@@ -52,7 +52,7 @@ private:
         int maxRight = 0;
         int maxBottom = 0;
     };
-    void ReadOptions(const tinyxml2::XMLElement& root);
+    bool ReadOptions(const tinyxml2::XMLElement& root);
     int ReadChild(const tinyxml2::XMLElement& child, Layout& layout, DWORD style);
     void CentreHorizontally();
 

@@ -24,8 +24,9 @@ CSpectrogramPlot::~CSpectrogramPlot() {
 }
 
 int CSpectrogramPlot::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) {
-    if (!ReadCellXml(node, area, style, "spectrogram", WINDOW_CLASS))
-        return ERR_XML_TITLE;
+    if (const int result = ReadCellXml(node, area, style, "spectrogram", WINDOW_CLASS);
+        result != ERR_NONE)
+        return result;
     node.QueryIntAttribute("fmax", &m_fmax);
     return ResolveSource(node);
 }

@@ -31,8 +31,9 @@ CSpectrumPlot::~CSpectrumPlot() {
 }
 
 int CSpectrumPlot::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) {
-    if (!ReadCellXml(node, area, style, "spectrum", WINDOW_CLASS))
-        return ERR_XML_TITLE;
+    if (const int result = ReadCellXml(node, area, style, "spectrum", WINDOW_CLASS);
+        result != ERR_NONE)
+        return result;
     const char* scale = node.Attribute("scale");
     m_logarithmic = scale != nullptr && std::strcmp(scale, "log") == 0;
     return ResolveSource(node);

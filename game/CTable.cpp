@@ -113,8 +113,8 @@ int CTable::PlaceCell(const tinyxml2::XMLElement& cell, int index, Layout& layou
     const CGameContext& c = *m_context;
     if (std::strcmp(cell.Name(), "static") == 0) {
         int w = c.m_cellWidth, h = c.m_cellHeight, center = 1;
-        cell.QueryIntAttribute("width", &w);
-        cell.QueryIntAttribute("height", &h);
+        if (!CElement::ReadSize(cell, 0, *m_context, w, h))
+            return ERR_MEMORY;
         cell.QueryIntAttribute("center", &center);
         StaticText text{CRect{layout.x, layout.y, layout.x + w, layout.y + h},
                         StaticText::ConvertText(cell), center > 0};

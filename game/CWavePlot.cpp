@@ -67,8 +67,9 @@ CWavePlot::~CWavePlot() {
 }
 
 int CWavePlot::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) {
-    if (!ReadCellXml(node, area, style, "wave", WINDOW_CLASS))
-        return ERR_XML_TITLE;
+    if (const int result = ReadCellXml(node, area, style, "wave", WINDOW_CLASS);
+        result != ERR_NONE)
+        return result;
     return ResolveSource(node);
 }
 

@@ -30,6 +30,8 @@ void ShowNow(CWnd* owner, const std::wstring& text, const std::wstring& caption,
     QWidget* parent = owner != nullptr && CWindowMessages::IsLive(owner) ? owner->Widget() : nullptr;
     QMessageBox box(qicon, qtbridge::ToQString(caption), qtbridge::ToQString(text),
                     QMessageBox::Ok, parent);
+    // The text may carry a slide's name or an element's reason: shown as written, never as markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 } // namespace

@@ -5,6 +5,7 @@
 #include "platform/CQtFont.h"
 #include "platform/QtBridge.h"
 
+#include <QTextDocument>
 #include <QToolTip>
 #include <QWidget>
 
@@ -43,9 +44,18 @@ std::wstring CToolTipCtrl::GetToolText(const CWnd* window) const {
     return {};
 }
 
+namespace {
+// Qt shows a tooltip that looks like markup as rich text, which would load images and follow
+// styles a slide's text names. Such a text is handed over as the markup of its plain letters.
+QString AsPlainTip(const std::wstring& text) {
+    const QString tip = qtbridge::ToQString(text);
+    return Qt::mightBeRichText(tip) ? Qt::convertFromPlainText(tip) : tip;
+}
+} // namespace
+
 // Tools whose windows are gone are skipped: the control never touches a destroyed window.
 void CToolTipCtrl::Apply() {
     for (const auto& [tool, text] : m_tools)
         if (CWindowMessages::IsLive(tool) && tool->Widget() != nullptr)
-            tool->Widget()->setToolTip(m_active ? qtbridge::ToQString(text) : QString());
+            tool->Widget()->setToolTip(m_active ? AsPlainTip(text) : QString());
 }

@@ -50,6 +50,7 @@ CSlideChecker::Report CSlideChecker::Check(const std::string& configFile) {
     game::CGameContext master;
     CGameConfig config;
     report.configLoaded = config.Load(configFile, master);
+    report.examplesFound = static_cast<int>(master.AllExamples().size());
     if (report.configLoaded) {
         master.m_textFont.CreatePointFont(config.fontSize, config.fontName);
         master.m_tooltipFont.CreatePointFont((2 * config.fontSize) / 3, config.fontName);

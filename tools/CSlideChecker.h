@@ -26,6 +26,7 @@ public:
     struct Report {
         bool configLoaded = false;
         int slidesChecked = 0;
+        int examplesFound = 0; // WAV files in the configured example folders
         std::vector<Failure> failures;
 
         bool Passed() const { return configLoaded && failures.empty(); }
@@ -44,5 +45,10 @@ public:
     // The game's own wording of a failure and of a configuration it could not read.
     static std::string Message(const Failure& failure);
     static const char* ConfigMessage() { return "Could not load the game options!"; }
+    // The examples of the bundled game are written by the build, not kept with the sources.
+    static const char* NoExamplesMessage() {
+        return "The example folders hold no WAV file: on a source checkout run the build "
+               "first (make build writes content/examples).";
+    }
     static std::string Summary(const Report& report);
 };

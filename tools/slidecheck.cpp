@@ -2,6 +2,7 @@
 // prints the game's message for each slide it could not show. Needs no display.
 //
 //   slidecheck [GAME_FOLDER]      (default: the working folder)
+//   slidecheck --help
 //
 // Exit status 0 when the configuration and every slide load, 1 otherwise, 2 on bad usage.
 
@@ -13,11 +14,26 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <unistd.h>
 
+namespace {
+
+const char USAGE[] =
+    "usage: slidecheck [GAME_FOLDER]\n"
+    "Reads GAME_FOLDER/game.xml (default: the working folder) and every slide as the game does\n"
+    "and prints the game's message for each slide it could not show.\n";
+
+} // namespace
+
 int main(int argc, char** argv) {
-    if (argc > 2) {
-        std::fprintf(stderr, "usage: slidecheck [GAME_FOLDER]\n");
+    const std::string first = argc >= 2 ? argv[1] : "";
+    if (first == "--help" || first == "-h") {
+        std::fputs(USAGE, stdout);
+        return 0;
+    }
+    if (argc > 2 || (first.size() > 1 && first[0] == '-')) {
+        std::fputs(USAGE, stderr);
         return 2;
     }
     const char* folder = argc == 2 ? argv[1] : ".";
@@ -33,6 +49,8 @@ int main(int argc, char** argv) {
     const CSlideChecker::Report report = CSlideChecker::Check("game.xml");
     if (!report.configLoaded)
         std::printf("%s\n", CSlideChecker::ConfigMessage());
+    else if (report.examplesFound == 0)
+        std::printf("%s\n", CSlideChecker::NoExamplesMessage());
     for (const CSlideChecker::Failure& failure : report.failures)
         std::printf("%s\n", CSlideChecker::Message(failure).c_str());
     std::printf("%s\n", CSlideChecker::Summary(report).c_str());

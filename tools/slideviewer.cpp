@@ -1,6 +1,7 @@
 // Shows one slide file in a window, for slide authors and for looking at layouts.
 //
 //   slideviewer SLIDE.xml [EXAMPLES_FOLDER] [--grab OUT.png]
+//   slideviewer --help
 //
 // With --grab the slide is saved as an image and the viewer ends (works without a display
 // under QT_QPA_PLATFORM=offscreen). Loading errors are printed with the game's messages.
@@ -15,6 +16,7 @@
 #include <tinyxml2.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -26,12 +28,21 @@ struct Options {
     std::string grab;
 };
 
+const char USAGE[] =
+    "usage: slideviewer SLIDE.xml [EXAMPLES_FOLDER] [--grab OUT.png]\n"
+    "Shows one slide file in a window; run it in the game folder, where the slide's examples\n"
+    "are found. --grab saves the slide as an image instead and ends.\n";
+
+// False on bad usage: an option it does not know, --grab without its file, too few or too
+// many names. A name starting with "-" is taken for an option, never for a slide.
 bool ParseArguments(int argc, char** argv, Options& options) {
     std::vector<std::string> positional;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--grab" && i + 1 < argc)
             options.grab = argv[++i];
+        else if (arg.size() > 1 && arg[0] == '-')
+            return false;
         else
             positional.push_back(arg);
     }
@@ -52,9 +63,14 @@ int Fail(const std::string& slide, int code) {
 } // namespace
 
 int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(USAGE, stdout);
+            return 0;
+        }
     Options options;
     if (!ParseArguments(argc, argv, options)) {
-        std::fprintf(stderr, "usage: slideviewer SLIDE.xml [EXAMPLES_FOLDER] [--grab OUT.png]\n");
+        std::fputs(USAGE, stderr);
         return 2;
     }
     CApplication app(argc, argv);

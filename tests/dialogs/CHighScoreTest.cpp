@@ -1,5 +1,5 @@
 // The high-score list: rows in fixed slots, the player's new result in red (in its own row
-// below the five best when it is further down), and only Escape or the close box close it.
+// below the five best when it is further down), and a default button below them to close it.
 #include "dialogs/CHighScore.h"
 #include "common/ModalRun.h"
 #include "platform/CFont.h"
@@ -65,8 +65,9 @@ TEST(CHighScoreTest, TwoScoresFillTheFirstTwoSlotsOnlyInTheirColumns) {
         ExpectRow(dialog, dialog.GetRow(0), 105, L" 1. Anna", plain);
         ExpectRow(dialog, dialog.GetRow(1), 140, L" 2. Bob", plain);
         EXPECT_EQ(dialog.GetRow(1).pointsControl->GetWindowText(), L"5");
-        EXPECT_EQ(dialog.GetRow(1).timeControl->GetWindowText(), L"20.0 s");
-        // The heading, three column headings and the two rows; nothing from 175 to 290.
+        EXPECT_EQ(dialog.GetRow(1).timeControl->GetWindowText(), L"20,0 s");
+        // The heading, three column headings, the two rows and the button; nothing from 175
+        // to 320.
         std::vector<std::pair<int, int>> rows;
         int headingRight = 0;
         for (const QWidget* child :
@@ -77,12 +78,13 @@ TEST(CHighScoreTest, TwoScoresFillTheFirstTwoSlotsOnlyInTheirColumns) {
             }
         std::sort(rows.begin(), rows.end());
         const std::vector<std::pair<int, int>> expected = {
-            {10, 60},   {70, 100},  {70, 100},  {70, 100},  {105, 135},
-            {105, 135}, {105, 135}, {140, 170}, {140, 170}, {140, 170}};
+            {10, 60},   {70, 100},  {70, 100},  {70, 100},  {105, 135}, {105, 135},
+            {105, 135}, {140, 170}, {140, 170}, {140, 170}, {330, 360}};
         EXPECT_EQ(rows, expected);
         EXPECT_EQ(dialog.Widget()->windowTitle(), "Bestenliste");
         EXPECT_EQ(dialog.GetClientRect().Height(),
-                  dialog.MapDialogRect(CRect{0, 0, 338, 197}).Height());
+                  std::max(370, dialog.MapDialogRect(CRect{0, 0, 338, 197}).Height()))
+            << "the button keeps 10 pixels clear of the dialog's bottom edge";
         // Names take half the list's width, points and time a quarter each, side by side.
         const int w = dialog.GetClientRect().Width();
         const CRect name = InDialog(dialog, dialog.GetRow(0).nameControl.get());
@@ -116,9 +118,6 @@ TEST(CHighScoreTest, TheNewResultIsMarkedWhereItLands) {
             if (c.ownRow) {
                 ExpectRow(dialog, own, 290, L" 8. Spieler 8", RED);
                 EXPECT_EQ(own.pointsControl->GetWindowText(), L"93");
-                EXPECT_EQ(dialog.GetClientRect().Height(),
-                          std::max(330, dialog.MapDialogRect(CRect{0, 0, 338, 197}).Height()))
-                    << "the own row keeps 10 pixels clear of the dialog's bottom edge";
             } else {
                 EXPECT_FALSE(own.nameControl || own.pointsControl || own.timeControl);
             }
@@ -127,11 +126,11 @@ TEST(CHighScoreTest, TheNewResultIsMarkedWhereItLands) {
     }
 }
 
-// Places are right-aligned in two characters, times have one decimal and the unit, and the
-// caller's font reaches every text.
+// Places are right-aligned in two characters, times have one decimal (with a comma) and the
+// unit, and the caller's font reaches every text.
 TEST(CHighScoreTest, NumbersTimesAndFontAreForReading) {
     const double times[] = {5.0, 12.34, 0.04, 59.96, 3599.0};
-    const wchar_t* shown[] = {L"5.0 s", L"12.3 s", L"0.0 s", L"60.0 s", L"3599.0 s"};
+    const wchar_t* shown[] = {L"5,0 s", L"12,3 s", L"0,0 s", L"60,0 s", L"3599,0 s"};
     CFont font;
     ASSERT_TRUE(font.CreatePointFont(140, L"Liberation Serif"));
     for (const auto& [position, prefix] : {std::pair{9, L"10. "}, {99, L"100. "}}) {
@@ -148,7 +147,7 @@ TEST(CHighScoreTest, NumbersTimesAndFontAreForReading) {
             EXPECT_EQ(name.substr(0, name.find(L"Spieler")), prefix);
             const auto children =
                 dialog.Widget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-            EXPECT_EQ(children.size(), 4 + 3 * 6);
+            EXPECT_EQ(children.size(), 5 + 3 * 6);
             for (const QWidget* child : children)
                 EXPECT_EQ(child->font().pixelSize(), 19);
             dialog.EndDialog(IDCANCEL);
@@ -156,22 +155,37 @@ TEST(CHighScoreTest, NumbersTimesAndFontAreForReading) {
     }
 }
 
-TEST(CHighScoreTest, EnterLeavesTheListOpenEscapeAndCloseBoxCloseIt) {
-    for (const bool viaCloseBox : {false, true}) {
+// Every way out the player tries closes the list: the button "Schließen" below the own row's
+// slot, Enter for it, Escape and the close box.
+TEST(CHighScoreTest, TheCloseButtonEnterEscapeAndTheCloseBoxCloseIt) {
+    const struct {
+        const char* how;
+        int result;
+    } cases[] = {{"button", IDOK},
+                 {"Return", IDOK},
+                 {"Enter", IDOK},
+                 {"Escape", IDCANCEL},
+                 {"close box", IDCANCEL}};
+    for (const auto& c : cases) {
         CHighScore dialog;
-        dialog.SetScores(Scores(3), 1);
-        bool openAfterEnter = false;
+        dialog.SetScores(Scores(8), 7);
         const int result = RunModal(dialog, [&] {
-            QTest::keyClick(dialog.Widget(), Qt::Key_Return);
-            QTest::keyClick(dialog.Widget(), Qt::Key_Enter);
-            openAfterEnter = dialog.IsModalRunning();
-            if (viaCloseBox)
+            const CWnd* button = dialog.GetDlgItem(IDOK);
+            ASSERT_NE(button, nullptr);
+            EXPECT_EQ(button->GetWindowText(), L"Schließen");
+            EXPECT_GE(InDialog(dialog, button).top,
+                      InDialog(dialog, dialog.GetOwnRow().nameControl.get()).bottom);
+            const std::string how = c.how;
+            if (how == "button")
+                QTest::mouseClick(button->Widget(), Qt::LeftButton);
+            else if (how == "close box")
                 dialog.Widget()->close();
             else
-                QTest::keyClick(dialog.Widget(), Qt::Key_Escape);
+                QTest::keyClick(dialog.Widget(), how == "Return"  ? Qt::Key_Return
+                                                 : how == "Enter" ? Qt::Key_Enter
+                                                                  : Qt::Key_Escape);
         });
-        EXPECT_TRUE(openAfterEnter);
-        EXPECT_EQ(result, static_cast<int>(IDCANCEL));
+        EXPECT_EQ(result, c.result) << c.how;
     }
 }
 

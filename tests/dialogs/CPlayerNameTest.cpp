@@ -1,4 +1,5 @@
-// The name dialog: Enter confirms, Escape and the close box cancel without touching the name.
+// The name dialog: the points reached above the name; Enter confirms, Escape and the close box
+// cancel without touching the name.
 #include "dialogs/CPlayerName.h"
 #include "common/ModalRun.h"
 #include "dialogs/CDialogTemplates.h"
@@ -29,6 +30,7 @@ int Enter(CPlayerName& dialog, const QString& typed, Qt::Key finish) {
 
 TEST(CPlayerNameTest, EnterConfirmsEscapeAndCloseBoxKeepTheEarlierName) {
     CPlayerName dialog;
+    dialog.SetResult(7, 10);
     EXPECT_EQ(Enter(dialog, QString::fromUtf8("Anna Müller"), Qt::Key_Return), int(IDOK));
     EXPECT_EQ(dialog.GetName(), L"Anna Müller");
     EXPECT_EQ(Enter(dialog, "Bob", Qt::Key_Escape), int(IDCANCEL));
@@ -36,12 +38,15 @@ TEST(CPlayerNameTest, EnterConfirmsEscapeAndCloseBoxKeepTheEarlierName) {
     const int closed = RunModal(dialog, [&] {
         EXPECT_EQ(dialog.GetDlgItem(IDC_NAME_EDIT)->GetWindowText(), L"Anna Müller")
             << "offered again";
-        EXPECT_EQ(dialog.Widget()->windowTitle(), "Spielernamen");
-        for (const auto& [id, rect] : {std::pair{IDC_NAME_LABEL, CRect{7, 7, 44, 21}},
-                                       {IDC_NAME_EDIT, CRect{45, 7, 202, 21}},
-                                       {IDOK, CRect{204, 7, 254, 21}}})
-            EXPECT_EQ(dialog.ScreenToClient(dialog.GetDlgItem(id)->GetWindowRect()).left,
-                      dialog.MapDialogRect(rect).left);
+        EXPECT_EQ(dialog.Widget()->windowTitle(), "Spielername");
+        EXPECT_EQ(dialog.GetDlgItem(IDC_RESULT_LABEL)->GetWindowText(),
+                  L"Du hast 7 von 10 Punkten erreicht.");
+        for (const auto& [id, rect] : {std::pair{IDC_RESULT_LABEL, CRect{7, 5, 254, 17}},
+                                       {IDC_NAME_LABEL, CRect{7, 21, 44, 35}},
+                                       {IDC_NAME_EDIT, CRect{45, 21, 202, 35}},
+                                       {IDOK, CRect{204, 21, 254, 35}}})
+            EXPECT_EQ(dialog.ScreenToClient(dialog.GetDlgItem(id)->GetWindowRect()),
+                      dialog.MapDialogRect(rect));
         QTest::keyClicks(dialog.GetDlgItem(IDC_NAME_EDIT)->Widget(), "Carl");
         dialog.Widget()->close();
     });
@@ -70,7 +75,7 @@ TEST(CPlayerNameTest, TheCallersFontReachesEveryControl) {
     CPlayerName dialog;
     dialog.SetTextFont(&font);
     RunModal(dialog, [&] {
-        for (UINT id : {IDOK, IDC_NAME_EDIT, IDC_NAME_LABEL}) {
+        for (UINT id : {IDOK, IDC_NAME_EDIT, IDC_NAME_LABEL, IDC_RESULT_LABEL}) {
             const CWnd* control = dialog.GetDlgItem(id);
             ASSERT_NE(control, nullptr) << id;
             EXPECT_GT(control->Widget()->font().pixelSize(), 20) << id;

@@ -52,8 +52,10 @@ TEST(WaveLoading, ReadsTheFirstChannelOrFailsEmpty) {
         {"24-bit", W::Riff(Fmt(1, 3, 24) + W::Chunk("data", "abcdef")), {}},
         {"block alignment 0", W::Riff(Fmt(1, 0, 16) + data16), {}},
         {"not WAVE", W::Riff(Fmt(1, 2, 16) + data16, "AVI "), {}},
-        {"40 Hz, a frame a block", W::Riff(Fmt(1, 2, 16, 40) + data16), values16},
-        {"39 Hz, not a frame a block", W::Riff(Fmt(1, 2, 16, 39) + data16), {}},
+        {"lowest rate", W::Riff(Fmt(1, 2, 16, 1000) + data16), values16},
+        {"below the lowest rate", W::Riff(Fmt(1, 2, 16, 999) + data16), {}},
+        {"highest rate", W::Riff(Fmt(1, 2, 16, 192000) + data16), values16},
+        {"above the highest rate", W::Riff(Fmt(1, 2, 16, 192001) + data16), {}},
     };
     CTempFolder folder;
     for (const auto& c : cases) {

@@ -5,11 +5,14 @@
 #include "platform/CMessageBox.h"
 #include "platform/CStatic.h"
 #include "platform/CText.h"
+#include "platform/CToolTipCtrl.h"
 #include "platform/CWindowMessages.h"
 #include "platform/CWnd.h"
 
 #include <QApplication>
 #include <QImage>
+#include <QMessageBox>
+#include <QTextDocument>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -240,6 +243,43 @@ TEST(CStatic, MarkupInATextIsShownAsWrittenAndLoadsNothing) {
     ASSERT_TRUE(plain.Create(L"STATIC", L"Titel", WS_VISIBLE, CRect{0, 0, 600, 200}, nullptr, 3));
     EXPECT_EQ(tagged.Widget()->sizeHint().height(), plain.Widget()->sizeHint().height())
         << "the text became a heading";
+}
+
+// What the player reads of a text Qt shows in this format.
+QString AsRead(const QString& text, Qt::TextFormat format) {
+    if (format == Qt::PlainText || (format == Qt::AutoText && !Qt::mightBeRichText(text)))
+        return text;
+    QTextDocument document;
+    document.setHtml(text);
+    return document.toPlainText();
+}
+
+// Slide texts reach tooltips and message boxes: markup in them is read as written.
+TEST(PlainText, TooltipsAndMessageBoxesShowMarkupAsWritten) {
+    CWnd owner, tool;
+    ASSERT_TRUE(owner.Create(L"Owner", L"", WS_VISIBLE, CRect{0, 0, 200, 100}, nullptr, 0));
+    ASSERT_TRUE(tool.Create(L"Tool", L"", WS_CHILD | WS_VISIBLE, CRect{0, 0, 50, 50}, &owner, 1));
+    for (const wchar_t* text : {L"<img src=\"/tmp/rot.png\">Bild", L"<b>fett</b> & <i>x</i>",
+                                L"a < b > c", L"Nur Text"}) {
+        const QString written = QString::fromWCharArray(text);
+        CToolTipCtrl tips;
+        ASSERT_TRUE(tips.Create(&owner));
+        ASSERT_TRUE(tips.AddTool(&tool, text));
+        tips.Activate(true);
+        EXPECT_EQ(AsRead(tool.Widget()->toolTip(), Qt::AutoText).toStdString(),
+                  written.toStdString());
+
+        QString shown;
+        QTimer::singleShot(0, [&] {
+            for (QWidget* window : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible()) {
+                    shown = AsRead(box->text(), box->textFormat());
+                    box->done(0);
+                }
+        });
+        CMessageBox::Show(nullptr, text, L"Fehler");
+        EXPECT_EQ(shown.toStdString(), written.toStdString());
+    }
 }
 
 } // namespace

@@ -1,11 +1,15 @@
 #include "common/CTempFolder.h"
 #include "common/CWaveBytes.h"
 #include "game/ElementError.h"
+#include "platform/CText.h"
 #include "tools/CSlideChecker.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <utility>
 #include <vector>
@@ -142,6 +146,39 @@ TEST(SlideChecker, SpeaksWithTheGamesMessagesAndNamesTheLimit) {
     EXPECT_STREQ(CSlideChecker::ConfigMessage(), "Could not load the game options!");
     EXPECT_EQ(CSlideChecker::Summary(report), "2 slides checked, 2 failed");
     EXPECT_EQ(CSlideChecker::Summary({}), "0 slides checked, 0 failed, game options not loaded");
+}
+
+// What an author types: help, an option the tools do not know, a check of a source checkout
+// before the build has written its examples.
+TEST(SlideTools, AnswerHelpRefuseUnknownOptionsAndSayWhatIsMissing) {
+    CTempFolder unbuilt;
+    unbuilt.Write("game.xml", Game({"slides/a.xml"}));
+    unbuilt.Write("slides/a.xml", "<GameSlide><table rows='1' cols='1'><row><wave id='1' "
+                                  "example='examples/ton.wav'/></row></table></GameSlide>");
+    const std::string check = SLIDECHECK_PROGRAM, view = SLIDEVIEWER_PROGRAM;
+    const struct {
+        std::string arguments;
+        int status;
+        const char* output;
+    } cases[] = {
+        {check + " --help", 0, "usage: slidecheck"},
+        {check + " -h", 0, "usage: slidecheck"},
+        {check + " --verbose", 2, "usage: slidecheck"},
+        {view + " --help", 0, "usage: slideviewer"},
+        {view + " slide.xml -h", 0, "usage: slideviewer"},
+        {view + " --zoom slide.xml", 2, "usage: slideviewer"},
+        {check + " '" + CText::ToNarrow(unbuilt.Folder()) + "'", 1, "run the build first"},
+    };
+    for (const auto& c : cases) {
+        FILE* program = popen((c.arguments + " 2>&1").c_str(), "r");
+        ASSERT_NE(program, nullptr);
+        std::string output;
+        for (int ch; (ch = std::fgetc(program)) != EOF;)
+            output += static_cast<char>(ch);
+        const int status = pclose(program);
+        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, c.status) << c.arguments;
+        EXPECT_NE(output.find(c.output), std::string::npos) << c.arguments << "\n" << output;
+    }
 }
 
 } // namespace
