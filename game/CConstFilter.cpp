@@ -33,9 +33,10 @@ bool IsDigit(char c) {
 // a second sign, and read "0x10" as 0: a number here starts with a digit or a point and a
 // digit after at most one sign, and ends where a separator or the next number can begin.
 Scan ScanNumber(std::string_view text, float& value) {
+    const bool hasSign = !text.empty() && (text.front() == '+' || text.front() == '-');
+    const std::string_view magnitude = hasSign ? text.substr(1) : text;
     if (!text.empty() && text.front() == '+') // from_chars takes no leading plus sign
         text.remove_prefix(1);
-    const std::string_view magnitude = !text.empty() && text.front() == '-' ? text.substr(1) : text;
     const bool startsNumber =
         !magnitude.empty() &&
         (IsDigit(magnitude[0]) ||

@@ -13,8 +13,9 @@ namespace {
 constexpr COLORREF POLE_COLOR = RGB(200, 0, 0);
 constexpr int MARKER = 5; // half the size of a marker in pixels
 
-const wchar_t* const ZERO_REFUSED = L"Nullstelle abgelehnt: so weit außen liefe der Filter über.";
-const wchar_t* const POLE_REFUSED = L"Pol abgelehnt: so weit außen liefe der Filter über.";
+const wchar_t* const ZERO_REFUSED =
+    L"Abgelehnt: mit diesen Nullstellen so weit außen liefe der Filter über.";
+const wchar_t* const POLE_REFUSED = L"Abgelehnt: mit diesen Polen so weit außen liefe der Filter über.";
 
 // |P(w)| is at most the sum of the coefficients' magnitudes; when its square fits in a float,
 // the filter takes the coefficients and its gain can be normalised at every frequency.
@@ -23,6 +24,19 @@ bool StaysFinite(const CPoleZeroPlot::Polynomial& polynomial) {
     for (const float c : polynomial)
         sum += std::fabs(c);
     return sum * sum < FLT_MAX;
+}
+
+// Scales by a power of two, which is exact, so that the largest coefficient lies in [1, 2):
+// the product of many roots far out then stays within float.
+void KeepNearOne(CPoleZeroPlot::Polynomial& polynomial) {
+    float largest = 0.0f;
+    for (const float c : polynomial)
+        largest = std::fmax(largest, std::fabs(c));
+    if (!(largest > 0.0f) || !std::isfinite(largest))
+        return;
+    const int exponent = std::ilogb(largest);
+    for (float& c : polynomial)
+        c = std::ldexp(c, -exponent);
 }
 
 bool Hits(CPoint root, CPoint click) {
@@ -71,7 +85,7 @@ CPoleZeroPlot::Outcome CPoleZeroPlot::Toggle(Roots& roots, CPoint client) const 
                                   [point](CPoint root) { return Hits(root, point); });
     if (hit != changed.points.end()) {
         changed.points.erase(hit);
-        Rebuild(changed); // with a radius made smaller since, this too can overflow
+        Rebuild(changed, &roots == &m_zeros);
     } else {
         if (changed.count >= FULL_COUNT)
             return Outcome::IGNORED;
@@ -101,11 +115,14 @@ void CPoleZeroPlot::HandleClick(Roots& roots, CPoint client, const wchar_t* refu
     }
 }
 
-void CPoleZeroPlot::Rebuild(Roots& roots) const {
+void CPoleZeroPlot::Rebuild(Roots& roots, bool scaleFree) const {
     roots.polynomial = Polynomial{1.0f};
     roots.count = 1;
-    for (CPoint& point : roots.points)
+    for (CPoint& point : roots.points) {
         roots.count += AddRoot(point, roots.polynomial);
+        if (scaleFree)
+            KeepNearOne(roots.polynomial);
+    }
 }
 
 void CPoleZeroPlot::ApplyRoots() {

@@ -5,7 +5,7 @@
 // is shown; a click within 5 pixels of the real axis places a real root. After every click the
 // filter is rebuilt from its roots, normalised to a peak gain of 1 and the output re-filtered,
 // so every plot and playback of the output follows at once. In a plot so small that a root far
-// out would make the coefficients overflow, that root is refused and the plot says so.
+// out would make the coefficients overflow, that click is refused and the plot says so.
 
 #include "game/CAudioFilterPlot.h"
 
@@ -62,9 +62,12 @@ private:
     // A click on the roots of one kind; refusal is the text shown when it is refused.
     void HandleClick(Roots& roots, CPoint client, const wchar_t* refusal);
     // Adds a root at the client point or removes the one it hits. IGNORED when the polynomial
-    // is full; REFUSED, the roots unchanged, when the new polynomial could overflow.
+    // is full; REFUSED, the roots unchanged, when the new polynomial could overflow (poles far
+    // outside the circle of a small plot).
     Outcome Toggle(Roots& roots, CPoint client) const;
-    void Rebuild(Roots& roots) const;
+    // The polynomial anew from the points. scaleFree: only the ratios of the coefficients
+    // matter (the numerator is normalised after every change), so they are kept within float.
+    void Rebuild(Roots& roots, bool scaleFree) const;
     // The filter from both polynomials, normalised, then heard and seen.
     void ApplyRoots();
 
