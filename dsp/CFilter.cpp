@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cfloat>
 #include <cmath>
 #include <new>
 #include <utility>
@@ -16,6 +17,13 @@ bool IsValidSet(const float* values, int count) {
     if (count < 0 || (count > 0 && values == nullptr))
         return false;
     return std::all_of(values, values + count, [](float v) { return std::isfinite(v); });
+}
+
+float LargestMagnitude(const float* values, int count) {
+    float largest = 0.0f;
+    for (int i = 0; i < count; ++i)
+        largest = std::fmax(largest, std::fabs(values[i]));
+    return largest;
 }
 
 std::unique_ptr<float[]> CopyOf(const float* values, int count) {
@@ -120,12 +128,24 @@ void Run(const float* b, int nb, const float* a, int na, const float* x, int beg
 
 } // namespace
 
+CFilter::Verdict CFilter::Check(const float* a, int na, const float* b, int nb) {
+    if (!IsValidSet(a, na) || !IsValidSet(b, nb))
+        return Verdict::MALFORMED;
+    if (na == 0)
+        return Verdict::ACCEPTED;
+    // a[0] divides the whole equation: 0 leaves no filter to speak of, and a divisor so small
+    // that a coefficient divided by it is beyond float gives infinite and NaN outputs.
+    if (a[0] == 0.0f)
+        return Verdict::ZERO_LEAD;
+    const double largest = std::fmax(LargestMagnitude(a, na), LargestMagnitude(b, nb));
+    if (std::fpclassify(a[0]) == FP_SUBNORMAL || largest / std::fabs(a[0]) > FLT_MAX)
+        return Verdict::TINY_LEAD;
+    return Verdict::ACCEPTED;
+}
+
 bool CFilter::SetCoefficients(const float* a, int na, const float* b, int nb) {
     Reset();
-    if (!IsValidSet(a, na) || !IsValidSet(b, nb))
-        return false;
-    // a[0] divides the whole equation; 0 leaves no filter to speak of.
-    if (na > 0 && a[0] == 0.0f)
+    if (Check(a, na, b, nb) != Verdict::ACCEPTED)
         return false;
     std::unique_ptr<float[]> newA = CopyOf(a, na);
     std::unique_ptr<float[]> newB = CopyOf(b, nb);

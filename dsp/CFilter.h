@@ -16,10 +16,18 @@ public:
     CFilter(CFilter&&) noexcept = default;
     CFilter& operator=(CFilter&&) noexcept = default;
 
+    // Whether coefficient sets describe a filter, and if not, why.
+    enum class Verdict {
+        ACCEPTED,
+        MALFORMED,  // a value that is not finite, a negative count or a missing array
+        ZERO_LEAD,  // a[0] = 0: the equation is divided by it
+        TINY_LEAD,  // a[0] subnormal, or so small that dividing by it overflows a coefficient
+    };
+    static Verdict Check(const float* a, int na, const float* b, int nb);
+
     // Replaces the coefficients by copies of a[0 .. na - 1] (denominator) and b[0 .. nb - 1]
-    // (numerator). False, and the filter left empty (pass-through), when a set cannot describe
-    // a filter (a[0] = 0, a value that is not finite, a negative count or a missing array) or
-    // memory runs out. Two empty sets are accepted and mean pass-through.
+    // (numerator). False, and the filter left empty (pass-through), when Check refuses the
+    // sets or memory runs out. Two empty sets are accepted and mean pass-through.
     bool SetCoefficients(const float* a, int na, const float* b, int nb);
 
     // y[0 .. n - 1] = the filtered x[0 .. n - 1], starting from rest; x and y must not overlap.

@@ -1,11 +1,12 @@
 // Coefficient lists as slide files give them: the first two bytes are the count the "order"
-// attribute names, the rest the element's text. Either the list is refused, or every one of
-// the count numbers is there to read.
+// attribute names, the rest the element's text. Either the list is refused with a reason for
+// the author, or every one of the count numbers is there to read and finite.
 
 #include "game/CConstFilter.h"
 
 #include <tinyxml2.h>
 
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -19,11 +20,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     tinyxml2::XMLElement* element = document.NewElement("a");
     document.InsertEndChild(element);
     element->SetText(text.c_str());
-    const auto values = game::CConstFilter::ParseCoefficients(*element, count);
+    std::wstring problem;
+    const auto values = game::CConstFilter::ParseCoefficients(*element, count, &problem);
+    if (!values && problem.empty())
+        __builtin_trap();
     if (values) {
-        volatile float sum = 0.0f;
         for (int i = 0; i < count; ++i)
-            sum = sum + values[i];
+            if (!std::isfinite(values[i]))
+                __builtin_trap();
     }
     return 0;
 }

@@ -8,6 +8,7 @@
 
 #include <tinyxml2.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -23,6 +24,9 @@ constexpr float PI = 3.1415927f;
 // 1 / 15.5: the response's log display spans ln|H|^2 = -15 (bottom) to 0.5 (top).
 constexpr float PER_NEPER = 0.0645161f;
 constexpr COLORREF RESPONSE_COLOR = RGB(200, 0, 0);
+// The arrow that marks a response above the plot, in pixels.
+constexpr int ARROW_LENGTH = 7;
+constexpr int ARROW_HEAD = 3;
 
 // The test frequencies of NormalizeGain: j / 49 rounded to four decimals, times pi.
 const std::array<float, CAudioFilterPlot::TEST_FREQUENCIES>& TestFrequencies() {
@@ -44,6 +48,19 @@ float ResponseLevel(float h2, float peak, bool logarithmic) {
     if (h2 == 0.0f)
         return 0.0f;
     return (std::log(h2) + 15.0f) * PER_NEPER;
+}
+
+// Without this, each element of a loop would take the other's output before it exists, and
+// the slide would fail with a message about memory or spectra.
+std::wstring LoopReason(std::vector<int> loop) {
+    if (loop.size() == 1)
+        return L"Element " + std::to_wstring(loop.front()) + L" wird von sich selbst gespeist.";
+    std::sort(loop.begin(), loop.end());
+    std::wstring ids = std::to_wstring(loop.front());
+    for (std::size_t i = 1; i + 1 < loop.size(); ++i)
+        ids += L", " + std::to_wstring(loop[i]);
+    ids += L" und " + std::to_wstring(loop.back());
+    return L"Die Filter " + ids + L" speisen sich gegenseitig im Kreis.";
 }
 
 int IntAttribute(const tinyxml2::XMLElement& node, const char* name, int fallback) {
@@ -78,7 +95,9 @@ int CAudioFilterPlot::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWO
         return ERR_EXAMPLE_NOT_FOUND;
     // An "example" of its own is loaded under the element's id, where the output goes next.
     // Filtering the output into itself would be meaningless: the example is the input.
-    if (m_sourceId == m_id)
+    // (An example_from naming the element itself loads nothing: that loop is refused later.)
+    const char* example = node.Attribute("example");
+    if (example != nullptr && *example != '\0')
         m_ownExample = m_context->FindSignal(m_id);
     auto output = std::unique_ptr<dsp::CSignal>(new (std::nothrow) dsp::CSignal());
     if (!output)
@@ -93,11 +112,51 @@ int CAudioFilterPlot::Prepare() {
         return ERR_NONE;
     if (const int bound = BindInput(); bound != ERR_NONE)
         return bound;
+    if (const int work = CheckWork(); work != ERR_NONE)
+        return work;
     UpdateDisplay();
     return FilterIntoOutput();
 }
 
+int CAudioFilterPlot::CheckWork() {
+    const long long coefficients = m_filter.GetDenominatorCount() + m_filter.GetNumeratorCount();
+    const long long samples = m_input->GetSampleCount();
+    if (coefficients * (samples + CURVE_WORK) <= WORK_BUDGET)
+        return ERR_NONE;
+    m_input.Unbind();
+    return Refuse(ERR_MEMORY, L"Der Filter ist zu aufwendig: " + std::to_wstring(coefficients) +
+                                  L" Koeffizienten bei " + std::to_wstring(samples) +
+                                  L" Abtastwerten; bei diesem Signal sind höchstens " +
+                                  std::to_wstring(WORK_BUDGET / (samples + CURVE_WORK)) +
+                                  L" Koeffizienten möglich.");
+}
+
+int CAudioFilterPlot::Refuse(int code, const std::wstring& reason) {
+    m_context->ReportFailure(m_id, reason);
+    return code;
+}
+
+std::vector<int> CAudioFilterPlot::FeedingLoop() const {
+    std::vector<int> loop{m_id};
+    for (const CAudioFilterPlot* link = this; link->m_ownExample == nullptr;) {
+        const int source = link->m_sourceId;
+        if (source == m_id)
+            return loop;
+        // A loop further up that does not pass here: its own members report it.
+        if (std::find(loop.begin(), loop.end(), source) != loop.end())
+            return {};
+        link = dynamic_cast<const CAudioFilterPlot*>(
+            m_context->FindElementBySignal(m_context->FindSignal(source)));
+        if (link == nullptr)
+            return {};
+        loop.push_back(link->m_id);
+    }
+    return {};
+}
+
 int CAudioFilterPlot::BindInput() {
+    if (const std::vector<int> loop = FeedingLoop(); !loop.empty())
+        return Refuse(ERR_EXAMPLE_NOT_FOUND, LoopReason(loop));
     dsp::CSignal* input =
         m_ownExample != nullptr ? m_ownExample : m_context->FindSignal(m_sourceId);
     if (const int bound = m_input.Bind(*m_context, input, *this); bound != ERR_NONE)
@@ -178,10 +237,14 @@ void CAudioFilterPlot::ComputeTransferCurve() {
     float peak = 1.0f;
     for (int i = 0; i < CURVE_POINTS; ++i) {
         h2[i] = PowerGain(m_filter, static_cast<float>(m_curve[i].x) * step);
-        peak = std::fmax(peak, h2[i]);
+        if (h2[i] <= MAX_LINEAR_POWER)
+            peak = std::fmax(peak, h2[i]);
     }
-    for (int i = 0; i < CURVE_POINTS; ++i)
-        m_curve[i].y = CSpectrumPlot::RowOf(ResponseLevel(h2[i], peak, m_logarithmic), m_height);
+    for (int i = 0; i < CURVE_POINTS; ++i) {
+        m_offPlot[i] = !m_logarithmic && h2[i] > peak;
+        const float level = m_offPlot[i] ? 1.0f : ResponseLevel(h2[i], peak, m_logarithmic);
+        m_curve[i].y = CSpectrumPlot::RowOf(level, m_height);
+    }
 }
 
 void CAudioFilterPlot::UpdateDisplay() {
@@ -259,10 +322,27 @@ void CAudioFilterPlot::OnPaint(CDC& dc) {
         const CPen response(PS_SOLID, 1, RESPONSE_COLOR);
         dc.SelectPen(&response);
         dc.Polyline(m_curve.data(), CURVE_POINTS);
+        DrawOffPlotArrows(dc);
         dc.SelectPen(&m_spectrumPen);
     }
     dc.SelectPen(previous);
     DrawMark(dc, GetClientRect());
+}
+
+// An arrow up from the top edge where the response leaves the plot: there the curve runs
+// along the edge only because it is clipped.
+void CAudioFilterPlot::DrawOffPlotArrows(CDC& dc) const {
+    for (int i = 0; i < CURVE_POINTS; ++i) {
+        if (!m_offPlot[i])
+            continue;
+        const int x = m_curve[i].x;
+        dc.MoveTo(x, ARROW_LENGTH);
+        dc.LineTo(x, -1);
+        dc.MoveTo(x - ARROW_HEAD, ARROW_HEAD);
+        dc.LineTo(x, 0);
+        dc.MoveTo(x + ARROW_HEAD, ARROW_HEAD);
+        dc.LineTo(x, 0);
+    }
 }
 
 bool CAudioFilterPlot::OnEraseBkgnd(CDC& dc) {

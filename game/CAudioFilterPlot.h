@@ -14,6 +14,8 @@
 #include "platform/CPen.h"
 
 #include <array>
+#include <string>
+#include <vector>
 
 namespace dsp {
 class CSignal;
@@ -44,6 +46,18 @@ public:
     // |A| = 0 the gain is HUGE_GAIN, or 1 where |B| = 0 as well.
     static float PowerGain(const dsp::CFilter& filter, float omega);
     static constexpr float HUGE_GAIN = 1e30f;
+    // The linear display scales the response to its largest power gain up to this (|H| = 10);
+    // greater gains leave the plot at the top edge and are marked there. Scaled to a pole on
+    // the unit circle, the rest of the curve would be one flat line on the bottom edge.
+    static constexpr float MAX_LINEAR_POWER = 100.0f;
+
+    // The most one filtering of the input may cost, in products of a coefficient and a sample:
+    // the filter loop takes about 1 ns per product here, so a change stays within about 100 ms
+    // on the user-interface thread. The response curve costs about as much per coefficient as
+    // CURVE_WORK samples (200 cosines and sines at about 16 ns). A 30 s example at 44.1 kHz
+    // thus allows 75 coefficients, numerator and denominator together.
+    static constexpr long long WORK_BUDGET = 100'000'000;
+    static constexpr long long CURVE_WORK = 4000;
 
     const dsp::CFilter& GetFilter() const { return m_filter; }
     dsp::CSignal* GetInput() const { return m_input.Get(); }
@@ -80,6 +94,13 @@ protected:
 private:
     void ComputeColumns();
     void OnInputChanged();
+    void DrawOffPlotArrows(CDC& dc) const;
+    // The ids of the filter elements round a loop that feeds this element from its own output,
+    // this element first; empty when the input comes from outside every loop.
+    std::vector<int> FeedingLoop() const;
+    // ERR_NONE when filtering the bound input stays within WORK_BUDGET.
+    int CheckWork();
+    int Refuse(int code, const std::wstring& reason);
 
     bool m_showSpectrum = false;
     bool m_showTransfer = true;
@@ -91,6 +112,7 @@ private:
     dsp::CSignal* m_output = nullptr; // owned by the slide's signal table
     CColumnEnvelope m_columns;
     std::array<CPoint, CURVE_POINTS> m_curve{};
+    std::array<bool, CURVE_POINTS> m_offPlot{}; // the gain there lies above the linear plot
 };
 
 } // namespace game

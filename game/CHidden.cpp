@@ -24,9 +24,10 @@ int CHidden::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style)
     for (const auto* child = node.FirstChildElement(); child; child = child->NextSiblingElement()) {
         if (std::strcmp(child->Name(), "afilter") != 0)
             return ERR_UNKNOWN_ELEMENT;
+        // The tag is right; what is missing is a fixed filter to read it.
         std::unique_ptr<CElement> filter = CElementFactory::Create("afilter", m_context);
         if (!filter)
-            return ERR_UNKNOWN_ELEMENT;
+            return ERR_MISSING_ELEMENT;
         auto& added = m_children.emplace_back(std::move(filter));
         CRect childArea{0, 0, 0, 0};
         if (const int result = added->ReadXml(*child, childArea, style); result != ERR_NONE)

@@ -3,6 +3,8 @@
 #include "platform/CDC.h"
 
 #include <algorithm>
+#include <cfloat>
+#include <cmath>
 
 namespace game {
 
@@ -10,6 +12,32 @@ namespace {
 
 constexpr COLORREF POLE_COLOR = RGB(200, 0, 0);
 constexpr int MARKER = 5; // half the size of a marker in pixels
+
+const wchar_t* const ZERO_REFUSED =
+    L"Abgelehnt: mit diesen Nullstellen so weit außen liefe der Filter über.";
+const wchar_t* const POLE_REFUSED = L"Abgelehnt: mit diesen Polen so weit außen liefe der Filter über.";
+
+// |P(w)| is at most the sum of the coefficients' magnitudes; when its square fits in a float,
+// the filter takes the coefficients and its gain can be normalised at every frequency.
+bool StaysFinite(const CPoleZeroPlot::Polynomial& polynomial) {
+    double sum = 0.0;
+    for (const float c : polynomial)
+        sum += std::fabs(c);
+    return sum * sum < FLT_MAX;
+}
+
+// Scales by a power of two, which is exact, so that the largest coefficient lies in [1, 2):
+// the product of many roots far out then stays within float.
+void KeepNearOne(CPoleZeroPlot::Polynomial& polynomial) {
+    float largest = 0.0f;
+    for (const float c : polynomial)
+        largest = std::fmax(largest, std::fabs(c));
+    if (!(largest > 0.0f) || !std::isfinite(largest))
+        return;
+    const int exponent = std::ilogb(largest);
+    for (float& c : polynomial)
+        c = std::ldexp(c, -exponent);
+}
 
 bool Hits(CPoint root, CPoint click) {
     const long long dx = root.x - click.x;
@@ -50,28 +78,51 @@ int CPoleZeroPlot::AddRoot(CPoint& point, Polynomial& c) const {
     return p2 == 0.0f ? 1 : 2;
 }
 
-bool CPoleZeroPlot::Toggle(Roots& roots, CPoint client) {
+CPoleZeroPlot::Outcome CPoleZeroPlot::Toggle(Roots& roots, CPoint client) const {
     const CPoint point{client.x - m_centre.x, client.y - m_centre.y};
-    const auto hit = std::find_if(roots.points.begin(), roots.points.end(),
+    Roots changed = roots;
+    const auto hit = std::find_if(changed.points.begin(), changed.points.end(),
                                   [point](CPoint root) { return Hits(root, point); });
-    if (hit != roots.points.end()) {
-        roots.points.erase(hit);
-        Rebuild(roots);
-        return true;
+    if (hit != changed.points.end()) {
+        changed.points.erase(hit);
+        Rebuild(changed, &roots == &m_zeros);
+    } else {
+        if (changed.count >= FULL_COUNT)
+            return Outcome::IGNORED;
+        CPoint placed = point;
+        changed.count += AddRoot(placed, changed.polynomial);
+        changed.points.push_back(placed);
     }
-    if (roots.count >= FULL_COUNT)
-        return false;
-    CPoint placed = point;
-    roots.count += AddRoot(placed, roots.polynomial);
-    roots.points.push_back(placed);
-    return true;
+    if (!StaysFinite(changed.polynomial))
+        return Outcome::REFUSED;
+    roots = std::move(changed);
+    return Outcome::CHANGED;
 }
 
-void CPoleZeroPlot::Rebuild(Roots& roots) const {
+void CPoleZeroPlot::HandleClick(Roots& roots, CPoint client, const wchar_t* refusal) {
+    switch (Toggle(roots, client)) {
+    case Outcome::IGNORED:
+        return;
+    case Outcome::CHANGED:
+        m_notice.clear();
+        ApplyRoots();
+        return;
+    case Outcome::REFUSED:
+        // The filter stays as it was, so what is heard still matches what is drawn.
+        m_notice = refusal;
+        RepaintNow();
+        return;
+    }
+}
+
+void CPoleZeroPlot::Rebuild(Roots& roots, bool scaleFree) const {
     roots.polynomial = Polynomial{1.0f};
     roots.count = 1;
-    for (CPoint& point : roots.points)
+    for (CPoint& point : roots.points) {
         roots.count += AddRoot(point, roots.polynomial);
+        if (scaleFree)
+            KeepNearOne(roots.polynomial);
+    }
 }
 
 void CPoleZeroPlot::ApplyRoots() {
@@ -85,13 +136,12 @@ void CPoleZeroPlot::ApplyRoots() {
 }
 
 void CPoleZeroPlot::OnLButtonUp(UINT flags, CPoint point) {
-    if (TakeLeftRelease(flags, point) && Toggle(m_zeros, point))
-        ApplyRoots();
+    if (TakeLeftRelease(flags, point))
+        HandleClick(m_zeros, point, ZERO_REFUSED);
 }
 
 void CPoleZeroPlot::OnRButtonUp(UINT, CPoint point) {
-    if (Toggle(m_poles, point))
-        ApplyRoots();
+    HandleClick(m_poles, point, POLE_REFUSED);
 }
 
 void CPoleZeroPlot::OnSize(int cx, int cy) {
@@ -130,6 +180,10 @@ void CPoleZeroPlot::OnPaint(CDC& dc) {
         dc.Arc(CRect{x - MARKER, y - MARKER, x + MARKER, y + MARKER}, start, start);
     }
     dc.SelectPen(previous);
+    if (!m_notice.empty()) {
+        dc.SetBkMode(TRANSPARENT);
+        dc.DrawText(m_notice, GetClientRect(), DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+    }
 }
 
 } // namespace game

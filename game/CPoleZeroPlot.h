@@ -4,11 +4,13 @@
 // that kind removes it. Complex roots come with their conjugates, so only the upper half plane
 // is shown; a click within 5 pixels of the real axis places a real root. After every click the
 // filter is rebuilt from its roots, normalised to a peak gain of 1 and the output re-filtered,
-// so every plot and playback of the output follows at once.
+// so every plot and playback of the output follows at once. In a plot so small that a root far
+// out would make the coefficients overflow, that click is refused and the plot says so.
 
 #include "game/CAudioFilterPlot.h"
 
 #include <array>
+#include <string>
 #include <vector>
 
 namespace game {
@@ -54,11 +56,18 @@ private:
         int count = 1;
     };
 
+    enum class Outcome { IGNORED, CHANGED, REFUSED };
+
     void Layout(int width, int height);
-    // Adds a root at the client point or removes the one it hits; false when the click was
-    // ignored.
-    bool Toggle(Roots& roots, CPoint client);
-    void Rebuild(Roots& roots) const;
+    // A click on the roots of one kind; refusal is the text shown when it is refused.
+    void HandleClick(Roots& roots, CPoint client, const wchar_t* refusal);
+    // Adds a root at the client point or removes the one it hits. IGNORED when the polynomial
+    // is full; REFUSED, the roots unchanged, when the new polynomial could overflow (poles far
+    // outside the circle of a small plot).
+    Outcome Toggle(Roots& roots, CPoint client) const;
+    // The polynomial anew from the points. scaleFree: only the ratios of the coefficients
+    // matter (the numerator is normalised after every change), so they are kept within float.
+    void Rebuild(Roots& roots, bool scaleFree) const;
     // The filter from both polynomials, normalised, then heard and seen.
     void ApplyRoots();
 
@@ -66,6 +75,8 @@ private:
     Roots m_poles;
     CPoint m_centre{0, 0};
     int m_radius = 1;
+    std::wstring m_notice; // why the last click was refused; drawn in the plot
+
 };
 
 } // namespace game

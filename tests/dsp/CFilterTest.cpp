@@ -59,7 +59,12 @@ TEST(Filter, RejectedCoefficientsLeaveAPassThrough) {
     const struct {
         std::vector<float> a, b;
         int nb;
-    } cases[] = {{{0, 1}, {1}, 1}, {{1}, {nan}, 1}, {{1}, {1}, -1}};
+    } cases[] = {{{0, 1}, {1}, 1},
+                 {{1}, {nan}, 1},
+                 {{1}, {1}, -1},
+                 {{1e-39f}, {1e-39f}, 1},   // a subnormal a[0]
+                 {{1e-30f, 1}, {1e10f}, 1}, // b[0] / a[0] beyond float
+                 {{1e-20f, 1e19f}, {1}, 1}}; // a[1] / a[0] beyond float
     for (const auto& c : cases) {
         CFilter filter = ts::Filter({1, -0.5f}, {1});
         EXPECT_FALSE(filter.SetCoefficients(c.a.data(), int(c.a.size()), c.b.data(), c.nb));

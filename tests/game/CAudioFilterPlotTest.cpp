@@ -1,6 +1,7 @@
 #include "PlotFixture.h"
 #include "common/ReferenceFilter.h"
 #include "game/CConstFilter.h"
+#include "game/CElementFactory.h"
 #include "game/CGameSlide.h"
 #include "game/CSpectrumPlot.h"
 
@@ -144,6 +145,40 @@ TEST_F(FilterPlotTest, DegenerateAndUnstableFiltersStayFinite) {
     }
 }
 
+// A pole on the unit circle in the linear display: the curve is scaled to the gains up to 10
+// it can show, and where the gain leaves the plot an arrow points up from the top edge.
+TEST_F(FilterPlotTest, LinearCurveMarksWhereTheGainLeavesThePlot) {
+    const struct {
+        std::vector<double> a, b;
+    } cases[] = {{{1, -1}, {1}},    // pole at z = 1
+                 {{1, 0, 1}, {1}},  // poles at +-j: a quarter of the sample rate
+                 {{1}, {2, 2}}};    // peak 4: scaled, nothing off the plot
+    for (const auto& c : cases) {
+        Prepare(Noise(1000, 6), "width='256' height='128'",
+                "<a order='" + std::to_string(c.a.size()) + "'>" + Text(c.a) + "</a><b order='" +
+                    std::to_string(c.b.size()) + "'>" + Text(c.b) + "</b>");
+        Show();
+        const QImage image = Grab();
+        const auto& curve = plot->GetTransferCurve();
+        std::vector<double> h2;
+        double peak = 1;
+        for (const CPoint& p : curve) {
+            h2.push_back(PowerGain(c.a, c.b, p.x * std::numbers::pi / 256));
+            if (h2.back() <= 100)
+                peak = std::max(peak, h2.back());
+        }
+        for (int i = 0; i < 200; ++i) {
+            const bool off = h2[i] > 100;
+            EXPECT_NEAR(curve[i].y, off ? 0 : 128 - std::sqrt(h2[i] / peak) * 128, 1.01)
+                << Text(c.a) << "point " << i;
+            if (off || curve[i].x < 6) { // the curve itself stays on the top rows there
+                EXPECT_EQ(PixelOf(image, curve[i].x, 5) == RED, off) << Text(c.a) << "point " << i;
+            }
+        }
+        plot.reset();
+    }
+}
+
 TEST_F(FilterPlotTest, SpectrumColumnsFollowTheWidth) {
     const struct {
         std::string attributes;
@@ -275,6 +310,13 @@ TEST_F(FilterPlotTest, ReadsItsCoefficientChildren) {
         {"<b order='2'>1E-3 2</b>", {}, {}},
         {"<b order='1'>x1</b>", {}, {}},
         {"<b order='2'>1e999 1</b>", {}, {}},
+        {"<b order='2'>1e39 1</b>", {}, {}},
+        {"<b order='2'>1 nan</b>", {}, {}},
+        {"<b order='1'>inf</b>", {}, {}},
+        {"<b order='1'>0x10</b>", {}, {}},
+        {"<b order='1'>+-1</b>", {}, {}},
+        {"<a order='2'>0 1</a>", {}, {}},
+        {"<a order='2'>1e-39 1</a>", {}, {}}, // too small to divide by
         {"<b order='2000000000'>1 2 3</b>", {}, {}},
         {"<b order='-1'>1</b>", {}, {}},
         {"", {}, {}},
@@ -358,4 +400,20 @@ TEST(HiddenChain, FeedsVisiblePlotsAndStaysOutOfSight) {
         EXPECT_FALSE(filter->GetParent()->IsWindowVisible()) << id;
     }
     slide.DestroyWindow();
+}
+
+// Without a kind that reads "afilter" the hidden container lacks its element.
+TEST(HiddenChain, WithoutAFixedFilterKindTheElementIsMissing) {
+    game::CElementFactory::Register("afilter", [](game::CGameContext*) { return nullptr; });
+    tinyxml2::XMLDocument document(true, tinyxml2::COLLAPSE_WHITESPACE);
+    ASSERT_EQ(document.Parse("<GameSlide><hidden><afilter id='2'/></hidden></GameSlide>"),
+              tinyxml2::XML_SUCCESS);
+    game::CGameContext master;
+    game::CGameSlide slide(master, L"ohne");
+    CRect area{0, 0, 800, 400};
+    const int result = slide.ReadXml(*document.RootElement(), area, WS_CHILD);
+    game::CElementFactory::Register("afilter", [](game::CGameContext* context) {
+        return std::unique_ptr<game::CElement>(std::make_unique<CConstFilter>(context));
+    });
+    EXPECT_EQ(result, game::ERR_MISSING_ELEMENT);
 }

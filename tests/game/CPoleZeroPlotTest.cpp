@@ -172,3 +172,43 @@ TEST_F(PoleZeroTest, PaintsAxesCircleAndMarkers) {
     EXPECT_TRUE(Near(image, 100 - 45, 95 - 30 - 5, GREEN)) << "circle";
     EXPECT_NE(PixelOf(image, 100 - 45, 95 - 30), GREEN) << "hollow";
 }
+
+// In a plot a few pixels high, roots far out overflow a polynomial: zeros are rebuilt within
+// float after a removal (the numerator is normalised anyway), a pole that would overflow the
+// denominator is refused, so the filter heard stays the one drawn and the plot says why.
+TEST_F(PoleZeroTest, RootsFarOutNeverLeaveAPassThrough) {
+    for (const int height : {2, 20}) { // radius 1 and 18
+        plot.reset();
+        ReadAndPrepare(MakeSignal(std::vector<float>(300, 0.5f)),
+                       "<polezero id='7' example_from='5' width='1000' height='" +
+                           std::to_string(height) + "'/>");
+        Show();
+        for (int i = 0; i < 16; ++i)
+            Zero(995 - 6 * i, height - 1); // on the axis, 405 to 495 pixels right of the centre
+        Zero(995, height - 1);             // removes the first
+        ASSERT_EQ(plot->GetZeros().size(), 15u) << height;
+        ASSERT_EQ(plot->GetFilter().GetNumeratorCount(), 16) << height;
+        double largest = 0.0;
+        for (int j = 0; j < 50; ++j) {
+            const double w = std::round(j / 49.0 * 1e4) / 1e4 * std::numbers::pi;
+            std::complex<double> b;
+            for (int k = 0; k < 16; ++k)
+                b += static_cast<double>(plot->GetFilter().GetNumerator()[k]) *
+                     std::polar(1.0, -w * k);
+            largest = std::max(largest, std::norm(b));
+        }
+        EXPECT_NEAR(largest, 1.0, 0.01) << height << ": normalised";
+        for (int i = 0; i < 18; ++i)
+            Pole(995 - 6 * i, height - 1);
+        const int poles = static_cast<int>(plot->GetPoles().size());
+        EXPECT_LT(poles, 18) << height;
+        EXPECT_EQ(plot->GetFilter().GetDenominatorCount(), poles + 1) << height;
+        EXPECT_EQ(plot->GetFilter().GetNumeratorCount(), 16) << height;
+    }
+    const QImage image = Grab(); // the 20 pixels high plot has room for the reason
+    int written = 0;
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 300; ++x)
+            written += PixelOf(image, x, y) != RGB(255, 255, 255);
+    EXPECT_GT(written, 30);
+}
