@@ -82,7 +82,9 @@ CAudioFilterPlot::~CAudioFilterPlot() {
 }
 
 int CAudioFilterPlot::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) {
-    CElement::ReadXml(node, area, style);
+    // A side out of bounds refuses the element before it loads anything.
+    if (const int common = CElement::ReadXml(node, area, style); common != ERR_NONE)
+        return common;
     m_windowClass = WINDOW_CLASS;
     const char* scale = node.Attribute("scale");
     m_logarithmic = scale != nullptr && std::strcmp(scale, "log") == 0;

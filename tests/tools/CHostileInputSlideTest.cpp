@@ -122,6 +122,8 @@ TEST(HostileInput, ElementSizesNoScreenHoldsAreRefused) {
          "Das Element 4 ist 0 Pixel breit; erlaubt sind 1 bis 4096 Pixel."},
         {OneCell(wave + " height='-5'/>"), 4, "ist -5 Pixel hoch"},
         {OneCell(wave + " width='99000' height='99000'/>"), 4, "99000 Pixel breit"},
+        {OneCell("<notch id='6' example='examples/ton.wav' width='30000' height='30000'/>"), 6,
+         "30000 Pixel breit"},
         {OneCell("<static width='5000'>Text</static>"), 0, "Ein <static>-Element ist 5000"},
         {"<GameSlide><static height='0'>Text</static></GameSlide>", 0, "0 Pixel hoch"},
         {OneCell(wave + "/>", "<opt width='4097'/>"), 0, "Ein <opt>-Element ist 4097"},
