@@ -57,10 +57,11 @@ std::string NameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The folder part of the path (with its slash) and ".NAME.velmora-tmp-".
 std::string TemporaryPrefix(const std::string& path) {
-    const std::string folder = DirectoryOf(path);
-    return (path.find('/') == std::string::npos ? std::string() : folder + "/") + "." +
-           NameOf(path) + TEMP_MARK;
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    return folder + "." + NameOf(path) + TEMP_MARK;
 }
 
 // Only a regular file can be read, locked and replaced as statistics; errno says what else
