@@ -8,8 +8,10 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
+#include <cerrno>
 #include <cmath>
 #include <ctime>
+#include <functional>
 #include <utility>
 
 using tinyxml2::XMLElement;
@@ -40,17 +42,18 @@ double Finite(double value) {
     return std::isfinite(value) ? value : 0.0;
 }
 
-double UpdateAverage(double average, int count, double value) {
+// The average of count values and added more, whose sum is sum.
+double UpdateAverage(double average, int count, double sum, int added) {
     const double n = count;
-    const double mean = (n * average + value) / (n + 1.0);
+    const double mean = (n * average + sum) / (n + added);
     if (std::isfinite(mean))
         return mean;
     // Only absurd loaded values get here, where n * average overflowed.
-    return Finite(average + (value - average) / (n + 1.0));
+    return Finite(average + (sum / added - average) * added / (n + added));
 }
 
-int NextCount(int count) {
-    return count < INT_MAX ? count + 1 : count;
+int AddCount(int count, int added) {
+    return count <= INT_MAX - added ? count + added : INT_MAX;
 }
 
 bool IsBetter(const CGameStatistics::Score& a, const CGameStatistics::Score& b) {
@@ -68,6 +71,11 @@ int InsertScore(CGameStatistics::ScoreList& scores, CGameStatistics::Score score
     return static_cast<int>(at - scores.begin());
 }
 
+// Lists the score, or names the equal one already listed as the score is named.
+void PutScore(CGameStatistics::ScoreList& scores, const CGameStatistics::Score& score) {
+    scores[static_cast<std::size_t>(InsertScore(scores, score))].name = score.name;
+}
+
 // Numbers are written and read without the C locale functions: the Qt application switches
 // LC_NUMERIC to the user's locale, where "%g" would write a decimal comma.
 std::string FormatInt(int value) {
@@ -82,6 +90,14 @@ std::string FormatDouble(double value) {
     const auto end =
         std::to_chars(text, text + sizeof text, value, std::chars_format::general, 6).ptr;
     return std::string(text, end);
+}
+
+// The file keeps six digits of a time: a score of this run is the same entry as the one read
+// back from the file only when compared as the file holds it.
+CGameStatistics::Score AsSaved(CGameStatistics::Score score) {
+    const std::string time = FormatDouble(score.time);
+    std::from_chars(time.data(), time.data() + time.size(), score.time);
+    return score;
 }
 
 // An attribute that is missing, malformed or out of range keeps its default.
@@ -132,6 +148,52 @@ void WriteCourses(XMLElement& parent, const CGameStatistics::CourseMap& courses)
             score->SetAttribute("points", FormatInt(stat.scores[i].points).c_str());
             score->SetAttribute("time", FormatDouble(stat.scores[i].time).c_str());
         }
+    }
+}
+
+std::string Printed(const tinyxml2::XMLNode& node) {
+    tinyxml2::XMLPrinter printer(nullptr, true);
+    node.Accept(&printer);
+    return std::string(printer.CStr(), static_cast<std::size_t>(printer.CStrSize() - 1));
+}
+
+// The longest document whose text, with a terminating zero, fits the file's limit.
+constexpr std::size_t MAX_DOCUMENT = (CGameStatistics::MAX_TEXT_SIZE - 1) / 2;
+
+// A document too long for the file leaves out the slides played least, so that a growing
+// collection of slides never stops the saving of everything else. Among equally played ones,
+// the slides of this run stay longest (a fresh result must not vanish at once), then the names
+// first in byte-wise order.
+void LeaveOutSlides(tinyxml2::XMLDocument& document, XMLElement& parent,
+                    const CGameStatistics::SlideMap& slides,
+                    const std::function<bool(const std::string&)>& playedNow, std::string& plain) {
+    struct Entry {
+        XMLElement* element;
+        const std::string* name;
+        int played;
+        bool now;
+    };
+    std::vector<Entry> entries;
+    XMLElement* element = parent.FirstChildElement("slide");
+    for (const auto& [name, stat] : slides) { // written in this order
+        entries.push_back({element, &name, stat.played, playedNow(name)});
+        element = element->NextSiblingElement("slide");
+    }
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        if (a.played != b.played)
+            return a.played < b.played;
+        if (a.now != b.now)
+            return b.now;
+        return *a.name > *b.name;
+    });
+    auto next = entries.begin();
+    while (plain.size() > MAX_DOCUMENT && next != entries.end()) {
+        std::size_t excess = plain.size() - MAX_DOCUMENT;
+        for (; excess > 0 && next != entries.end(); ++next) {
+            excess -= std::min(excess, Printed(*next->element).size());
+            parent.DeleteChild(next->element);
+        }
+        plain = Printed(document);
     }
 }
 
@@ -193,23 +255,69 @@ bool CGameStatistics::LoadFile(const std::string& path) {
     return LoadStatistics(text.data(), text.size());
 }
 
-bool CGameStatistics::SaveFile(const std::string& path) const {
-    std::string text;
-    if (!SaveStatistics(text))
-        return false;
+bool CGameStatistics::SaveFile(const std::string& path) {
     CLockedFile file(path, CLockedFile::EOpenMode::CreateIfMissing);
-    return file.IsLocked() && file.IsWritable() && KeepIfUnreadable(file) && file.Replace(text);
+    if (!file.IsLocked() || !file.IsWritable())
+        return SaveFailed(file.Error());
+    CGameStatistics merged;
+    if (!merged.ReadForMerge(file))
+        return SaveFailed(errno != 0 ? errno : EIO);
+    merged.Merge(m_slideGains, m_courseGains);
+    std::string text;
+    if (!merged.SaveStatistics(text))
+        return SaveFailed(EMSGSIZE);
+    if (!file.Replace(text))
+        return SaveFailed(file.Error());
+    // The file now holds this run's results; what stays is which slides and scores are ours.
+    for (auto& [name, gain] : m_slideGains)
+        gain = {};
+    for (auto& [title, gain] : m_courseGains)
+        gain.results = {};
+    m_saveError = 0;
+    return true;
+}
+
+// The player reads why in their own language, whatever the C library's messages are set to.
+std::wstring CGameStatistics::SaveFailureText(int error) {
+    static const std::map<int, const wchar_t*> REASONS = {
+        {ELOOP, L"„stats“ ist eine symbolische Verknüpfung, der das Spiel nicht folgt"},
+        {EISDIR, L"„stats“ ist ein Ordner"},
+        {EINVAL, L"„stats“ ist keine gewöhnliche Datei"},
+        {EACCES, L"die Datei oder ihr Ordner ist schreibgeschützt"},
+        {EPERM, L"die Datei oder ihr Ordner ist schreibgeschützt"},
+        {EROFS, L"der Datenträger ist schreibgeschützt"},
+        {ENOSPC, L"der Datenträger ist voll"},
+        {EDQUOT, L"der zugeteilte Speicherplatz ist aufgebraucht"},
+        {EFBIG, L"die Datei würde größer, als das System erlaubt"},
+        {EIO, L"beim Lesen oder Schreiben trat ein Gerätefehler auf"},
+        {ENOENT, L"der Ordner des Spiels ist nicht mehr da"},
+        {ENOTDIR, L"der Ordner des Spiels ist nicht mehr da"},
+        {EMFILE, L"das Spiel hat zu viele Dateien geöffnet"},
+        {ENFILE, L"das System hat zu viele Dateien geöffnet"},
+        {EMSGSIZE, L"die Kurse und Bestenlisten sind zu umfangreich für die Datei"},
+    };
+    const auto reason = REASONS.find(error);
+    const std::wstring why = reason != REASONS.end()
+                                 ? std::wstring(reason->second)
+                                 : L"unerwarteter Fehler Nr. " + std::to_wstring(error);
+    return L"Die Ergebnisse konnten nicht gespeichert werden: " + why + L".";
+}
+
+bool CGameStatistics::SaveFailed(int error) {
+    m_saveError = error != 0 ? error : EIO;
+    return false;
+}
+
+bool CGameStatistics::ReadForMerge(const CLockedFile& file) {
+    std::string old;
+    if (file.ReadAll(old, MAX_TEXT_SIZE) && (old.empty() || LoadStatistics(old.data(), old.size())))
+        return true;
+    return KeepIfUnreadable(file);
 }
 
 // The file about to be replaced may hold scores we could not read (damaged, or written by
 // another version of the game): they stay beside it under a name of their own.
 bool CGameStatistics::KeepIfUnreadable(const CLockedFile& file) {
-    std::string old;
-    if (file.ReadAll(old, MAX_TEXT_SIZE)) {
-        CGameStatistics probe;
-        if (old.empty() || probe.LoadStatistics(old.data(), old.size()))
-            return true;
-    }
     const std::string stamp = FormatInt(static_cast<int>(std::time(nullptr) % 1000000000));
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string suffix =
@@ -218,6 +326,29 @@ bool CGameStatistics::KeepIfUnreadable(const CLockedFile& file) {
             return true;
     }
     return false;
+}
+
+void CGameStatistics::Merge(const std::map<std::string, SlideGain>& slides,
+                            const std::map<std::string, CourseGain>& courses) {
+    const auto add = [](double& avrgPoints, double& avrgTime, int& played, const SlideGain& gain) {
+        avrgPoints = UpdateAverage(avrgPoints, played, gain.points, gain.played);
+        avrgTime = UpdateAverage(avrgTime, played, gain.time, gain.played);
+        played = AddCount(played, gain.played);
+    };
+    for (const auto& [name, gain] : slides) {
+        if (gain.played == 0)
+            continue; // saved before, and maybe left out of the file since
+        SlideStat& stat = m_slides[name];
+        add(stat.avrg_points, stat.avrg_time, stat.played, gain);
+    }
+    for (const auto& [title, gain] : courses) {
+        CourseStat& stat = m_courses[title];
+        if (gain.results.played > 0)
+            add(stat.avrg_points, stat.avrg_time, stat.played, gain.results);
+        for (const Score& score : gain.scores)
+            PutScore(stat.scores, AsSaved(score));
+    }
+    m_slideGains = slides; // tells SaveStatistics which slides are this run's
 }
 
 bool CGameStatistics::LoadStatistics(const char* text, std::size_t length) {
@@ -245,6 +376,8 @@ bool CGameStatistics::LoadStatistics(const char* text, std::size_t length) {
     ReadCourses(*courseParent, courses);
     m_slides = std::move(slides);
     m_courses = std::move(courses);
+    m_slideGains.clear();
+    m_courseGains.clear();
     return true;
 }
 
@@ -253,13 +386,16 @@ bool CGameStatistics::SaveStatistics(std::string& text) const {
     document.InsertEndChild(document.NewDeclaration("xml version=\"1.0\""));
     XMLElement* root = document.NewElement("GameStatistics");
     document.InsertEndChild(root);
-    WriteSlides(*root->InsertNewChildElement("SlideStatistics"), m_slides);
+    XMLElement* slideParent = root->InsertNewChildElement("SlideStatistics");
+    WriteSlides(*slideParent, m_slides);
     WriteCourses(*root->InsertNewChildElement("CourseStatistics"), m_courses);
 
-    tinyxml2::XMLPrinter printer(nullptr, true);
-    document.Print(&printer);
-    const std::string_view plain(printer.CStr(), static_cast<std::size_t>(printer.CStrSize() - 1));
-    if (plain.empty() || 2 * plain.size() + 1 > MAX_TEXT_SIZE)
+    std::string plain = Printed(document);
+    if (plain.size() > MAX_DOCUMENT)
+        LeaveOutSlides(document, *slideParent, m_slides,
+                       [this](const std::string& name) { return m_slideGains.count(name) > 0; },
+                       plain);
+    if (plain.empty() || plain.size() > MAX_DOCUMENT)
         return false;
     text = EncodeText(plain);
     return true;
@@ -267,29 +403,42 @@ bool CGameStatistics::SaveStatistics(std::string& text) const {
 
 void CGameStatistics::AddSlideResult(const std::wstring& slideName, int points, double seconds) {
     seconds = Finite(seconds);
-    const auto [entry, added] =
-        m_slides.try_emplace(KeyOf(slideName), SlideStat{seconds, double(points), 1});
+    const std::string key = KeyOf(slideName);
+    SlideGain& gain = m_slideGains[key];
+    gain.played = AddCount(gain.played, 1);
+    gain.points += points;
+    gain.time += seconds;
+    const auto [entry, added] = m_slides.try_emplace(key, SlideStat{seconds, double(points), 1});
     if (added)
         return;
     SlideStat& stat = entry->second;
-    stat.avrg_points = UpdateAverage(stat.avrg_points, stat.played, points);
-    stat.avrg_time = UpdateAverage(stat.avrg_time, stat.played, seconds);
-    stat.played = NextCount(stat.played);
+    stat.avrg_points = UpdateAverage(stat.avrg_points, stat.played, points, 1);
+    stat.avrg_time = UpdateAverage(stat.avrg_time, stat.played, seconds, 1);
+    stat.played = AddCount(stat.played, 1);
 }
 
 int CGameStatistics::AddCourseResult(const std::wstring& courseTitle, int points, double seconds) {
     seconds = Finite(seconds);
+    const std::string key = KeyOf(courseTitle);
+    CourseGain& gain = m_courseGains[key];
+    gain.results.played = AddCount(gain.results.played, 1);
+    gain.results.points += points;
+    gain.results.time += seconds;
     Score score{UNKNOWN_PLAYER, points, seconds};
-    const auto [entry, added] = m_courses.try_emplace(KeyOf(courseTitle));
+    const auto [entry, added] = m_courses.try_emplace(key);
     CourseStat& stat = entry->second;
+    int position = 0;
     if (added) {
         stat = {seconds, double(points), {std::move(score)}, 1};
-        return 0;
+    } else {
+        stat.avrg_points = UpdateAverage(stat.avrg_points, stat.played, points, 1);
+        stat.avrg_time = UpdateAverage(stat.avrg_time, stat.played, seconds, 1);
+        stat.played = AddCount(stat.played, 1);
+        position = InsertScore(stat.scores, std::move(score));
     }
-    stat.avrg_points = UpdateAverage(stat.avrg_points, stat.played, points);
-    stat.avrg_time = UpdateAverage(stat.avrg_time, stat.played, seconds);
-    stat.played = NextCount(stat.played);
-    return InsertScore(stat.scores, std::move(score));
+    // An equal score already listed stands for this one, with the name it has.
+    PutScore(gain.scores, stat.scores[static_cast<std::size_t>(position)]);
+    return position;
 }
 
 bool CGameStatistics::SetScoreName(const std::wstring& courseTitle, int position,
@@ -300,12 +449,16 @@ bool CGameStatistics::SetScoreName(const std::wstring& courseTitle, int position
     ScoreList& scores = course->second.scores;
     if (static_cast<std::size_t>(position) >= scores.size())
         return false;
-    scores[static_cast<std::size_t>(position)].name = CText::ToNarrow(Clipped(name, MAX_NAME_LENGTH));
+    Score& score = scores[static_cast<std::size_t>(position)];
+    score.name = CText::ToNarrow(Clipped(name, MAX_NAME_LENGTH));
+    PutScore(m_courseGains[course->first].scores, score);
     return true;
 }
 
 const CGameStatistics::ScoreList& CGameStatistics::GetScores(const std::wstring& courseTitle) {
-    return m_courses[KeyOf(courseTitle)].scores;
+    const std::string key = KeyOf(courseTitle);
+    m_courseGains[key]; // the record is saved even if the course is never played
+    return m_courses[key].scores;
 }
 
 std::string CGameStatistics::EncodeText(std::string_view plain) {

@@ -55,17 +55,30 @@ public:
     // document that can be saved has 65535 bytes.
     static constexpr std::size_t MAX_TEXT_SIZE = 0x20000;
 
-    // Reads the file under an exclusive lock. False when it is missing or not a statistics
-    // document; the statistics then stay as they were.
+    // Reads the file under an exclusive lock. False when it is missing, refused (a symbolic
+    // link, no regular file) or not a statistics document; the statistics then stay as they
+    // were.
     bool LoadFile(const std::string& path = FILE_NAME);
-    // Replaces the file atomically under an exclusive lock. False when nothing was written; the
-    // previous file is then untouched. A write-protected file is never replaced; a file that
-    // is not a statistics document is first kept beside it ("stats.unreadable-<time>").
-    bool SaveFile(const std::string& path = FILE_NAME) const;
+    // Replaces the file atomically under an exclusive lock. Other copies of the game may have
+    // saved since we loaded (a class sharing one folder): the file is read again under the lock
+    // and this run's new results are added to what it holds, so every copy's results stay.
+    // False when nothing was written (SaveError says why); the previous file is then untouched
+    // and this run's results are kept for the next save. A write-protected file and a symbolic
+    // link are never replaced; a file that is not a statistics document is first kept beside
+    // it ("stats.unreadable-<time>").
+    bool SaveFile(const std::string& path = FILE_NAME);
+    // Why the last SaveFile failed, as an errno value (EMSGSIZE: even without any slide entry
+    // the document is too long); 0 after a save that worked.
+    int SaveError() const { return m_saveError; }
+    // The German sentence that tells the player a save failed, and why.
+    static std::wstring SaveFailureText(int error);
 
     // Decodes the file's text; on success the statistics become exactly what it holds.
     bool LoadStatistics(const char* text, std::size_t length);
-    // The file's text: false when the document is too long for MAX_TEXT_SIZE.
+    // The file's text. A document too long for MAX_TEXT_SIZE leaves out slide entries, the
+    // least played first (among equally played ones, those not played in this run first, then
+    // the name last in byte-wise order first), until it fits; course entries and high scores
+    // always stay. False when it does not fit even so.
     bool SaveStatistics(std::string& text) const;
 
     void AddSlideResult(const std::wstring& slideName, int points, double seconds);
@@ -86,8 +99,26 @@ public:
     static bool DecodeText(std::string_view digits, std::string& plain);
 
 private:
+    // What this run added since the last save (or the load): applied to the file's contents.
+    struct SlideGain {
+        int played = 0;
+        double points = 0.0; // sums
+        double time = 0.0;
+    };
+    struct CourseGain {
+        SlideGain results;
+        ScoreList scores; // every score of this run, named as the player named it
+    };
+
+    bool ReadForMerge(const CLockedFile& file);
+    void Merge(const std::map<std::string, SlideGain>& slides,
+               const std::map<std::string, CourseGain>& courses);
     static bool KeepIfUnreadable(const CLockedFile& file);
+    bool SaveFailed(int error);
 
     SlideMap m_slides;
     CourseMap m_courses;
+    std::map<std::string, SlideGain> m_slideGains;
+    std::map<std::string, CourseGain> m_courseGains;
+    int m_saveError = 0;
 };

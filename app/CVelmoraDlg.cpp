@@ -67,7 +67,9 @@ CVelmoraDlg::CVelmoraDlg(std::string configFile, std::string statsFile)
 
 CVelmoraDlg::~CVelmoraDlg() {
     JoinPreparer();
-    m_statistics.SaveFile(m_statsFile);
+    // Nothing new to tell here: every result was saved (and a failure told) when it was made,
+    // and a box now would keep a program the session is ending from ending.
+    SaveStatistics(false);
     DeleteSlide(m_currentSlide);
     DeleteSlide(m_nextSlide);
     std::lock_guard lock(m_handOverMutex);
@@ -356,6 +358,7 @@ void CVelmoraDlg::OnCheck() {
         m_achievedPoints += points;
         m_totalPoints += m_currentSlide->GetMaxPoints();
         m_statistics.AddSlideResult(m_currentSlide->GetName(), points, seconds);
+        SaveStatistics(true);
         m_currentSlide->RevealAnswer();
     }
     UpdateScoreLine();
@@ -377,6 +380,7 @@ void CVelmoraDlg::EndCourse(double courseSeconds) {
         static_cast<std::size_t>(m_courseIndex) < m_courses.size()) {
         const std::wstring& title = m_courses[static_cast<std::size_t>(m_courseIndex)].title;
         const int position = m_statistics.AddCourseResult(title, m_achievedPoints, courseSeconds);
+        SaveStatistics(true); // before the player is asked for a name, which may take a while
         ShowHighScore(title, position);
     }
     ++m_run;
@@ -389,8 +393,10 @@ void CVelmoraDlg::ShowHighScore(const std::wstring& title, int position) {
     if (position != -1) {
         CPlayerName nameDialog(this);
         nameDialog.SetTextFont(&m_context.m_textFont);
-        if (nameDialog.DoModal() == IDOK && !nameDialog.GetName().empty())
-            m_statistics.SetScoreName(title, position, nameDialog.GetName());
+        nameDialog.SetResult(m_achievedPoints, m_totalPoints);
+        if (nameDialog.DoModal() == IDOK && !nameDialog.GetName().empty() &&
+            m_statistics.SetScoreName(title, position, nameDialog.GetName()))
+            SaveStatistics(true);
     }
     std::vector<HighScoreEntry> entries;
     for (const CGameStatistics::Score& score : m_statistics.GetScores(title))
@@ -400,6 +406,19 @@ void CVelmoraDlg::ShowHighScore(const std::wstring& title, int position) {
     list.SetTextFont(&m_context.m_textFont);
     list.SetScores(entries, position);
     list.DoModal();
+}
+
+void CVelmoraDlg::SaveStatistics(bool tellFailure) {
+    if (m_statistics.SaveFile(m_statsFile)) {
+        m_toldSaveError = 0;
+        return;
+    }
+    const int error = m_statistics.SaveError();
+    if (!tellFailure || error == m_toldSaveError)
+        return;
+    m_toldSaveError = error;
+    CMessageBox::Show(this, CGameStatistics::SaveFailureText(error), PROGRAM_TITLE,
+                      CMessageBox::Warning);
 }
 
 // ---- small helpers ----

@@ -7,6 +7,7 @@
 #include "app/CGameStatistics.h"
 #include "game/CGameContext.h"
 #include "platform/CDialog.h"
+#include "platform/CSessionEnd.h"
 
 #include <cstdint>
 #include <map>
@@ -35,7 +36,7 @@ class CVelmoraDlg : public CDialog {
 public:
     // Files are addressed relative to the working folder.
     explicit CVelmoraDlg(std::string configFile = "game.xml", std::string statsFile = "stats");
-    // Waits for a slide still being prepared, then saves the statistics.
+    // Waits for a slide still being prepared, then saves the statistics once more.
     ~CVelmoraDlg() override;
 
     // Looking in (tests and tools).
@@ -78,6 +79,9 @@ private:
     void PutSlideOnScreen();
     void EndCourse(double courseSeconds);
     void ShowHighScore(const std::wstring& title, int position);
+    // Every result is saved as soon as it is made: a killed program or a lost X connection
+    // loses nothing. A failure is told once for each reason, as long as it lasts.
+    void SaveStatistics(bool tellFailure);
 
     void ShowMenu(bool show);
     void ReturnToMenu();
@@ -95,6 +99,7 @@ private:
     std::vector<std::unique_ptr<CButton>> m_menuButtons;
     game::CGameContext m_context;
     CGameStatistics m_statistics;
+    int m_toldSaveError = 0; // the reason of the failed save the player was told about
     std::unique_ptr<game::CGameSlide> m_currentSlide;
     std::unique_ptr<game::CGameSlide> m_nextSlide; // prepared, windows created, hidden
     CRect m_slideRect;
@@ -114,4 +119,6 @@ private:
     std::mutex m_handOverMutex; // guards the two fields below
     std::unique_ptr<game::CGameSlide> m_handedOver;
     unsigned m_handedOverRun = 0;
+    // Last: a termination signal only quits the loop, and the destructor saves.
+    CSessionEnd m_sessionEnd{[this] { SaveStatistics(false); }};
 };

@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <dirent.h>
 #include <memory>
-#include <climits>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -21,8 +20,10 @@ namespace {
 // the new file. Only endless churn by others could use up these attempts.
 constexpr int MAX_LOCK_ATTEMPTS = 100;
 
-// mkostemp replaces the six X by letters and digits.
-const std::string TEMP_SUFFIX = ".XXXXXX";
+// Temporary files are ".NAME" followed by this; mkostemp replaces the six X by letters and
+// digits.
+const std::string TEMP_MARK = ".velmora-tmp-";
+const std::string TEMP_RANDOM = "XXXXXX";
 
 int LockExclusive(int fd) {
     int result = 0;
@@ -51,19 +52,33 @@ std::string DirectoryOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Only a regular file can be read, locked and replaced as statistics.
+std::string NameOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The folder part of the path (with its slash) and ".NAME.velmora-tmp-".
+std::string TemporaryPrefix(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    return folder + "." + NameOf(path) + TEMP_MARK;
+}
+
+// Only a regular file can be read, locked and replaced as statistics; errno says what else
+// stands there.
 int KeepIfRegular(int fd) {
     struct stat info {};
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
-        return -1;
-    }
-    return fd;
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
+        return fd;
+    const int error = info.st_mode == 0 ? errno : S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    close(fd);
+    errno = error;
+    return -1;
 }
 
 } // namespace
 
-CLockedFile::CLockedFile(std::string path, EOpenMode mode) : m_path(FollowLinks(path)) {
+CLockedFile::CLockedFile(std::string path, EOpenMode mode) : m_path(std::move(path)) {
     OpenAndLock(mode);
 }
 
@@ -71,14 +86,20 @@ CLockedFile::~CLockedFile() {
     Close();
 }
 
+bool CLockedFile::Fail(int error) const {
+    m_error = error;
+    return false;
+}
+
 bool CLockedFile::OpenAndLock(EOpenMode mode) {
     for (int attempt = 0; attempt < MAX_LOCK_ATTEMPTS; ++attempt) {
         m_fd = OpenOnce(mode);
         if (m_fd < 0)
-            return false;
+            return Fail(errno);
         if (LockExclusive(m_fd) != 0) {
+            const int error = errno;
             Close();
-            return false;
+            return Fail(error);
         }
         // Whoever held the lock before us may have renamed a new file over the one we opened;
         // a lock on the old, unlinked file would protect nothing.
@@ -87,19 +108,22 @@ bool CLockedFile::OpenAndLock(EOpenMode mode) {
         m_createdEmpty = false; // someone else has filled the path; the file is not ours to remove
         Close();
     }
-    return false;
+    return Fail(EAGAIN);
 }
 
 int CLockedFile::OpenOnce(EOpenMode mode) {
     m_createdEmpty = false;
     for (;;) {
         // Without O_NONBLOCK a FIFO at the path would hold the game at start and at the end.
-        const int fd = open(m_path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        // O_NOFOLLOW makes a symbolic link fail with ELOOP.
+        const int fd = open(m_path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
         if (fd >= 0)
             return KeepIfRegular(fd);
         if (errno != ENOENT || mode == EOpenMode::ExistingOnly)
             return fd;
-        const int created = open(m_path.c_str(), O_RDONLY | O_CLOEXEC | O_CREAT | O_EXCL, 0666);
+        // O_EXCL fails on a link (even a dangling one): the next turn then refuses it.
+        const int created =
+            open(m_path.c_str(), O_RDONLY | O_CLOEXEC | O_CREAT | O_EXCL | O_NOFOLLOW, 0666);
         if (created >= 0) {
             m_createdEmpty = true;
             return created;
@@ -113,32 +137,12 @@ int CLockedFile::OpenOnce(EOpenMode mode) {
 bool CLockedFile::StillAtPath() const {
     struct stat opened {};
     struct stat atPath {};
-    return fstat(m_fd, &opened) == 0 && stat(m_path.c_str(), &atPath) == 0 &&
+    return fstat(m_fd, &opened) == 0 && lstat(m_path.c_str(), &atPath) == 0 &&
            opened.st_dev == atPath.st_dev && opened.st_ino == atPath.st_ino;
 }
 
 bool CLockedFile::ReadAll(std::string& contents, std::size_t maxBytes) const {
     return m_fd >= 0 && CRegularFile::ReadDescriptor(m_fd, contents, maxBytes);
-}
-
-std::string CLockedFile::FollowLinks(const std::string& path) {
-    std::string current = path;
-    // As many links as the system itself follows; a loop of links ends here as it is.
-    for (int depth = 0; depth < 40; ++depth) {
-        struct stat info {};
-        if (lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
-            return current;
-        std::string target(static_cast<std::size_t>(PATH_MAX), '\0');
-        const ssize_t length = readlink(current.c_str(), target.data(), target.size());
-        if (length <= 0 || static_cast<std::size_t>(length) >= target.size())
-            return current;
-        target.resize(static_cast<std::size_t>(length));
-        // A relative link is relative to the folder holding the link.
-        if (target.front() != '/' && current.find('/') != std::string::npos)
-            target = DirectoryOf(current) + "/" + target;
-        current = std::move(target);
-    }
-    return current;
 }
 
 bool CLockedFile::IsWritable() const {
@@ -148,8 +152,13 @@ bool CLockedFile::IsWritable() const {
         return true;
     // The permission bits count even for the super-user, who could write anything.
     struct stat info {};
-    return fstat(m_fd, &info) == 0 && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 &&
-           faccessat(AT_FDCWD, m_path.c_str(), W_OK, AT_EACCESS) == 0;
+    if (fstat(m_fd, &info) != 0)
+        return Fail(errno);
+    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return Fail(EACCES);
+    if (faccessat(AT_FDCWD, m_path.c_str(), W_OK, AT_EACCESS) != 0)
+        return Fail(errno);
+    return true;
 }
 
 bool CLockedFile::KeepCopyWithSuffix(const std::string& suffix) const {
@@ -184,10 +193,10 @@ bool CLockedFile::Replace(std::string_view contents) {
     if (!IsWritable())
         return false;
     RemoveStaleTemporaries();
-    std::string tempPath = m_path + TEMP_SUFFIX;
+    std::string tempPath = TemporaryPrefix(m_path) + TEMP_RANDOM;
     const int tempFd = mkostemp(tempPath.data(), O_CLOEXEC);
     if (tempFd < 0)
-        return false;
+        return Fail(errno);
 
     // The new file keeps the old one's permissions (mkostemp creates it private to us), and is
     // locked before it appears under the path so that no reader slips in before we let go.
@@ -198,29 +207,29 @@ bool CLockedFile::Replace(std::string_view contents) {
                          LockExclusive(tempFd) == 0 &&
                          rename(tempPath.c_str(), m_path.c_str()) == 0;
     if (!written) {
+        const int error = errno;
         unlink(tempPath.c_str());
         close(tempFd);
-        return false;
+        return Fail(error);
     }
     SyncDirectory();
     close(m_fd); // the old file is gone from the path; drop it and its lock
     m_fd = tempFd;
     m_createdEmpty = false;
+    m_error = 0;
     return true;
 }
 
 // A save that was killed leaves its temporary file behind. Temporary files are only made under
 // the lock, which we hold: any that exist now belong to no running save.
 void CLockedFile::RemoveStaleTemporaries() const {
-    const std::string folder = DirectoryOf(m_path);
-    const std::size_t slash = m_path.rfind('/');
-    const std::string prefix = (slash == std::string::npos ? m_path : m_path.substr(slash + 1)) + ".";
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
+    const std::string prefix = NameOf(TemporaryPrefix(m_path));
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(DirectoryOf(m_path).c_str()), closedir);
     if (!dir)
         return;
     while (const dirent* entry = readdir(dir.get())) {
         const std::string name = entry->d_name;
-        if (name.size() != prefix.size() + TEMP_SUFFIX.size() - 1 || name.rfind(prefix, 0) != 0)
+        if (name.size() != prefix.size() + TEMP_RANDOM.size() || name.rfind(prefix, 0) != 0)
             continue;
         const std::string tail = name.substr(prefix.size());
         if (std::all_of(tail.begin(), tail.end(), [](unsigned char c) { return std::isalnum(c); }))

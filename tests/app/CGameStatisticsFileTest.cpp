@@ -12,6 +12,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -20,6 +22,7 @@
 #include <future>
 #include <iterator>
 #include <random>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -67,7 +70,7 @@ std::string SampleText() {
 }
 
 TEST_F(StatisticsFile, RoundTripLeavesOnlyTheHexadecimalFile) {
-    const CGameStatistics saved = Sample();
+    CGameStatistics saved = Sample();
     ASSERT_TRUE(saved.SaveFile(m_path));
     ASSERT_TRUE(saved.SaveFile(m_path)); // replacing an existing file as well
     CGameStatistics loaded;
@@ -140,32 +143,87 @@ struct FullDisk {
     rlimit saved{};
 };
 
-// A save that fails, because the text is too long or the disk is full, leaves the previous
-// file as it was, or no file where there was none.
-TEST_F(StatisticsFile, FailedSaveLeavesThePreviousFile) {
-    CGameStatistics tooLong; // many long names together
-    for (int i = 0; i < 400; ++i)
-        tooLong.AddSlideResult(std::to_wstring(i) + std::wstring(200, L'x'), 1, 1.0);
-    const std::function<bool()> failures[] = {[&] { return tooLong.SaveFile(m_path); },
-                                              [&] {
-                                                  FullDisk full;
-                                                  return Sample().SaveFile(m_path);
-                                              }};
-    for (const auto& save : failures) {
+// A full disk leaves the previous file as it was, or no file where there was none, and the
+// run's results wait for the next save.
+TEST_F(StatisticsFile, FullDiskLeavesThePreviousFileAndKeepsTheResults) {
+    for (const bool previous : {false, true}) {
         fs::remove(m_path);
-        EXPECT_FALSE(save());
-        EXPECT_EQ(Files().size(), 0u) << "neither a temporary nor an empty file";
-        CGameStatistics previous;
-        previous.AddSlideResult(L"s", 1, 1.0);
-        ASSERT_TRUE(previous.SaveFile(m_path));
-        fs::permissions(m_path, fs::perms(0640));
-        const std::string before = Read(m_path);
-        EXPECT_FALSE(save());
+        if (previous) {
+            CGameStatistics old;
+            old.AddSlideResult(L"s", 1, 1.0);
+            ASSERT_TRUE(old.SaveFile(m_path));
+            fs::permissions(m_path, fs::perms(0640));
+        }
+        const std::string before = previous ? Read(m_path) : "";
+        CGameStatistics stats = Sample();
+        {
+            FullDisk full;
+            EXPECT_FALSE(stats.SaveFile(m_path));
+        }
+        EXPECT_EQ(stats.SaveError(), EFBIG);
+        EXPECT_EQ(Files().size(), previous ? 1u : 0u) << "neither a temporary nor an empty file";
         EXPECT_EQ(Read(m_path), before);
-        EXPECT_EQ(Files().size(), 1u);
-        ASSERT_TRUE(previous.SaveFile(m_path));
-        EXPECT_EQ(fs::status(m_path).permissions(), fs::perms(0640)) << "a save keeps the mode";
+        ASSERT_TRUE(stats.SaveFile(m_path));
+        CGameStatistics loaded;
+        ASSERT_TRUE(loaded.LoadFile(m_path));
+        EXPECT_EQ(loaded.GetCourses().at("Filter").scores.at(0).name, "Jürgen");
+        EXPECT_EQ(loaded.GetSlides().size(), previous ? 3u : 2u);
+        EXPECT_TRUE(!previous || fs::status(m_path).permissions() == fs::perms(0640))
+            << "a save keeps the mode";
     }
+}
+
+// Two copies of the game on one folder (a class sharing a teacher's folder), saving in turns:
+// the file holds both runs' results, each counted once, with each player's name on their score.
+TEST_F(StatisticsFile, TwoCopiesOnOneFolderKeepBothRuns) {
+    CGameStatistics first, second, loaded;
+    first.LoadFile(m_path);
+    second.LoadFile(m_path);
+    first.AddSlideResult(L"a.xml", 4, 10.0);
+    first.AddCourseResult(L"Kurs", 5, 30.1230001); // the file keeps 30.123
+    ASSERT_TRUE(first.SaveFile(m_path));
+    second.AddSlideResult(L"a.xml", 2, 20.0);
+    second.AddSlideResult(L"b.xml", 1, 5.0);
+    second.AddCourseResult(L"Kurs", 9, 40.0); // better: first's score moves down on disk
+    ASSERT_TRUE(second.SaveFile(m_path));
+    ASSERT_TRUE(first.SetScoreName(L"Kurs", 0, L"Erste"));
+    ASSERT_TRUE(first.SaveFile(m_path));
+    ASSERT_TRUE(second.SetScoreName(L"Kurs", 0, L"Zweite"));
+    ASSERT_TRUE(second.SaveFile(m_path));
+    ASSERT_TRUE(first.SaveFile(m_path)); // nothing new: nothing counted twice
+    ASSERT_TRUE(loaded.LoadFile(m_path));
+    const CGameStatistics::SlideMap slides = {{"a.xml", {15.0, 3.0, 2}}, {"b.xml", {5.0, 1.0, 1}}};
+    EXPECT_EQ(loaded.GetSlides(), slides);
+    const CGameStatistics::CourseStat& course = loaded.GetCourses().at("Kurs");
+    EXPECT_EQ(course.played, 2);
+    EXPECT_DOUBLE_EQ(course.avrg_points, 7.0);
+    EXPECT_DOUBLE_EQ(course.avrg_time, 35.0615);
+    EXPECT_EQ(course.scores,
+              (CGameStatistics::ScoreList{{"Zweite", 9, 40.0}, {"Erste", 5, 30.123}}));
+}
+
+// A collection of slides too large for the file keeps the most played slides and every course.
+TEST_F(StatisticsFile, TooManySlidesKeepTheMostPlayed) {
+    CGameStatistics stats, loaded;
+    for (int i = 0; i < 800; ++i)
+        for (int play = 0; play <= i % 8; ++play)
+            stats.AddSlideResult(L"aufgabe_spektrum_und_filter_" + std::to_wstring(i) + L".xml",
+                                 play, 12.345678);
+    stats.AddCourseResult(L"Kurs", 5, 30.0);
+    ASSERT_TRUE(stats.SaveFile(m_path));
+    EXPECT_LE(Read(m_path).size(), 2 * 65535u);
+    ASSERT_TRUE(loaded.LoadFile(m_path));
+    EXPECT_EQ(loaded.GetCourses(), stats.GetCourses());
+    const auto& kept = loaded.GetSlides();
+    EXPECT_GT(kept.size(), 500u);
+    int fewestKept = 8, mostLeftOut = 0;
+    for (const auto& [name, stat] : stats.GetSlides())
+        if (kept.count(name) == 0)
+            mostLeftOut = std::max(mostLeftOut, stat.played);
+        else
+            fewestKept = std::min(fewestKept, kept.at(name).played);
+    EXPECT_GE(fewestKept, mostLeftOut);
+    EXPECT_GT(mostLeftOut, 0) << "some slides must have been left out";
 }
 
 TEST_F(StatisticsFile, LoadingAndSavingWaitForAnotherHolderOfTheLock) {
@@ -200,46 +258,6 @@ TEST_F(StatisticsFile, WhiteSpaceAroundTheDigitsIsIgnored) {
     EXPECT_FALSE(CGameStatistics().LoadStatistics(broken.data(), broken.size()));
 }
 
-// A write-protected file is the player's way to freeze the list: it is left alone. A link is
-// followed, and the file it names is replaced beside itself, so the link stays a link.
-TEST_F(StatisticsFile, ProtectedFileIsKeptAndLinkIsWrittenThrough) {
-    const std::string old = SampleText();
-    Write(m_path, old);
-    fs::permissions(m_path, fs::perms::owner_read | fs::perms::group_read);
-    CGameStatistics stats;
-    stats.AddSlideResult(L"neu", 1, 1.0);
-    EXPECT_FALSE(stats.SaveFile(m_path));
-    EXPECT_EQ(Read(m_path), old);
-    EXPECT_EQ(Files(), std::vector<fs::path>{m_path});
-    fs::create_directory(m_dir / "real");
-    const fs::path target = m_dir / "real" / "stats-target";
-    Write(target, old);
-    for (const fs::path& link : {fs::path("real/stats-target"), target}) {
-        fs::remove(m_path);
-        fs::create_symlink(link, m_path);
-        ASSERT_TRUE(stats.SaveFile(m_path));
-        EXPECT_TRUE(fs::is_symlink(m_path));
-        CGameStatistics loaded;
-        ASSERT_TRUE(loaded.LoadFile(target.string()));
-        EXPECT_EQ(loaded.GetSlides(), stats.GetSlides());
-        EXPECT_EQ(std::distance(fs::directory_iterator(m_dir / "real"), {}), 1);
-    }
-}
-
-// A FIFO or a folder named "stats" is no statistics file: not read, not replaced, no waiting.
-TEST_F(StatisticsFile, StatsThatIsNoFileIsLeftAlone) {
-    CGameStatistics stats;
-    stats.AddSlideResult(L"s", 1, 1.0);
-    for (const bool fifo : {true, false}) {
-        ASSERT_EQ(fifo ? mkfifo(m_path.c_str(), 0600) : mkdir(m_path.c_str(), 0700), 0);
-        EXPECT_FALSE(stats.LoadFile(m_path)); // a FIFO would wait for a writer forever
-        EXPECT_FALSE(stats.SaveFile(m_path));
-        EXPECT_EQ(fs::is_fifo(m_path), fifo);
-        EXPECT_EQ(fs::is_directory(m_path), !fifo);
-        fs::remove(m_path);
-    }
-}
-
 // A pasted name of any length is cut, not a reason to lose the whole file at the end.
 TEST_F(StatisticsFile, NoSingleEntryMakesTheSaveFail) {
     CGameStatistics stats, loaded;
@@ -259,19 +277,21 @@ TEST_F(StatisticsFile, NoSingleEntryMakesTheSaveFail) {
 // the new content, never a mixture, never an empty or cut file.
 using StatisticsPowerLoss = StatisticsFile;
 TEST_F(StatisticsPowerLoss, KilledSaveLeavesTheOldOrTheNewFile) {
+    // Each save adds one play to every slide of its version: a file from a whole save has all
+    // slides of a version played equally often.
     CGameStatistics versions[2];
-    std::string texts[2];
-    for (int n = 0; n < 2; ++n) { // slow enough to write, different in every byte position
+    for (int n = 0; n < 2; ++n)
         for (int i = 0; i < 300; ++i)
             versions[n].AddSlideResult(
                 L"folie_" + std::to_wstring(n + 1) + L"_" + std::to_wstring(i), i, n + 1);
-        ASSERT_TRUE(versions[n].SaveStatistics(texts[n]));
-    }
+    const auto saveCopy = [this](const CGameStatistics& version) {
+        return CGameStatistics(version).SaveFile(m_path);
+    };
     // Kills land anywhere from before the first save to a few saves in, however fast saving
     // is in this build (a sanitizer build saves many times slower).
     const auto start = std::chrono::steady_clock::now();
-    ASSERT_TRUE(versions[1].SaveFile(m_path));
-    ASSERT_TRUE(versions[0].SaveFile(m_path));
+    ASSERT_TRUE(saveCopy(versions[1]));
+    ASSERT_TRUE(saveCopy(versions[0]));
     const auto save = std::chrono::duration_cast<std::chrono::microseconds>(
                           std::chrono::steady_clock::now() - start)
                           .count() /
@@ -284,18 +304,22 @@ TEST_F(StatisticsPowerLoss, KilledSaveLeavesTheOldOrTheNewFile) {
         ASSERT_GE(child, 0);
         if (child == 0) // saves the two versions in turn until it is killed
             for (int n = 1;; n ^= 1)
-                versions[n].SaveFile(m_path);
+                saveCopy(versions[n]);
         std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
         ::kill(child, SIGKILL);
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
-        const std::string now = Read(m_path);
-        ASSERT_TRUE(now == texts[0] || now == texts[1]) << "kill " << kill << ": " << now.size();
-        sawNew += now == texts[1];
-        ASSERT_TRUE(CGameStatistics().LoadFile(m_path));
+        CGameStatistics now;
+        ASSERT_TRUE(now.LoadFile(m_path)) << "kill " << kill;
+        ASSERT_EQ(now.GetSlides().size(), 600u);
+        std::set<std::pair<char, int>> counts; // (version, played)
+        for (const auto& [name, stat] : now.GetSlides())
+            counts.insert({name[6], stat.played});
+        ASSERT_EQ(counts.size(), 2u) << "kill " << kill;
+        sawNew += counts.begin()->second > 1 || counts.rbegin()->second > 1;
     }
     EXPECT_GT(sawNew, 0) << "no kill came after a finished save";
-    ASSERT_TRUE(versions[0].SaveFile(m_path)); // clears what the killed saves left behind
+    ASSERT_TRUE(saveCopy(versions[0])); // clears what the killed saves left behind
     EXPECT_EQ(Files().size(), 1u);
 }
 

@@ -7,7 +7,13 @@
 #include "game/CNotchFilter.h"
 #include "game/CPoleZeroPlot.h"
 
+#include <QCoreApplication>
+
 #include <cmath>
+#include <csignal>
+#include <iterator>
+#include <map>
+#include <sys/stat.h>
 
 namespace {
 
@@ -26,6 +32,10 @@ protected:
     }
     static std::wstring SlideName(CVelmoraDlg& dialog) {
         return dialog.CurrentSlide() ? dialog.CurrentSlide()->GetName() : L"";
+    }
+    static std::string ReadFile(const std::filesystem::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
     }
     static CRect RectOf(CVelmoraDlg& dialog, UINT id) {
         return dialog.ScreenToClient(dialog.GetDlgItem(id)->GetWindowRect());
@@ -237,6 +247,139 @@ TEST_F(MainDialog, ClosingWhileASlideIsPreparedSavesTheStatistics) {
     CGameStatistics saved;
     ASSERT_TRUE(saved.LoadFile("stats"));
     EXPECT_EQ(saved.GetSlides().count("a.xml"), 1u);
+}
+
+// What stands at "stats" when a save fails, and the name of the file a symbolic link names.
+// Whatever it is, it and the player's files beside it stay as they are, and the player is told
+// once why, however many results follow.
+TEST_F(MainDialog, FailedSaveIsToldOnceAndTouchesNothing) {
+    namespace fs = std::filesystem;
+    CGameStatistics old;
+    old.AddCourseResult(L"Alt", 3, 9.0);
+    std::string oldText;
+    ASSERT_TRUE(old.SaveStatistics(oldText));
+    const struct {
+        const char* what;
+        std::function<void()> make;
+        bool loads;
+        const wchar_t* reason; // nullptr: saved
+    } cases[] = {
+        {"file", [&] { Write("stats", oldText); }, true, nullptr},
+        {"folder", [] { fs::create_directory("stats"); }, false, L"„stats“ ist ein Ordner"},
+        {"fifo", [] { mkfifo("stats", 0600); }, false, L"„stats“ ist keine gewöhnliche Datei"},
+        {"read-only file",
+         [&] {
+             Write("stats", oldText);
+             fs::permissions("stats", fs::perms::owner_read);
+         },
+         true, L"die Datei oder ihr Ordner ist schreibgeschützt"},
+        {"link to a file",
+         [&] {
+             Write("target", oldText);
+             fs::create_symlink("target", "stats");
+         },
+         false, L"„stats“ ist eine symbolische Verknüpfung, der das Spiel nicht folgt"},
+        {"dangling link", [] { fs::create_symlink("nowhere/stats", "stats"); }, false,
+         L"„stats“ ist eine symbolische Verknüpfung, der das Spiel nicht folgt"},
+    };
+    WriteSlide("a.xml", "<wave id='1'/>", 1);
+    WriteGame("<course titel='K'><slide>slides/a.xml</slide><slide>slides/a.xml</slide></course>");
+    // Every file of the folder but the game's own, by name: its kind and bytes.
+    const auto snapshot = [] {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : fs::directory_iterator(".")) {
+            const fs::path& path = entry.path();
+            if (path.filename() == "game.xml" || fs::is_directory(fs::symlink_status(path)))
+                continue;
+            std::string& file = files[path.filename().string()];
+            if (fs::is_symlink(path))
+                file = "-> " + fs::read_symlink(path).string();
+            else if (fs::is_fifo(path))
+                file = "fifo"; // opening it to read would wait for a writer
+            else
+                file = ReadFile(path);
+        }
+        return files;
+    };
+    for (const auto& c : cases) {
+        messages.clear();
+        for (const char* name : {"stats", "target"})
+            fs::remove_all(name);
+        c.make();
+        Write("stats.backup", "die Sicherung des Spielers");
+        Write("stats.readme", "liesmich");
+        auto before = snapshot();
+        CGameStatistics probe;
+        EXPECT_EQ(probe.LoadFile("stats"), c.loads) << c.what;
+        Play([&](CVelmoraDlg& d) {
+            for (int run = 0; run < 2; ++run) { // two results, each saved at once
+                Click(d, ID_COURSE_FIRST);
+                ASSERT_TRUE(WaitUntil([&] { return Enabled(d, IDC_CHECK); }));
+                Click(d, IDC_CHECK);
+                Click(d, IDC_MAINMENU);
+            }
+        });
+        if (c.reason == nullptr) {
+            EXPECT_TRUE(messages.empty()) << c.what;
+            ASSERT_TRUE(probe.LoadFile("stats"));
+            EXPECT_EQ(probe.GetSlides().at("a.xml").played, 2);
+            EXPECT_EQ(probe.GetCourses().count("Alt"), 1u);
+            before.erase("stats");
+            const auto after = snapshot();
+            EXPECT_EQ(after.count("stats"), 1u);
+            before["stats"] = after.at("stats");
+        } else {
+            EXPECT_EQ(messages, std::vector<std::wstring>{
+                                    L"Velmora|Die Ergebnisse konnten nicht gespeichert werden: " +
+                                    std::wstring(c.reason) + L"."})
+                << c.what;
+        }
+        EXPECT_EQ(snapshot(), before) << c.what;
+        EXPECT_EQ(fs::is_directory("stats"), std::string(c.what) == "folder");
+    }
+}
+
+// Logging out, shutting down or closing the terminal ends the game through its normal end,
+// even from inside a dialog of its own, with every result in the file.
+TEST_F(MainDialog, TerminationSignalsEndTheGameAndKeepTheResults) {
+    WriteSlide("a.xml", "<wave id='1'/>", 1);
+    WriteGame("<course titel='K' highscore='1'><slide>slides/a.xml</slide></course>");
+    const struct {
+        int signal;
+        bool inNameDialog;
+    } cases[] = {{SIGTERM, false}, {SIGHUP, false}, {SIGINT, false}, {SIGTERM, true}};
+    for (const auto& c : cases) {
+        std::filesystem::remove("stats");
+        CVelmoraDlg dialog;
+        QTimer whenAsked; // raises the signal as soon as the name dialog is up
+        whenAsked.setInterval(10);
+        QObject::connect(&whenAsked, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal != nullptr && modal != dialog.Widget() && modal->findChild<QLineEdit*>()) {
+                whenAsked.stop();
+                raise(c.signal);
+            }
+        });
+        RunModal(dialog, [&] {
+            Click(dialog, ID_COURSE_FIRST);
+            ASSERT_TRUE(WaitUntil([&] { return Enabled(dialog, IDC_CHECK); }));
+            Click(dialog, IDC_CHECK);
+            if (!c.inNameDialog) {
+                raise(c.signal);
+                return;
+            }
+            whenAsked.start();
+            ASSERT_TRUE(WaitUntil([&] { return Enabled(dialog, IDC_NEXT); }));
+            Click(dialog, IDC_NEXT); // the last slide: the course ends with the name dialog
+        });
+        // The quit reaches every loop until the application's own runs again; let it run once.
+        QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+        QCoreApplication::exec();
+        CGameStatistics saved;
+        ASSERT_TRUE(saved.LoadFile("stats")) << c.signal;
+        EXPECT_EQ(saved.GetSlides().at("a.xml").played, 1) << c.signal;
+        EXPECT_EQ(saved.GetCourses().count("K"), c.inNameDialog ? 1u : 0u) << c.signal;
+    }
 }
 
 // Menu, course and "Weiter" in quick succession while slides are prepared: a slide of a
