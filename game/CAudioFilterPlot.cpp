@@ -263,6 +263,7 @@ void CAudioFilterPlot::OnPaint(CDC& dc) {
     }
     dc.SelectPen(previous);
     DrawMark(dc, GetClientRect());
+    DrawOverPlot(dc);
 }
 
 bool CAudioFilterPlot::OnEraseBkgnd(CDC& dc) {
