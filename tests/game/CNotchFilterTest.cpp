@@ -267,8 +267,8 @@ TEST_F(NotchTest, BothSolutionsCanBeHeardDuringPlayback) {
             ClickAt(plot->GetSolution());
         const double attenuation =
             10 * std::log10(PowerAt(*plot->GetInput(), 60) / PowerAt(output, 60));
-        EXPECT_EQ(attenuation > 20.0, step.toneGone) << step.button << ": " << attenuation;
-        EXPECT_LT(attenuation, step.toneGone ? 200.0 : 3.0) << step.button;
+        EXPECT_TRUE(step.toneGone ? attenuation > 20.0 : std::fabs(attenuation) < 3.0)
+            << step.button << ": " << attenuation << " dB";
         const std::size_t before = device->Queued().size();
         ASSERT_TRUE(device->FinishNext());
         ASSERT_TRUE(device->WaitForQueued(before + 1));
