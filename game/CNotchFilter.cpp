@@ -66,7 +66,7 @@ bool CNotchFilter::ReadTolerance(const tinyxml2::XMLElement& node) {
     double value = 0.0;
     const auto [rest, error] = std::from_chars(text, end, value);
     if (error != std::errc() || rest != end || !std::isfinite(value) || value < 0.0) {
-        RefuseTolerance(L"ist keine Frequenz in Hz von 0 an");
+        RefuseTolerance(L"ist keine gültige Toleranz: erwartet wird eine Zahl in Hz, 0 oder mehr");
         return false;
     }
     m_toleranceHz = value;

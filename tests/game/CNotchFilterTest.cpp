@@ -345,7 +345,7 @@ TEST(NotchOnASlide, EveryTaskHasAToneOfItsOwn) {
     CTempFolder folder;
     const std::wstring path =
         folder.Write("still.wav", CWaveBytes::Mono16(std::vector<std::int16_t>(8192, 0), 22050));
-    const std::string xml = "<GameSlide><table rows='1' cols='2'><row><wave id='1' example='" +
+    const std::string xml = "<GameSlide><table rows='1' cols='2'><row><spectrum id='1' example='" +
                             CText::ToNarrow(path) +
                             "'/><notch id='3' example_from='1'/></row></table></GameSlide>";
     tinyxml2::XMLDocument document;
