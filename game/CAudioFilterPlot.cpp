@@ -329,6 +329,7 @@ void CAudioFilterPlot::OnPaint(CDC& dc) {
     }
     dc.SelectPen(previous);
     DrawMark(dc, GetClientRect());
+    DrawOverPlot(dc);
 }
 
 // An arrow up from the top edge where the response leaves the plot: there the curve runs

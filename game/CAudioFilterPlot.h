@@ -84,6 +84,8 @@ protected:
     bool TakeLeftRelease(UINT flags, CPoint point);
 
     void OnPaint(CDC& dc) override;
+    // Painted last, over the curves and the mark: what a subclass adds to the plot.
+    virtual void DrawOverPlot(CDC& /*dc*/) {}
     bool OnEraseBkgnd(CDC& dc) override;
     void OnSize(int cx, int cy) override;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

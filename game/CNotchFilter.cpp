@@ -4,11 +4,16 @@
 #include "dsp/CSinNoise.h"
 #include "dsp/CSpectrum.h"
 #include "game/CColumnEnvelope.h"
+#include "game/CGameContext.h"
+#include "game/CToneSequence.h"
 #include "game/StaticText.h"
-#include "platform/CRandom.h"
+#include "platform/CDC.h"
+#include "platform/CText.h"
 
 #include <tinyxml2.h>
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 
@@ -21,6 +26,17 @@ constexpr int REFERENCE_WIDTH = 256;
 // -2 x 0.9 and 0.9^2 as the filter always had them in single precision.
 constexpr float POLE_TERM = -1.8f;
 constexpr float POLE_SQUARE = 0.81f;
+const char* const TOLERANCE_ATTRIBUTE = "tolerance_hz";
+// Neither the spectrum's green nor the response's red: the answer stands apart from both.
+constexpr COLORREF ANSWER_COLOR = RGB(0, 0, 255);
+constexpr int DASH = 4;
+constexpr int GAP = 3;
+constexpr int TRIANGLE_HALF_WIDTH = 5;
+constexpr int BUTTON_WIDTH = 110;
+constexpr int BUTTON_HEIGHT = 20;
+constexpr int MARGIN = 3;
+
+std::wstring WholeHz(double hz) { return std::to_wstring(std::lround(hz)) + L" Hz"; }
 
 } // namespace
 
@@ -34,7 +50,33 @@ int CNotchFilter::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD s
     int solution = 0;
     node.QueryIntAttribute("solution", &solution);
     m_showSolution = solution > 0;
-    return result;
+    if (result != ERR_NONE)
+        return result;
+    return ReadTolerance(node) ? ERR_NONE : ERR_UNKNOWN_ELEMENT;
+}
+
+bool CNotchFilter::ReadTolerance(const tinyxml2::XMLElement& node) {
+    const char* text = node.Attribute(TOLERANCE_ATTRIBUTE);
+    if (text == nullptr)
+        return true;
+    m_toleranceText = text;
+    m_toleranceLine = node.GetLineNum();
+    // Read the same in every locale; "nan" and "inf" parse, and are refused below.
+    const char* end = text + std::strlen(text);
+    double value = 0.0;
+    const auto [rest, error] = std::from_chars(text, end, value);
+    if (error != std::errc() || rest != end || !std::isfinite(value) || value < 0.0) {
+        RefuseTolerance(L"ist keine gültige Toleranz: erwartet wird eine Zahl in Hz, 0 oder mehr");
+        return false;
+    }
+    m_toleranceHz = value;
+    return true;
+}
+
+void CNotchFilter::RefuseTolerance(const std::wstring& why) {
+    m_context->ReportFailure(m_id, L"Zeile " + std::to_wstring(m_toleranceLine) + L": " +
+                                       CText::ToWide(TOLERANCE_ATTRIBUTE) + L"=\"" +
+                                       CText::ToWide(m_toleranceText) + L"\" " + why + L".");
 }
 
 int CNotchFilter::Prepare() {
@@ -44,10 +86,14 @@ int CNotchFilter::Prepare() {
     // output of another filter: unprepared, that output would still be empty.
     if (const int bound = BindInput(); bound != ERR_NONE)
         return bound;
+    const double nyquist = GetInput()->GetFormat().sampleRate / 2.0;
+    if (m_toleranceHz && *m_toleranceHz > nyquist) {
+        RefuseTolerance(L"ist größer als die halbe Abtastrate (" + WholeHz(nyquist) + L")");
+        return ERR_UNKNOWN_ELEMENT;
+    }
     m_step = 1.0f / REFERENCE_WIDTH;
-    m_tone = CRandom::Next() % TONE_COLUMNS + FIRST_TONE_COLUMN;
-    const float omega = static_cast<float>(m_tone) * PI / REFERENCE_WIDTH;
-    GetInput()->ApplyNoise(dsp::CSinNoise(TONE_AMPLITUDE, omega));
+    m_tone = CToneSequence::Next(FIRST_TONE_COLUMN, TONE_COLUMNS);
+    GetInput()->ApplyNoise(dsp::CSinNoise(TONE_AMPLITUDE, ToneOmega()));
     if (m_width != REFERENCE_WIDTH && m_width > 0)
         m_step = 1.0f / static_cast<float>(m_width);
     m_solution = DrawnToneColumn();
@@ -59,14 +105,19 @@ int CNotchFilter::Prepare() {
 
 void CNotchFilter::PlaceNotch(int column) {
     m_notch = column;
-    const float c = std::cos(static_cast<float>(column) * m_step * PI);
+    SetNotchFrequency(static_cast<float>(column) * m_step * PI);
+}
+
+void CNotchFilter::SetNotchFrequency(float omega) {
+    const float c = std::cos(omega);
     const float b[3] = {1.0f, -2.0f * c, 1.0f};
     const float a[3] = {1.0f, POLE_TERM * c, POLE_SQUARE};
     m_filter.SetCoefficients(a, 3, b, 3);
 }
 
 void CNotchFilter::OnLButtonUp(UINT flags, CPoint point) {
-    if (!TakeLeftRelease(flags, point))
+    // After evaluation the player's answer stands as it was given.
+    if (!TakeLeftRelease(flags, point) || m_revealed)
         return;
     PlaceNotch(point.x);
     m_placed = true;
@@ -80,8 +131,30 @@ int CNotchFilter::DrawnToneColumn() const {
     return CColumnEnvelope::ColumnOfValue(bin, bins, m_width);
 }
 
+float CNotchFilter::ToneOmega() const {
+    return static_cast<float>(m_tone) * PI / REFERENCE_WIDTH;
+}
+
+double CNotchFilter::ToneHz() const {
+    const dsp::CSignal* input = GetInput();
+    const double rate = input != nullptr ? input->GetFormat().sampleRate : 0.0;
+    return m_tone * rate / (2.0 * REFERENCE_WIDTH);
+}
+
+double CNotchFilter::ColumnHz(int column) const {
+    const dsp::CSignal* input = GetInput();
+    const double rate = input != nullptr ? input->GetFormat().sampleRate : 0.0;
+    return column * static_cast<double>(m_step) * rate / 2.0;
+}
+
 int CNotchFilter::GetPoints() {
-    return m_placed && m_notch == m_solution ? 1 : 0;
+    if (!m_placed)
+        return 0;
+    if (m_notch == m_solution)
+        return m_points;
+    if (m_toleranceHz && std::fabs(ColumnHz(m_notch) - ToneHz()) <= *m_toleranceHz)
+        return m_points / 2;
+    return 0;
 }
 
 void CNotchFilter::ScaleHorizontal(float factor) {
@@ -91,6 +164,87 @@ void CNotchFilter::ScaleHorizontal(float factor) {
     m_step /= factor;
     m_solution = DrawnToneColumn();
     m_notch = StaticText::Scale(m_notch, factor);
+}
+
+void CNotchFilter::RevealAnswer() {
+    // An element that never got its tone has no answer to show.
+    if (m_revealed || GetInput() == nullptr)
+        return;
+    m_revealed = true;
+    SetFont(&m_context->m_tooltipFont, false);
+    CreateListeningButtons();
+    RepaintNow();
+}
+
+std::wstring CNotchFilter::AnswerText() const {
+    if (!m_revealed)
+        return {};
+    return L"Ton: " + WholeHz(ToneHz()) + L", deine Kerbe: " + WholeHz(ColumnHz(m_notch));
+}
+
+void CNotchFilter::CreateListeningButtons() {
+    if (!HasWindow())
+        return;
+    // One above the other in the bottom right corner: the tones lie in the left half.
+    const CRect client = GetClientRect();
+    const int width = std::min(BUTTON_WIDTH, client.Width() / 2 - MARGIN);
+    const int left = client.right - MARGIN - width;
+    const wchar_t* const captions[] = {L"deine Lösung", L"richtige Lösung"};
+    const UINT ids[] = {ID_PLAYER_SOLUTION, ID_RIGHT_SOLUTION};
+    int top = client.bottom - 2 * (BUTTON_HEIGHT + MARGIN);
+    for (std::size_t i = 0; i < m_listeningButtons.size(); ++i, top += BUTTON_HEIGHT + MARGIN) {
+        CButton& button = m_listeningButtons[i];
+        if (button.Create(L"BUTTON", captions[i], WS_CHILD | WS_VISIBLE,
+                          CRect{left, top, left + width, top + BUTTON_HEIGHT}, this, ids[i]))
+            button.SetFont(&m_context->m_tooltipFont);
+    }
+    // The player hears the own solution first. The button of what is heard is greyed: a
+    // click on it would change nothing.
+    m_listeningButtons[0].EnableWindow(false);
+}
+
+void CNotchFilter::OnCommand(UINT id) {
+    if (!m_revealed || (id != ID_PLAYER_SOLUTION && id != ID_RIGHT_SOLUTION)) {
+        CAudioFilterPlot::OnCommand(id);
+        return;
+    }
+    Listen(id == ID_RIGHT_SOLUTION);
+}
+
+void CNotchFilter::Listen(bool rightSolution) {
+    if (rightSolution)
+        SetNotchFrequency(ToneOmega());
+    else
+        PlaceNotch(m_notch);
+    m_listeningButtons[0].EnableWindow(rightSolution);
+    m_listeningButtons[1].EnableWindow(!rightSolution);
+    Refilter();
+}
+
+void CNotchFilter::DrawOverPlot(CDC& dc) {
+    if (!m_revealed)
+        return;
+    const CRect client = GetClientRect();
+    dc.SetTextColor(RGB(0, 0, 0));
+    dc.SetBkColor(RGB(255, 255, 255));
+    dc.SetBkMode(OPAQUE);
+    dc.DrawText(AnswerText(), CRect{0, MARGIN, client.right - MARGIN, client.bottom},
+                DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX);
+    // The marker last: on a narrow plot the text reaches over the tone's column.
+    const CPen pen(PS_SOLID, 1, ANSWER_COLOR);
+    const CPen* previous = dc.SelectPen(&pen);
+    const int x = m_solution;
+    for (int y = 0; y < client.bottom; y += DASH + GAP) {
+        dc.MoveTo(x, y);
+        dc.LineTo(x, std::min(y + DASH, client.bottom));
+    }
+    // A triangle pointing down at the tone from the top edge, readable without colour.
+    for (int row = 0; row < TRIANGLE_HALF_WIDTH; ++row) {
+        const int half = TRIANGLE_HALF_WIDTH - row;
+        dc.MoveTo(x - half, row);
+        dc.LineTo(x + half + 1, row);
+    }
+    dc.SelectPen(previous);
 }
 
 } // namespace game

@@ -1,37 +1,52 @@
 #include "game/CNotchFilter.h"
 #include "PlotFixture.h"
+#include "common/CTestSoundOutput.h"
 #include "game/CElementFactory.h"
 #include "game/CGameSlide.h"
 #include "game/CSpectrumPlot.h"
-#include "platform/CRandom.h"
+#include "game/CToneSequence.h"
+
+#include <ctime>
 
 using game::CNotchFilter;
 using game::ERR_NONE;
 
+static constexpr COLORREF ANSWER_BLUE = RGB(0, 0, 255), BLACK = RGB(0, 0, 0);
+
 class NotchTest : public PlotFixture<CNotchFilter> {
 protected:
     // A notch made by the factory on quiet noise (signal 5) into which it puts its tone: the
-    // seeded generator draws the tone on this column of a 256-wide plot.
+    // seeded sequence draws the tone on this column of a 256-wide plot.
     void Prepare(int toneColumn, const std::string& attributes, int samples = 44100) {
+        ASSERT_EQ(Make(context, toneColumn, attributes, samples), ERR_NONE);
+    }
+    // The code of reading and preparing such a notch in where.
+    int Make(game::CGameContext& where, int toneColumn, const std::string& attributes,
+             int samples = 44100) {
         for (unsigned seed = 1;; ++seed) {
-            CRandom::Seed(seed);
-            if (CRandom::Next() % 100 + 28 == toneColumn) {
-                CRandom::Seed(seed);
+            game::CToneSequence::Seed(seed);
+            if (game::CToneSequence::Next(28, 100) == toneColumn) {
+                game::CToneSequence::Seed(seed);
                 break;
             }
         }
-        context.SetSignal(5, MakeSignal(Noise(samples, 11, 0.02f), 44100));
+        where.SetSignal(5, MakeSignal(Noise(samples, 11, 0.02f), 44100));
         document = std::make_unique<tinyxml2::XMLDocument>();
         document->Parse(("<notch id='7' example_from='5' " + attributes + "/>").c_str());
         plot.reset(dynamic_cast<CNotchFilter*>(
-            game::CElementFactory::Create("notch", &context).release()));
-        ASSERT_NE(plot, nullptr);
+            game::CElementFactory::Create("notch", &where).release()));
         CRect area{0, 0, 3000, 1000};
-        ASSERT_EQ(plot->ReadXml(*document->RootElement(), area, WS_CHILD | WS_VISIBLE), ERR_NONE);
-        ASSERT_EQ(plot->Prepare(), ERR_NONE);
+        const int read = plot->ReadXml(*document->RootElement(), area, WS_CHILD | WS_VISIBLE);
+        return read != ERR_NONE ? read : plot->Prepare();
     }
     void ClickAt(int x) {
         QTest::mouseClick(plot->Widget(), Qt::LeftButton, {}, QPoint(x, 10));
+        CApplication::ProcessMessages();
+    }
+    void Press(UINT button) {
+        auto* pressed = dynamic_cast<CButton*>(plot->GetDlgItem(button));
+        ASSERT_NE(pressed, nullptr);
+        pressed->Click();
         CApplication::ProcessMessages();
     }
     // Power of the bin at the frequency of a column of a 256-wide plot.
@@ -140,6 +155,140 @@ TEST_F(NotchTest, TheDrawnPeakScoresAtEveryWidth) {
     }
 }
 
+// A tolerance earns half the points (rounded down) near the tone and none beyond; at
+// 44100 Hz a column of a 256-wide plot is 86.1 Hz and the tone on column 40 is 3445.3 Hz. A
+// tolerance that is no frequency refuses the slide and says where.
+TEST_F(NotchTest, ToleranceGivesHalfThePointsNearTheTone) {
+    const struct {
+        std::string attributes;
+        int click, points;
+        const wchar_t* refused; // what the reason quotes; nullptr: accepted
+    } cases[] = {
+        {"points='4' tolerance_hz='100'", 40, 4, nullptr},
+        {"points='4' tolerance_hz='100'", 41, 2, nullptr},  // 86.1 Hz off
+        {"points='3' tolerance_hz='86.2'", 39, 1, nullptr}, // 86.1 Hz off
+        {"points='4' tolerance_hz='100'", 42, 0, nullptr},  // 172.3 Hz off
+        {"points='4' tolerance_hz='86'", 41, 0, nullptr},
+        {"points='4'", 40, 4, nullptr},
+        {"points='4'", 41, 0, nullptr},
+        {"tolerance_hz='-5'", 0, 0, L"\"-5\""},
+        {"tolerance_hz='nan'", 0, 0, L"\"nan\""},
+        {"tolerance_hz='weit'", 0, 0, L"\"weit\""},
+        {"tolerance_hz='50 Hz'", 0, 0, L"\"50 Hz\""},
+        {"tolerance_hz='22051'", 0, 0, L"22050 Hz"},
+    };
+    for (const auto& c : cases) {
+        game::CGameContext fresh; // the first reason of a context stands
+        const int code = Make(fresh, 40, c.attributes);
+        if (c.refused != nullptr) {
+            EXPECT_EQ(code, game::ERR_UNKNOWN_ELEMENT) << c.attributes;
+            EXPECT_EQ(fresh.FailedElement(), 7) << c.attributes;
+            EXPECT_NE(fresh.FailureReason().find(L"Zeile 1:"), std::wstring::npos);
+            EXPECT_NE(fresh.FailureReason().find(c.refused), std::wstring::npos)
+                << CText::ToNarrow(fresh.FailureReason());
+        } else {
+            ASSERT_EQ(code, ERR_NONE) << c.attributes;
+            Show();
+            ClickAt(c.click);
+            EXPECT_EQ(plot->GetPoints(), c.points) << c.attributes << " click " << c.click;
+        }
+        plot.reset();
+    }
+}
+
+// After evaluation, and only then, a dashed line with a triangle on the tone's column and both
+// frequencies in whole Hz; a click no longer moves the notch.
+TEST_F(NotchTest, EvaluationShowsTheAnswer) {
+    const struct {
+        int width, tone, click;
+        const wchar_t* text;
+    } cases[] = {
+        {256, 40, 50, L"Ton: 3445 Hz, deine Kerbe: 4307 Hz"},
+        {530, 99, 300, L"Ton: 8527 Hz, deine Kerbe: 12481 Hz"},
+    };
+    for (const auto& c : cases) {
+        Prepare(c.tone, "spec_in='1' width='" + std::to_string(c.width) + "'");
+        Show();
+        ClickAt(c.click);
+        const auto answerPixels = [this](int fromX, int toX, int rows, COLORREF colour) {
+            const QImage picture = Grab();
+            int count = 0;
+            for (int x = std::max(fromX, 0); x <= toX && x < picture.width(); ++x)
+                for (int y = 0; y < rows; ++y)
+                    count += PixelOf(picture, x, y) == colour;
+            return count;
+        };
+        const int x = plot->GetSolution();
+        EXPECT_EQ(answerPixels(0, c.width, 128, ANSWER_BLUE), 0) << c.width;
+        EXPECT_EQ(answerPixels(0, c.width, 25, BLACK), 0) << c.width;
+        EXPECT_TRUE(plot->AnswerText().empty());
+        plot->RevealAnswer();
+        CApplication::ProcessMessages();
+        EXPECT_GE(answerPixels(x, x, 128, ANSWER_BLUE), 128 / 2) << c.width;
+        EXPECT_EQ(answerPixels(x - 5, x + 5, 1, ANSWER_BLUE), 11) << "the triangle's top row";
+        EXPECT_EQ(answerPixels(0, c.width, 128, ANSWER_BLUE),
+                  answerPixels(x - 5, x + 5, 128, ANSWER_BLUE))
+            << "nowhere but on the tone";
+        EXPECT_GT(answerPixels(0, c.width, 25, BLACK), 20) << "the text";
+        EXPECT_EQ(plot->AnswerText(), c.text);
+        ClickAt(x);
+        EXPECT_EQ(plot->GetNotch(), c.click) << "the answer given stands";
+        plot.reset();
+    }
+}
+
+// After evaluation the player hears the own notch (the tone stays, wrongly placed) or the
+// notch on the tone (the tone goes); each switch refilters a playing output in place, so the
+// playback goes on with the next block of the new samples.
+TEST_F(NotchTest, BothSolutionsCanBeHeardDuringPlayback) {
+    const auto device = std::make_shared<CTestSoundOutput::Device>();
+    const CSoundOutput::Factory previous = CTestSoundOutput::Install(device);
+    Prepare(60, "spec_in='1'");
+    Show();
+    ClickAt(80);
+    dsp::CSignal& output = *plot->GetOutput();
+    ASSERT_TRUE(output.EnsureSpectrum());
+    ASSERT_TRUE(output.Play());
+    ASSERT_TRUE(device->FinishNext());
+    plot->RevealAnswer();
+    const struct {
+        UINT button; // 0: a click on the plot at the tone instead
+        bool toneGone;
+    } steps[] = {
+        {CNotchFilter::ID_PLAYER_SOLUTION, false}, // heard from the start: changes nothing
+        {CNotchFilter::ID_RIGHT_SOLUTION, true},
+        {0, true},
+        {CNotchFilter::ID_PLAYER_SOLUTION, false},
+    };
+    for (const auto& step : steps) {
+        if (step.button != 0)
+            Press(step.button);
+        else
+            ClickAt(plot->GetSolution());
+        const double attenuation =
+            10 * std::log10(PowerAt(*plot->GetInput(), 60) / PowerAt(output, 60));
+        EXPECT_TRUE(step.toneGone ? attenuation > 20.0 : std::fabs(attenuation) < 3.0)
+            << step.button << ": " << attenuation << " dB";
+        const std::size_t before = device->Queued().size();
+        ASSERT_TRUE(device->FinishNext());
+        ASSERT_TRUE(device->WaitForQueued(before + 1));
+        const auto queued = device->Queued();
+        const int start = static_cast<int>(queued.size() - 1) * output.GetBlockLength();
+        std::vector<std::uint8_t> expected(queued.back().bytes.size());
+        for (std::size_t i = 0; i < expected.size() / 2; ++i)
+            dsp::CSignal::FloatToSample(output.GetSamples()[start + i] * output.GetPlaybackGain(),
+                                        &expected[2 * i], 16);
+        EXPECT_EQ(queued.back().bytes, expected) << "the next block, of the new samples";
+        EXPECT_TRUE(output.IsPlaying());
+    }
+    EXPECT_EQ(plot->GetNotch(), 80);
+    EXPECT_EQ(device->OpenCount(), 1) << "never started again";
+    while (output.IsPlaying())
+        device->FinishNext(std::chrono::milliseconds(20));
+    plot.reset();
+    CSoundOutput::SetFactory(previous);
+}
+
 TEST_F(NotchTest, InputWithoutSamplesFails) {
     context.SetSignal(5, std::make_unique<dsp::CSignal>());
     tinyxml2::XMLDocument xml;
@@ -188,4 +337,35 @@ TEST(NotchOnASlide, EarlierPlotsShowTheTone) {
             << id;
     }
     slide.DestroyWindow();
+}
+
+// The example and the player's turn are prepared within one second: each gets a tone of its
+// own, also where the tables reseed the runtime's generator from the clock.
+TEST(NotchOnASlide, EveryTaskHasAToneOfItsOwn) {
+    CTempFolder folder;
+    const std::wstring path =
+        folder.Write("still.wav", CWaveBytes::Mono16(std::vector<std::int16_t>(8192, 0), 22050));
+    const std::string xml = "<GameSlide><table rows='1' cols='2'><row><spectrum id='1' example='" +
+                            CText::ToNarrow(path) +
+                            "'/><notch id='3' example_from='1'/></row></table></GameSlide>";
+    tinyxml2::XMLDocument document;
+    ASSERT_EQ(document.Parse(xml.c_str()), tinyxml2::XML_SUCCESS);
+    game::CGameContext master;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const std::time_t second = std::time(nullptr);
+        int tones[2] = {};
+        for (int& tone : tones) {
+            game::CGameSlide slide(master, L"ton");
+            CRect area{0, 0, 900, 300};
+            ASSERT_EQ(slide.ReadXml(*document.RootElement(), area, WS_CHILD), ERR_NONE);
+            const auto* notch = dynamic_cast<CNotchFilter*>(slide.Context().FindElement(3));
+            ASSERT_NE(notch, nullptr);
+            tone = notch->GetSolution();
+        }
+        if (std::time(nullptr) != second)
+            continue; // a new second between them would hide a clock-seeded tone
+        EXPECT_NE(tones[0], tones[1]);
+        return;
+    }
+    FAIL() << "no two slides prepared within one second";
 }
