@@ -1,5 +1,6 @@
 #include "game/CGameSlide.h"
 
+#include "game/CExplanation.h"
 #include "game/CGameContext.h"
 #include "game/CHidden.h"
 #include "game/CTable.h"
@@ -137,10 +138,13 @@ int CGameSlide::ReadChild(const tinyxml2::XMLElement& child, Layout& layout, DWO
         CRect area{0, 0, 10, 10};
         return hidden->ReadXml(child, area, style);
     }
-    if (tag == "table") {
-        auto& table = m_children.emplace_back(std::make_unique<CTable>(m_context));
+    if (tag == "table" || tag == "explanation") {
+        // An explanation keeps its place while hidden, so revealing it moves nothing.
+        auto& block = m_children.emplace_back(
+            tag == "table" ? std::unique_ptr<CElement>(std::make_unique<CTable>(m_context))
+                           : std::make_unique<CExplanation>(m_context));
         CRect area{c.m_hspace, c.m_vspace + layout.maxBottom, layout.availWidth, layout.availHeight};
-        const int result = table->ReadXml(child, area, style | WS_VISIBLE);
+        const int result = block->ReadXml(child, area, style | WS_VISIBLE);
         if (result != ERR_NONE)
             return result;
         layout.maxRight = std::max(layout.maxRight, area.right);

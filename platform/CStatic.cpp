@@ -1,9 +1,22 @@
 #include "platform/CStatic.h"
 
 #include "platform/CQtColor.h"
+#include "platform/CQtFont.h"
 #include "platform/QtBridge.h"
 
+#include <QFontMetrics>
 #include <QLabel>
+
+CSize CStatic::TextExtent(const std::wstring& text, const CFont& font, int width) {
+    // The label drops the carriage returns of the line breaks before it lays the text out.
+    const QString shown = qtbridge::ToQString(text).remove(QChar('\r'));
+    constexpr int UNLIMITED = 1 << 20; // pixels: taller than any text
+    const QRect box(0, 0, width, UNLIMITED);
+    const QRect used =
+        QFontMetrics(CQtFont::FromFont(font))
+            .boundingRect(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, shown);
+    return CSize{used.width(), used.height()};
+}
 
 void CStatic::SetTextColor(COLORREF color) {
     auto* label = qobject_cast<QLabel*>(Widget());

@@ -4,8 +4,14 @@
 
 #include "platform/CWnd.h"
 
+class CFont;
+
 class CStatic : public CWnd {
 public:
+    // The size the text takes in a control of this width and font, wrapped as the control
+    // wraps it: wider than the width when a word does not fit on a line.
+    static CSize TextExtent(const std::wstring& text, const CFont& font, int width);
+
     // The colour of the text (default black).
     void SetTextColor(COLORREF color);
 

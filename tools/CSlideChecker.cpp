@@ -1,11 +1,13 @@
 #include "tools/CSlideChecker.h"
 
 #include "app/CGameConfig.h"
+#include "game/CExplanation.h"
 #include "game/CGameContext.h"
 #include "game/CGameSlide.h"
 #include "game/ElementError.h"
 #include "platform/CDirectory.h"
 #include "platform/CRegularFile.h"
+#include "platform/CStatic.h"
 #include "platform/CText.h"
 #include "platform/CWnd.h"
 
@@ -43,6 +45,39 @@ std::vector<std::wstring> SlidesToCheck(const CGameConfig& config,
     return paths;
 }
 
+const game::CExplanation* ExplanationOf(const game::CGameSlide& slide) {
+    for (const auto& child : slide.Children())
+        if (const auto* explanation = dynamic_cast<const game::CExplanation*>(child.get()))
+            return explanation;
+    return nullptr;
+}
+
+std::string Pixels(int width, int height) {
+    return std::to_string(width) + " x " + std::to_string(height) + " pixels";
+}
+
+// A player who got an exercise wrong should learn why; and all of the reason must show, in
+// the slide's font, wrapped as its control wraps it.
+void CheckExplanation(game::CGameSlide& slide, const std::wstring& path,
+                      CSlideChecker::Report& report) {
+    const game::CExplanation* explanation = ExplanationOf(slide);
+    if (explanation == nullptr) {
+        if (const int points = slide.GetMaxPoints(); points > 0)
+            report.warnings.push_back(
+                {path, "gives points (" + std::to_string(points) + ") but has no explanation"});
+        return;
+    }
+    const CRect area = explanation->GetRect();
+    const CSize needed =
+        CStatic::TextExtent(explanation->GetText(), slide.Context().m_textFont, area.Width());
+    if (needed.cx <= area.Width() && needed.cy <= area.Height())
+        return;
+    const std::string why = "the explanation needs " + Pixels(needed.cx, needed.cy) +
+                            ", its area has " + Pixels(area.Width(), area.Height());
+    report.failures.push_back(
+        {path, game::ERR_NONE, {}, 0, CText::ToWide(why), explanation->GetLine()});
+}
+
 } // namespace
 
 CSlideChecker::Report CSlideChecker::Check(const std::string& configFile) {
@@ -57,10 +92,7 @@ CSlideChecker::Report CSlideChecker::Check(const std::string& configFile) {
     }
     for (const std::wstring& path : SlidesToCheck(config, master)) {
         ++report.slidesChecked;
-        if (Failure failure = CheckSlide(master, path); failure.code != game::ERR_NONE) {
-            failure.limit = LimitExceeded(path);
-            report.failures.push_back(std::move(failure));
-        }
+        CheckSlide(master, path, report);
     }
     // With no slide in the catalogue the random tasks ask for the slide "" and fail.
     if (report.configLoaded && master.AllSlides().empty())
@@ -68,21 +100,24 @@ CSlideChecker::Report CSlideChecker::Check(const std::string& configFile) {
     return report;
 }
 
-CSlideChecker::Failure CSlideChecker::CheckSlide(const game::CGameContext& master,
-                                                 const std::wstring& path) {
+void CSlideChecker::CheckSlide(const game::CGameContext& master, const std::wstring& path,
+                               Report& report) {
     Failure failure{path};
     tinyxml2::XMLDocument document(true, tinyxml2::COLLAPSE_WHITESPACE);
     failure.code = game::CGameSlide::LoadDocument(path, document);
-    if (failure.code != game::ERR_NONE)
-        return failure;
-    game::CGameSlide slide(master, CDirectory::FileName(path));
-    CRect area = SLIDE_AREA;
-    failure.code = slide.ReadXml(*document.RootElement(), area, WS_CHILD);
-    if (failure.code != game::ERR_NONE) {
+    if (failure.code == game::ERR_NONE) {
+        game::CGameSlide slide(master, CDirectory::FileName(path));
+        CRect area = SLIDE_AREA;
+        failure.code = slide.ReadXml(*document.RootElement(), area, WS_CHILD);
+        if (failure.code == game::ERR_NONE) {
+            CheckExplanation(slide, path, report);
+            return;
+        }
         failure.element = slide.Context().FailedElement();
         failure.reason = slide.Context().FailureReason();
     }
-    return failure;
+    failure.limit = LimitExceeded(path);
+    report.failures.push_back(std::move(failure));
 }
 
 std::string CSlideChecker::LimitExceeded(const std::wstring& path) {
@@ -96,6 +131,9 @@ std::string CSlideChecker::LimitExceeded(const std::wstring& path) {
 }
 
 std::string CSlideChecker::Message(const Failure& failure) {
+    if (failure.code == game::ERR_NONE)
+        return "Error: " + CText::ToNarrow(failure.slide) + ":" + std::to_string(failure.line) +
+               ": " + CText::ToNarrow(failure.reason);
     std::string message = "Could not load the slide " + CText::ToNarrow(failure.slide) +
                           "\nError: " + CText::ToNarrow(game::ErrorMessage(failure.code));
     if (!failure.limit.empty())
@@ -107,9 +145,15 @@ std::string CSlideChecker::Message(const Failure& failure) {
     return message;
 }
 
+std::string CSlideChecker::Message(const Warning& warning) {
+    return "Warning: " + CText::ToNarrow(warning.slide) + ": " + warning.text;
+}
+
 std::string CSlideChecker::Summary(const Report& report) {
     std::string line = std::to_string(report.slidesChecked) + " slides checked, " +
                        std::to_string(report.failures.size()) + " failed";
+    if (!report.warnings.empty())
+        line += ", " + std::to_string(report.warnings.size()) + " warnings";
     if (!report.configLoaded)
         line += ", game options not loaded";
     return line;

@@ -1,10 +1,12 @@
 // Checks a game folder: reads its game.xml and every slide with the game's own code and
-// prints the game's message for each slide it could not show. Needs no display.
+// prints the game's message for each slide it could not show, then a warning for each
+// exercise that does not explain its answer. Needs no display.
 //
 //   slidecheck [GAME_FOLDER]      (default: the working folder)
 //   slidecheck --help
 //
-// Exit status 0 when the configuration and every slide load, 1 otherwise, 2 on bad usage.
+// Exit status 0 when the configuration and every slide load (warnings do not count), 1
+// otherwise, 2 on bad usage.
 
 #include "tools/CSlideChecker.h"
 
@@ -53,6 +55,8 @@ int main(int argc, char** argv) {
         std::printf("%s\n", CSlideChecker::NoExamplesMessage());
     for (const CSlideChecker::Failure& failure : report.failures)
         std::printf("%s\n", CSlideChecker::Message(failure).c_str());
+    for (const CSlideChecker::Warning& warning : report.warnings)
+        std::printf("%s\n", CSlideChecker::Message(warning).c_str());
     std::printf("%s\n", CSlideChecker::Summary(report).c_str());
     return report.Passed() ? 0 : 1;
 }

@@ -121,6 +121,63 @@ TEST(SlideChecker, ReportsEverySlideTheGameCouldNotShow) {
     }
 }
 
+// An exercise should say why its answer is right, all of it readable; a broken explanation
+// is refused by the game, and the author learns the file and the line.
+TEST(SlideChecker, WantsEveryExerciseExplainedAndEveryExplanationReadable) {
+    const std::string exercise = "<GameSlide>\n<table rows='1' cols='1'><row><spectrum id='1' "
+                                 "example='examples/ton.wav'/></row></table>\n";
+    const auto explained = [&](const std::string& attributes, const std::string& text) {
+        return exercise + "<explanation " + attributes + ">" + text + "</explanation>";
+    };
+    const std::string cannot = "Could not load the slide slides/a.xml\nError: ";
+    const std::string line3 = "\nReason: Die Erklärung in Zeile 3 ";
+    const struct {
+        const char* name;
+        std::string slide;
+        std::vector<std::string> messages; // each the start of a message, in order
+    } cases[] = {
+        {"explained, wrapped into its width",
+         explained("width='150' height='200'", "Weil es so ist und nicht anders, darum.") +
+             "</GameSlide>",
+         {}},
+        {"a text needs no explanation", GOOD, {}},
+        {"exercise without explanation", exercise + "</GameSlide>",
+         {"Warning: slides/a.xml: gives points (1) but has no explanation"}},
+        {"text taller than its area",
+         explained("width='120' height='20'", "Weil es so ist.\\nUnd nicht anders.") +
+             "</GameSlide>",
+         {"Error: slides/a.xml:3: the explanation needs "}},
+        {"word wider than its area",
+         explained("width='20' height='200'", "Tiefpassfilter") + "</GameSlide>",
+         {"Error: slides/a.xml:3: the explanation needs "}},
+        {"empty", explained("", " ") + "</GameSlide>",
+         {cannot + "Missing xml element" + line3 + "hat keinen Text."}},
+        {"zero width", explained("width='0' height='60'", "Weil.") + "</GameSlide>",
+         {cannot + "Unkown xml element" + line3 +
+          "ist 0 × 60 Pixel groß; erlaubt sind 1 bis 2000 Pixel."}},
+        {"negative height", explained("height='-5'", "Weil.") + "</GameSlide>",
+         {cannot + "Unkown xml element" + line3 + "ist 256 × -5 Pixel"}},
+        {"absurd width", explained("width='50000'", "Weil.") + "</GameSlide>",
+         {cannot + "Unkown xml element" + line3 + "ist 50000 × 128 Pixel"}},
+        {"second explanation",
+         explained("", "Weil.") + "\n<explanation>Noch einmal.</explanation></GameSlide>",
+         {cannot + "Unkown xml element\nReason: Die Erklärung in Zeile 4 ist schon die zweite"}},
+    };
+    for (const auto& c : cases) {
+        const CSlideChecker::Report report = Check(
+            {{"game.xml", Game({})}, {"examples/ton.wav", Tone()}, {"slides/a.xml", c.slide}});
+        std::vector<std::string> messages;
+        for (const auto& failure : report.failures)
+            messages.push_back(CSlideChecker::Message(failure));
+        for (const auto& warning : report.warnings)
+            messages.push_back(CSlideChecker::Message(warning));
+        ASSERT_EQ(messages.size(), c.messages.size()) << c.name;
+        for (std::size_t i = 0; i < messages.size(); ++i)
+            EXPECT_EQ(messages[i].substr(0, c.messages[i].size()), c.messages[i]) << c.name;
+        EXPECT_EQ(report.Passed(), report.failures.empty()) << c.name;
+    }
+}
+
 // An author reads the game's own messages, and which limit a slide broke.
 TEST(SlideChecker, SpeaksWithTheGamesMessagesAndNamesTheLimit) {
     std::string many = "<GameSlide>";
