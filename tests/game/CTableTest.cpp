@@ -1,8 +1,15 @@
 #include "SlideFixture.h"
 
 #include "game/CTable.h"
+#include "platform/CApplication.h"
 #include "platform/CRandom.h"
 
+#include <QImage>
+#include <QPushButton>
+#include <QTest>
+#include <QWidget>
+
+#include <algorithm>
 #include <ctime>
 
 using game::ERR_NONE;
@@ -114,4 +121,115 @@ TEST_F(TableTest, EvaluationMarksEachCellFromWhereItBelongs) {
         EXPECT_EQ(Panel(id)->GetMark(), mark) << id;
     Table().OnSwitchPanels(3, 2);
     EXPECT_EQ(Table().CurrentIds(), (std::vector<int>{1, 2, 3, 4, 5, 0, 0, 6}));
+}
+
+// A table of the slide on screen, for what the player sees and hears after evaluation.
+class EvaluatedTable : public TableTest {
+protected:
+    void Show(const std::string& table) {
+        ASSERT_EQ(ReadTables(table), ERR_NONE);
+        ASSERT_TRUE(host.Create(L"Host", L"", WS_VISIBLE, CRect{0, 0, 1200, 900}, nullptr, 0));
+        ASSERT_EQ(slide->CreateElementWindow(&host, 1000), ERR_NONE);
+        slide->ShowWindow(true);
+        CApplication::ProcessMessages();
+    }
+    void Drag(int from, int to) {
+        QTest::mousePress(Panel<CWnd>(from)->Widget(), Qt::LeftButton, {}, QPoint{5, 5});
+        QTest::mouseRelease(Panel<CWnd>(to)->Widget(), Qt::LeftButton, {}, QPoint{5, 5});
+    }
+    QImage Grab() {
+        CApplication::ProcessMessages();
+        return Table().Widget()->grab().toImage();
+    }
+    // Cell c of the first row in the table's client coordinates, cells 256 x 128.
+    static CRect Cell(int c) { return CRect{10 + 266 * c, 10, 266 + 266 * c, 138}; }
+
+    CWnd host;
+};
+
+namespace {
+
+// Row by row, whether each pixel of r is dark.
+std::vector<bool> DarkIn(const QImage& image, const CRect& r) {
+    std::vector<bool> dark;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x)
+            dark.push_back(qGray(image.pixel(x, y)) < 128);
+    return dark;
+}
+
+int CountDark(const QImage& image, const CRect& r) {
+    const std::vector<bool> dark = DarkIn(image, r);
+    return static_cast<int>(std::count(dark.begin(), dark.end(), true));
+}
+
+int Differences(std::vector<bool> a, const std::vector<bool>& b, bool invert) {
+    int differ = 0;
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
+        differ += (a[i] != invert) != b[i];
+    return differ;
+}
+
+} // namespace
+
+// After "Auswerten" every panel in a wrong cell carries a filled number badge (top left) and
+// the cell where it belongs a dashed badge with the same number (top right) inside a dashed
+// outline in the gap around it; the right panel gets nothing, and nothing shows before.
+TEST_F(EvaluatedTable, ShowsWhereEachWrongPanelBelongsOnlyOnceRevealed) {
+    Show("<table rows='1' cols='4'><row><wave id='1' switch='1'/><wave id='2' switch='1'/>"
+         "<wave id='3' switch='1'/><wave id='4' switch='1'/></row></table>");
+    Drag(1, 2);
+    Drag(1, 3);
+    ASSERT_EQ(Table().CurrentIds(), (std::vector<int>{2, 3, 1, 4}));
+    ASSERT_EQ(Table().GetPoints(), 1);
+    const struct {
+        int number, place, panelCell; // place: the cell where the panel numbered so belongs
+    } answers[] = {{1, 0, 2}, {2, 1, 0}, {3, 2, 1}};
+    const auto filledBadge = [](int cell) {
+        return CRect{Cell(cell).left + 3, 13, Cell(cell).left + 25, 35};
+    };
+    const auto dashedBadge = [](int cell) {
+        return CRect{Cell(cell).right - 25, 13, Cell(cell).right - 3, 35};
+    };
+    const auto inner = [](CRect r) { return CRect{r.left + 2, r.top + 2, r.right - 2, r.bottom - 2}; };
+    // The left line of the outline, 4 pixels left of the cell, over the cell's height + 8.
+    const auto outline = [](int cell) {
+        return CRect{Cell(cell).left - 4, 6, Cell(cell).left - 3, 142};
+    };
+    const QImage before = Grab();
+    for (int cell = 0; cell < 4; ++cell) {
+        EXPECT_EQ(CountDark(before, filledBadge(cell)) + CountDark(before, dashedBadge(cell)) +
+                      CountDark(before, outline(cell)),
+                  0)
+            << "before, cell " << cell;
+    }
+    Table().RevealAnswer();
+    const QImage after = Grab();
+    for (const auto& a : answers) {
+        SCOPED_TRACE(a.number);
+        const CRect filled = filledBadge(a.panelCell), dashed = dashedBadge(a.place);
+        EXPECT_EQ(CountDark(after, CRect{filled.left, filled.top, filled.right, filled.top + 2}), 44);
+        const int ink = CountDark(after, inner(dashed));
+        EXPECT_GT(ink, 5) << "a number in the dashed badge";
+        EXPECT_LT(ink, 100);
+        const int dashes = CountDark(after, CRect{dashed.left, dashed.top, dashed.right, dashed.top + 1});
+        EXPECT_GT(dashes, 8);
+        EXPECT_LT(dashes, 20) << "dashes, not a line";
+        const int line = CountDark(after, outline(a.place));
+        EXPECT_GT(line, 136 * 2 / 5);
+        EXPECT_LT(line, 136 * 4 / 5);
+        // The same number: the filled badge's light digits are the dashed badge's dark ones.
+        for (const auto& other : answers) {
+            const int differ = Differences(DarkIn(after, inner(filled)),
+                                           DarkIn(after, inner(dashedBadge(other.place))), true);
+            if (other.number == a.number)
+                EXPECT_LE(differ, 3);
+            else
+                EXPECT_GT(differ, 10) << "against " << other.number;
+        }
+    }
+    EXPECT_EQ(CountDark(after, filledBadge(3)) + CountDark(after, dashedBadge(3)) +
+                  CountDark(after, outline(3)),
+              0)
+        << "the right panel stays as it was";
 }
