@@ -28,9 +28,6 @@ public:
     // A one-pixel frame of short dashes just inside rect, in the selected pen.
     static void DrawDashedFrame(CDC& dc, const CRect& rect);
 
-    EKind Kind() const { return m_kind; }
-    int Number() const { return m_number; }
-
 protected:
     void OnPaint(CDC& dc) override;
     bool OnEraseBkgnd(CDC& dc) override;

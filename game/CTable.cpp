@@ -254,6 +254,8 @@ void CTable::AddComparison(int cell, CElement& belonging) {
         return;
     const CRect r = CellRect(cell);
     const int width = std::min(BUTTON_WIDTH, (r.Width() - 3 * INSET) / 2);
+    if (width <= 0) // a cell scaled down to a sliver has no room to offer
+        return;
     const int top = r.bottom - INSET - BUTTON_HEIGHT;
     const CRect places[2] = {{r.left + INSET, top, r.left + INSET + width, top + BUTTON_HEIGHT},
                              {r.right - INSET - width, top, r.right - INSET, top + BUTTON_HEIGHT}};
@@ -262,8 +264,7 @@ void CTable::AddComparison(int cell, CElement& belonging) {
     const UINT first = FIRST_BUTTON_ID + 2 * static_cast<UINT>(m_comparisons.size() - 1);
     for (UINT i = 0; i < 2; ++i) {
         auto button = std::make_unique<CButton>();
-        if (!button->Create(L"BUTTON", texts[i], WS_CHILD | WS_VISIBLE, places[i], this,
-                            first + i))
+        if (!button->Create(L"BUTTON", texts[i], WS_CHILD | WS_VISIBLE, places[i], this, first + i))
             continue;
         button->SetFont(&m_buttonFont);
         comparison.buttons[i] = std::move(button);

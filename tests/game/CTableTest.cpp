@@ -1,8 +1,14 @@
 #include "SlideFixture.h"
 
+#include "common/CTempFolder.h"
+#include "common/CTestSoundOutput.h"
+#include "common/CWaveBytes.h"
+#include "dsp/CSignal.h"
 #include "game/CTable.h"
+#include "game/CWavePlot.h"
 #include "platform/CApplication.h"
 #include "platform/CRandom.h"
+#include "platform/CText.h"
 
 #include <QImage>
 #include <QPushButton>
@@ -191,7 +197,9 @@ TEST_F(EvaluatedTable, ShowsWhereEachWrongPanelBelongsOnlyOnceRevealed) {
     const auto dashedBadge = [](int cell) {
         return CRect{Cell(cell).right - 25, 13, Cell(cell).right - 3, 35};
     };
-    const auto inner = [](CRect r) { return CRect{r.left + 2, r.top + 2, r.right - 2, r.bottom - 2}; };
+    const auto inner = [](CRect r) {
+        return CRect{r.left + 2, r.top + 2, r.right - 2, r.bottom - 2};
+    };
     // The left line of the outline, 4 pixels left of the cell, over the cell's height + 8.
     const auto outline = [](int cell) {
         return CRect{Cell(cell).left - 4, 6, Cell(cell).left - 3, 142};
@@ -208,11 +216,13 @@ TEST_F(EvaluatedTable, ShowsWhereEachWrongPanelBelongsOnlyOnceRevealed) {
     for (const auto& a : answers) {
         SCOPED_TRACE(a.number);
         const CRect filled = filledBadge(a.panelCell), dashed = dashedBadge(a.place);
-        EXPECT_EQ(CountDark(after, CRect{filled.left, filled.top, filled.right, filled.top + 2}), 44);
+        EXPECT_EQ(CountDark(after, CRect{filled.left, filled.top, filled.right, filled.top + 2}),
+                  44);
         const int ink = CountDark(after, inner(dashed));
         EXPECT_GT(ink, 5) << "a number in the dashed badge";
         EXPECT_LT(ink, 100);
-        const int dashes = CountDark(after, CRect{dashed.left, dashed.top, dashed.right, dashed.top + 1});
+        const int dashes =
+            CountDark(after, CRect{dashed.left, dashed.top, dashed.right, dashed.top + 1});
         EXPECT_GT(dashes, 8);
         EXPECT_LT(dashes, 20) << "dashes, not a line";
         const int line = CountDark(after, outline(a.place));
@@ -232,4 +242,72 @@ TEST_F(EvaluatedTable, ShowsWhereEachWrongPanelBelongsOnlyOnceRevealed) {
                   CountDark(after, outline(3)),
               0)
         << "the right panel stays as it was";
+}
+
+// After evaluation a cell holding the wrong sound offers "deine Lösung" (the sound the player
+// put there) and "richtige Lösung" (the one that belongs there); each takes over at the block
+// the other had reached, and the one left stops with its bar.
+TEST_F(EvaluatedTable, ComparisonPlaysEitherSoundFromWhereTheOtherWas) {
+    game::CElementFactory::Register(
+        "wave", [](game::CGameContext* c) { return std::make_unique<game::CWavePlot>(c); });
+    const auto device = std::make_shared<CTestSoundOutput::Device>();
+    const CSoundOutput::Factory previous = CTestSoundOutput::Install(device);
+    std::vector<std::int16_t> first(4000), second(4000); // sample by sample different
+    for (int i = 0; i < 4000; ++i) {
+        first[i] = std::int16_t(i * 7 - 14000);
+        second[i] = std::int16_t(9000 - i * 3);
+    }
+    CTempFolder folder;
+    const auto wave = [&folder](int id, const char* name, const std::vector<std::int16_t>& s) {
+        return "<wave id='" + std::to_string(id) + "' switch='1' example='" +
+               CText::ToNarrow(folder.Write(name, CWaveBytes::Mono16(s))) + "'/>";
+    };
+    Show("<table rows='1' cols='2'><row>" + wave(1, "a.wav", first) + wave(2, "b.wav", second) +
+         "</row></table>");
+    ASSERT_EQ(slide->Prepare(), ERR_NONE);
+    Drag(1, 2);
+    Table().GetPoints();
+    Table().RevealAnswer();
+    const auto button = [this](const wchar_t* text) -> QPushButton* {
+        for (QPushButton* b : Table().Widget()->findChildren<QPushButton*>())
+            if (b->text() == QString::fromStdWString(text) && b->geometry().right() < Cell(0).right)
+                return b;
+        return nullptr;
+    };
+    auto* yours = Panel<game::CWavePlot>(2); // the sound the player put into cell 0
+    auto* right = Panel<game::CWavePlot>(1);
+    const struct {
+        const wchar_t* button;
+        int blocksBefore; // played before the click
+        game::CWavePlot* plays;
+        const std::vector<std::int16_t>* sound;
+        int from;
+    } steps[] = {{L"deine Lösung", 0, yours, &second, 0},
+                 {L"richtige Lösung", 2, right, &first, 400},
+                 {L"deine Lösung", 1, yours, &second, 600}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.from);
+        for (int b = 0; b < step.blocksBefore; ++b) {
+            const std::size_t queued = device->Queued().size();
+            ASSERT_TRUE(device->FinishNext());
+            ASSERT_TRUE(device->WaitForQueued(queued + 1));
+        }
+        const std::size_t queued = device->Queued().size();
+        QPushButton* pressed = button(step.button);
+        ASSERT_NE(pressed, nullptr);
+        pressed->click();
+        ASSERT_TRUE(device->WaitForQueued(queued + 1));
+        const std::vector<std::int16_t> heard(step.sound->begin() + step.from,
+                                              step.sound->begin() + step.from + 200);
+        const std::vector<std::uint8_t> bytes = device->Queued()[queued].bytes;
+        EXPECT_EQ(std::string(bytes.begin(), bytes.end()), CWaveBytes::Pcm16(heard));
+        game::CWavePlot* other = step.plays == yours ? right : yours;
+        EXPECT_TRUE(step.plays->GetSignal()->IsPlaying());
+        EXPECT_FALSE(other->GetSignal()->IsPlaying());
+        CApplication::ProcessMessages();
+        EXPECT_EQ(other->GetPlaybarColumn(), -1);
+    }
+    slide.reset();
+    CSoundOutput::SetFactory(previous);
+    testing_panels::RegisterTestPanels();
 }
