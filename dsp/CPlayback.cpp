@@ -16,7 +16,7 @@ CPlayback::~CPlayback() {
     Stop();
 }
 
-bool CPlayback::Play() {
+bool CPlayback::Play(int from) {
     if (IsPlaying() || m_signal.GetSampleCount() == 0)
         return false;
     // A finished playback's thread has posted its last message and is ending: joining it does
@@ -24,7 +24,9 @@ bool CPlayback::Play() {
     m_session.reset();
     std::unique_ptr<CPlaybackSession> session(
         new (std::nothrow) CPlaybackSession(m_signal, m_sampleLock, CSoundOutput::Make()));
-    if (!session || !session->Start())
+    if (from < 0 || from >= m_signal.GetSampleCount())
+        from = 0;
+    if (!session || !session->Start(from))
         return false;
     m_session = std::move(session);
     return true;
@@ -32,6 +34,10 @@ bool CPlayback::Play() {
 
 bool CPlayback::IsPlaying() const {
     return m_session && m_session->IsPlaying();
+}
+
+int CPlayback::Position() const {
+    return m_session ? m_session->Position() : 0;
 }
 
 void CPlayback::Stop() {

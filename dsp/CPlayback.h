@@ -23,11 +23,13 @@ public:
     CPlayback(const CPlayback&) = delete;
     CPlayback& operator=(const CPlayback&) = delete;
 
-    // Starts playing from the beginning. False, and nothing changes, while a playback runs,
-    // for a signal without samples or an unplayable format, and when no sound output can be
-    // opened (a later call tries again).
-    bool Play();
+    // Starts playing at frame from; a start outside the signal plays from the beginning. False,
+    // and nothing changes, while a playback runs, for a signal without samples or an unplayable
+    // format, and when no sound output can be opened (a later call tries again).
+    bool Play(int from = 0);
     bool IsPlaying() const;
+    // The first frame of the block sounding now; 0 when nothing plays.
+    int Position() const;
     // Ends a running playback at once and waits for its thread; nothing more is posted.
     void Stop();
 
@@ -37,8 +39,8 @@ public:
     [[nodiscard]] std::unique_lock<std::mutex> LockSamples();
 
     // The registered message "UWM_UPDATE_PLAYBAR" posted to the signal's listeners: wParam the
-    // frame position whose bar goes, lParam the one whose bar comes. (0, 0) starts a playback,
-    // (P, P) with P > 0 ends it, P being the frames played.
+    // frame position whose bar goes, lParam the one whose bar comes. (0, S) starts a playback at
+    // frame S, (P, P) with P > 0 ends it, P being the frame reached.
     static UINT PlaybarMessage();
 
 private:

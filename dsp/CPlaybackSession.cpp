@@ -20,7 +20,7 @@ CPlaybackSession::~CPlaybackSession() {
     m_output.reset();
 }
 
-bool CPlaybackSession::Start() {
+bool CPlaybackSession::Start(int from) {
     const CWaveFormat& format = m_signal.GetFormat();
     m_format = CSoundFormat{static_cast<int>(format.sampleRate), format.channels,
                             format.bitsPerSample, format.blockAlign};
@@ -38,15 +38,18 @@ bool CPlaybackSession::Start() {
         return false;
     {
         std::lock_guard lock(m_lock);
+        m_next = from;
         for (int block = 0; block < BLOCKS; ++block)
             m_queued[block] = QueueNext(block);
-        m_played = 0;
+        m_played = from;
+        if (std::find(m_queued.begin(), m_queued.end(), true) == m_queued.end())
+            m_next = 0;
     }
     if (m_next == 0) {
         m_output->Abort();
         return false;
     }
-    PostPlaybar(0, 0);
+    PostPlaybar(0, from);
     try {
         m_thread = std::thread(&CPlaybackSession::Run, this);
     } catch (const std::system_error&) {
@@ -61,6 +64,11 @@ bool CPlaybackSession::Start() {
 bool CPlaybackSession::IsPlaying() const {
     std::lock_guard lock(m_lock);
     return m_next != 0;
+}
+
+int CPlaybackSession::Position() const {
+    std::lock_guard lock(m_lock);
+    return m_next != 0 ? m_played : 0;
 }
 
 void CPlaybackSession::Stop() {

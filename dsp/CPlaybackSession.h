@@ -7,7 +7,7 @@
 // The output reports each played block to the thread, which refills it from the next frames
 // while a whole block and at least one frame more remain, and posts the play-bar message
 // (played, played + block length) to the signal's listeners. When no block is queued any more
-// the output is closed, the playback becomes idle and (frames played, frames played) is posted.
+// the output is closed, the playback becomes idle and (frame reached, frame reached) is posted.
 // A signal shorter than the three blocks plays padded with silence.
 
 #include "dsp/CPlaybackQueue.h"
@@ -35,11 +35,14 @@ public:
     CPlaybackSession(const CPlaybackSession&) = delete;
     CPlaybackSession& operator=(const CPlaybackSession&) = delete;
 
-    // Opens the output, queues the first three blocks, posts (0, 0) and starts the thread.
-    // False when the signal cannot be played or the output cannot be opened; nothing runs then.
-    bool Start();
+    // Opens the output, queues the first three blocks from frame from on, posts (0, from) and
+    // starts the thread. False when the signal cannot be played or the output cannot be opened;
+    // nothing runs then.
+    bool Start(int from);
     // From a successful Start until the end of playback.
     bool IsPlaying() const;
+    // The first frame of the block sounding now; 0 when idle.
+    int Position() const;
     // Ends the playback at once (nothing more is posted) and waits for its thread.
     void Stop();
 
@@ -68,7 +71,7 @@ private:
     // The per-playback lock: held while a finished block is handled, and by IsPlaying.
     mutable std::mutex m_lock;
     int m_next = 0;   // first frame not yet queued; 0 = idle
-    int m_played = 0; // frames of all blocks reported done
+    int m_played = 0; // the start frame plus the frames of all blocks reported done
     std::array<bool, BLOCKS> m_queued{};
 
     bool m_stopping = false; // playback thread only

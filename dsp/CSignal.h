@@ -87,9 +87,13 @@ public:
     // Adds the generator's signal to the samples; analyses refreshed and listeners told.
     bool ApplyNoise(const CNoise& noise);
 
-    // Plays the signal (see CPlayback): false while it plays, when it is empty or when no
-    // sound output opens. The listeners get the play-bar messages.
-    bool Play() { return m_playback.Play(); }
+    // Plays the signal from frame from on (see CPlayback): false while it plays, when it is
+    // empty or when no sound output opens. The listeners get the play-bar messages.
+    bool Play(int from = 0) { return m_playback.Play(from); }
+    // The first frame of the block sounding now; 0 when silent.
+    int GetPlayPosition() const { return m_playback.Position(); }
+    // Ends the playback at once; the listeners hear nothing more of it.
+    void StopPlayback() { m_playback.Stop(); }
     // The factor the samples are played with, read under the playback's sample lock: 1 for
     // samples within full scale; a louder signal (a resonant filter's output) is played with
     // its peak at full scale instead of clipped, and a signal that ran away to the sample

@@ -2,7 +2,9 @@
 
 #include "game/CElementFactory.h"
 #include "game/CGameContext.h"
+#include "game/CWavePlot.h"
 #include "game/GameMessages.h"
+#include "platform/CDC.h"
 #include "platform/CRandom.h"
 #include "platform/CWindowClasses.h"
 
@@ -15,6 +17,18 @@
 namespace game {
 
 namespace {
+
+const wchar_t* const YOURS_TEXT = L"deine Lösung";
+const wchar_t* const RIGHT_TEXT = L"richtige Lösung";
+// Ids of the comparison buttons among the table's windows: two per comparison, yours first.
+constexpr UINT FIRST_BUTTON_ID = 0xE000;
+constexpr int INSET = 3; // badges and buttons keep this far from a cell's edge
+constexpr int BUTTON_HEIGHT = 22;
+constexpr int BUTTON_WIDTH = 110;
+
+CRect Inflated(const CRect& r, int by) {
+    return CRect{r.left - by, r.top - by, r.right + by, r.bottom + by};
+}
 
 // A cell the table keeps: a static text, or an element tag with a non-zero id.
 bool IsAcceptedCell(const tinyxml2::XMLElement& cell) {
@@ -51,6 +65,9 @@ struct CTable::Layout {
 CTable::CTable(CGameContext* context) : CContainer(context) {
     CWindowClasses::EnsureRegistered(L"MFCGameTable");
     CRandom::SeedWithTime();
+    CLogFont small;
+    small.height = -11;
+    m_buttonFont.CreateFontIndirect(small);
 }
 
 int CTable::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) {
@@ -186,6 +203,112 @@ LRESULT CTable::OnSwitchPanels(WPARAM a, LPARAM b) {
             id = first;
     }
     return 0;
+}
+
+void CTable::RevealAnswer() {
+    CContainer::RevealAnswer();
+    if (!HasWindow() || !m_answers.empty())
+        return;
+    FindAnswers();
+    for (const Answer& answer : m_answers)
+        ShowAnswer(answer);
+    Invalidate(true);
+}
+
+// Swaps only permute the cells, so the cell a wrong panel belongs in holds a wrong panel too
+// and every wrong cell gets both badges. A panel that went over into another table is left
+// to that table.
+void CTable::FindAnswers() {
+    int number = 0;
+    for (std::size_t k = 0; k < m_expectedIds.size(); ++k) {
+        const int expected = m_expectedIds[k];
+        if (expected == 0 || m_currentIds[k] == expected)
+            continue;
+        CElement* belonging = m_context->FindElement(expected);
+        const auto at = std::find(m_currentIds.begin(), m_currentIds.end(), expected);
+        if (belonging == nullptr || belonging->GetMaxPoints() <= 0 || at == m_currentIds.end())
+            continue;
+        m_answers.push_back(
+            {++number, static_cast<int>(k), static_cast<int>(at - m_currentIds.begin())});
+    }
+}
+
+void CTable::ShowAnswer(const Answer& answer) {
+    const CRect panel = CellRect(answer.panelCell);
+    const CRect place = CellRect(answer.place);
+    auto tag = std::make_unique<CAnswerBadge>(CAnswerBadge::EKind::Panel, answer.number);
+    if (tag->Create(*this, CPoint{panel.left + INSET, panel.top + INSET}))
+        m_badges.push_back(std::move(tag));
+    auto mark = std::make_unique<CAnswerBadge>(CAnswerBadge::EKind::Place, answer.number);
+    const int width = CAnswerBadge::SizeFor(answer.number).cx;
+    if (mark->Create(*this, CPoint{place.right - INSET - width, place.top + INSET}))
+        m_badges.push_back(std::move(mark));
+    if (CElement* belonging = m_context->FindElement(m_expectedIds[answer.place]))
+        AddComparison(answer.place, *belonging);
+}
+
+void CTable::AddComparison(int cell, CElement& belonging) {
+    auto* yours = dynamic_cast<CWavePlot*>(m_context->FindElement(m_currentIds[cell]));
+    auto* right = dynamic_cast<CWavePlot*>(&belonging);
+    if (yours == nullptr || right == nullptr)
+        return;
+    const CRect r = CellRect(cell);
+    const int width = std::min(BUTTON_WIDTH, (r.Width() - 3 * INSET) / 2);
+    if (width <= 0) // a cell scaled down to a sliver has no room to offer
+        return;
+    const int top = r.bottom - INSET - BUTTON_HEIGHT;
+    const CRect places[2] = {{r.left + INSET, top, r.left + INSET + width, top + BUTTON_HEIGHT},
+                             {r.right - INSET - width, top, r.right - INSET, top + BUTTON_HEIGHT}};
+    const wchar_t* const texts[2] = {YOURS_TEXT, RIGHT_TEXT};
+    Comparison& comparison = m_comparisons.emplace_back(Comparison{yours, right, {}});
+    const UINT first = FIRST_BUTTON_ID + 2 * static_cast<UINT>(m_comparisons.size() - 1);
+    for (UINT i = 0; i < 2; ++i) {
+        auto button = std::make_unique<CButton>();
+        if (!button->Create(L"BUTTON", texts[i], WS_CHILD | WS_VISIBLE, places[i], this, first + i))
+            continue;
+        button->SetFont(&m_buttonFont);
+        comparison.buttons[i] = std::move(button);
+    }
+}
+
+CRect CTable::CellRect(int k) const {
+    const CElement* panel = m_context->FindElement(m_currentIds[static_cast<std::size_t>(k)]);
+    if (panel == nullptr || !panel->HasWindow() || !HasWindow())
+        return CRect{};
+    return ScreenToClient(panel->GetWindowRect());
+}
+
+// The other sound stops, and this one goes on from the block the other had reached, so the
+// two can be compared at the same spot.
+void CTable::Listen(Comparison& comparison, bool right) {
+    CWavePlot& to = right ? *comparison.right : *comparison.yours;
+    CWavePlot& from = right ? *comparison.yours : *comparison.right;
+    to.PlayFrom(from.StopSound());
+}
+
+void CTable::OnCommand(UINT id) {
+    const UINT index = (id - FIRST_BUTTON_ID) / 2;
+    if (id >= FIRST_BUTTON_ID && index < m_comparisons.size()) {
+        Listen(m_comparisons[index], (id - FIRST_BUTTON_ID) % 2 == 1);
+        return;
+    }
+    CContainer::OnCommand(id);
+}
+
+// The outlines lie in the space between the cells, the only part of the table its panels
+// leave visible: two dashed lines, a pixel or two clear of the neighbours' outlines.
+void CTable::OnPaint(CDC& dc) {
+    const int distance = std::min(m_context->m_hspace, m_context->m_vspace) / 2 - 1;
+    if (m_answers.empty() || distance < 1)
+        return;
+    const CPen ink(PS_SOLID, 1, RGB(0, 0, 0));
+    const CPen* previous = dc.SelectPen(&ink);
+    for (const Answer& answer : m_answers) {
+        const CRect place = CellRect(answer.place);
+        for (int line = distance; line >= std::max(1, distance - 1); --line)
+            CAnswerBadge::DrawDashedFrame(dc, Inflated(place, line));
+    }
+    dc.SelectPen(previous);
 }
 
 LRESULT CTable::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

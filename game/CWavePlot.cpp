@@ -155,18 +155,30 @@ void CWavePlot::OnLButtonUp(UINT flags, CPoint point) {
     if (pressed == m_id)
         m_context->ClearPressFor(m_id);
     if (m_signal.IsBound())
-        Play();
+        PlayFrom(0);
 }
 
 // Without a sound device a click would seem to do nothing at all. The player hears about it
 // once per run; after that the plots stay quiet and the game goes on.
-void CWavePlot::Play() {
+void CWavePlot::PlayFrom(int frame) {
+    if (!m_signal.IsBound())
+        return;
     dsp::CSignal& signal = *m_signal.Get();
-    if (signal.Play() || signal.IsPlaying() || signal.GetSampleCount() == 0)
+    if (signal.Play(frame) || signal.IsPlaying() || signal.GetSampleCount() == 0)
         return;
     static std::atomic<bool> told{false};
     if (!told.exchange(true))
         CMessageBox::Show(this, NO_SOUND_TEXT, NO_SOUND_CAPTION, CMessageBox::Information);
+}
+
+int CWavePlot::StopSound() {
+    if (!m_signal.IsBound())
+        return 0;
+    const int reached = m_signal->GetPlayPosition();
+    m_signal->StopPlayback();
+    m_playbar = -1;
+    Invalidate(true);
+    return reached;
 }
 
 void CWavePlot::OnSize(int cx, int cy) {
@@ -198,7 +210,9 @@ LRESULT CWavePlot::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void CWavePlot::MovePlaybar(WPARAM erase, LPARAM draw) {
     const auto first = static_cast<long long>(erase);
     const auto last = static_cast<long long>(draw);
-    const bool ended = first == last && first > 0;
+    // Bars a stopped playback posted before it stopped arrive after it: they show nothing.
+    const bool ended =
+        (first == last && first > 0) || !m_signal.IsBound() || !m_signal->IsPlaying();
     m_playbar = ended ? -1 : ColumnOf(last);
     Invalidate(true);
     UpdateWindow();

@@ -29,6 +29,11 @@ public:
     const CColumnEnvelope& GetEnvelope() const { return m_envelope; }
     // Client column of the play bar; -1 while none is shown.
     int GetPlaybarColumn() const { return m_playbar; }
+    // Plays the bound signal from the frame on (a click plays from 0); tells the player when
+    // there is no sound output.
+    void PlayFrom(int frame);
+    // Ends the sound at once and takes the bar away; the frame it had reached, 0 when silent.
+    int StopSound();
 
     // The row of a sample on a plot height pixels high: +1 at the top edge, 0 in the middle,
     // -1 at the bottom edge (row 2 * (height / 2)).
@@ -45,8 +50,6 @@ private:
     void ComputeEnvelope();
     // The first line of the text file beside the example becomes the tooltip.
     void ReadCompanionText();
-    // Plays the bound signal; tells the player when there is no sound output.
-    void Play();
     void MovePlaybar(WPARAM erase, LPARAM draw);
     // The client column of a frame position.
     int ColumnOf(long long position) const;

@@ -1,8 +1,21 @@
 #include "SlideFixture.h"
 
+#include "common/CTempFolder.h"
+#include "common/CTestSoundOutput.h"
+#include "common/CWaveBytes.h"
+#include "dsp/CSignal.h"
 #include "game/CTable.h"
+#include "game/CWavePlot.h"
+#include "platform/CApplication.h"
 #include "platform/CRandom.h"
+#include "platform/CText.h"
 
+#include <QImage>
+#include <QPushButton>
+#include <QTest>
+#include <QWidget>
+
+#include <algorithm>
 #include <ctime>
 
 using game::ERR_NONE;
@@ -114,4 +127,187 @@ TEST_F(TableTest, EvaluationMarksEachCellFromWhereItBelongs) {
         EXPECT_EQ(Panel(id)->GetMark(), mark) << id;
     Table().OnSwitchPanels(3, 2);
     EXPECT_EQ(Table().CurrentIds(), (std::vector<int>{1, 2, 3, 4, 5, 0, 0, 6}));
+}
+
+// A table of the slide on screen, for what the player sees and hears after evaluation.
+class EvaluatedTable : public TableTest {
+protected:
+    void Show(const std::string& table) {
+        ASSERT_EQ(ReadTables(table), ERR_NONE);
+        ASSERT_TRUE(host.Create(L"Host", L"", WS_VISIBLE, CRect{0, 0, 1200, 900}, nullptr, 0));
+        ASSERT_EQ(slide->CreateElementWindow(&host, 1000), ERR_NONE);
+        slide->ShowWindow(true);
+        CApplication::ProcessMessages();
+    }
+    void Drag(int from, int to) {
+        QTest::mousePress(Panel<CWnd>(from)->Widget(), Qt::LeftButton, {}, QPoint{5, 5});
+        QTest::mouseRelease(Panel<CWnd>(to)->Widget(), Qt::LeftButton, {}, QPoint{5, 5});
+    }
+    QImage Grab() {
+        CApplication::ProcessMessages();
+        return Table().Widget()->grab().toImage();
+    }
+    // Cell c of the first row in the table's client coordinates, cells 256 x 128.
+    static CRect Cell(int c) { return CRect{10 + 266 * c, 10, 266 + 266 * c, 138}; }
+
+    CWnd host;
+};
+
+namespace {
+
+// Row by row, whether each pixel of r is dark.
+std::vector<bool> DarkIn(const QImage& image, const CRect& r) {
+    std::vector<bool> dark;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x)
+            dark.push_back(qGray(image.pixel(x, y)) < 128);
+    return dark;
+}
+
+int CountDark(const QImage& image, const CRect& r) {
+    const std::vector<bool> dark = DarkIn(image, r);
+    return static_cast<int>(std::count(dark.begin(), dark.end(), true));
+}
+
+int Differences(std::vector<bool> a, const std::vector<bool>& b, bool invert) {
+    int differ = 0;
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
+        differ += (a[i] != invert) != b[i];
+    return differ;
+}
+
+} // namespace
+
+// After "Auswerten" every panel in a wrong cell carries a filled number badge (top left) and
+// the cell where it belongs a dashed badge with the same number (top right) inside a dashed
+// outline in the gap around it; the right panel gets nothing, and nothing shows before.
+TEST_F(EvaluatedTable, ShowsWhereEachWrongPanelBelongsOnlyOnceRevealed) {
+    Show("<table rows='1' cols='4'><row><wave id='1' switch='1'/><wave id='2' switch='1'/>"
+         "<wave id='3' switch='1'/><wave id='4' switch='1'/></row></table>");
+    Drag(1, 2);
+    Drag(1, 3);
+    ASSERT_EQ(Table().CurrentIds(), (std::vector<int>{2, 3, 1, 4}));
+    ASSERT_EQ(Table().GetPoints(), 1);
+    const struct {
+        int number, place, panelCell; // place: the cell where the panel numbered so belongs
+    } answers[] = {{1, 0, 2}, {2, 1, 0}, {3, 2, 1}};
+    const auto filledBadge = [](int cell) {
+        return CRect{Cell(cell).left + 3, 13, Cell(cell).left + 25, 35};
+    };
+    const auto dashedBadge = [](int cell) {
+        return CRect{Cell(cell).right - 25, 13, Cell(cell).right - 3, 35};
+    };
+    const auto inner = [](CRect r) {
+        return CRect{r.left + 2, r.top + 2, r.right - 2, r.bottom - 2};
+    };
+    // The left line of the outline, 4 pixels left of the cell, over the cell's height + 8.
+    const auto outline = [](int cell) {
+        return CRect{Cell(cell).left - 4, 6, Cell(cell).left - 3, 142};
+    };
+    const QImage before = Grab();
+    for (int cell = 0; cell < 4; ++cell) {
+        EXPECT_EQ(CountDark(before, filledBadge(cell)) + CountDark(before, dashedBadge(cell)) +
+                      CountDark(before, outline(cell)),
+                  0)
+            << "before, cell " << cell;
+    }
+    Table().RevealAnswer();
+    const QImage after = Grab();
+    for (const auto& a : answers) {
+        SCOPED_TRACE(a.number);
+        const CRect filled = filledBadge(a.panelCell), dashed = dashedBadge(a.place);
+        EXPECT_EQ(CountDark(after, CRect{filled.left, filled.top, filled.right, filled.top + 2}),
+                  44);
+        const int ink = CountDark(after, inner(dashed));
+        EXPECT_GT(ink, 5) << "a number in the dashed badge";
+        EXPECT_LT(ink, 100);
+        const int dashes =
+            CountDark(after, CRect{dashed.left, dashed.top, dashed.right, dashed.top + 1});
+        EXPECT_GT(dashes, 8);
+        EXPECT_LT(dashes, 20) << "dashes, not a line";
+        const int line = CountDark(after, outline(a.place));
+        EXPECT_GT(line, 136 * 2 / 5);
+        EXPECT_LT(line, 136 * 4 / 5);
+        // The same number: the filled badge's light digits are the dashed badge's dark ones.
+        for (const auto& other : answers) {
+            const int differ = Differences(DarkIn(after, inner(filled)),
+                                           DarkIn(after, inner(dashedBadge(other.place))), true);
+            if (other.number == a.number)
+                EXPECT_LE(differ, 3);
+            else
+                EXPECT_GT(differ, 10) << "against " << other.number;
+        }
+    }
+    EXPECT_EQ(CountDark(after, filledBadge(3)) + CountDark(after, dashedBadge(3)) +
+                  CountDark(after, outline(3)),
+              0)
+        << "the right panel stays as it was";
+}
+
+// After evaluation a cell holding the wrong sound offers "deine Lösung" (the sound the player
+// put there) and "richtige Lösung" (the one that belongs there); each takes over at the block
+// the other had reached, and the one left stops with its bar.
+TEST_F(EvaluatedTable, ComparisonPlaysEitherSoundFromWhereTheOtherWas) {
+    game::CElementFactory::Register(
+        "wave", [](game::CGameContext* c) { return std::make_unique<game::CWavePlot>(c); });
+    const auto device = std::make_shared<CTestSoundOutput::Device>();
+    const CSoundOutput::Factory previous = CTestSoundOutput::Install(device);
+    std::vector<std::int16_t> first(4000), second(4000); // sample by sample different
+    for (int i = 0; i < 4000; ++i) {
+        first[i] = std::int16_t(i * 7 - 14000);
+        second[i] = std::int16_t(9000 - i * 3);
+    }
+    CTempFolder folder;
+    const auto wave = [&folder](int id, const char* name, const std::vector<std::int16_t>& s) {
+        return "<wave id='" + std::to_string(id) + "' switch='1' example='" +
+               CText::ToNarrow(folder.Write(name, CWaveBytes::Mono16(s))) + "'/>";
+    };
+    Show("<table rows='1' cols='2'><row>" + wave(1, "a.wav", first) + wave(2, "b.wav", second) +
+         "</row></table>");
+    ASSERT_EQ(slide->Prepare(), ERR_NONE);
+    Drag(1, 2);
+    Table().GetPoints();
+    Table().RevealAnswer();
+    const auto button = [this](const wchar_t* text) -> QPushButton* {
+        for (QPushButton* b : Table().Widget()->findChildren<QPushButton*>())
+            if (b->text() == QString::fromStdWString(text) && b->geometry().right() < Cell(0).right)
+                return b;
+        return nullptr;
+    };
+    auto* yours = Panel<game::CWavePlot>(2); // the sound the player put into cell 0
+    auto* right = Panel<game::CWavePlot>(1);
+    const struct {
+        const wchar_t* button;
+        int blocksBefore; // played before the click
+        game::CWavePlot* plays;
+        const std::vector<std::int16_t>* sound;
+        int from;
+    } steps[] = {{L"deine Lösung", 0, yours, &second, 0},
+                 {L"richtige Lösung", 2, right, &first, 400},
+                 {L"deine Lösung", 1, yours, &second, 600}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.from);
+        for (int b = 0; b < step.blocksBefore; ++b) {
+            const std::size_t queued = device->Queued().size();
+            ASSERT_TRUE(device->FinishNext());
+            ASSERT_TRUE(device->WaitForQueued(queued + 1));
+        }
+        const std::size_t queued = device->Queued().size();
+        QPushButton* pressed = button(step.button);
+        ASSERT_NE(pressed, nullptr);
+        pressed->click();
+        ASSERT_TRUE(device->WaitForQueued(queued + 1));
+        const std::vector<std::int16_t> heard(step.sound->begin() + step.from,
+                                              step.sound->begin() + step.from + 200);
+        const std::vector<std::uint8_t> bytes = device->Queued()[queued].bytes;
+        EXPECT_EQ(std::string(bytes.begin(), bytes.end()), CWaveBytes::Pcm16(heard));
+        game::CWavePlot* other = step.plays == yours ? right : yours;
+        EXPECT_TRUE(step.plays->GetSignal()->IsPlaying());
+        EXPECT_FALSE(other->GetSignal()->IsPlaying());
+        CApplication::ProcessMessages();
+        EXPECT_EQ(other->GetPlaybarColumn(), -1);
+    }
+    slide.reset();
+    CSoundOutput::SetFactory(previous);
+    testing_panels::RegisterTestPanels();
 }
