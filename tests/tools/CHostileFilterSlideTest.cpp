@@ -84,7 +84,10 @@ TEST(HostileFilterSlides, AreRefusedQuicklyWithElementAndReason) {
                                   (c.longInput ? longExample : shortExample) +
                                   "'/></row></table></GameSlide>";
         const std::wstring path = folder.Write(std::string(c.name) + ".xml", slide);
-        const CSlideChecker::Failure failure = CSlideChecker::CheckSlide(master, path);
+        CSlideChecker::Report report;
+        CSlideChecker::CheckSlide(master, path, report);
+        ASSERT_EQ(report.failures.size(), 1u) << c.name;
+        const CSlideChecker::Failure& failure = report.failures.front();
         EXPECT_EQ(failure.code, c.code) << c.name;
         EXPECT_EQ(failure.element, c.element) << c.name;
         EXPECT_NE(failure.reason.find(c.word), std::wstring::npos)
