@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 
+#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <iterator>
@@ -19,6 +20,8 @@ namespace {
 
 class MainDialog : public GameFolder {
 protected:
+    static constexpr int THINKING_MS = 60; // a player looking at a slide before evaluating
+
     // Runs the program's dialog with a script inside its modal loop; the script ends it.
     void Play(const std::function<void(CVelmoraDlg&)>& script, int safetyMs = 20000) {
         CVelmoraDlg dialog;
@@ -102,9 +105,11 @@ TEST_F(MainDialog, CoursePlayedToTheHighScoreList) {
     WriteSlide("two.xml", "<wave id='1'/><wave id='2'/>", 2);
     WriteGame("<course titel='Kurs' highscore='1'><slide>slides/five.xml</slide>"
               "<slide>slides/two.xml</slide></course>");
+    const auto started = std::chrono::steady_clock::now();
     Play([&](CVelmoraDlg& d) {
         Click(d, ID_COURSE_FIRST);
         ASSERT_TRUE(WaitUntil([&] { return SlideName(d) == L"five.xml"; }));
+        CApplication::ProcessMessagesFor(THINKING_MS);
         EXPECT_FALSE(d.GetDlgItem(ID_COURSE_FIRST)->IsWindowVisible());
         EXPECT_TRUE(Enabled(d, IDC_CHECK));
         // Swap panels 1 and 2: both are then wrong.
@@ -128,14 +133,25 @@ TEST_F(MainDialog, CoursePlayedToTheHighScoreList) {
         EXPECT_TRUE(d.GetDlgItem(ID_COURSE_FIRST)->IsWindowVisible());
         EXPECT_EQ(d.ScoreLine(), L"Es wurden 5 von 7 Punkte erreicht");
     });
-    // The statistics were written at the end, with the name and both slides.
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    // The statistics were written at the end, with the name and both slides, and with times
+    // the player really took: the first slide at least its thinking time, the course longer
+    // than any of its slides, nothing longer than the whole test.
     CGameStatistics saved;
     ASSERT_TRUE(saved.LoadFile("stats"));
     const auto& scores = saved.GetScores(L"Kurs");
     ASSERT_EQ(scores.size(), 1u);
     EXPECT_EQ(scores[0].name, "Anna");
     EXPECT_EQ(scores[0].points, 5);
-    EXPECT_EQ(saved.GetSlides().size(), 2u);
+    const auto& slides = saved.GetSlides();
+    ASSERT_EQ(slides.size(), 2u);
+    const double five = slides.at("five.xml").avrg_time, two = slides.at("two.xml").avrg_time;
+    EXPECT_GE(five, THINKING_MS / 1000.0);
+    EXPECT_GE(two, 0.0);
+    EXPECT_GE(scores[0].time, five + two);
+    EXPECT_LE(scores[0].time, wall);
+    EXPECT_EQ(saved.GetCourses().at("Kurs").avrg_time, scores[0].time);
 }
 
 // The filter exercises in the running game: the notch clicked onto the tone scores with a
