@@ -6,9 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QImage>
+
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <map>
 #include <utility>
@@ -236,6 +239,25 @@ TEST(SlideTools, AnswerHelpRefuseUnknownOptionsAndSayWhatIsMissing) {
         EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, c.status) << c.arguments;
         EXPECT_NE(output.find(c.output), std::string::npos) << c.arguments << "\n" << output;
     }
+}
+
+// An author's picture of a slide shows the slide as drawn, not an empty window.
+TEST(SlideTools, ViewerGrabsTheDrawnSlide) {
+    CTempFolder folder;
+    const std::wstring slide =
+        folder.Write("a.xml", "<GameSlide><static width='300' height='60'>Willkommen im "
+                              "Spiel</static></GameSlide>");
+    const std::string image = CText::ToNarrow(folder.Folder()) + "/a.png";
+    const std::string command = std::string(SLIDEVIEWER_PROGRAM) + " '" +
+                                CText::ToNarrow(slide) + "' --grab '" + image + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const QImage grabbed(QString::fromStdString(image));
+    ASSERT_FALSE(grabbed.isNull());
+    int ink = 0;
+    for (int y = 0; y < grabbed.height(); ++y)
+        for (int x = 0; x < grabbed.width(); ++x)
+            ink += qGray(grabbed.pixel(x, y)) < 100;
+    EXPECT_GT(ink, 50) << "the text's letters";
 }
 
 } // namespace
