@@ -67,18 +67,27 @@ TEST_F(MainDialog, MenuRowsFollowTheCourses) {
         EXPECT_EQ(d.ScoreLine(), L"Es wurden 0 von 0 Punkten erreicht");
         EXPECT_FALSE(Enabled(d, IDC_NEXT));
         EXPECT_FALSE(Enabled(d, IDC_CHECK));
-        // The configured size gives the text font, two thirds of it the tooltip font.
-        for (const auto& [font, points] :
-             {std::pair{&d.Context().m_textFont, 120}, std::pair{&d.Context().m_tooltipFont, 80}}) {
-            CFont expected;
-            expected.CreatePointFont(points, L"Times");
-            CLogFont actual, wanted;
-            ASSERT_TRUE(font->GetLogFont(actual));
-            expected.GetLogFont(wanted);
-            EXPECT_EQ(actual, wanted) << points;
-        }
     });
     EXPECT_TRUE(messages.empty());
+}
+
+// The configured size gives the text font, two thirds of it the tooltip font; a size no one
+// could read or that would fill the window with one letter is brought to the nearest usable.
+TEST_F(MainDialog, FontSizeStaysReadable) {
+    for (const auto& [configured, text] : {std::pair{120, 120}, {10, 40}, {5000, 720}}) {
+        WriteGame("", "<font size='" + std::to_string(configured) + "'/>");
+        Play([&, text = text](CVelmoraDlg& d) {
+            for (const auto& [font, points] : {std::pair{&d.Context().m_textFont, text},
+                                               {&d.Context().m_tooltipFont, 2 * text / 3}}) {
+                CFont expected;
+                expected.CreatePointFont(points, L"Times");
+                CLogFont actual, wanted;
+                ASSERT_TRUE(font->GetLogFont(actual));
+                expected.GetLogFont(wanted);
+                EXPECT_EQ(actual, wanted) << points;
+            }
+        });
+    }
 }
 
 // Without courses, or without a readable game.xml (reported), the random tasks come first.
