@@ -1,6 +1,8 @@
 // The main window's frame: title bar boxes, fixed size, icon.
 #include "GameFolder.h"
 
+#include "game/CGameSlide.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -49,6 +51,11 @@ TEST_F(MainWindowFrame, TitleBarBoxesFixedSizeAndIcon) {
         EXPECT_GT(w.maximumSize().height(), menu.height());
         EXPECT_EQ(w.frameGeometry().size(),
                   QGuiApplication::primaryScreen()->availableGeometry().size());
+        // The slide fills the window below the buttons, within a margin of 10 pixels.
+        const CRect client = dialog.GetClientRect();
+        const CRect slide = dialog.ScreenToClient(dialog.CurrentSlide()->GetWindowRect());
+        EXPECT_NEAR(slide.Width(), client.Width() - 20, 2);
+        EXPECT_NEAR(slide.Height(), client.Height() - 50, 2);
 
         Click(dialog, IDC_MAINMENU);
         ASSERT_TRUE(WaitUntil([&] { return !w.isMaximized(); }));
