@@ -90,7 +90,7 @@ private:
 
 int RenderCallback(const void*, void* output, unsigned long frames, const PaStreamCallbackTimeInfo*,
                    PaStreamCallbackFlags, void* self) {
-    static_cast<CPortAudioOutput*>(self)->Render(static_cast<std::uint8_t*>(output), frames);
+    static_cast<CDeviceQueue*>(self)->Render(static_cast<std::uint8_t*>(output), frames);
     return paContinue;
 }
 
@@ -126,13 +126,11 @@ bool CPortAudioOutput::Open(const CSoundFormat& format, IListener& listener) {
     parameters.suggestedLatency = std::min(info->defaultHighOutputLatency,
                                            std::max(info->defaultLowOutputLatency, MAX_LATENCY));
     m_format = format;
-    m_deviceFrameBytes = format.channels * (format.bitsPerSample / 8);
-    m_silence = format.bitsPerSample == 8 ? 0x80 : 0x00;
+    m_queue.Start(format, listener);
     m_listener = &listener;
-    m_silentFrames = 0;
     PaStream* stream = nullptr;
     if (Pa_OpenStream(&stream, nullptr, &parameters, format.sampleRate,
-                      paFramesPerBufferUnspecified, paNoFlag, RenderCallback, this) != paNoError) {
+                      paFramesPerBufferUnspecified, paNoFlag, RenderCallback, &m_queue) != paNoError) {
         library.ForgetDevices();
         m_listener = nullptr;
         return false;
@@ -151,12 +149,7 @@ bool CPortAudioOutput::Open(const CSoundFormat& format, IListener& listener) {
 bool CPortAudioOutput::Queue(int block, const std::uint8_t* bytes, std::size_t size) {
     if (m_stream == nullptr)
         return false;
-    const std::size_t whole = size - size % static_cast<std::size_t>(m_format.blockAlign);
-    Pending pending;
-    pending.block = block;
-    pending.bytes.assign(bytes, bytes + whole);
-    std::lock_guard lock(m_queueMutex);
-    m_queue.push_back(std::move(pending));
+    m_queue.Push(block, bytes, size);
     return true;
 }
 
@@ -187,10 +180,7 @@ void CPortAudioOutput::Shutdown(bool drain) {
         library.StreamClosed();
     }
     m_stream = nullptr;
-    {
-        std::lock_guard lock(m_queueMutex);
-        m_queue.clear();
-    }
+    m_queue.Clear();
     IListener* listener = m_listener;
     m_listener = nullptr;
     listener->OnClosed();
@@ -201,48 +191,6 @@ void CPortAudioOutput::PlayOut() const {
     const double latency = info != nullptr ? info->outputLatency : MAX_LATENCY;
     const auto needed = static_cast<long>((latency + 0.025) * m_format.sampleRate);
     const auto until = std::chrono::steady_clock::now() + MAX_PLAY_OUT;
-    while (m_silentFrames.load() < needed && std::chrono::steady_clock::now() < until)
+    while (m_queue.SilentFrames() < needed && std::chrono::steady_clock::now() < until)
         std::this_thread::sleep_for(PLAY_OUT_POLL);
-}
-
-void CPortAudioOutput::Render(std::uint8_t* out, unsigned long frames) {
-    bool sounded = false;
-    while (frames > 0) {
-        int finished = -1;
-        const unsigned long copied = CopyFront(out, frames, finished);
-        if (finished >= 0)
-            m_listener->OnBlockDone(finished);
-        if (copied == 0 && finished < 0)
-            break;
-        sounded = sounded || copied > 0;
-        out += copied * static_cast<unsigned long>(m_deviceFrameBytes);
-        frames -= copied;
-    }
-    std::memset(out, m_silence, frames * static_cast<unsigned long>(m_deviceFrameBytes));
-    const long silent = static_cast<long>(frames);
-    if (sounded)
-        m_silentFrames = silent;
-    else
-        m_silentFrames += silent;
-}
-
-unsigned long CPortAudioOutput::CopyFront(std::uint8_t* out, unsigned long frames, int& finished) {
-    std::lock_guard lock(m_queueMutex);
-    if (m_queue.empty())
-        return 0;
-    Pending& front = m_queue.front();
-    const std::size_t frameBytes = static_cast<std::size_t>(m_format.blockAlign);
-    const std::size_t left = (front.bytes.size() - front.offset) / frameBytes;
-    const std::size_t count = std::min<std::size_t>(left, frames);
-    const std::size_t deviceBytes = static_cast<std::size_t>(m_deviceFrameBytes);
-    // Frames of a file may carry padding after the channels; the device gets the channels.
-    for (std::size_t f = 0; f < count; ++f)
-        std::memcpy(out + f * deviceBytes, front.bytes.data() + front.offset + f * frameBytes,
-                    deviceBytes);
-    front.offset += count * frameBytes;
-    if (front.offset >= front.bytes.size()) {
-        finished = front.block;
-        m_queue.pop_front();
-    }
-    return static_cast<unsigned long>(count);
 }
