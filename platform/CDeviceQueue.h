@@ -41,7 +41,7 @@ private:
     int m_deviceFrameBytes = 0; // channels × bytes per sample (no frame padding)
     std::uint8_t m_silence = 0;
     CSoundOutput::IListener* m_listener = nullptr; // not owned
-    std::mutex m_mutex;                             // guards m_pending
+    std::mutex m_mutex;                            // guards m_pending
     std::deque<Pending> m_pending;
     std::atomic<long> m_silentFrames{0};
 };

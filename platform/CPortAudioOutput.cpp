@@ -130,7 +130,8 @@ bool CPortAudioOutput::Open(const CSoundFormat& format, IListener& listener) {
     m_listener = &listener;
     PaStream* stream = nullptr;
     if (Pa_OpenStream(&stream, nullptr, &parameters, format.sampleRate,
-                      paFramesPerBufferUnspecified, paNoFlag, RenderCallback, &m_queue) != paNoError) {
+                      paFramesPerBufferUnspecified, paNoFlag, RenderCallback,
+                      &m_queue) != paNoError) {
         library.ForgetDevices();
         m_listener = nullptr;
         return false;

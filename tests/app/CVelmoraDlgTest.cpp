@@ -354,9 +354,10 @@ TEST_F(MainDialog, FailedSaveIsToldOnceAndTouchesNothing) {
             EXPECT_EQ(after.count("stats"), 1u);
             before["stats"] = after.at("stats");
         } else {
-            EXPECT_EQ(messages, std::vector<std::wstring>{
-                                    L"Velmora|Die Ergebnisse konnten nicht gespeichert werden: " +
-                                    std::wstring(c.reason) + L"."})
+            EXPECT_EQ(messages,
+                      std::vector<std::wstring>{
+                          L"Velmora|Die Ergebnisse konnten nicht gespeichert werden: " +
+                          std::wstring(c.reason) + L"."})
                 << c.what;
         }
         EXPECT_EQ(snapshot(), before) << c.what;

@@ -27,16 +27,15 @@ std::string Halves(int count) {
 }
 
 std::string Filter(int id, int from, const std::string& children) {
-    return "<afilter id='" + std::to_string(id) + "' example_from='" + std::to_string(from) +
-           "'>" + children + "</afilter>";
+    return "<afilter id='" + std::to_string(id) + "' example_from='" + std::to_string(from) + "'>" +
+           children + "</afilter>";
 }
 
 TEST(HostileFilterSlides, AreRefusedQuicklyWithElementAndReason) {
     CTempFolder folder;
     // 30 s at 44.1 kHz, the longest example a slide reasonably has, and a short one.
-    const std::string longExample = CText::ToNarrow(
-        folder.Write("lang.wav", CWaveBytes::Mono16(std::vector<std::int16_t>(30 * 44100, 900),
-                                                    44100)));
+    const std::string longExample = CText::ToNarrow(folder.Write(
+        "lang.wav", CWaveBytes::Mono16(std::vector<std::int16_t>(30 * 44100, 900), 44100)));
     const std::string shortExample = CText::ToNarrow(
         folder.Write("kurz.wav", CWaveBytes::Mono16(std::vector<std::int16_t>(4000, 900))));
     const struct {
@@ -98,9 +97,13 @@ TEST(HostileFilterSlides, AreRefusedQuicklyWithElementAndReason) {
                   std::string::npos)
             << c.name;
     }
-    const double seconds =
+    [[maybe_unused]] const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    // A refused filter that did its work anyway takes minutes here; the sanitizers' own cost
+    // of a dozen times over says nothing about that.
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
     EXPECT_LT(seconds, 5.0) << "a refusal must not cost the work it refuses";
+#endif
 }
 
 } // namespace

@@ -1,8 +1,8 @@
+#include "tools/CSlideChecker.h"
 #include "common/CTempFolder.h"
 #include "common/CWaveBytes.h"
 #include "game/ElementError.h"
 #include "platform/CText.h"
-#include "tools/CSlideChecker.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 #include <sys/wait.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <utility>
 #include <vector>
@@ -76,24 +76,39 @@ TEST(SlideChecker, ReportsEverySlideTheGameCouldNotShow) {
     } cases[] = {
         {"clean folder",
          {{"game.xml", Game({"slides/a.xml"})}, {"slides/a.xml", GOOD}, {"slides/b.xml", GOOD}},
-         true, 2, {}},
+         true,
+         2,
+         {}},
         {"course slide named with backslashes is read once",
-         {{"game.xml", Game({"slides\\a.xml"})}, {"slides/a.xml", GOOD}}, true, 1, {}},
+         {{"game.xml", Game({"slides\\a.xml"})}, {"slides/a.xml", GOOD}},
+         true,
+         1,
+         {}},
         {"broken XML in a course",
-         {{"game.xml", Game({"slides/kaputt.xml"})}, {"slides/a.xml", GOOD},
+         {{"game.xml", Game({"slides/kaputt.xml"})},
+          {"slides/a.xml", GOOD},
           {"slides/kaputt.xml", "<GameSlide><static>offen</GameSlide>"}},
-         true, 2, {{L"slides/kaputt.xml", ERR_OPEN_SLIDE}}},
+         true,
+         2,
+         {{L"slides/kaputt.xml", ERR_OPEN_SLIDE}}},
         {"missing course slide named twice",
          {{"game.xml", Game({"slides/a.xml", "slides/fehlt.xml", "slides/fehlt.xml"})},
           {"slides/a.xml", GOOD}},
-         true, 2, {{L"slides/fehlt.xml", ERR_OPEN_SLIDE}}},
+         true,
+         2,
+         {{L"slides/fehlt.xml", ERR_OPEN_SLIDE}}},
         {"course slide with the wrong root",
-         {{"game.xml", Game({"folie.xml"})}, {"slides/a.xml", GOOD},
+         {{"game.xml", Game({"folie.xml"})},
+          {"slides/a.xml", GOOD},
           {"folie.xml", "<Folie><static>x</static></Folie>"}},
-         true, 2, {{L"folie.xml", ERR_XML_TITLE}}},
+         true,
+         2,
+         {{L"folie.xml", ERR_XML_TITLE}}},
         {"filter elements",
          {{"game.xml", Game({})}, {"examples/ton.wav", Tone()}, {"slides/filter.xml", FILTERS}},
-         true, 1, {}},
+         true,
+         1,
+         {}},
         {"fixed filter without coefficients and a notch without input",
          {{"game.xml", Game({"slides/b.xml"})},
           {"examples/ton.wav", Tone()},
@@ -101,15 +116,20 @@ TEST(SlideChecker, ReportsEverySlideTheGameCouldNotShow) {
                                    "<afilter id='2' example_from='1'/></row></table></GameSlide>"},
           {"slides/b.xml", table + "1'><row><notch id='2' example_from='9'/></row></table>"
                                    "</GameSlide>"}},
-         true, 2,
+         true,
+         2,
          {{L"slides/b.xml", ERR_EXAMPLE_NOT_FOUND}, {L"slides/a.xml", ERR_MISSING_ELEMENT}}},
         {"no slide for the random tasks",
          {{"game.xml", Game({})}, {"slides/liesmich.txt", "kein Folie"}},
-         true, 0, {{L"", ERR_OPEN_SLIDE}}},
+         true,
+         0,
+         {{L"", ERR_OPEN_SLIDE}}},
         {"configuration without a slides folder",
          {{"game.xml", "<game><audioexamples>examples</audioexamples></game>"},
           {"slides/a.xml", GOOD}},
-         false, 0, {}},
+         false,
+         0,
+         {}},
         {"no configuration", {{"slides/a.xml", GOOD}}, false, 0, {}},
     };
     for (const auto& c : cases) {
@@ -144,7 +164,8 @@ TEST(SlideChecker, WantsEveryExerciseExplainedAndEveryExplanationReadable) {
              "</GameSlide>",
          {}},
         {"a text needs no explanation", GOOD, {}},
-        {"exercise without explanation", exercise + "</GameSlide>",
+        {"exercise without explanation",
+         exercise + "</GameSlide>",
          {"Warning: slides/a.xml: gives points (1) but has no explanation"}},
         {"text taller than its area",
          explained("width='120' height='20'", "Weil es so ist.\\nUnd nicht anders.") +
@@ -153,14 +174,18 @@ TEST(SlideChecker, WantsEveryExerciseExplainedAndEveryExplanationReadable) {
         {"word wider than its area",
          explained("width='20' height='200'", "Tiefpassfilter") + "</GameSlide>",
          {"Error: slides/a.xml:3: the explanation needs "}},
-        {"empty", explained("", " ") + "</GameSlide>",
+        {"empty",
+         explained("", " ") + "</GameSlide>",
          {cannot + "Missing xml element" + line3 + "hat keinen Text."}},
-        {"zero width", explained("width='0' height='60'", "Weil.") + "</GameSlide>",
+        {"zero width",
+         explained("width='0' height='60'", "Weil.") + "</GameSlide>",
          {cannot + "Unkown xml element" + line3 +
           "ist 0 × 60 Pixel groß; erlaubt sind 1 bis 2000 Pixel."}},
-        {"negative height", explained("height='-5'", "Weil.") + "</GameSlide>",
+        {"negative height",
+         explained("height='-5'", "Weil.") + "</GameSlide>",
          {cannot + "Unkown xml element" + line3 + "ist 256 × -5 Pixel"}},
-        {"absurd width", explained("width='50000'", "Weil.") + "</GameSlide>",
+        {"absurd width",
+         explained("width='50000'", "Weil.") + "</GameSlide>",
          {cannot + "Unkown xml element" + line3 + "ist 50000 × 128 Pixel"}},
         {"second explanation",
          explained("", "Weil.") + "\n<explanation>Noch einmal.</explanation></GameSlide>",
@@ -187,20 +212,22 @@ TEST(SlideChecker, SpeaksWithTheGamesMessagesAndNamesTheLimit) {
     for (int i = 0; i < 2500; ++i)
         many += "<static/>";
     const CSlideChecker::Report report =
-        Check({{"game.xml", Game({})}, {"slides/viele.xml", many + "</GameSlide>"},
+        Check({{"game.xml", Game({})},
+               {"slides/viele.xml", many + "</GameSlide>"},
                {"slides/breit.xml", "<GameSlide><static width='2000000000'/></GameSlide>"}});
     std::vector<std::string> messages;
     for (const auto& failure : report.failures)
         messages.push_back(CSlideChecker::Message(failure));
     std::sort(messages.begin(), messages.end());
     const std::string cannot = "Could not load the slide slides/";
-    EXPECT_EQ(messages, (std::vector<std::string>{
-                            cannot + "breit.xml\nError: Memory alocation error\n"
-                                     "Limit: width beyond 100000 pixels",
-                            cannot + "viele.xml\nError: Memory alocation error\n"
-                                     "Limit: more than 2000 elements"}));
+    EXPECT_EQ(messages,
+              (std::vector<std::string>{cannot + "breit.xml\nError: Memory alocation error\n"
+                                                 "Limit: width beyond 100000 pixels",
+                                        cannot + "viele.xml\nError: Memory alocation error\n"
+                                                 "Limit: more than 2000 elements"}));
     EXPECT_EQ(CSlideChecker::Message({L"slides/übung.xml", ERR_COLUMNS}),
-              cannot + "\xC3\xBC" "bung.xml\nError: Invalid number of colums");
+              cannot + "\xC3\xBC"
+                       "bung.xml\nError: Invalid number of colums");
     EXPECT_EQ(CSlideChecker::Message({L"s.xml", ERR_EXAMPLE_NOT_FOUND}),
               "Could not load the slide s.xml\nError: Example not found");
     EXPECT_STREQ(CSlideChecker::ConfigMessage(), "Could not load the game options!");
@@ -248,8 +275,8 @@ TEST(SlideTools, ViewerGrabsTheDrawnSlide) {
         folder.Write("a.xml", "<GameSlide><static width='300' height='60'>Willkommen im "
                               "Spiel</static></GameSlide>");
     const std::string image = CText::ToNarrow(folder.Folder()) + "/a.png";
-    const std::string command = std::string(SLIDEVIEWER_PROGRAM) + " '" +
-                                CText::ToNarrow(slide) + "' --grab '" + image + "'";
+    const std::string command = std::string(SLIDEVIEWER_PROGRAM) + " '" + CText::ToNarrow(slide) +
+                                "' --grab '" + image + "'";
     ASSERT_EQ(std::system(command.c_str()), 0);
     const QImage grabbed(QString::fromStdString(image));
     ASSERT_FALSE(grabbed.isNull());
