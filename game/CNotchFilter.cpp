@@ -32,11 +32,11 @@ constexpr COLORREF ANSWER_COLOR = RGB(0, 0, 255);
 constexpr int DASH = 4;
 constexpr int GAP = 3;
 constexpr int TRIANGLE_HALF_WIDTH = 5;
-constexpr int BUTTON_WIDTH = 110;
-constexpr int BUTTON_HEIGHT = 20;
 constexpr int MARGIN = 3;
 
-std::wstring WholeHz(double hz) { return std::to_wstring(std::lround(hz)) + L" Hz"; }
+std::wstring WholeHz(double hz) {
+    return std::to_wstring(std::lround(hz)) + L" Hz";
+}
 
 } // namespace
 
@@ -172,7 +172,8 @@ void CNotchFilter::RevealAnswer() {
         return;
     m_revealed = true;
     SetFont(&m_context->m_tooltipFont, false);
-    CreateListeningButtons();
+    if (HasWindow())
+        m_listening.Create(*this, &m_context->m_tooltipFont);
     RepaintNow();
 }
 
@@ -182,33 +183,12 @@ std::wstring CNotchFilter::AnswerText() const {
     return L"Ton: " + WholeHz(ToneHz()) + L", deine Kerbe: " + WholeHz(ColumnHz(m_notch));
 }
 
-void CNotchFilter::CreateListeningButtons() {
-    if (!HasWindow())
-        return;
-    // One above the other in the bottom right corner: the tones lie in the left half.
-    const CRect client = GetClientRect();
-    const int width = std::min(BUTTON_WIDTH, client.Width() / 2 - MARGIN);
-    const int left = client.right - MARGIN - width;
-    const wchar_t* const captions[] = {L"deine Lösung", L"richtige Lösung"};
-    const UINT ids[] = {ID_PLAYER_SOLUTION, ID_RIGHT_SOLUTION};
-    int top = client.bottom - 2 * (BUTTON_HEIGHT + MARGIN);
-    for (std::size_t i = 0; i < m_listeningButtons.size(); ++i, top += BUTTON_HEIGHT + MARGIN) {
-        CButton& button = m_listeningButtons[i];
-        if (button.Create(L"BUTTON", captions[i], WS_CHILD | WS_VISIBLE,
-                          CRect{left, top, left + width, top + BUTTON_HEIGHT}, this, ids[i]))
-            button.SetFont(&m_context->m_tooltipFont);
-    }
-    // The player hears the own solution first. The button of what is heard is greyed: a
-    // click on it would change nothing.
-    m_listeningButtons[0].EnableWindow(false);
-}
-
 void CNotchFilter::OnCommand(UINT id) {
-    if (!m_revealed || (id != ID_PLAYER_SOLUTION && id != ID_RIGHT_SOLUTION)) {
+    if (!m_revealed || !CListeningButtons::IsButton(id)) {
         CAudioFilterPlot::OnCommand(id);
         return;
     }
-    Listen(id == ID_RIGHT_SOLUTION);
+    Listen(id == CListeningButtons::ID_RIGHT_SOLUTION);
 }
 
 void CNotchFilter::Listen(bool rightSolution) {
@@ -216,8 +196,7 @@ void CNotchFilter::Listen(bool rightSolution) {
         SetNotchFrequency(ToneOmega());
     else
         PlaceNotch(m_notch);
-    m_listeningButtons[0].EnableWindow(rightSolution);
-    m_listeningButtons[1].EnableWindow(!rightSolution);
+    m_listening.Select(rightSolution);
     Refilter();
 }
 

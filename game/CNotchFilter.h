@@ -11,9 +11,8 @@
 // the notch on the tone's exact frequency. Clicks no longer move the notch then.
 
 #include "game/CAudioFilterPlot.h"
-#include "platform/CButton.h"
+#include "game/CListeningButtons.h"
 
-#include <array>
 #include <optional>
 #include <string>
 
@@ -25,9 +24,6 @@ public:
     static constexpr int FIRST_TONE_COLUMN = 28;
     static constexpr int TONE_COLUMNS = 100;
     static constexpr float TONE_AMPLITUDE = 0.1f;
-    // The child ids of the two listening buttons shown after evaluation.
-    static constexpr UINT ID_PLAYER_SOLUTION = 1;
-    static constexpr UINT ID_RIGHT_SOLUTION = 2;
 
     CNotchFilter(CGameContext* context, float step, float poleRadius);
 
@@ -65,7 +61,6 @@ private:
     // False (and the reason reported) for a tolerance that is not a number of Hz.
     bool ReadTolerance(const tinyxml2::XMLElement& node);
     void RefuseTolerance(const std::wstring& why);
-    void CreateListeningButtons();
     // The output from the player's notch or from the notch on the tone, refiltered in place
     // so that a playback of it goes on where it is.
     void Listen(bool rightSolution);
@@ -83,7 +78,7 @@ private:
     std::string m_toleranceText; // as written, for the reason of a refusal
     int m_toleranceLine = 0;
     bool m_revealed = false;
-    std::array<CButton, 2> m_listeningButtons;
+    CListeningButtons m_listening;
 };
 
 } // namespace game

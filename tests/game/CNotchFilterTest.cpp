@@ -8,6 +8,7 @@
 
 #include <ctime>
 
+using game::CListeningButtons;
 using game::CNotchFilter;
 using game::ERR_NONE;
 
@@ -255,10 +256,10 @@ TEST_F(NotchTest, BothSolutionsCanBeHeardDuringPlayback) {
         UINT button; // 0: a click on the plot at the tone instead
         bool toneGone;
     } steps[] = {
-        {CNotchFilter::ID_PLAYER_SOLUTION, false}, // heard from the start: changes nothing
-        {CNotchFilter::ID_RIGHT_SOLUTION, true},
+        {CListeningButtons::ID_PLAYER_SOLUTION, false}, // heard from the start: changes nothing
+        {CListeningButtons::ID_RIGHT_SOLUTION, true},
         {0, true},
-        {CNotchFilter::ID_PLAYER_SOLUTION, false},
+        {CListeningButtons::ID_PLAYER_SOLUTION, false},
     };
     for (const auto& step : steps) {
         if (step.button != 0)
