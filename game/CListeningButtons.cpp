@@ -10,13 +10,13 @@ constexpr int HEIGHT = 20;
 constexpr int MARGIN = 3;
 } // namespace
 
-void CListeningButtons::Create(CWnd& parent, CFont* font) {
+void CListeningButtons::Create(CWnd& parent, CFont* font, ECorner corner) {
     const CRect client = parent.GetClientRect();
     const int width = std::min(WIDTH, client.Width() / 2 - MARGIN);
     const int left = client.right - MARGIN - width;
     const wchar_t* const captions[] = {L"deine Lösung", L"richtige Lösung"};
     const UINT ids[] = {ID_PLAYER_SOLUTION, ID_RIGHT_SOLUTION};
-    int top = client.bottom - 2 * (HEIGHT + MARGIN);
+    int top = corner == ECorner::TopRight ? MARGIN : client.bottom - 2 * (HEIGHT + MARGIN);
     for (std::size_t i = 0; i < m_buttons.size(); ++i, top += HEIGHT + MARGIN) {
         CButton& button = m_buttons[i];
         if (button.Create(L"BUTTON", captions[i], WS_CHILD | WS_VISIBLE,

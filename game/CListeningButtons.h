@@ -1,7 +1,7 @@
 #pragma once
 // The pair of buttons an evaluated filter exercise offers: "deine Lösung" and "richtige
-// Lösung", one above the other in the bottom right corner of the element. The one whose
-// sound is heard is greyed, as a click on it would change nothing; the player hears the own
+// Lösung", one above the other in the right corner of the element where they hide least. The one
+// whose sound is heard is greyed, as a click on it would change nothing; the player hears the own
 // solution first.
 
 #include "platform/CButton.h"
@@ -18,8 +18,10 @@ public:
     static constexpr UINT ID_PLAYER_SOLUTION = 1;
     static constexpr UINT ID_RIGHT_SOLUTION = 2;
 
+    enum class ECorner { TopRight, BottomRight };
+
     // Makes both in the parent's client area, at most half its width.
-    void Create(CWnd& parent, CFont* font);
+    void Create(CWnd& parent, CFont* font, ECorner corner);
     // Greys the button of what is heard now.
     void Select(bool rightSolution);
     static bool IsButton(UINT id) { return id == ID_PLAYER_SOLUTION || id == ID_RIGHT_SOLUTION; }

@@ -173,7 +173,8 @@ void CNotchFilter::RevealAnswer() {
     m_revealed = true;
     SetFont(&m_context->m_tooltipFont, false);
     if (HasWindow())
-        m_listening.Create(*this, &m_context->m_tooltipFont);
+        m_listening.Create(*this, &m_context->m_tooltipFont,
+                           CListeningButtons::ECorner::BottomRight); // the tones lie left
     RepaintNow();
 }
 

@@ -1,10 +1,16 @@
 #include "game/CPoleZeroPlot.h"
 
+#include "game/CGameContext.h"
 #include "platform/CDC.h"
+#include "platform/CText.h"
+
+#include <tinyxml2.h>
 
 #include <algorithm>
 #include <cfloat>
+#include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace game {
 
@@ -15,7 +21,8 @@ constexpr int MARKER = 5; // half the size of a marker in pixels
 
 const wchar_t* const ZERO_REFUSED =
     L"Abgelehnt: mit diesen Nullstellen so weit außen liefe der Filter über.";
-const wchar_t* const POLE_REFUSED = L"Abgelehnt: mit diesen Polen so weit außen liefe der Filter über.";
+const wchar_t* const POLE_REFUSED =
+    L"Abgelehnt: mit diesen Polen so weit außen liefe der Filter über.";
 
 // |P(w)| is at most the sum of the coefficients' magnitudes; when its square fits in a float,
 // the filter takes the coefficients and its gain can be normalised at every frequency.
@@ -39,6 +46,103 @@ void KeepNearOne(CPoleZeroPlot::Polynomial& polynomial) {
         c = std::ldexp(c, -exponent);
 }
 
+constexpr double PI = 3.14159265358979323846;
+constexpr COLORREF ANSWER_COLOR = RGB(0, 0, 255);
+constexpr int TARGET_MARKER = 8; // the target's markers stand larger than the player's
+constexpr double LARGEST_ROOT = 2.0;
+constexpr int RESPONSE_POINTS = 256;
+constexpr double FLOOR_DB = -40.0;
+
+// The coefficients of the product of (1 - r z^-1) over the roots and their conjugates.
+std::vector<float> FromRoots(const std::vector<std::complex<double>>& roots) {
+    std::vector<std::complex<double>> c{1.0};
+    const auto multiply = [&c](std::complex<double> r) {
+        c.push_back(0.0);
+        for (std::size_t k = c.size() - 1; k >= 1; --k)
+            c[k] -= r * c[k - 1];
+    };
+    for (const auto& r : roots) {
+        multiply(r);
+        if (r.imag() != 0.0)
+            multiply(std::conj(r));
+    }
+    std::vector<float> real;
+    for (const auto& v : c)
+        real.push_back(static_cast<float>(v.real()));
+    return real;
+}
+
+// Levels in dB over the frequencies from 0 to half the sampling rate, the peak at 0 dB.
+std::vector<double> LevelsDb(const float* b, int nb, const float* a, int na) {
+    const auto at = [](const float* c, int n, double omega) {
+        std::complex<double> sum = 0.0;
+        for (int k = 0; k < n; ++k)
+            sum += static_cast<double>(c[k]) * std::polar(1.0, -omega * k);
+        return std::abs(sum);
+    };
+    std::vector<double> levels(RESPONSE_POINTS);
+    double peak = 0.0;
+    for (int i = 0; i < RESPONSE_POINTS; ++i) {
+        const double omega = PI * (i + 0.5) / RESPONSE_POINTS;
+        const double denominator = at(a, na, omega);
+        levels[i] = denominator > 0.0 ? at(b, nb, omega) / denominator : HUGE_VAL;
+        if (std::isfinite(levels[i]))
+            peak = std::max(peak, levels[i]);
+    }
+    for (double& level : levels)
+        level = peak > 0.0 && std::isfinite(level)
+                    ? std::max(FLOOR_DB, 20.0 * std::log10(std::max(level / peak, 1e-12)))
+                    : 0.0;
+    return levels;
+}
+
+// One root as written: a real number ("-1", "0.8") or radius@angle in degrees ("0.9@45").
+bool ParseRoot(std::string_view token, std::complex<double>& root) {
+    const auto number = [](std::string_view text, double& value) {
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        return error == std::errc{} && end == text.data() + text.size() && std::isfinite(value);
+    };
+    const std::size_t at = token.find('@');
+    if (at == std::string_view::npos) {
+        double x = 0.0;
+        if (!number(token, x) || std::fabs(x) > LARGEST_ROOT)
+            return false;
+        root = x;
+        return true;
+    }
+    double radius = 0.0, degrees = 0.0;
+    if (!number(token.substr(0, at), radius) || !number(token.substr(at + 1), degrees) ||
+        radius < 0.0 || radius > LARGEST_ROOT || degrees < 0.0 || degrees > 180.0)
+        return false;
+    root = degrees == 0.0 || degrees == 180.0
+               ? std::complex<double>(degrees == 0.0 ? radius : -radius)
+               : std::polar(radius, degrees * PI / 180.0);
+    return true;
+}
+
+// The roots of an attribute, separated by spaces or commas; false with the token at fault.
+bool ParseRoots(const char* text, std::vector<std::complex<double>>& roots, std::string& bad) {
+    const std::string_view all = text != nullptr ? text : "";
+    std::size_t pos = 0;
+    while ((pos = all.find_first_not_of(" ,\t\n\r", pos)) != std::string_view::npos) {
+        const std::size_t end = std::min(all.find_first_of(" ,\t\n\r", pos), all.size());
+        std::complex<double> root;
+        if (!ParseRoot(all.substr(pos, end - pos), root)) {
+            bad = std::string(all.substr(pos, end - pos));
+            return false;
+        }
+        roots.push_back(root);
+        pos = end;
+    }
+    return true;
+}
+
+std::wstring Decibels(double db) {
+    std::wstring text = std::to_wstring(std::lround(db * 10.0) / 10) + L"," +
+                        std::to_wstring(std::abs(std::lround(db * 10.0) % 10));
+    return text + L" dB";
+}
+
 bool Hits(CPoint root, CPoint click) {
     const long long dx = root.x - click.x;
     const long long dy = root.y - click.y;
@@ -48,6 +152,133 @@ bool Hits(CPoint root, CPoint click) {
 } // namespace
 
 CPoleZeroPlot::CPoleZeroPlot(CGameContext* context) : CAudioFilterPlot(context) {}
+
+int CPoleZeroPlot::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) {
+    if (const int result = CAudioFilterPlot::ReadXml(node, area, style); result != ERR_NONE)
+        return result;
+    const tinyxml2::XMLElement* target = node.FirstChildElement("target");
+    return target != nullptr ? ReadTarget(*target) : ERR_NONE;
+}
+
+int CPoleZeroPlot::RefuseTarget(int line, const std::wstring& why) {
+    m_context->ReportFailure(m_id, L"Das Ziel in Zeile " + std::to_wstring(line) + L" " + why);
+    return ERR_UNKNOWN_ELEMENT;
+}
+
+int CPoleZeroPlot::ReadTarget(const tinyxml2::XMLElement& node) {
+    Target target;
+    const int line = node.GetLineNum();
+    for (auto [name, roots] : {std::pair{"zeros", &target.zeros}, {"poles", &target.poles}}) {
+        std::string bad;
+        if (!ParseRoots(node.Attribute(name), *roots, bad))
+            return RefuseTarget(line, L"nennt in „" + CText::ToWide(name) + L"“ die Stelle „" +
+                                          CText::ToWide(bad) +
+                                          L"“; erwartet sind Zahlen wie -1 oder 0.9@45 (Radius "
+                                          L"bis 2, Winkel 0 bis 180 Grad).");
+    }
+    target.numerator = FromRoots(target.zeros);
+    target.denominator = FromRoots(target.poles);
+    if (target.zeros.empty() && target.poles.empty())
+        return RefuseTarget(line, L"nennt weder Nullstellen noch Pole.");
+    if (static_cast<int>(std::max(target.numerator.size(), target.denominator.size())) > FULL_COUNT)
+        return RefuseTarget(line, L"hat mehr Nullstellen oder Pole, als der Spieler setzen kann.");
+    if (const char* tolerance = node.Attribute("tolerance_db")) {
+        const std::string_view text = tolerance;
+        const auto [end, error] =
+            std::from_chars(text.data(), text.data() + text.size(), target.toleranceDb);
+        if (error != std::errc{} || end != text.data() + text.size() ||
+            !(target.toleranceDb >= 0.0 && target.toleranceDb <= -FLOOR_DB))
+            return RefuseTarget(line, L"hat die Toleranz „" + CText::ToWide(tolerance) +
+                                          L"“; erwartet ist eine Zahl von 0 bis 40 dB.");
+    }
+    m_target = std::move(target);
+    return ERR_NONE;
+}
+
+double CPoleZeroPlot::Deviation() const {
+    if (!m_target)
+        return 0.0;
+    const std::vector<double> mine = LevelsDb(m_zeros.polynomial.data(), m_zeros.count,
+                                              m_poles.polynomial.data(), m_poles.count);
+    const std::vector<double> wanted =
+        LevelsDb(m_target->numerator.data(), static_cast<int>(m_target->numerator.size()),
+                 m_target->denominator.data(), static_cast<int>(m_target->denominator.size()));
+    double sum = 0.0;
+    for (std::size_t i = 0; i < mine.size(); ++i)
+        sum += (mine[i] - wanted[i]) * (mine[i] - wanted[i]);
+    return std::sqrt(sum / static_cast<double>(mine.size()));
+}
+
+int CPoleZeroPlot::GetPoints() {
+    if (!m_target)
+        return CAudioFilterPlot::GetPoints();
+    return Deviation() <= m_target->toleranceDb ? m_points : 0;
+}
+
+void CPoleZeroPlot::RevealAnswer() {
+    if (!m_target || m_revealed)
+        return;
+    m_revealed = true;
+    if (HasWindow()) {
+        // Above the circle's right end, where a design has no root it could hide.
+        m_listening.Create(*this, &m_context->m_tooltipFont, CListeningButtons::ECorner::TopRight);
+        RepaintNow();
+    }
+}
+
+void CPoleZeroPlot::OnCommand(UINT id) {
+    if (!m_revealed || !CListeningButtons::IsButton(id)) {
+        CAudioFilterPlot::OnCommand(id);
+        return;
+    }
+    Listen(id == CListeningButtons::ID_RIGHT_SOLUTION);
+}
+
+void CPoleZeroPlot::Listen(bool target) {
+    m_listening.Select(target);
+    if (!target) {
+        ApplyRoots();
+        return;
+    }
+    m_filter.SetCoefficients(
+        m_target->denominator.data(), static_cast<int>(m_target->denominator.size()),
+        m_target->numerator.data(), static_cast<int>(m_target->numerator.size()));
+    NormalizeGain();
+    Refilter();
+}
+
+void CPoleZeroPlot::DrawTarget(CDC& dc) const {
+    const CPen pen(PS_SOLID, 1, ANSWER_COLOR);
+    const CPen* previous = dc.SelectPen(&pen);
+    const double radius = m_radius;
+    const auto pixel = [&](std::complex<double> root) {
+        return CPoint{m_centre.x + static_cast<int>(std::lround(root.real() * radius)),
+                      m_centre.y - static_cast<int>(std::lround(std::fabs(root.imag()) * radius))};
+    };
+    // Upright crosses for the target's poles, large rings for its zeros: apart from the
+    // player's diagonal crosses and small rings by shape, not only by colour.
+    for (const auto& pole : m_target->poles) {
+        const CPoint p = pixel(pole);
+        dc.MoveTo(p.x - TARGET_MARKER, p.y);
+        dc.LineTo(p.x + TARGET_MARKER + 1, p.y);
+        dc.MoveTo(p.x, p.y - TARGET_MARKER);
+        dc.LineTo(p.x, p.y + TARGET_MARKER + 1);
+    }
+    for (const auto& zero : m_target->zeros) {
+        const CPoint p = pixel(zero);
+        const CPoint start{p.x + TARGET_MARKER, p.y};
+        dc.Arc(CRect{p.x - TARGET_MARKER, p.y - TARGET_MARKER, p.x + TARGET_MARKER,
+                     p.y + TARGET_MARKER},
+               start, start);
+    }
+    dc.SelectPen(previous);
+    dc.SetTextColor(RGB(0, 0, 0));
+    dc.SetBkMode(TRANSPARENT);
+    dc.DrawText(L"Abweichung vom Ziel: " + Decibels(Deviation()) + L" (erlaubt: " +
+                    Decibels(m_target->toleranceDb) + L")",
+                CRect{3, 0, GetClientRect().right, GetClientRect().bottom},
+                DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+}
 
 int CPoleZeroPlot::Prepare() {
     Layout(m_width, m_height);
@@ -136,12 +367,14 @@ void CPoleZeroPlot::ApplyRoots() {
 }
 
 void CPoleZeroPlot::OnLButtonUp(UINT flags, CPoint point) {
-    if (TakeLeftRelease(flags, point))
+    if (TakeLeftRelease(flags, point) && !m_revealed)
         HandleClick(m_zeros, point, ZERO_REFUSED);
 }
 
 void CPoleZeroPlot::OnRButtonUp(UINT, CPoint point) {
-    HandleClick(m_poles, point, POLE_REFUSED);
+    // Once evaluated the design stands, as the answer given.
+    if (!m_revealed)
+        HandleClick(m_poles, point, POLE_REFUSED);
 }
 
 void CPoleZeroPlot::OnSize(int cx, int cy) {
@@ -180,10 +413,12 @@ void CPoleZeroPlot::OnPaint(CDC& dc) {
         dc.Arc(CRect{x - MARKER, y - MARKER, x + MARKER, y + MARKER}, start, start);
     }
     dc.SelectPen(previous);
-    if (!m_notice.empty()) {
+    if (!m_notice.empty() && !m_revealed) {
         dc.SetBkMode(TRANSPARENT);
         dc.DrawText(m_notice, GetClientRect(), DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
     }
+    if (m_revealed) // the refusal of a click before is no longer of interest
+        DrawTarget(dc);
 }
 
 } // namespace game

@@ -6,10 +6,18 @@
 // filter is rebuilt from its roots, normalised to a peak gain of 1 and the output re-filtered,
 // so every plot and playback of the output follows at once. In a plot so small that a root far
 // out would make the coefficients overflow, that click is refused and the plot says so.
+//
+// A slide may give the design a target, a child <target zeros="1@180" poles="0.8"/> (see the
+// README): then the element scores its points when the player's magnitude response is close
+// to the target's, and once evaluated it shows the target's roots and lets the player hear
+// the own design and the target's in turn.
 
 #include "game/CAudioFilterPlot.h"
+#include "game/CListeningButtons.h"
 
 #include <array>
+#include <complex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,10 +32,26 @@ public:
     static constexpr int CATCH_RADIUS = 5;
 
     using Polynomial = std::array<float, MAX_COEFFICIENTS>;
+    // How far the player's response may lie from the target's without tolerance_db: the RMS
+    // of the level differences in dB, both normalised to their peak and floored at -40 dB.
+    static constexpr double DEFAULT_TOLERANCE_DB = 3.0;
 
     explicit CPoleZeroPlot(CGameContext* context);
 
+    int ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) override;
     int Prepare() override;
+    // With a target: all points when the design is within the tolerance, none otherwise.
+    int GetPoints() override;
+    void RevealAnswer() override;
+
+    bool HasTarget() const { return m_target.has_value(); }
+    // The target's roots of the upper half plane; empty without a target.
+    std::vector<std::complex<double>> TargetRoots(bool poles) const {
+        return m_target ? (poles ? m_target->poles : m_target->zeros)
+                        : std::vector<std::complex<double>>{};
+    }
+    // The RMS level difference in dB between the player's response and the target's.
+    double Deviation() const;
 
     // Multiplies the polynomial by the root's factor (and its conjugate's): the number of
     // coefficients added. A point within CATCH_RADIUS of the real axis is moved onto it.
@@ -47,6 +71,7 @@ protected:
     void OnSize(int cx, int cy) override;
     void OnLButtonUp(UINT flags, CPoint point) override;
     void OnRButtonUp(UINT flags, CPoint point) override;
+    void OnCommand(UINT id) override;
 
 private:
     // The roots of one kind, in pixels relative to the centre, and their polynomial.
@@ -57,6 +82,20 @@ private:
     };
 
     enum class Outcome { IGNORED, CHANGED, REFUSED };
+
+    // The roots the slide names, as complex numbers of the upper half plane, and the filter
+    // they make (conjugates included).
+    struct Target {
+        std::vector<std::complex<double>> zeros, poles;
+        std::vector<float> numerator, denominator;
+        double toleranceDb = DEFAULT_TOLERANCE_DB;
+    };
+
+    int ReadTarget(const tinyxml2::XMLElement& target);
+    int RefuseTarget(int line, const std::wstring& why);
+    void DrawTarget(CDC& dc) const;
+    // The player's design or the target, refiltered in place.
+    void Listen(bool target);
 
     void Layout(int width, int height);
     // A click on the roots of one kind; refusal is the text shown when it is refused.
@@ -76,7 +115,9 @@ private:
     CPoint m_centre{0, 0};
     int m_radius = 1;
     std::wstring m_notice; // why the last click was refused; drawn in the plot
-
+    std::optional<Target> m_target;
+    bool m_revealed = false;
+    CListeningButtons m_listening;
 };
 
 } // namespace game

@@ -51,15 +51,27 @@ protected:
         }
     }
 
-    // A notch is clicked onto its tone. A pole-zero designer gets a pair of zeros at the top
-    // of its circle, which must change what it passes on; its slides promise no points.
+    // A notch is clicked onto its tone. A pole-zero designer with a target gets the target's
+    // roots; one without a pair of zeros at the top of its circle, which must change what it
+    // passes on, and it promises no points.
     static void Answer(game::CElement& element) {
         if (auto* notch = dynamic_cast<game::CNotchFilter*>(&element)) {
             QTest::mouseClick(notch->Widget(), Qt::LeftButton, {},
                               QPoint(notch->GetSolution(), notch->Widget()->height() / 2));
             EXPECT_EQ(notch->GetNotch(), notch->GetSolution());
         }
-        if (auto* designer = dynamic_cast<game::CPoleZeroPlot*>(&element)) {
+        auto* designer = dynamic_cast<game::CPoleZeroPlot*>(&element);
+        if (designer != nullptr && designer->HasTarget()) {
+            for (const bool poles : {false, true})
+                for (const auto root : designer->TargetRoots(poles))
+                    QTest::mouseClick(
+                        designer->Widget(), poles ? Qt::RightButton : Qt::LeftButton, {},
+                        QPoint(designer->GetCentre().x +
+                                   int(std::lround(root.real() * designer->GetRadius())),
+                               designer->GetCentre().y -
+                                   int(std::lround(root.imag() * designer->GetRadius()))));
+            EXPECT_EQ(designer->GetPoints(), designer->GetMaxPoints());
+        } else if (designer != nullptr) {
             EXPECT_EQ(designer->GetMaxPoints(), 0);
             QWidget* widget = designer->Widget();
             const int radius = std::min(widget->width(), widget->height()) * 9 / 10;

@@ -1,6 +1,9 @@
 #include "game/CPoleZeroPlot.h"
 #include "PlotFixture.h"
+#include "common/CTestSoundOutput.h"
 #include "common/ReferenceFilter.h"
+#include "platform/CButton.h"
+#include "platform/CText.h"
 
 #include <complex>
 
@@ -98,7 +101,7 @@ TEST_F(PoleZeroTest, ClicksAddAndRemoveRoots) {
 // The polynomials are the products of the placed roots, the numerator scaled to a peak gain of
 // 1, and the output is the input through them, checked in double precision.
 TEST_F(PoleZeroTest, OutputFollowsEveryClick) {
-    Zero(82, 14); // -0.2 + 0.9i
+    Zero(82, 14);  // -0.2 + 0.9i
     Pole(163, 50); // 0.7 + 0.5i
     const std::complex<double> z0(-18 / 90.0, -81 / 90.0), p0(63 / 90.0, -45 / 90.0);
     const std::vector<double> a = FromRoots({p0, std::conj(p0)});
@@ -212,3 +215,143 @@ TEST_F(PoleZeroTest, RootsFarOutNeverLeaveAPassThrough) {
             written += PixelOf(image, x, y) != RGB(255, 255, 255);
     EXPECT_GT(written, 30);
 }
+
+namespace {
+
+using game::CListeningButtons;
+
+// The target of the lowpass exercise: a zero at z = -1 and a pole at z = 0.8, which lie at
+// pixels 10 and 172 on the axis of the 200 x 100 plot.
+const std::string LOWPASS = "<target zeros='-1' poles='0.8'/>";
+
+class PoleZeroTargetTest : public PoleZeroTest {
+protected:
+    // A fresh plot of the same signal with the given children.
+    int Remake(const std::string& children, const std::string& attributes = "points='2'") {
+        plot.reset();
+        const int result = Read("<polezero id='7' example_from='5' width='200' height='100' " +
+                                attributes + ">" + children + "</polezero>");
+        if (result == ERR_NONE) {
+            EXPECT_EQ(plot->Prepare(), ERR_NONE);
+            Show();
+        }
+        return result;
+    }
+    void Press(UINT button) {
+        auto* pressed = dynamic_cast<CButton*>(plot->GetDlgItem(button));
+        ASSERT_NE(pressed, nullptr);
+        pressed->Click();
+        CApplication::ProcessMessages();
+    }
+    // The output's gain at 0 Hz and at half the sampling rate, from the sums of its samples,
+    // for an input that is one impulse.
+    std::pair<double, double> LowAndHigh() const {
+        const dsp::CSignal& output = *plot->GetOutput();
+        double low = 0.0, high = 0.0;
+        for (int n = 0; n < output.GetSampleCount(); ++n) {
+            low += output.GetSamples()[n];
+            high += (n % 2 == 0 ? 1.0 : -1.0) * output.GetSamples()[n];
+        }
+        return {std::fabs(low), std::fabs(high)};
+    }
+};
+
+// The design scores when its response is close to the target's; without a target the points
+// stand as written; a target the game could not use refuses the slide and says why.
+TEST_F(PoleZeroTargetTest, ScoresADesignCloseToTheTargetAndRefusesBrokenTargets) {
+    const struct {
+        std::string target;
+        std::vector<std::pair<CPoint, bool>> roots; // where, and whether a pole
+        int points;
+    } designs[] = {
+        {LOWPASS, {{{10, 95}, false}, {{172, 95}, true}}, 2},
+        {LOWPASS, {{{10, 95}, false}, {{170, 95}, true}}, 2}, // 0.78 instead of 0.8
+        {LOWPASS, {{{10, 95}, false}, {{28, 95}, true}}, 0},  // the pole mirrored: flat
+        {LOWPASS, {{{190, 95}, false}, {{28, 95}, true}}, 0}, // the highpass
+        {LOWPASS, {}, 0},                                     // nothing placed
+        {"<target zeros='1@90' tolerance_db='1'/>", {{{100, 5}, false}}, 2},
+        {"<target zeros='1@90' tolerance_db='1'/>", {{{100, 30}, false}}, 0},
+        {"", {}, 2},
+    };
+    for (const auto& d : designs) {
+        ASSERT_EQ(Remake(d.target), ERR_NONE) << d.target;
+        for (const auto& [where, pole] : d.roots)
+            pole ? Pole(where.x, where.y) : Zero(where.x, where.y);
+        EXPECT_EQ(plot->GetPoints(), d.points)
+            << d.target << " " << d.roots.size() << " roots, " << plot->Deviation() << " dB off";
+        EXPECT_EQ(plot->GetMaxPoints(), 2);
+    }
+    const struct {
+        std::string target;
+        const wchar_t* reason;
+    } broken[] = {
+        {"<target zeros='abc'/>", L"„abc“"},
+        {"<target poles='3'/>", L"„3“"},
+        {"<target poles='0.9@200'/>", L"„0.9@200“"},
+        {"<target zeros='-1' tolerance_db='-1'/>", L"Toleranz „-1“"},
+        {"<target zeros='-1' tolerance_db='nan'/>", L"Toleranz „nan“"},
+        {"<target/>", L"weder Nullstellen noch Pole"},
+        {"<target zeros='1@10 1@20 1@30 1@40 1@50 1@60 1@70 1@80 1@90 1@100'/>", L"mehr"},
+    };
+    for (const auto& b : broken) {
+        game::CGameContext fresh; // the first failure of a slide is the one it keeps
+        fresh.SetSignal(5, MakeSignal(std::vector<float>(300, 0.1f)));
+        tinyxml2::XMLDocument xml;
+        xml.Parse(("<polezero id='7' example_from='5'>" + b.target + "</polezero>").c_str());
+        CRect area{0, 0, 200, 100};
+        EXPECT_EQ(CPoleZeroPlot(&fresh).ReadXml(*xml.RootElement(), area, WS_CHILD),
+                  game::ERR_UNKNOWN_ELEMENT)
+            << b.target;
+        EXPECT_EQ(fresh.FailedElement(), 7) << b.target;
+        EXPECT_NE(fresh.FailureReason().find(b.reason), std::wstring::npos)
+            << b.target << ": " << CText::ToNarrow(fresh.FailureReason());
+        EXPECT_NE(fresh.FailureReason().find(L"Zeile 1"), std::wstring::npos);
+    }
+}
+
+// Once evaluated, and only then, the target's roots appear where they belong: upright
+// crosses for its poles, rings for its zeros; the player's design stays as it was given.
+TEST_F(PoleZeroTargetTest, ShowsTheTargetsRootsOnlyOnceEvaluated) {
+    ASSERT_EQ(Remake(LOWPASS), ERR_NONE);
+    Zero(190, 95);
+    const auto blueNear = [&](int x, int y) {
+        return Count(Grab().copy(x - 9, y - 9, 19, 19), RGB(0, 0, 255));
+    };
+    EXPECT_EQ(blueNear(10, 95) + blueNear(172, 95), 0) << "nothing before evaluation";
+    plot->RevealAnswer();
+    EXPECT_GT(blueNear(10, 95), 10) << "the zero at -1";
+    EXPECT_GT(blueNear(172, 95), 10) << "the pole at 0.8";
+    EXPECT_EQ(Count(Grab().copy(40, 0, 120, 80), RGB(0, 0, 255)), 0) << "nowhere else";
+    Zero(100, 40);
+    EXPECT_EQ(plot->GetZeros().size(), 1u) << "the design given stands";
+}
+
+// The player hears the own highpass and the target's lowpass in turn, while the output plays.
+TEST_F(PoleZeroTargetTest, BothDesignsCanBeHeardDuringPlayback) {
+    const auto device = std::make_shared<CTestSoundOutput::Device>();
+    const CSoundOutput::Factory previous = CTestSoundOutput::Install(device);
+    plot.reset();
+    std::vector<float> impulse(300);
+    impulse[20] = 0.8f;
+    context.SetSignal(5, MakeSignal(impulse));
+    ASSERT_EQ(Remake(LOWPASS), ERR_NONE);
+    Zero(190, 95);
+    Pole(28, 95);
+    dsp::CSignal& output = *plot->GetOutput();
+    ASSERT_TRUE(output.Play());
+    plot->RevealAnswer();
+    for (const auto& [button, lowpass] : {std::pair{CListeningButtons::ID_RIGHT_SOLUTION, true},
+                                          {CListeningButtons::ID_PLAYER_SOLUTION, false}}) {
+        Press(button);
+        const auto [low, high] = LowAndHigh();
+        EXPECT_GT(lowpass ? low : high, 100 * (lowpass ? high : low)) << button;
+        EXPECT_TRUE(output.IsPlaying());
+    }
+    EXPECT_EQ(device->OpenCount(), 1) << "never started again";
+    while (output.IsPlaying())
+        device->FinishNext(std::chrono::milliseconds(20));
+    plot.reset();
+    CSoundOutput::SetFactory(previous);
+}
+
+} // namespace
