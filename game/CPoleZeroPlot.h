@@ -47,6 +47,8 @@ protected:
     void OnSize(int cx, int cy) override;
     void OnLButtonUp(UINT flags, CPoint point) override;
     void OnRButtonUp(UINT flags, CPoint point) override;
+    void ChooseAxes() override;
+    void UpdateAxes() override;
 
 private:
     // The roots of one kind, in pixels relative to the centre, and their polynomial.

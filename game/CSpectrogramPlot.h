@@ -5,6 +5,7 @@
 // painting only stretches it onto the element.
 
 #include "game/CElement.h"
+#include "game/CPlotAxes.h"
 #include "game/CPlotSignal.h"
 #include "platform/CImageBuffer.h"
 
@@ -24,8 +25,11 @@ public:
     const dsp::CSignal* GetSignal() const { return m_signal.Get(); }
     // The rendered picture, frames x rows; not created while there is nothing to show.
     const CImageBuffer& GetImage() const { return m_image; }
+    const CPlotAxes& GetAxes() const { return m_axes; }
 
 protected:
+    CPlotAxes* PlotAxes() override { return &m_axes; }
+    void OnSize(int cx, int cy) override;
     void OnPaint(CDC& dc) override;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -35,7 +39,11 @@ private:
 
     CPlotSignal m_signal;
     CImageBuffer m_image;
+    // What the stretched picture's columns and rows stand for at the current size.
+    void UpdateScales();
+
     int m_fmax = 8;
+    CPlotAxes m_axes;
 };
 
 } // namespace game

@@ -6,6 +6,7 @@
 
 #include "game/CColumnEnvelope.h"
 #include "game/CElement.h"
+#include "game/CPlotAxes.h"
 #include "game/CPlotSignal.h"
 #include "platform/CPen.h"
 
@@ -29,8 +30,10 @@ public:
     bool IsLogarithmic() const { return m_logarithmic; }
     const dsp::CSignal* GetSignal() const { return m_signal.Get(); }
     const CColumnEnvelope& GetEnvelope() const { return m_envelope; }
+    const CPlotAxes& GetAxes() const { return m_axes; }
 
 protected:
+    CPlotAxes* PlotAxes() override { return &m_axes; }
     void OnPaint(CDC& dc) override;
     bool OnEraseBkgnd(CDC& dc) override;
     void OnSize(int cx, int cy) override;
@@ -45,6 +48,7 @@ private:
     CColumnEnvelope m_envelope;
     int m_envelopeHeight = 0; // the height the envelope's rows were mapped for
     bool m_logarithmic = false;
+    CPlotAxes m_axes;
 };
 
 } // namespace game

@@ -8,6 +8,7 @@
 
 #include "game/CColumnEnvelope.h"
 #include "game/CElement.h"
+#include "game/CPlotAxes.h"
 #include "game/CPlotSignal.h"
 #include "platform/CPen.h"
 
@@ -39,7 +40,10 @@ public:
     // -1 at the bottom edge (row 2 * (height / 2)).
     static int RowOf(float sample, int height);
 
+    const CPlotAxes& GetAxes() const { return m_axes; }
+
 protected:
+    CPlotAxes* PlotAxes() override { return &m_axes; }
     void OnPaint(CDC& dc) override;
     bool OnEraseBkgnd(CDC& dc) override;
     void OnLButtonUp(UINT flags, CPoint point) override;
@@ -60,6 +64,7 @@ private:
     CColumnEnvelope m_envelope;
     int m_envelopeHeight = 0; // the height the envelope's rows were mapped for
     int m_playbar = -1;
+    CPlotAxes m_axes;
 };
 
 } // namespace game
