@@ -68,7 +68,6 @@ public:
     bool ShowsSpectrum() const { return m_showSpectrum; }
     bool ShowsTransfer() const { return m_showTransfer; }
     bool IsLogarithmic() const { return m_logarithmic; }
-    const CPlotAxes& GetAxes() const { return m_axes; }
 
 protected:
     CPlotAxes* PlotAxes() override { return &m_axes; }

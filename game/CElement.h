@@ -64,6 +64,8 @@ public:
     const std::wstring& GetText() const { return m_text; }
     bool HasTooltip() const { return m_tooltip; }
     CGameContext* GetContext() const { return m_context; }
+    // A plot's axes and read-out; nullptr for other elements.
+    const CPlotAxes* GetPlotAxes() const { return const_cast<CElement*>(this)->PlotAxes(); }
 
 protected:
     // For leaf elements: the common attributes, the window class and the element's extent in

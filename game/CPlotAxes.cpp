@@ -90,7 +90,7 @@ double CPlotAxes::Scale::ValueAt(int pixel) const {
             return 0.0;
         const int k = m_count / m_pixels;
         const double index = k >= 4 ? pixel * k + (k - 1) / 2.0
-                                    : (pixel + 0.5) * m_count / m_pixels - 0.5;
+                                    : (pixel + 0.5) * m_count / m_pixels;
         return std::clamp(index, 0.0, m_count - 1.0) * m_unit;
     }
     case Kind::DECIBEL: {
@@ -201,12 +201,17 @@ std::vector<CPlotAxes::Tick> CPlotAxes::Ticks(Quantity quantity, const Scale& sc
     if (!(range > 0.0) || !std::isfinite(range))
         return {};
     const bool plane = quantity == Quantity::REAL || quantity == Quantity::IMAGINARY;
-    for (double power = plane ? 1.0 : 1e-3; power < 1e7; power *= 10.0) {
+    // No step below one tick per few pixels needs to be tried.
+    const double smallest = range * VERTICAL_SPACING / 4.0 / extent;
+    const double first = plane ? 1.0 : std::pow(10.0, std::floor(std::log10(smallest)));
+    for (double power = first; power < 1e4 * first; power *= 10.0) {
         for (const double mantissa : {1.0, 2.0, 5.0}) {
             const double step = mantissa * power;
             std::vector<Tick> ticks;
             int widest = 0;
-            for (double n = std::ceil(low / step - 1e-9); n * step <= high + 1e-9 * step; ++n) {
+            // The values at the pixels' middles leave out the edges' own half pixels: the
+            // rounding of PixelOf decides whether a value just outside them is drawn.
+            for (double n = std::floor(low / step); n <= std::ceil(high / step); ++n) {
                 const double value = n * step;
                 const std::optional<int> pixel = scale.PixelOf(value);
                 if (!pixel || *pixel < 0 || *pixel >= extent)
@@ -299,6 +304,10 @@ std::wstring CPlotAxes::ReadoutAt(CPoint point) const {
     return text;
 }
 
+std::wstring CPlotAxes::CurrentReadout() const {
+    return m_readout && m_pointer ? ReadoutAt(*m_pointer) : std::wstring();
+}
+
 // Conjugate roots come in pairs, so a point stands for its angle either side of the axis.
 std::wstring CPlotAxes::PlaneReadout(CPoint point) const {
     const double re = static_cast<double>(point.x - m_centre.x) / m_radius;
@@ -383,9 +392,9 @@ void CPlotAxes::DrawVertical(CDC& dc, const CRect& client, const CRect& margins)
 }
 
 void CPlotAxes::DrawReadout(CDC& dc, const CRect& client) const {
-    if (!m_readout || !m_pointer)
+    const std::wstring text = CurrentReadout();
+    if (text.empty())
         return;
-    const std::wstring text = ReadoutAt(*m_pointer);
     const int width = std::min(Width(text) + 8, client.Width());
     // Beside the pointer, on the side where it fits, so it never hides the spot read.
     int left = m_pointer->x + 12;

@@ -87,6 +87,8 @@ public:
     std::vector<Tick> VerticalTicks() const;
     // The read-out text at a client point.
     std::wstring ReadoutAt(CPoint point) const;
+    // What the read-out shows now; empty while the pointer is elsewhere or it is off.
+    std::wstring CurrentReadout() const;
 
     // The pointer over the plot, or gone from it. True when the read-out changes.
     bool TrackPointer(CPoint point);

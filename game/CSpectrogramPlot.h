@@ -25,7 +25,6 @@ public:
     const dsp::CSignal* GetSignal() const { return m_signal.Get(); }
     // The rendered picture, frames x rows; not created while there is nothing to show.
     const CImageBuffer& GetImage() const { return m_image; }
-    const CPlotAxes& GetAxes() const { return m_axes; }
 
 protected:
     CPlotAxes* PlotAxes() override { return &m_axes; }

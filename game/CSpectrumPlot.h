@@ -30,7 +30,6 @@ public:
     bool IsLogarithmic() const { return m_logarithmic; }
     const dsp::CSignal* GetSignal() const { return m_signal.Get(); }
     const CColumnEnvelope& GetEnvelope() const { return m_envelope; }
-    const CPlotAxes& GetAxes() const { return m_axes; }
 
 protected:
     CPlotAxes* PlotAxes() override { return &m_axes; }

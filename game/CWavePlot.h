@@ -40,8 +40,6 @@ public:
     // -1 at the bottom edge (row 2 * (height / 2)).
     static int RowOf(float sample, int height);
 
-    const CPlotAxes& GetAxes() const { return m_axes; }
-
 protected:
     CPlotAxes* PlotAxes() override { return &m_axes; }
     void OnPaint(CDC& dc) override;
