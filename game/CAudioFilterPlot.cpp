@@ -90,8 +90,9 @@ int CAudioFilterPlot::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWO
     m_logarithmic = scale != nullptr && std::strcmp(scale, "log") == 0;
     m_showSpectrum = IntAttribute(node, "spec_in", 0) == 1;
     m_showTransfer = IntAttribute(node, "transfer", 1) == 1;
-    area.right = area.left + m_width;
-    area.bottom = area.top + m_height;
+    ChooseAxes();
+    if (const int result = ReadAxes(m_axes, node, area); result != ERR_NONE)
+        return result;
     m_sourceId = m_context->ResolveExample(node, m_id);
     if (m_sourceId == 0)
         return ERR_EXAMPLE_NOT_FOUND;
@@ -252,6 +253,24 @@ void CAudioFilterPlot::ComputeTransferCurve() {
 void CAudioFilterPlot::UpdateDisplay() {
     ComputeTransferCurve();
     ComputeColumns();
+    UpdateAxes();
+}
+
+// The input's log spectrum is scaled to its own data, so only the response has a dB axis.
+void CAudioFilterPlot::ChooseAxes() {
+    m_axes.SetQuantities(CPlotAxes::Quantity::FREQUENCY, m_logarithmic && m_showTransfer
+                                                             ? CPlotAxes::Quantity::LEVEL
+                                                             : CPlotAxes::Quantity::NONE);
+}
+
+void CAudioFilterPlot::UpdateAxes() {
+    const double columnHz = m_width > 0 ? InputRate() / 2.0 / m_width : 0.0;
+    m_axes.SetScales(CPlotAxes::Scale::Linear(0.0, columnHz), CPlotAxes::Scale::Decibel(m_height),
+                     CSize{m_width, m_height});
+}
+
+double CAudioFilterPlot::InputRate() const {
+    return m_input.IsBound() ? m_input->GetFormat().sampleRate : 0.0;
 }
 
 void CAudioFilterPlot::ComputeColumns() {
@@ -330,6 +349,7 @@ void CAudioFilterPlot::OnPaint(CDC& dc) {
     dc.SelectPen(previous);
     DrawMark(dc, GetClientRect());
     DrawOverPlot(dc);
+    m_axes.DrawReadout(dc, GetClientRect());
 }
 
 // An arrow up from the top edge where the response leaves the plot: there the curve runs

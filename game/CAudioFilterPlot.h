@@ -10,6 +10,7 @@
 #include "dsp/CFilter.h"
 #include "game/CColumnEnvelope.h"
 #include "game/CElement.h"
+#include "game/CPlotAxes.h"
 #include "game/CPlotSignal.h"
 #include "platform/CPen.h"
 
@@ -69,6 +70,13 @@ public:
     bool IsLogarithmic() const { return m_logarithmic; }
 
 protected:
+    CPlotAxes* PlotAxes() override { return &m_axes; }
+    // What the axes show: frequency along the plot and, on a logarithmic response, its level.
+    virtual void ChooseAxes();
+    // The axes' mapping for the current input and size: the response's columns run from 0 to
+    // half the input's sample rate.
+    virtual void UpdateAxes();
+    double InputRate() const;
     // Binds the input, prepares the element that makes it, computes the input's spectrum when
     // it is shown and listens to input and output.
     int BindInput();
@@ -92,6 +100,7 @@ protected:
 
     dsp::CFilter m_filter;
     const CPen m_spectrumPen{PS_SOLID, 1, RGB(90, 197, 99)};
+    CPlotAxes m_axes;
 
 private:
     void ComputeColumns();

@@ -1,6 +1,7 @@
 #include "game/CElement.h"
 
 #include "game/CGameContext.h"
+#include "game/CPlotAxes.h"
 #include "game/GameMessages.h"
 #include "game/StaticText.h"
 #include "platform/CBitmap.h"
@@ -103,9 +104,24 @@ int CElement::ResolveSource(const tinyxml2::XMLElement& node) {
     return m_sourceId == 0 ? ERR_EXAMPLE_NOT_FOUND : ERR_NONE;
 }
 
+void CElement::SetFrame(const CRect& margins, CRect& area) {
+    m_frame = margins;
+    const CRect extent = GetRect();
+    area.right = area.left + extent.Width();
+    area.bottom = area.top + extent.Height();
+}
+
+int CElement::ReadAxes(CPlotAxes& axes, const tinyxml2::XMLElement& node, CRect& area) {
+    if (!axes.ReadSwitches(node, *m_context, m_id))
+        return ERR_UNKNOWN_ELEMENT;
+    SetFrame(axes.Margins(), area);
+    TrackMouse(axes.ShowsReadout());
+    return ERR_NONE;
+}
+
 int CElement::CreateElementWindow(CWnd* parent, UINT id) {
-    const CRect rect{m_x, m_y, m_x + m_width, m_y + m_height};
-    if (!Create(m_windowClass, L"", m_style, rect, parent, id))
+    SetNonClientMargins(m_frame);
+    if (!Create(m_windowClass, L"", m_style, GetRect(), parent, id))
         return ERR_CREATE_WND;
     if (m_tooltip && !m_text.empty())
         m_context->m_toolTip.AddTool(this, m_text);
@@ -138,6 +154,23 @@ void CElement::OnLButtonUp(UINT flags, CPoint point) {
     }
     SwapWithPressed(pressed);
     m_context->ClearPressFor(m_id);
+}
+
+void CElement::OnMouseMove(UINT flags, CPoint point) {
+    if (CPlotAxes* axes = PlotAxes(); axes != nullptr && axes->TrackPointer(point))
+        Invalidate(true);
+    CWnd::OnMouseMove(flags, point);
+}
+
+void CElement::OnMouseLeave() {
+    if (CPlotAxes* axes = PlotAxes(); axes != nullptr && axes->LosePointer())
+        Invalidate(true);
+}
+
+void CElement::OnNcPaint(CDC& dc) {
+    CWnd::OnNcPaint(dc);
+    if (CPlotAxes* axes = PlotAxes())
+        axes->DrawAxes(dc, GetClientRect());
 }
 
 void CElement::SwapWithPressed(int pressedId) {

@@ -14,6 +14,7 @@ class XMLElement;
 namespace game {
 
 class CGameContext;
+class CPlotAxes;
 
 constexpr int MARK_CORRECT = 133;
 constexpr int MARK_WRONG = 134;
@@ -54,11 +55,17 @@ public:
     int GetMark() const { return m_mark; }
     void SetMark(int mark) { m_mark = mark; }
     int GetSourceId() const { return m_sourceId; }
-    CRect GetRect() const { return CRect{m_x, m_y, m_x + m_width, m_y + m_height}; }
+    // The element's window: its width x height area with the frame around it.
+    CRect GetRect() const {
+        return CRect{m_x, m_y, m_x + m_frame.left + m_width + m_frame.right,
+                     m_y + m_frame.top + m_height + m_frame.bottom};
+    }
     void SetPosition(int x, int y) { m_x = x, m_y = y; }
     const std::wstring& GetText() const { return m_text; }
     bool HasTooltip() const { return m_tooltip; }
     CGameContext* GetContext() const { return m_context; }
+    // A plot's axes and read-out; nullptr for other elements.
+    const CPlotAxes* GetPlotAxes() const { return const_cast<CElement*>(this)->PlotAxes(); }
 
 protected:
     // For leaf elements: the common attributes, the window class and the element's extent in
@@ -66,16 +73,28 @@ protected:
     // CElement::ReadXml returned.
     int ReadCellXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style, const char* tag,
                     const wchar_t* windowClass);
+    // Margins outside the element's area (a plot's axes): the window and the extent in area
+    // grow by them, while width and height keep meaning the area itself.
+    void SetFrame(const CRect& margins, CRect& area);
+    // A plot's axes and read-out switches from the node; the frame makes room for the axes.
+    // ERR_UNKNOWN_ELEMENT, with the reason reported, for a malformed switch.
+    int ReadAxes(CPlotAxes& axes, const tinyxml2::XMLElement& node, CRect& area);
+    // The axes of a plot, which the element draws in its frame and follows the pointer for.
+    virtual CPlotAxes* PlotAxes() { return nullptr; }
     // The signal the node asks for ("example", "example_from") becomes the source id.
     int ResolveSource(const tinyxml2::XMLElement& node);
 
     void OnLButtonDown(UINT flags, CPoint point) override;
     void OnLButtonUp(UINT flags, CPoint point) override;
+    void OnMouseMove(UINT flags, CPoint point) override;
+    void OnMouseLeave() override;
+    void OnNcPaint(CDC& dc) override;
 
     int m_x = 0;
     int m_y = 0;
     int m_width = 0;
     int m_height = 0;
+    CRect m_frame{0, 0, 0, 0};
     DWORD m_style = 0;
     std::wstring m_windowClass;
     bool m_tooltip = false;

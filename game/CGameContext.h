@@ -78,6 +78,9 @@ public:
     int m_cellHeight = 128;
     int m_vspace = 10;
     int m_hspace = 10;
+    // The slide's choice for its plots: axes beside them, a read-out under the pointer.
+    bool m_plotAxes = false;
+    bool m_plotReadout = false;
     CFont m_textFont;
     CFont m_tooltipFont;
     CToolTipCtrl m_toolTip;

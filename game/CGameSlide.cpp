@@ -2,6 +2,7 @@
 
 #include "game/CExplanation.h"
 #include "game/CGameContext.h"
+#include "game/CPlotAxes.h"
 #include "game/CHidden.h"
 #include "game/CTable.h"
 #include "platform/CDirectory.h"
@@ -60,7 +61,7 @@ bool CGameSlide::ReadOptions(const tinyxml2::XMLElement& root) {
         return false;
     opt->QueryIntAttribute("vspace", &m_context->m_vspace);
     opt->QueryIntAttribute("hspace", &m_context->m_hspace);
-    return true;
+    return CPlotAxes::ReadSlideSwitches(*opt, *m_context);
 }
 
 int CGameSlide::LoadDocument(const std::wstring& path, tinyxml2::XMLDocument& document) {

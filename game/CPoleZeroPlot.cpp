@@ -289,6 +289,15 @@ void CPoleZeroPlot::Layout(int width, int height) {
     m_centre = CPoint{width / 2, height - 5};
     // A plot too small for a circle still gets one pixel, so roots stay finite.
     m_radius = std::max(1, std::min(width, height) * 9 / 10);
+    UpdateAxes();
+}
+
+void CPoleZeroPlot::ChooseAxes() {
+    m_axes.SetQuantities(CPlotAxes::Quantity::REAL, CPlotAxes::Quantity::IMAGINARY);
+}
+
+void CPoleZeroPlot::UpdateAxes() {
+    m_axes.SetPlane(m_centre, m_radius, InputRate(), CSize{m_width, m_height});
 }
 
 int CPoleZeroPlot::AddRoot(CPoint& point, Polynomial& c) const {
@@ -419,6 +428,7 @@ void CPoleZeroPlot::OnPaint(CDC& dc) {
     }
     if (m_revealed) // the refusal of a click before is no longer of interest
         DrawTarget(dc);
+    m_axes.DrawReadout(dc, GetClientRect());
 }
 
 } // namespace game

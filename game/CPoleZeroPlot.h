@@ -72,6 +72,8 @@ protected:
     void OnLButtonUp(UINT flags, CPoint point) override;
     void OnRButtonUp(UINT flags, CPoint point) override;
     void OnCommand(UINT id) override;
+    void ChooseAxes() override;
+    void UpdateAxes() override;
 
 private:
     // The roots of one kind, in pixels relative to the centre, and their polynomial.

@@ -1,6 +1,7 @@
 #include "game/CSpectrogramPlot.h"
 
 #include "dsp/CSignal.h"
+#include "dsp/CSpectrogram.h"
 #include "game/CGameContext.h"
 #include "game/CSpectrogramImage.h"
 #include "platform/CDC.h"
@@ -28,6 +29,9 @@ int CSpectrogramPlot::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWO
         result != ERR_NONE)
         return result;
     node.QueryIntAttribute("fmax", &m_fmax);
+    m_axes.SetQuantities(CPlotAxes::Quantity::TIME, CPlotAxes::Quantity::FREQUENCY);
+    if (const int result = ReadAxes(m_axes, node, area); result != ERR_NONE)
+        return result;
     return ResolveSource(node);
 }
 
@@ -59,6 +63,27 @@ void CSpectrogramPlot::RenderImage() {
         return;
     CSpectrogramImage::Render(m_signal->GetSpectrogram(), m_signal->GetFormat().sampleRate, m_fmax,
                               m_image);
+    UpdateScales();
+}
+
+// Frame t starts at sample t x hop; image row r from the bottom holds bin r, of
+// rate / window length Hz each.
+void CSpectrogramPlot::UpdateScales() {
+    const CRect client = GetClientRect();
+    if (!m_signal.IsBound() || !m_image.IsCreated() || client.Width() <= 0)
+        return;
+    const dsp::CSpectrogram& spectrogram = m_signal->GetSpectrogram();
+    const double rate = m_signal->GetFormat().sampleRate;
+    const double duration = static_cast<double>(spectrogram.GetFrames()) * spectrogram.GetHop() / rate;
+    m_axes.SetScales(CPlotAxes::Scale::Linear(0.0, duration / client.Width()),
+                     CPlotAxes::Scale::ImageRows(m_image.Height(), client.Height(),
+                                                 rate / dsp::CSpectrogram::WINDOW_LENGTH),
+                     CSize{client.Width(), client.Height()});
+}
+
+void CSpectrogramPlot::OnSize(int cx, int cy) {
+    CElement::OnSize(cx, cy);
+    UpdateScales();
 }
 
 void CSpectrogramPlot::OnPaint(CDC& dc) {
@@ -68,6 +93,7 @@ void CSpectrogramPlot::OnPaint(CDC& dc) {
     if (m_image.IsCreated())
         dc.StretchHalftone(m_image, client);
     DrawMark(dc, client);
+    m_axes.DrawReadout(dc, client);
 }
 
 LRESULT CSpectrogramPlot::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -5,6 +5,7 @@
 // painting only stretches it onto the element.
 
 #include "game/CElement.h"
+#include "game/CPlotAxes.h"
 #include "game/CPlotSignal.h"
 #include "platform/CImageBuffer.h"
 
@@ -26,6 +27,8 @@ public:
     const CImageBuffer& GetImage() const { return m_image; }
 
 protected:
+    CPlotAxes* PlotAxes() override { return &m_axes; }
+    void OnSize(int cx, int cy) override;
     void OnPaint(CDC& dc) override;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -35,7 +38,11 @@ private:
 
     CPlotSignal m_signal;
     CImageBuffer m_image;
+    // What the stretched picture's columns and rows stand for at the current size.
+    void UpdateScales();
+
     int m_fmax = 8;
+    CPlotAxes m_axes;
 };
 
 } // namespace game

@@ -36,6 +36,10 @@ int CSpectrumPlot::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD 
         return result;
     const char* scale = node.Attribute("scale");
     m_logarithmic = scale != nullptr && std::strcmp(scale, "log") == 0;
+    m_axes.SetQuantities(CPlotAxes::Quantity::FREQUENCY,
+                         m_logarithmic ? CPlotAxes::Quantity::LEVEL : CPlotAxes::Quantity::NONE);
+    if (const int result = ReadAxes(m_axes, node, area); result != ERR_NONE)
+        return result;
     return ResolveSource(node);
 }
 
@@ -90,6 +94,10 @@ void CSpectrumPlot::ComputeDisplay() {
     const int height = m_height;
     m_envelope = CColumnEnvelope::Compute(levels.data(), bins, m_width,
                                           [height](float v) { return RowOf(v, height); });
+    // The last bin lies on half the sample rate.
+    const double binHz = bins > 1 ? m_signal->GetFormat().sampleRate / 2.0 / (bins - 1) : 0.0;
+    m_axes.SetScales(CPlotAxes::Scale::Envelope(bins, m_width, binHz),
+                     CPlotAxes::Scale::Decibel(m_height), CSize{m_width, m_height});
 }
 
 void CSpectrumPlot::OnPaint(CDC& dc) {
@@ -100,6 +108,7 @@ void CSpectrumPlot::OnPaint(CDC& dc) {
     m_envelope.DrawColumns(dc);
     dc.SelectPen(previous);
     DrawMark(dc, GetClientRect());
+    m_axes.DrawReadout(dc, GetClientRect());
 }
 
 bool CSpectrumPlot::OnEraseBkgnd(CDC& dc) {

@@ -6,6 +6,7 @@
 
 #include "game/CColumnEnvelope.h"
 #include "game/CElement.h"
+#include "game/CPlotAxes.h"
 #include "game/CPlotSignal.h"
 #include "platform/CPen.h"
 
@@ -31,6 +32,7 @@ public:
     const CColumnEnvelope& GetEnvelope() const { return m_envelope; }
 
 protected:
+    CPlotAxes* PlotAxes() override { return &m_axes; }
     void OnPaint(CDC& dc) override;
     bool OnEraseBkgnd(CDC& dc) override;
     void OnSize(int cx, int cy) override;
@@ -45,6 +47,7 @@ private:
     CColumnEnvelope m_envelope;
     int m_envelopeHeight = 0; // the height the envelope's rows were mapped for
     bool m_logarithmic = false;
+    CPlotAxes m_axes;
 };
 
 } // namespace game

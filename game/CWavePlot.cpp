@@ -70,6 +70,9 @@ int CWavePlot::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD styl
     if (const int result = ReadCellXml(node, area, style, "wave", WINDOW_CLASS);
         result != ERR_NONE)
         return result;
+    m_axes.SetQuantities(CPlotAxes::Quantity::TIME, CPlotAxes::Quantity::NONE);
+    if (const int result = ReadAxes(m_axes, node, area); result != ERR_NONE)
+        return result;
     return ResolveSource(node);
 }
 
@@ -106,6 +109,10 @@ void CWavePlot::ComputeEnvelope() {
     const int height = m_height;
     m_envelope = CColumnEnvelope::Compute(m_signal->GetSamples(), m_signal->GetSampleCount(),
                                           m_width, [height](float v) { return RowOf(v, height); });
+    const unsigned rate = m_signal->GetFormat().sampleRate;
+    m_axes.SetScales(
+        CPlotAxes::Scale::Envelope(m_signal->GetSampleCount(), m_width, rate > 0 ? 1.0 / rate : 0.0),
+        CPlotAxes::Scale::Linear(0.0, 1.0), CSize{m_width, m_height});
 }
 
 void CWavePlot::ReadCompanionText() {
@@ -128,6 +135,7 @@ void CWavePlot::OnPaint(CDC& dc) {
     dc.SelectPen(previous);
     DrawMark(dc, GetClientRect());
     DrawPlaybar(dc);
+    m_axes.DrawReadout(dc, GetClientRect());
 }
 
 void CWavePlot::DrawPlaybar(CDC& dc) const {

@@ -8,6 +8,7 @@
 
 #include "game/CColumnEnvelope.h"
 #include "game/CElement.h"
+#include "game/CPlotAxes.h"
 #include "game/CPlotSignal.h"
 #include "platform/CPen.h"
 
@@ -40,6 +41,7 @@ public:
     static int RowOf(float sample, int height);
 
 protected:
+    CPlotAxes* PlotAxes() override { return &m_axes; }
     void OnPaint(CDC& dc) override;
     bool OnEraseBkgnd(CDC& dc) override;
     void OnLButtonUp(UINT flags, CPoint point) override;
@@ -60,6 +62,7 @@ private:
     CColumnEnvelope m_envelope;
     int m_envelopeHeight = 0; // the height the envelope's rows were mapped for
     int m_playbar = -1;
+    CPlotAxes m_axes;
 };
 
 } // namespace game

@@ -51,6 +51,8 @@ struct CWnd::State {
     std::wstring windowClass;
     std::wstring text;
     std::vector<CWnd*> children; // windows created with this one as parent
+    CRect margins{0, 0, 0, 0};
+    bool trackMouse = false;
 };
 
 CWnd::CWnd() : m_state(std::make_unique<State>()) {}
@@ -81,6 +83,7 @@ bool CWnd::Create(const std::wstring& windowClass, const std::wstring& caption, 
         parent->m_state->children.push_back(this);
     if (auto* own = dynamic_cast<CWndWidget*>(widget))
         own->SetFramed((style & (WS_DLGFRAME | WS_BORDER)) != 0);
+    widget->setMouseTracking(m_state->trackMouse);
     widget->setObjectName(qtbridge::ToQString(windowClass));
     if (!child && (style & WS_CAPTION) == WS_CAPTION)
         widget->setWindowFlags(FrameFlags(style));
@@ -155,7 +158,14 @@ void CWnd::MoveWindow(const CRect& rect, bool repaint) {
     // A fixed frame moves its limits along, or the new size would be clamped to the old one.
     if (HasFixedFrame(m_state->style) && !m_state->widget->isMaximized())
         m_state->widget->setFixedSize(rect.Width(), rect.Height());
-    m_state->widget->setGeometry(qtbridge::ToQRect(rect));
+    // Children are placed in their parent's client coordinates.
+    CRect placed = rect;
+    if (const CWnd* parent = m_state->parent; parent != nullptr && (m_state->style & WS_CHILD)) {
+        const CRect& frame = parent->m_state->margins;
+        placed = CRect{rect.left + frame.left, rect.top + frame.top, rect.right + frame.left,
+                       rect.bottom + frame.top};
+    }
+    m_state->widget->setGeometry(qtbridge::ToQRect(placed));
     if (repaint)
         m_state->widget->update();
 }
@@ -171,20 +181,41 @@ CRect CWnd::GetWindowRect() const {
 CRect CWnd::GetClientRect() const {
     if (!HasWindow())
         return {};
-    return CRect{0, 0, m_state->widget->width(), m_state->widget->height()};
+    const CRect& frame = m_state->margins;
+    return CRect{0, 0, std::max(0, m_state->widget->width() - frame.left - frame.right),
+                 std::max(0, m_state->widget->height() - frame.top - frame.bottom)};
+}
+
+void CWnd::SetNonClientMargins(const CRect& margins) {
+    m_state->margins = margins;
+    if (!HasWindow())
+        return;
+    m_state->widget->update();
+    OnSize(GetClientRect().Width(), GetClientRect().Height());
+}
+
+const CRect& CWnd::GetNonClientMargins() const { return m_state->margins; }
+
+void CWnd::TrackMouse(bool track) {
+    m_state->trackMouse = track;
+    if (HasWindow())
+        m_state->widget->setMouseTracking(track);
 }
 
 CPoint CWnd::ClientToScreen(CPoint p) const {
     if (!HasWindow())
         return p;
-    const QPoint g = m_state->widget->mapToGlobal(QPoint(p.x, p.y));
+    const CRect& frame = m_state->margins;
+    const QPoint g = m_state->widget->mapToGlobal(QPoint(p.x + frame.left, p.y + frame.top));
     return CPoint{g.x(), g.y()};
 }
 
 CRect CWnd::ScreenToClient(const CRect& screen) const {
     if (!HasWindow())
         return screen;
-    const QPoint tl = m_state->widget->mapFromGlobal(QPoint(screen.left, screen.top));
+    const CRect& frame = m_state->margins;
+    const QPoint tl = m_state->widget->mapFromGlobal(QPoint(screen.left, screen.top)) -
+                      QPoint(frame.left, frame.top);
     return CRect{tl.x(), tl.y(), tl.x() + screen.Width(), tl.y() + screen.Height()};
 }
 
@@ -297,6 +328,13 @@ void CWnd::OnLButtonUp(UINT, CPoint) {}
 void CWnd::OnLButtonDblClk(UINT, CPoint) {}
 void CWnd::OnRButtonUp(UINT, CPoint) {}
 void CWnd::OnMouseMove(UINT, CPoint) {}
+void CWnd::OnMouseLeave() {}
+
+void CWnd::OnNcPaint(CDC& dc) {
+    const QColor background = m_state->widget->palette().color(QPalette::Window);
+    const QWidget* w = m_state->widget;
+    dc.FillSolidRect(CRect{0, 0, w->width(), w->height()}, CQtColor::FromRgb(background.rgb()));
+}
 void CWnd::OnSize(int, int) {}
 LRESULT CWnd::OnMessage(UINT, WPARAM, LPARAM) { return 0; }
 

@@ -39,7 +39,16 @@ public:
 
     void MoveWindow(const CRect& rect, bool repaint = true);
     CRect GetWindowRect() const; // screen coordinates
+    // The client area: the window less its non-client margins, at (0, 0).
     CRect GetClientRect() const;
+    // A frame of left, top, right and bottom pixels around the client area, as a window's
+    // border is: painted by OnNcPaint, outside client coordinates (which start at its inner
+    // corner), and deaf to clicks. May be set before Create; default none.
+    void SetNonClientMargins(const CRect& margins);
+    const CRect& GetNonClientMargins() const;
+    // Mouse moves over the client area are reported with no button pressed too, and
+    // OnMouseLeave when the pointer leaves it.
+    void TrackMouse(bool track);
     CPoint ClientToScreen(CPoint p) const;
     CRect ScreenToClient(const CRect& screen) const;
 
@@ -81,6 +90,11 @@ protected:
     virtual void OnLButtonDblClk(UINT flags, CPoint point);
     virtual void OnRButtonUp(UINT flags, CPoint point);
     virtual void OnMouseMove(UINT flags, CPoint point);
+    // The pointer left the client area (only while the mouse is tracked).
+    virtual void OnMouseLeave();
+    // Paints the non-client margins, in window coordinates (0, 0 = the window's corner).
+    // Default: the window background.
+    virtual void OnNcPaint(CDC& dc);
     virtual void OnSize(int cx, int cy);
     // Registered messages sent or posted to this window. Default 0.
     virtual LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);

@@ -39,15 +39,34 @@ void CWndWidget::paintEvent(QPaintEvent*) {
     if (m_owner == nullptr)
         return;
     QPainter painter(this);
-    CDC dc(painter);
-    // Qt repaints whole regions from its backing store, so an erase is only skipped when the
-    // window asked for a repaint without one.
-    if (m_erase)
-        m_owner->OnEraseBkgnd(dc);
-    m_erase = true;
-    if (m_owner == nullptr)
-        return;
-    m_owner->OnPaint(dc);
+    const CRect& frame = m_owner->GetNonClientMargins();
+    const bool margins = frame.left != 0 || frame.top != 0 || frame.right != 0 || frame.bottom != 0;
+    if (margins) {
+        {
+            CDC nc(painter);
+            m_owner->OnNcPaint(nc);
+        }
+        if (m_owner == nullptr)
+            return;
+        const CRect client = m_owner->GetClientRect();
+        painter.translate(frame.left, frame.top);
+        painter.setClipRect(0, 0, client.Width(), client.Height());
+    }
+    {
+        CDC dc(painter);
+        // Qt repaints whole regions from its backing store, so an erase is only skipped when
+        // the window asked for a repaint without one.
+        if (m_erase)
+            m_owner->OnEraseBkgnd(dc);
+        m_erase = true;
+        if (m_owner == nullptr)
+            return;
+        m_owner->OnPaint(dc);
+    }
+    if (margins) {
+        painter.resetTransform();
+        painter.setClipping(false);
+    }
     if (m_framed) {
         painter.setPen(QColor(128, 128, 128));
         painter.setBrush(Qt::NoBrush);
@@ -55,11 +74,21 @@ void CWndWidget::paintEvent(QPaintEvent*) {
     }
 }
 
+bool CWndWidget::ToClient(const QPointF& position, CPoint& client) const {
+    const CRect& frame = m_owner->GetNonClientMargins();
+    client = ToPoint(position);
+    client.x -= frame.left;
+    client.y -= frame.top;
+    const CRect inner = m_owner->GetClientRect();
+    return client.x >= 0 && client.y >= 0 && client.x < inner.Width() && client.y < inner.Height();
+}
+
 void CWndWidget::mousePressEvent(QMouseEvent* event) {
-    if (m_owner == nullptr)
+    CPoint point;
+    if (m_owner == nullptr || !ToClient(event->position(), point))
         return;
     if (event->button() == Qt::LeftButton)
-        m_owner->OnLButtonDown(KeyFlags(event), ToPoint(event->position()));
+        m_owner->OnLButtonDown(KeyFlags(event), point);
 }
 
 // Qt sends the release to the widget that saw the press; the game wants it where the button
@@ -74,10 +103,10 @@ void CWndWidget::mouseReleaseEvent(QMouseEvent* event) {
         target = this;
     if (target == nullptr)
         return;
-    CWnd* owner = target->m_owner;
-    if (owner == nullptr)
+    CPoint point;
+    if (target->m_owner == nullptr || !target->ToClient(target->mapFromGlobal(event->globalPosition()), point))
         return;
-    const CPoint point = ToPoint(target->mapFromGlobal(event->globalPosition()));
+    CWnd* owner = target->m_owner;
     if (event->button() == Qt::LeftButton)
         owner->OnLButtonUp(KeyFlags(event), point);
     else if (event->button() == Qt::RightButton)
@@ -85,16 +114,37 @@ void CWndWidget::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void CWndWidget::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (m_owner != nullptr && event->button() == Qt::LeftButton)
-        m_owner->OnLButtonDblClk(KeyFlags(event), ToPoint(event->position()));
+    CPoint point;
+    if (m_owner != nullptr && event->button() == Qt::LeftButton &&
+        ToClient(event->position(), point))
+        m_owner->OnLButtonDblClk(KeyFlags(event), point);
 }
 
+// Moves over the margins count as leaving: the window hears only of its client area.
 void CWndWidget::mouseMoveEvent(QMouseEvent* event) {
-    if (m_owner != nullptr)
-        m_owner->OnMouseMove(KeyFlags(event), ToPoint(event->position()));
+    CPoint point;
+    if (m_owner == nullptr)
+        return;
+    if (!ToClient(event->position(), point)) {
+        LeaveClient();
+        return;
+    }
+    m_inClient = true;
+    m_owner->OnMouseMove(KeyFlags(event), point);
+}
+
+void CWndWidget::leaveEvent(QEvent*) { LeaveClient(); }
+
+void CWndWidget::LeaveClient() {
+    if (!m_inClient || m_owner == nullptr)
+        return;
+    m_inClient = false;
+    m_owner->OnMouseLeave();
 }
 
 void CWndWidget::resizeEvent(QResizeEvent*) {
-    if (m_owner != nullptr)
-        m_owner->OnSize(width(), height());
+    if (m_owner == nullptr)
+        return;
+    const CRect client = m_owner->GetClientRect();
+    m_owner->OnSize(client.Width(), client.Height());
 }

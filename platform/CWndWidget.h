@@ -1,6 +1,8 @@
 #pragma once
 // The real window behind a CWnd: forwards Qt's events to the CWnd's handlers. Platform only.
 
+#include "platform/WinTypes.h"
+
 #include <QWidget>
 
 class CWnd;
@@ -21,9 +23,15 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
+    // A widget position in the owner's client coordinates; false in the non-client margins.
+    bool ToClient(const QPointF& position, CPoint& client) const;
+    void LeaveClient();
+
     CWnd* m_owner;
+    bool m_inClient = false; // the tracked pointer is over the client area
     bool m_erase = true;
     bool m_framed = false;
 };

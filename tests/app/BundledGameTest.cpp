@@ -28,6 +28,13 @@ protected:
             "wave", [](game::CGameContext* c) { return std::make_unique<game::CWavePlot>(c); });
     }
 
+    // A point of the element's client area as its widget sees it: plots with axes have their
+    // margins around it.
+    static QPoint InClient(const game::CElement& element, int x, int y) {
+        const CRect margins = element.GetNonClientMargins();
+        return QPoint(margins.left + x, margins.top + y);
+    }
+
     // Drags panels until every cell of every table holds the element that belongs there.
     static void Solve(game::CGameSlide& slide) {
         auto& context = slide.Context();
@@ -40,10 +47,10 @@ protected:
                 const int current = table->CurrentIds()[k];
                 if (expected == current)
                     continue;
-                QTest::mousePress(context.FindElement(expected)->Widget(), Qt::LeftButton, {},
-                                  QPoint(4, 4));
-                QTest::mouseRelease(context.FindElement(current)->Widget(), Qt::LeftButton, {},
-                                    QPoint(4, 4));
+                const game::CElement* from = context.FindElement(expected);
+                const game::CElement* to = context.FindElement(current);
+                QTest::mousePress(from->Widget(), Qt::LeftButton, {}, InClient(*from, 4, 4));
+                QTest::mouseRelease(to->Widget(), Qt::LeftButton, {}, InClient(*to, 4, 4));
             }
             ASSERT_EQ(table->CurrentIds(), table->ExpectedIds());
             for (const auto& element : table->Children())
@@ -56,8 +63,9 @@ protected:
     // passes on, and it promises no points.
     static void Answer(game::CElement& element) {
         if (auto* notch = dynamic_cast<game::CNotchFilter*>(&element)) {
-            QTest::mouseClick(notch->Widget(), Qt::LeftButton, {},
-                              QPoint(notch->GetSolution(), notch->Widget()->height() / 2));
+            QTest::mouseClick(
+                notch->Widget(), Qt::LeftButton, {},
+                InClient(*notch, notch->GetSolution(), notch->GetClientRect().Height() / 2));
             EXPECT_EQ(notch->GetNotch(), notch->GetSolution());
         }
         auto* designer = dynamic_cast<game::CPoleZeroPlot*>(&element);
@@ -66,17 +74,19 @@ protected:
                 for (const auto root : designer->TargetRoots(poles))
                     QTest::mouseClick(
                         designer->Widget(), poles ? Qt::RightButton : Qt::LeftButton, {},
-                        QPoint(designer->GetCentre().x +
-                                   int(std::lround(root.real() * designer->GetRadius())),
-                               designer->GetCentre().y -
-                                   int(std::lround(root.imag() * designer->GetRadius()))));
+                        InClient(*designer,
+                                 designer->GetCentre().x +
+                                     int(std::lround(root.real() * designer->GetRadius())),
+                                 designer->GetCentre().y -
+                                     int(std::lround(root.imag() * designer->GetRadius()))));
             EXPECT_EQ(designer->GetPoints(), designer->GetMaxPoints());
         } else if (designer != nullptr) {
             EXPECT_EQ(designer->GetMaxPoints(), 0);
-            QWidget* widget = designer->Widget();
-            const int radius = std::min(widget->width(), widget->height()) * 9 / 10;
-            QTest::mouseClick(widget, Qt::LeftButton, {},
-                              QPoint(widget->width() / 2, widget->height() - 5 - radius));
+            const CRect client = designer->GetClientRect();
+            const int radius = std::min(client.Width(), client.Height()) * 9 / 10;
+            QTest::mouseClick(
+                designer->Widget(), Qt::LeftButton, {},
+                InClient(*designer, client.Width() / 2, client.Height() - 5 - radius));
             const dsp::CSignal* output = element.GetContext()->FindSignal(element.GetId());
             ASSERT_NE(output, nullptr);
             ASSERT_NE(output->GetSource(), nullptr);

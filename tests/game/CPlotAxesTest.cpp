@@ -1,0 +1,189 @@
+#include "game/CPlotAxes.h"
+#include "PlotFixture.h"
+#include "game/CElementFactory.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+
+using game::CPlotAxes;
+
+namespace {
+
+constexpr COLORREF READOUT_BACK = RGB(255, 255, 225);
+
+// Any plot kind, read by the factory from its tag, on noise of the given rate and length.
+class PlotAxesTest : public ::testing::Test {
+protected:
+    game::CElement& Show(const std::string& xml, unsigned rate = 8000, int samples = 16000) {
+        plot.reset(); // it listens to the signals of the old context
+        context = std::make_unique<game::CGameContext>();
+        context->SetSignal(5, MakeSignal(Noise(samples, 3), rate));
+        document = std::make_unique<tinyxml2::XMLDocument>(true, tinyxml2::COLLAPSE_WHITESPACE);
+        EXPECT_EQ(document->Parse(xml.c_str()), tinyxml2::XML_SUCCESS);
+        const tinyxml2::XMLElement& node = *document->RootElement();
+        plot = game::CElementFactory::Create(node.Name(), context.get());
+        CRect area{0, 0, 3000, 1000};
+        EXPECT_EQ(plot->ReadXml(node, area, WS_CHILD | WS_VISIBLE), game::ERR_NONE) << xml;
+        EXPECT_EQ(plot->Prepare(), game::ERR_NONE) << xml;
+        if (!host.HasWindow())
+            host.Create(L"Host", L"", WS_VISIBLE, CRect{0, 0, 2200, 600}, nullptr, 0);
+        EXPECT_EQ(plot->CreateElementWindow(&host, 1), game::ERR_NONE);
+        CApplication::ProcessMessages();
+        return *plot;
+    }
+    QImage Grab() const { return plot->Widget()->grab().toImage(); }
+    CRect Margins() const { return plot->GetNonClientMargins(); }
+    void MoveTo(QPoint window) {
+        QMouseEvent move(QEvent::MouseMove, window, plot->Widget()->mapToGlobal(window),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(plot->Widget(), &move);
+    }
+
+    std::unique_ptr<game::CGameContext> context;
+    std::unique_ptr<tinyxml2::XMLDocument> document;
+    std::unique_ptr<game::CElement> plot;
+    CWnd host;
+};
+
+// Where each plot draws a frequency or a time, worked out from rate and width alone.
+int SpectrumColumn(double hz, unsigned rate, int width) {
+    const long bin = std::lround(hz * 2048 / rate);
+    const int perColumn = 1025 / width;
+    return perColumn >= 4 ? static_cast<int>(bin / perColumn) : static_cast<int>(bin * width / 1025);
+}
+int WaveColumn(double seconds, unsigned rate, int samples, int width) {
+    const long index = std::lround(seconds * rate);
+    const int perColumn = samples / width;
+    return perColumn >= 4 ? static_cast<int>(index / perColumn)
+                          : static_cast<int>(index * width / samples);
+}
+int FilterColumn(double hz, unsigned rate, int width) {
+    return static_cast<int>(std::lround(hz * 2 * width / rate)); // column x is x pi / width
+}
+int SpectrogramColumn(double seconds, unsigned rate, int samples, int width) {
+    const int frames = (samples - 512) / 512;
+    return static_cast<int>(std::lround(seconds * rate / 512 / frames * width));
+}
+
+std::string Sized(const std::string& tag, int width, const std::string& more = "") {
+    const std::string open = "<" + tag + " example_from='5' axes='1' width='" +
+                             std::to_string(width) + "' height='100' " + more;
+    return tag == "afilter" ? open + "><b order='1'>1</b></afilter>" : open + "/>";
+}
+
+} // namespace
+
+// The tick labelled 1000 Hz (0.5 s) stands on the column that shows 1000 Hz (0.5 s), in the
+// list of ticks and as a mark below the plot.
+TEST_F(PlotAxesTest, TicksStandOnTheColumnsOfTheirValues) {
+    struct Case {
+        std::string xml;
+        unsigned rate;
+        int samples;
+        std::wstring label;
+        int column;
+    };
+    const std::vector<Case> cases = {
+        {Sized("spectrum", 200, "scale='log'"), 8000, 16000, L"1 k", SpectrumColumn(1000, 8000, 200)},
+        {Sized("spectrum", 512), 8000, 16000, L"1 k", SpectrumColumn(1000, 8000, 512)},
+        {Sized("spectrum", 2000), 44100, 44100, L"1 k", SpectrumColumn(1000, 44100, 2000)},
+        {Sized("afilter", 256), 8000, 16000, L"1 k",
+         FilterColumn(1000, 8000, 256)},
+        {Sized("afilter", 1000, "scale='log'"), 44100, 44100, L"1 k",
+         FilterColumn(1000, 44100, 1000)},
+        {Sized("wave", 200), 8000, 16000, L"0,5 s", WaveColumn(0.5, 8000, 16000, 200)},
+        {Sized("wave", 400), 44100, 30000, L"0,5 s", WaveColumn(0.5, 44100, 30000, 400)},
+        {Sized("spectrogram", 300), 8000, 16000, L"0,5 s", SpectrogramColumn(0.5, 8000, 16000, 300)},
+    };
+    for (const Case& c : cases) {
+        const std::string& xml = c.xml;
+        const game::CElement& element = Show(xml, c.rate, c.samples);
+        const auto ticks = element.GetPlotAxes()->HorizontalTicks();
+        const auto tick = std::find_if(ticks.begin(), ticks.end(),
+                                       [&](const CPlotAxes::Tick& t) { return t.label == c.label; });
+        ASSERT_NE(tick, ticks.end()) << xml;
+        EXPECT_EQ(tick->pixel, c.column) << xml;
+        const QImage image = Grab();
+        const int below = Margins().top + 100 + 2;
+        EXPECT_EQ(PixelOf(image, Margins().left + c.column, below), RGB(0, 0, 0)) << xml;
+        EXPECT_NE(PixelOf(image, Margins().left + c.column + 1, below), RGB(0, 0, 0)) << xml;
+    }
+}
+
+// Over the plot the read-out names the value under the pointer; over the axes and after the
+// pointer has gone there is none.
+TEST_F(PlotAxesTest, ReadoutNamesTheValueUnderThePointer) {
+    const std::string filter = "readout='1' width='256' height='128'><b order='1'>1</b></afilter>";
+    const std::string pz = "<polezero example_from='5' readout='1' width='300' height='160'/>";
+    struct Case {
+        std::string xml;
+        CPoint point;
+        std::wstring text;
+    };
+    const std::vector<Case> cases = {
+        {"<afilter example_from='5' scale='log' " + filter, {64, 64}, L"1000 Hz (H5), −31,5 dB"},
+        {"<afilter example_from='5' axes='1' " + filter, {3, 10}, L"47 Hz (Fis1)"},
+        {"<afilter example_from='5' " + filter, {0, 10}, L"0 Hz"},
+        // Column 128 of 512 holds bins 257 and 258; column 40 of 200 bins 200 .. 204.
+        {"<spectrum example_from='5' readout='1' width='512'/>", {128, 5}, L"1005 Hz (H5)"},
+        {"<spectrum example_from='5' readout='1' width='200' height='128' scale='log'/>",
+         {40, 32}, L"789 Hz (G5), −14,7 dB"},
+        {"<wave example_from='5' readout='1' width='400'/>", {100, 5}, L"0,502 s"},
+        // 30 frames of 512 samples over 300 columns; 513 rows (4 kHz) over 128.
+        {"<spectrogram example_from='5' readout='1' fmax='4' width='300' height='128'/>",
+         {150, 64}, L"0,96 s, 1984 Hz (H6)"},
+        {pz, {150 + 72, 155 - 72}, L"r = 0,71, 45°, 1000 Hz"},
+        {pz, {150, 155 - 72}, L"r = 0,5, 90°, 2000 Hz"},
+        {pz, {150 - 144, 155}, L"r = 1, 180°, 4000 Hz"},
+    };
+    for (const Case& c : cases) {
+        const game::CElement& element = Show(c.xml);
+        const QPoint inside(Margins().left + c.point.x, Margins().top + c.point.y);
+        MoveTo(inside);
+        EXPECT_EQ(element.GetPlotAxes()->CurrentReadout(), c.text) << c.xml;
+        EXPECT_GT(Count(Grab(), READOUT_BACK), 0) << c.xml;
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(plot->Widget(), &leave);
+        EXPECT_EQ(element.GetPlotAxes()->CurrentReadout(), L"") << c.xml;
+        EXPECT_EQ(Count(Grab(), READOUT_BACK), 0) << c.xml;
+        if (Margins().bottom > 0) {
+            MoveTo(inside);
+            MoveTo(QPoint(inside.x(), plot->Widget()->height() - 1));
+            EXPECT_EQ(element.GetPlotAxes()->CurrentReadout(), L"") << c.xml << " on the axis";
+        }
+    }
+}
+
+// Without the switches a plot is exactly its old self; with axes the plot area inside the
+// margins shows the same pixels.
+TEST_F(PlotAxesTest, AxesLeaveThePlotAreaAsItWas) {
+    for (const std::string tag : {"wave", "spectrum", "spectrogram", "afilter", "polezero"}) {
+        const std::string close = tag == "afilter" ? "><b order='1'>1</b></afilter>" : "/>";
+        const std::string scale = tag == "spectrum" || tag == "afilter" ? " scale='log'" : "";
+        const std::string plain = "<" + tag + " example_from='5' width='240' height='90'" + scale;
+        Show(plain + close);
+        const QImage before = Grab();
+        EXPECT_EQ(before.size(), QSize(240, 90)) << tag;
+        Show(plain + " axes='1' readout='1'" + close);
+        const QImage framed = Grab();
+        ASSERT_GT(framed.width(), 240) << tag;
+        EXPECT_EQ(framed.copy(Margins().left, Margins().top, 240, 90), before) << tag;
+    }
+}
+
+// A switch that is neither 0 nor 1 refuses the element and names its line.
+TEST_F(PlotAxesTest, MalformedSwitchesAreRefused) {
+    for (const auto& [attribute, reason] :
+         {std::pair{"axes='ja'", L"Zeile 1: axes=\"ja\""}, {"readout='2'", L"Zeile 1: readout=\"2\""},
+          {"axes=''", L"Zeile 1: axes=\"\""}}) {
+        game::CGameContext refusing;
+        tinyxml2::XMLDocument xml;
+        xml.Parse((std::string("<wave id='3' example_from='5' ") + attribute + "/>").c_str());
+        auto wave = game::CElementFactory::Create("wave", &refusing);
+        CRect area{0, 0, 500, 500};
+        EXPECT_EQ(wave->ReadXml(*xml.RootElement(), area, WS_CHILD), game::ERR_UNKNOWN_ELEMENT);
+        EXPECT_EQ(refusing.FailedElement(), 3);
+        EXPECT_NE(refusing.FailureReason().find(reason), std::wstring::npos)
+            << CText::ToNarrow(refusing.FailureReason());
+    }
+}
