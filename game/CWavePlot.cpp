@@ -162,7 +162,10 @@ void CWavePlot::OnLButtonUp(UINT flags, CPoint point) {
     // A click on the panel itself ends the drag gesture as a release anywhere else would.
     if (pressed == m_id)
         m_context->ClearPressFor(m_id);
-    if (m_signal.IsBound())
+    // A second click stops the sound, as the player of any media expects.
+    if (m_signal.IsBound() && m_signal->IsPlaying())
+        StopSound();
+    else if (m_signal.IsBound())
         PlayFrom(0);
 }
 

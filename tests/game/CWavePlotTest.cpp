@@ -82,10 +82,10 @@ TEST_F(WavePlotTest, ChangedSamplesRedrawTheEnvelope) {
 }
 
 // The red bar stands at the column of the newest finished block and goes at the end, leaving
-// the envelope beneath it whole. A click during playback is refused silently; without a sound
-// device the first click tells the player, later ones stay quiet, and once a device is back a
-// click plays again.
-TEST_F(WavePlotTest, ClickPlaysTheBarFollowsAndAMissingDeviceIsToldOnce) {
+// the envelope beneath it whole. A click during playback stops it at once, bar and all, and
+// the next click plays from the start; without a sound device the first click tells the
+// player, later ones stay quiet, and once a device is back a click plays again.
+TEST_F(WavePlotTest, ClickPlaysOrStopsTheBarFollowsAndAMissingDeviceIsToldOnce) {
     std::vector<std::wstring> told;
     CMessageBox::SetHandler([&told](const std::wstring& text, const std::wstring&) {
         told.push_back(text);
@@ -96,6 +96,11 @@ TEST_F(WavePlotTest, ClickPlaysTheBarFollowsAndAMissingDeviceIsToldOnce) {
     };
     Prepare(MakeSignal(FullSwing(2000)));
     Click(*plot);
+    ASSERT_TRUE(ProcessUntil([this] { return plot->GetPlaybarColumn() == 0; }));
+    Click(*plot);
+    EXPECT_FALSE(Signal().IsPlaying());
+    ASSERT_TRUE(ProcessUntil([this] { return plot->GetPlaybarColumn() < 0; }));
+    EXPECT_EQ(Count(Grab(), RED), 0) << "the bar goes with the sound";
     Click(*plot);
     ASSERT_TRUE(ProcessUntil([this] { return plot->GetPlaybarColumn() == 0; }));
     ASSERT_TRUE(m_device->FinishNext());
@@ -124,7 +129,7 @@ TEST_F(WavePlotTest, ClickPlaysTheBarFollowsAndAMissingDeviceIsToldOnce) {
     m_device->SetAvailable(true);
     Click(*plot);
     EXPECT_TRUE(Signal().IsPlaying());
-    EXPECT_EQ(m_device->OpenCount(), 2);
+    EXPECT_EQ(m_device->OpenCount(), 3);
     playOut();
     EXPECT_EQ(told.size(), 1u);
     CMessageBox::SetHandler(nullptr);
