@@ -228,25 +228,29 @@ float CAudioFilterPlot::PowerGain(const dsp::CFilter& filter, float omega) {
 }
 
 void CAudioFilterPlot::ComputeTransferCurve() {
-    if (!m_showTransfer)
-        return;
+    if (m_showTransfer)
+        ComputeCurve(m_filter, m_curve, m_offPlot);
+}
+
+void CAudioFilterPlot::ComputeCurve(const dsp::CFilter& filter, Curve& curve,
+                                    std::array<bool, CURVE_POINTS>& offPlot) const {
     const int width = m_width;
     for (int i = 0; i < CURVE_POINTS; ++i)
-        m_curve[i].x = static_cast<int>(static_cast<double>(width) * i / (CURVE_POINTS - 1));
-    m_curve[0].x = 0;
-    m_curve[CURVE_POINTS - 1].x = width - 1;
+        curve[i].x = static_cast<int>(static_cast<double>(width) * i / (CURVE_POINTS - 1));
+    curve[0].x = 0;
+    curve[CURVE_POINTS - 1].x = width - 1;
     const float step = width > 0 ? PI / static_cast<float>(width) : 0.0f;
     std::array<float, CURVE_POINTS> h2{};
     float peak = 1.0f;
     for (int i = 0; i < CURVE_POINTS; ++i) {
-        h2[i] = PowerGain(m_filter, static_cast<float>(m_curve[i].x) * step);
+        h2[i] = PowerGain(filter, static_cast<float>(curve[i].x) * step);
         if (h2[i] <= MAX_LINEAR_POWER)
             peak = std::fmax(peak, h2[i]);
     }
     for (int i = 0; i < CURVE_POINTS; ++i) {
-        m_offPlot[i] = !m_logarithmic && h2[i] > peak;
-        const float level = m_offPlot[i] ? 1.0f : ResponseLevel(h2[i], peak, m_logarithmic);
-        m_curve[i].y = CSpectrumPlot::RowOf(level, m_height);
+        offPlot[i] = !m_logarithmic && h2[i] > peak;
+        const float level = offPlot[i] ? 1.0f : ResponseLevel(h2[i], peak, m_logarithmic);
+        curve[i].y = CSpectrumPlot::RowOf(level, m_height);
     }
 }
 

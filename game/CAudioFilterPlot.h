@@ -28,6 +28,7 @@ class CAudioFilterPlot : public CElement {
 public:
     static constexpr int CURVE_POINTS = 200;
     static constexpr int TEST_FREQUENCIES = 50;
+    using Curve = std::array<CPoint, CURVE_POINTS>;
 
     explicit CAudioFilterPlot(CGameContext* context);
     ~CAudioFilterPlot() override;
@@ -86,6 +87,9 @@ protected:
     // changed the filter.
     void Refilter();
     void RepaintNow();
+    // The response of any filter as this plot draws its own: columns, scale and rows.
+    void ComputeCurve(const dsp::CFilter& filter, Curve& curve,
+                      std::array<bool, CURVE_POINTS>& offPlot) const;
     // For the elements the player clicks: false when the left release belongs to
     // drag-to-swap (the element is in another element's switch group) and was handed on;
     // true when the element takes the click itself.

@@ -49,6 +49,8 @@ void KeepNearOne(CPoleZeroPlot::Polynomial& polynomial) {
 constexpr double PI = 3.14159265358979323846;
 constexpr COLORREF ANSWER_COLOR = RGB(0, 0, 255);
 constexpr int TARGET_MARKER = 8; // the target's markers stand larger than the player's
+constexpr int CURVE_DASH = 3;    // curve segments drawn, then CURVE_GAP left out
+constexpr int CURVE_GAP = 2;
 constexpr double LARGEST_ROOT = 2.0;
 constexpr int RESPONSE_POINTS = 256;
 constexpr double FLOOR_DB = -40.0;
@@ -219,6 +221,7 @@ void CPoleZeroPlot::RevealAnswer() {
     if (!m_target || m_revealed)
         return;
     m_revealed = true;
+    ComputeAnswerCurves();
     if (HasWindow()) {
         // Above the circle's right end, where a design has no root it could hide.
         m_listening.Create(*this, &m_context->m_tooltipFont, CListeningButtons::ECorner::TopRight);
@@ -247,9 +250,29 @@ void CPoleZeroPlot::Listen(bool target) {
     Refilter();
 }
 
+void CPoleZeroPlot::ComputeAnswerCurves() {
+    std::array<bool, CURVE_POINTS> offPlot{};
+    ComputeCurve(m_filter, m_playerCurve, offPlot);
+    dsp::CFilter target;
+    if (target.SetCoefficients(
+            m_target->denominator.data(), static_cast<int>(m_target->denominator.size()),
+            m_target->numerator.data(), static_cast<int>(m_target->numerator.size())))
+        ComputeCurve(target, m_targetCurve, offPlot);
+}
+
 void CPoleZeroPlot::DrawTarget(CDC& dc) const {
+    // The player's response solid in the design's red, the target's dashed over it.
+    const CPen design(PS_SOLID, 1, POLE_COLOR);
+    const CPen* previous = dc.SelectPen(&design);
+    dc.Polyline(m_playerCurve.data(), CURVE_POINTS);
     const CPen pen(PS_SOLID, 1, ANSWER_COLOR);
-    const CPen* previous = dc.SelectPen(&pen);
+    dc.SelectPen(&pen);
+    for (int i = 0; i + 1 < CURVE_POINTS; ++i) {
+        if (i % (CURVE_DASH + CURVE_GAP) >= CURVE_DASH)
+            continue;
+        dc.MoveTo(m_targetCurve[i].x, m_targetCurve[i].y);
+        dc.LineTo(m_targetCurve[i + 1].x, m_targetCurve[i + 1].y);
+    }
     const double radius = m_radius;
     const auto pixel = [&](std::complex<double> root) {
         return CPoint{m_centre.x + static_cast<int>(std::lround(root.real() * radius)),
@@ -422,11 +445,12 @@ void CPoleZeroPlot::OnPaint(CDC& dc) {
         dc.Arc(CRect{x - MARKER, y - MARKER, x + MARKER, y + MARKER}, start, start);
     }
     dc.SelectPen(previous);
+    // Once evaluated, the refusal of an earlier click is no longer of interest.
     if (!m_notice.empty() && !m_revealed) {
         dc.SetBkMode(TRANSPARENT);
         dc.DrawText(m_notice, GetClientRect(), DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
     }
-    if (m_revealed) // the refusal of a click before is no longer of interest
+    if (m_revealed)
         DrawTarget(dc);
     m_axes.DrawReadout(dc, GetClientRect());
 }

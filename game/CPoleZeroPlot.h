@@ -9,8 +9,8 @@
 //
 // A slide may give the design a target, a child <target zeros="1@180" poles="0.8"/> (see the
 // README): then the element scores its points when the player's magnitude response is close
-// to the target's, and once evaluated it shows the target's roots and lets the player hear
-// the own design and the target's in turn.
+// to the target's, and once evaluated it draws the target's response over the player's, shows
+// the target's roots and lets the player hear the own design and the target's in turn.
 
 #include "game/CAudioFilterPlot.h"
 #include "game/CListeningButtons.h"
@@ -95,6 +95,8 @@ private:
 
     int ReadTarget(const tinyxml2::XMLElement& target);
     int RefuseTarget(int line, const std::wstring& why);
+    // The two responses as the filter plots draw them, taken when the slide is evaluated.
+    void ComputeAnswerCurves();
     void DrawTarget(CDC& dc) const;
     // The player's design or the target, refiltered in place.
     void Listen(bool target);
@@ -120,6 +122,8 @@ private:
     std::optional<Target> m_target;
     bool m_revealed = false;
     CListeningButtons m_listening;
+    Curve m_playerCurve{};
+    Curve m_targetCurve{};
 };
 
 } // namespace game

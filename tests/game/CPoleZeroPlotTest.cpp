@@ -6,6 +6,7 @@
 #include "platform/CText.h"
 
 #include <complex>
+#include <numbers>
 
 using game::CPoleZeroPlot;
 using game::ERR_NONE;
@@ -309,8 +310,9 @@ TEST_F(PoleZeroTargetTest, ScoresADesignCloseToTheTargetAndRefusesBrokenTargets)
     }
 }
 
-// Once evaluated, and only then, the target's roots appear where they belong: upright
-// crosses for its poles, rings for its zeros; the player's design stays as it was given.
+// Once evaluated, and only then, the target's roots appear where they belong (upright
+// crosses for its poles, rings for its zeros) and its response is drawn dashed over the
+// player's, both on the rows the filter plots use; the player's design stays as it was given.
 TEST_F(PoleZeroTargetTest, ShowsTheTargetsRootsOnlyOnceEvaluated) {
     ASSERT_EQ(Remake(LOWPASS), ERR_NONE);
     Zero(190, 95);
@@ -321,7 +323,19 @@ TEST_F(PoleZeroTargetTest, ShowsTheTargetsRootsOnlyOnceEvaluated) {
     plot->RevealAnswer();
     EXPECT_GT(blueNear(10, 95), 10) << "the zero at -1";
     EXPECT_GT(blueNear(172, 95), 10) << "the pole at 0.8";
-    EXPECT_EQ(Count(Grab().copy(40, 0, 120, 80), RGB(0, 0, 255)), 0) << "nowhere else";
+    // |H| scaled to its peak, from the bottom edge (row 100) to the top (row 0), at the
+    // curve's points 10, 25, 50, 75 of 200 across the width: the target's dashes start there.
+    const QImage image = Grab();
+    const auto near = [&](int x, double level, COLORREF colour) {
+        const int y = std::clamp(100 - static_cast<int>(100 * level), 2, 97);
+        return Count(image.copy(std::max(0, x - 2), y - 2, 5, 5), colour) > 0;
+    };
+    for (const int i : {10, 25, 50, 75}) { // left of the buttons
+        const int x = 200 * i / 199;
+        const std::complex<double> z = std::polar(1.0, -std::numbers::pi * x / 200);
+        EXPECT_TRUE(near(x, std::abs((1.0 + z) / (1.0 - 0.8 * z)) / 10.0, RGB(0, 0, 255))) << x;
+        EXPECT_TRUE(near(x, std::abs(1.0 - z) / 2.0, RED)) << x << ": the design's own";
+    }
     Zero(100, 40);
     EXPECT_EQ(plot->GetZeros().size(), 1u) << "the design given stands";
 }
