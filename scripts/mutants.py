@@ -21,7 +21,8 @@ normal build are never touched, so nothing needs restoring, even after Ctrl-C. T
 (file:line, the fault) and the kill rate per file are printed, and every verdict is appended to
 BUILD/mutants/results.txt; --survivors RESULTS retries only what survived there (after the tests
 were sharpened). A survivor is either a gap in the tests or an equivalent mutant (one that
-cannot change behaviour): the report names the line to judge. --per-line caps the faults a line.
+cannot change behaviour): the report names the line to judge. --per-line caps the faults a line;
+--sample N keeps every N-th fault of a file, the same ones on every run of the same source.
 
 --matrix runs every test of the suite against every fault (no fail-fast) and appends to
 BUILD/mutants/matrix.txt which tests failed; --redundant MATRIX then lists the tests that never
@@ -350,6 +351,8 @@ def main():
     parser.add_argument("--build", default="build")
     parser.add_argument("--filter", default="", help="gtest filter for the test binaries")
     parser.add_argument("--per-line", type=int, default=2, help="at most this many faults a line")
+    parser.add_argument("--sample", type=int, default=1,
+                        help="try only every n-th fault of each file (a repeatable sample)")
     parser.add_argument("--jobs", type=int, default=2, help="mutants built and run at once")
     parser.add_argument("--list", action="store_true", help="only list the mutants")
     parser.add_argument("--survivors", help="retry only the mutants this results.txt lists as survived")
@@ -373,7 +376,7 @@ def main():
         with open(path) as f:
             lines = f.read().split("\n")
         wanted = changed_lines(args.base, path) if args.base else None
-        mutants = list(mutants_of(lines, wanted, args.per_line))
+        mutants = list(mutants_of(lines, wanted, args.per_line))[::args.sample]
         if args.survivors:
             with open(args.survivors) as f:
                 earlier = {tuple(row.rstrip("\n").split("\t")) for row in f}
