@@ -53,6 +53,7 @@ struct CWnd::State {
     std::vector<CWnd*> children; // windows created with this one as parent
     CRect margins{0, 0, 0, 0};
     bool trackMouse = false;
+    Focus focus = Focus::NONE;
 };
 
 CWnd::CWnd() : m_state(std::make_unique<State>()) {}
@@ -84,6 +85,8 @@ bool CWnd::Create(const std::wstring& windowClass, const std::wstring& caption, 
     if (auto* own = dynamic_cast<CWndWidget*>(widget))
         own->SetFramed((style & (WS_DLGFRAME | WS_BORDER)) != 0);
     widget->setMouseTracking(m_state->trackMouse);
+    if (m_state->focus != Focus::NONE)
+        SetFocusable(m_state->focus);
     widget->setObjectName(qtbridge::ToQString(windowClass));
     if (!child && (style & WS_CAPTION) == WS_CAPTION)
         widget->setWindowFlags(FrameFlags(style));
@@ -201,6 +204,21 @@ void CWnd::TrackMouse(bool track) {
     if (HasWindow())
         m_state->widget->setMouseTracking(track);
 }
+
+void CWnd::SetFocusable(Focus focus) {
+    m_state->focus = focus;
+    if (HasWindow())
+        m_state->widget->setFocusPolicy(focus == Focus::NONE    ? Qt::NoFocus
+                                        : focus == Focus::CLICK ? Qt::ClickFocus
+                                                                : Qt::StrongFocus);
+}
+
+void CWnd::SetFocus() {
+    if (HasWindow())
+        m_state->widget->setFocus(Qt::OtherFocusReason);
+}
+
+bool CWnd::HasFocus() const { return HasWindow() && m_state->widget->hasFocus(); }
 
 CPoint CWnd::ClientToScreen(CPoint p) const {
     if (!HasWindow())
@@ -328,6 +346,7 @@ void CWnd::OnLButtonUp(UINT, CPoint) {}
 void CWnd::OnLButtonDblClk(UINT, CPoint) {}
 void CWnd::OnRButtonUp(UINT, CPoint) {}
 void CWnd::OnMouseMove(UINT, CPoint) {}
+bool CWnd::OnKeyDown(UINT, UINT) { return false; }
 void CWnd::OnMouseLeave() {}
 
 void CWnd::OnNcPaint(CDC& dc) {

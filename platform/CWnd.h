@@ -49,6 +49,12 @@ public:
     // Mouse moves over the client area are reported with no button pressed too, and
     // OnMouseLeave when the pointer leaves it.
     void TrackMouse(bool track);
+    // Whether the window takes the keyboard focus: never (the default), when clicked, or when
+    // clicked and by Tab. May be set before Create.
+    enum class Focus { NONE, CLICK, CLICK_AND_TAB };
+    void SetFocusable(Focus focus);
+    void SetFocus();
+    bool HasFocus() const;
     CPoint ClientToScreen(CPoint p) const;
     CRect ScreenToClient(const CRect& screen) const;
 
@@ -92,6 +98,10 @@ protected:
     virtual void OnMouseMove(UINT flags, CPoint point);
     // The pointer left the client area (only while the mouse is tracked).
     virtual void OnMouseLeave();
+    // A key went down while this window had the focus, or a child that did not use it: key is
+    // a VK_ code, flags MK_SHIFT and MK_CONTROL. True when used; false passes it to the parent.
+    // Default false.
+    virtual bool OnKeyDown(UINT key, UINT flags);
     // Paints the non-client margins, in window coordinates (0, 0 = the window's corner).
     // Default: the window background.
     virtual void OnNcPaint(CDC& dc);

@@ -4,18 +4,53 @@
 #include "platform/CWnd.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
 namespace {
 
-UINT KeyFlags(const QMouseEvent* event) {
+UINT ModifierFlags(Qt::KeyboardModifiers modifiers) {
     UINT flags = 0;
-    if (event->buttons() & Qt::LeftButton)
-        flags |= 0x0001;
-    if (event->buttons() & Qt::RightButton)
-        flags |= 0x0002;
+    if (modifiers & Qt::ShiftModifier)
+        flags |= MK_SHIFT;
+    if (modifiers & Qt::ControlModifier)
+        flags |= MK_CONTROL;
     return flags;
+}
+
+UINT KeyFlags(const QMouseEvent* event) {
+    UINT flags = ModifierFlags(event->modifiers());
+    if (event->buttons() & Qt::LeftButton)
+        flags |= MK_LBUTTON;
+    if (event->buttons() & Qt::RightButton)
+        flags |= MK_RBUTTON;
+    return flags;
+}
+
+// Qt's key as a VK_ code; 0 for keys the program has no use for.
+UINT VirtualKey(int key) {
+    if ((key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_Z) ||
+        key == Qt::Key_Space)
+        return static_cast<UINT>(key); // the same codes
+    switch (key) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: return VK_TAB;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return VK_RETURN;
+    case Qt::Key_Escape: return VK_ESCAPE;
+    case Qt::Key_PageUp: return VK_PRIOR;
+    case Qt::Key_PageDown: return VK_NEXT;
+    case Qt::Key_End: return VK_END;
+    case Qt::Key_Home: return VK_HOME;
+    case Qt::Key_Left: return VK_LEFT;
+    case Qt::Key_Up: return VK_UP;
+    case Qt::Key_Right: return VK_RIGHT;
+    case Qt::Key_Down: return VK_DOWN;
+    case Qt::Key_Delete: return VK_DELETE;
+    case Qt::Key_F1: return VK_F1;
+    default: return 0;
+    }
 }
 
 CPoint ToPoint(const QPointF& p) { return CPoint{static_cast<int>(p.x()), static_cast<int>(p.y())}; }
@@ -134,6 +169,15 @@ void CWndWidget::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void CWndWidget::leaveEvent(QEvent*) { LeaveClient(); }
+
+// A key the window does not use is ignored, so that Qt offers it to the parent widget.
+void CWndWidget::keyPressEvent(QKeyEvent* event) {
+    const UINT key = VirtualKey(event->key());
+    if (m_owner != nullptr && key != 0 && m_owner->OnKeyDown(key, ModifierFlags(event->modifiers())))
+        event->accept();
+    else
+        QWidget::keyPressEvent(event);
+}
 
 void CWndWidget::LeaveClient() {
     if (!m_inClient || m_owner == nullptr)

@@ -32,6 +32,28 @@ constexpr DWORD SS_CENTER = 0x00000001;
 constexpr DWORD SS_CENTERIMAGE = 0x00000200; // statics: text centred vertically
 constexpr DWORD SS_SUNKEN = 0x00001000;      // statics: thin sunken edge
 
+// Mouse and key flags: the buttons held and the modifier keys down.
+constexpr UINT MK_LBUTTON = 0x0001;
+constexpr UINT MK_RBUTTON = 0x0002;
+constexpr UINT MK_SHIFT = 0x0004;
+constexpr UINT MK_CONTROL = 0x0008;
+
+// Virtual key codes; letters and digits are their upper-case ASCII codes ('Z', '1').
+constexpr UINT VK_TAB = 0x09;
+constexpr UINT VK_RETURN = 0x0D;
+constexpr UINT VK_ESCAPE = 0x1B;
+constexpr UINT VK_SPACE = 0x20;
+constexpr UINT VK_PRIOR = 0x21;
+constexpr UINT VK_NEXT = 0x22;
+constexpr UINT VK_END = 0x23;
+constexpr UINT VK_HOME = 0x24;
+constexpr UINT VK_LEFT = 0x25;
+constexpr UINT VK_UP = 0x26;
+constexpr UINT VK_RIGHT = 0x27;
+constexpr UINT VK_DOWN = 0x28;
+constexpr UINT VK_DELETE = 0x2E;
+constexpr UINT VK_F1 = 0x70;
+
 struct CPoint {
     int x = 0;
     int y = 0;

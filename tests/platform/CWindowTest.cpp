@@ -283,3 +283,39 @@ TEST(PlainText, TooltipsAndMessageBoxesShowMarkupAsWritten) {
 }
 
 } // namespace
+
+// Keys reach the focused window as VK_ codes with their modifiers; a key it does not use goes
+// on to its parent, so a slide hears what its elements leave alone.
+TEST(CWndWidget, KeysReachTheFocusedWindowAndWhatItLeavesGoesToTheParent) {
+    struct Keys : CWnd {
+        std::vector<std::pair<UINT, UINT>> heard;
+        UINT uses = 0;
+        bool OnKeyDown(UINT key, UINT flags) override {
+            heard.emplace_back(key, flags);
+            return key == uses;
+        }
+    };
+    Keys parent, child;
+    child.uses = VK_SPACE;
+    child.SetFocusable(CWnd::Focus::CLICK);
+    ASSERT_TRUE(parent.Create(L"Keys", L"", WS_VISIBLE, CRect{0, 0, 100, 100}, nullptr, 0));
+    ASSERT_TRUE(child.Create(L"Keys", L"", WS_CHILD | WS_VISIBLE, CRect{0, 0, 50, 50}, &parent, 1));
+    struct Case {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        UINT vk, flags;
+        bool toParent;
+    };
+    const Case cases[] = {{Qt::Key_Space, Qt::NoModifier, VK_SPACE, 0, false},
+                          {Qt::Key_Z, Qt::ControlModifier, 'Z', MK_CONTROL, true},
+                          {Qt::Key_Left, Qt::ShiftModifier, VK_LEFT, MK_SHIFT, true},
+                          {Qt::Key_F1, Qt::NoModifier, VK_F1, 0, true}};
+    for (const Case& c : cases) {
+        parent.heard.clear();
+        child.heard.clear();
+        QTest::keyClick(child.Widget(), c.key, c.modifiers);
+        ASSERT_EQ(child.heard.size(), 1u) << c.vk;
+        EXPECT_EQ(child.heard[0], std::make_pair(c.vk, c.flags));
+        EXPECT_EQ(parent.heard.size(), c.toParent ? 1u : 0u) << c.vk;
+    }
+}
