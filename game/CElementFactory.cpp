@@ -65,10 +65,16 @@ bool CElementFactory::IsElementTag(const std::string& tag) {
     return t.makers.count(tag) != 0;
 }
 
-void CElementFactory::Register(const std::string& tag, Maker maker) {
+CElementFactory::Maker CElementFactory::Register(const std::string& tag, Maker maker) {
     Table& t = TheTable();
     std::lock_guard lock(t.mutex);
-    t.makers[tag] = std::move(maker);
+    const auto it = t.makers.find(tag);
+    Maker previous = it != t.makers.end() ? std::move(it->second) : Maker{};
+    if (maker)
+        t.makers[tag] = std::move(maker);
+    else if (it != t.makers.end())
+        t.makers.erase(it);
+    return previous;
 }
 
 } // namespace game

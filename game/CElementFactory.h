@@ -18,8 +18,9 @@ public:
     // A new element for the tag, or null when the tag names no element kind.
     static std::unique_ptr<CElement> Create(const std::string& tag, CGameContext* context);
     static bool IsElementTag(const std::string& tag);
-    // Adds or replaces a kind (tools and tests that bring their own elements).
-    static void Register(const std::string& tag, Maker maker);
+    // Adds or replaces a kind (tools and tests that bring their own elements), or with an
+    // empty maker removes it; returns the maker it replaced (empty when there was none).
+    static Maker Register(const std::string& tag, Maker maker);
 };
 
 } // namespace game

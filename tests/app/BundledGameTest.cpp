@@ -24,9 +24,11 @@ protected:
         fs::copy(fs::path(VELMORA_SOURCE_DIR) / "content", m_folder,
                  fs::copy_options::recursive | fs::copy_options::overwrite_existing);
         fs::remove(m_folder / "stats");
-        game::CElementFactory::Register( // the real wave plots, not the test panels
-            "wave", [](game::CGameContext* c) { return std::make_unique<game::CWavePlot>(c); });
     }
+
+    // The real wave plots, not the test panels.
+    testing_panels::CScopedKind m_waves{
+        "wave", [](game::CGameContext* c) { return std::make_unique<game::CWavePlot>(c); }};
 
     // A point of the element's client area as its widget sees it: plots with axes have their
     // margins around it.

@@ -27,7 +27,6 @@
 class GameFolder : public ::testing::Test {
 protected:
     void SetUp() override {
-        testing_panels::RegisterTestPanels();
         m_previous = std::filesystem::current_path();
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
         m_folder = std::filesystem::temp_directory_path() /
@@ -102,6 +101,7 @@ protected:
     QTimer responder;
     int nameDialogs = 0;
     int listDialogs = 0;
+    testing_panels::CTestPanels m_panels;
     std::filesystem::path m_folder;
 
 private:

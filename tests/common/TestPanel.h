@@ -9,6 +9,7 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 
 namespace testing_panels {
 
@@ -36,10 +37,26 @@ protected:
     void OnPaint(CDC& dc) override { DrawMark(dc, GetClientRect()); }
 };
 
-// Makes "wave" cells into test panels for the tests of this binary.
-inline void RegisterTestPanels() {
-    game::CElementFactory::Register(
-        "wave", [](game::CGameContext* c) { return std::make_unique<TestPanel>(c); });
-}
+// While it lives, the factory makes elements of the tag with maker; then the kind it had
+// comes back, so no test leaves another test a different factory.
+class CScopedKind {
+public:
+    CScopedKind(std::string tag, game::CElementFactory::Maker maker)
+        : m_tag(std::move(tag)), m_previous(game::CElementFactory::Register(m_tag, std::move(maker))) {}
+    ~CScopedKind() { game::CElementFactory::Register(m_tag, std::move(m_previous)); }
+    CScopedKind(const CScopedKind&) = delete;
+    CScopedKind& operator=(const CScopedKind&) = delete;
+
+private:
+    std::string m_tag;
+    game::CElementFactory::Maker m_previous;
+};
+
+// "wave" cells as test panels.
+class CTestPanels : public CScopedKind {
+public:
+    CTestPanels()
+        : CScopedKind("wave", [](game::CGameContext* c) { return std::make_unique<TestPanel>(c); }) {}
+};
 
 } // namespace testing_panels

@@ -1,5 +1,6 @@
 #include "PlotFixture.h"
 #include "common/ReferenceFilter.h"
+#include "common/TestPanel.h"
 #include "game/CConstFilter.h"
 #include "game/CElementFactory.h"
 #include "game/CGameSlide.h"
@@ -404,16 +405,12 @@ TEST(HiddenChain, FeedsVisiblePlotsAndStaysOutOfSight) {
 
 // Without a kind that reads "afilter" the hidden container lacks its element.
 TEST(HiddenChain, WithoutAFixedFilterKindTheElementIsMissing) {
-    game::CElementFactory::Register("afilter", [](game::CGameContext*) { return nullptr; });
+    const testing_panels::CScopedKind none("afilter", [](game::CGameContext*) { return nullptr; });
     tinyxml2::XMLDocument document(true, tinyxml2::COLLAPSE_WHITESPACE);
     ASSERT_EQ(document.Parse("<GameSlide><hidden><afilter id='2'/></hidden></GameSlide>"),
               tinyxml2::XML_SUCCESS);
     game::CGameContext master;
     game::CGameSlide slide(master, L"ohne");
     CRect area{0, 0, 800, 400};
-    const int result = slide.ReadXml(*document.RootElement(), area, WS_CHILD);
-    game::CElementFactory::Register("afilter", [](game::CGameContext* context) {
-        return std::unique_ptr<game::CElement>(std::make_unique<CConstFilter>(context));
-    });
-    EXPECT_EQ(result, game::ERR_MISSING_ELEMENT);
+    EXPECT_EQ(slide.ReadXml(*document.RootElement(), area, WS_CHILD), game::ERR_MISSING_ELEMENT);
 }

@@ -248,7 +248,7 @@ TEST_F(EvaluatedTable, ShowsWhereEachWrongPanelBelongsOnlyOnceRevealed) {
 // put there) and "richtige Lösung" (the one that belongs there); each takes over at the block
 // the other had reached, and the one left stops with its bar.
 TEST_F(EvaluatedTable, ComparisonPlaysEitherSoundFromWhereTheOtherWas) {
-    game::CElementFactory::Register(
+    const testing_panels::CScopedKind waves(
         "wave", [](game::CGameContext* c) { return std::make_unique<game::CWavePlot>(c); });
     const auto device = std::make_shared<CTestSoundOutput::Device>();
     const CSoundOutput::Factory previous = CTestSoundOutput::Install(device);
@@ -309,5 +309,4 @@ TEST_F(EvaluatedTable, ComparisonPlaysEitherSoundFromWhereTheOtherWas) {
     }
     slide.reset();
     CSoundOutput::SetFactory(previous);
-    testing_panels::RegisterTestPanels();
 }

@@ -13,8 +13,6 @@
 
 class SlideFixture : public ::testing::Test {
 protected:
-    void SetUp() override { testing_panels::RegisterTestPanels(); }
-
     // The result code of reading xml into a new slide offered the area.
     int Read(const std::string& xml, CRect area = CRect{0, 0, 1000, 1000}) {
         document = std::make_unique<tinyxml2::XMLDocument>(true, tinyxml2::COLLAPSE_WHITESPACE);
@@ -36,6 +34,7 @@ protected:
         return dynamic_cast<T*>(slide->Context().FindElement(id));
     }
 
+    testing_panels::CTestPanels panels;
     game::CGameContext master;
     std::unique_ptr<tinyxml2::XMLDocument> document;
     std::unique_ptr<game::CGameSlide> slide;
