@@ -332,6 +332,32 @@ TEST_F(PoleZeroTest, PaintsAxesCircleAndMarkers) {
     EXPECT_NE(PixelOf(image, 100 - 45, 95 - 30), GREEN) << "hollow";
 }
 
+// Zeros at -1, +1 and i are drawn whole, as many ring pixels as one inside the plot, also where
+// the plot is so wide or so flat that the circle would touch the border.
+TEST_F(PoleZeroTest, MarkersOnTheCircleAreDrawnWhole) {
+    for (const CSize size : {CSize{180, 100}, CSize{200, 110}, CSize{300, 60}}) {
+        plot.reset();
+        ReadAndPrepare(MakeSignal(std::vector<float>(300, 0.5f)),
+                       "<polezero id='7' example_from='5' width='" + std::to_string(size.cx) +
+                           "' height='" + std::to_string(size.cy) + "'/>");
+        Show();
+        const CPoint c = plot->GetCentre();
+        const int r = plot->GetRadius();
+        const CPoint inside{c.x - r / 2, c.y - r / 2};
+        for (const CPoint at :
+             {CPoint{c.x - r, c.y}, CPoint{c.x + r, c.y}, CPoint{c.x, c.y - r}, inside})
+            Zero(at.x, at.y);
+        ASSERT_EQ(plot->GetZeros().size(), 4u) << size.cx;
+        const QImage image = Grab();
+        const auto ring = [&](CPoint at) {
+            return Count(image.copy(at.x - 6, at.y - 6, 13, 13), GREEN);
+        };
+        for (const CPoint at : {CPoint{c.x - r, c.y}, CPoint{c.x + r, c.y}, CPoint{c.x, c.y - r}})
+            EXPECT_EQ(ring(at), ring(inside))
+                << size.cx << "x" << size.cy << " at " << at.x << "," << at.y;
+    }
+}
+
 // In a plot a few pixels high, roots far out overflow a polynomial: zeros are rebuilt within
 // float after a removal (the numerator is normalised anyway), a pole that would overflow the
 // denominator is refused, so the filter heard stays the one drawn and the plot says why.
@@ -492,7 +518,9 @@ TEST_F(PoleZeroTargetTest, ShowsTheTargetsRootsOnlyOnceEvaluated) {
         EXPECT_TRUE(near(x, std::abs(1.0 - z) / 2.0, RED)) << x << ": the design's own";
     }
     Zero(100, 40);
-    EXPECT_EQ(plot->GetZeros().size(), 1u) << "the design given stands";
+    Drag({{190, 95}, {170, 70}, {150, 50}});
+    const std::vector<CPoint> given{{90, 0}};
+    EXPECT_EQ(plot->GetZeros(), given) << "the design given stands";
 }
 
 // The player hears the own highpass and the target's lowpass in turn, while the output plays.
