@@ -3,6 +3,7 @@
 #include "game/CGameContext.h"
 #include "platform/CDC.h"
 #include "platform/CText.h"
+#include "platform/CWindowMessages.h"
 
 #include <tinyxml2.h>
 
@@ -11,13 +12,22 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 namespace game {
 
 namespace {
 
 constexpr COLORREF POLE_COLOR = RGB(200, 0, 0);
-constexpr int MARKER = 5; // half the size of a marker in pixels
+constexpr int MARKER = 5;   // half the size of a marker in pixels
+constexpr int AXIS_ROW = 5; // the real axis lies this many pixels above the bottom edge
+
+// Posted to the plot itself while a root is dragged: the newest position is applied once per
+// turn of the event loop, however many moves arrived meanwhile.
+UINT DragUpdateMessage() {
+    static const UINT message = CWindowMessages::Register("UWM_POLEZERO_DRAG_UPDATE");
+    return message;
+}
 
 const wchar_t* const ZERO_REFUSED =
     L"Abgelehnt: mit diesen Nullstellen so weit außen liefe der Filter über.";
@@ -153,7 +163,10 @@ bool Hits(CPoint root, CPoint click) {
 
 } // namespace
 
-CPoleZeroPlot::CPoleZeroPlot(CGameContext* context) : CAudioFilterPlot(context) {}
+CPoleZeroPlot::CPoleZeroPlot(CGameContext* context) : CAudioFilterPlot(context) {
+    // A click gives the plot the keyboard, so Ctrl+Z reaches it.
+    SetFocusable(Focus::CLICK);
+}
 
 int CPoleZeroPlot::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) {
     if (const int result = CAudioFilterPlot::ReadXml(node, area, style); result != ERR_NONE)
@@ -309,9 +322,12 @@ int CPoleZeroPlot::Prepare() {
 }
 
 void CPoleZeroPlot::Layout(int width, int height) {
-    m_centre = CPoint{width / 2, height - 5};
-    // A plot too small for a circle still gets one pixel, so roots stay finite.
-    m_radius = std::max(1, std::min(width, height) * 9 / 10);
+    m_centre = CPoint{width / 2, height - AXIS_ROW};
+    // Markers reach MARKER pixels left of and above a root and MARKER - 1 right of it: the
+    // circle keeps that far from the border, so a root at -1, +1 or i is drawn whole. A plot
+    // too small for a circle still gets one pixel, so roots stay finite.
+    m_radius = std::max(1, std::min({std::min(width, height) * 9 / 10, m_centre.x - MARKER,
+                                     width - MARKER - m_centre.x, m_centre.y - MARKER}));
     UpdateAxes();
 }
 
@@ -363,10 +379,12 @@ CPoleZeroPlot::Outcome CPoleZeroPlot::Toggle(Roots& roots, CPoint client) const 
 }
 
 void CPoleZeroPlot::HandleClick(Roots& roots, CPoint client, const wchar_t* refusal) {
+    const Design before = Snapshot();
     switch (Toggle(roots, client)) {
     case Outcome::IGNORED:
         return;
     case Outcome::CHANGED:
+        Remember(before);
         m_notice.clear();
         ApplyRoots();
         return;
@@ -398,8 +416,137 @@ void CPoleZeroPlot::ApplyRoots() {
     Refilter();
 }
 
+void CPoleZeroPlot::BeginDrag(CPoint client) {
+    // In another element's switch group a press starts drag-to-swap; once evaluated the
+    // design stands.
+    const int group = m_context->SwitchGroupOf(m_id);
+    if (m_revealed || (group != 0 && group != m_id))
+        return;
+    const CPoint point{client.x - m_centre.x, client.y - m_centre.y};
+    for (const bool pole : {false, true}) {
+        const std::vector<CPoint>& points = (pole ? m_poles : m_zeros).points;
+        const auto hit = std::find_if(points.begin(), points.end(),
+                                      [point](CPoint root) { return Hits(root, point); });
+        if (hit == points.end())
+            continue;
+        m_drag = Drag{
+            pole,      static_cast<std::size_t>(hit - points.begin()), client, client, false, false,
+            Snapshot()};
+        return;
+    }
+}
+
+void CPoleZeroPlot::MoveDraggedRoot(CPoint client) {
+    Roots& roots = m_drag->pole ? m_poles : m_zeros;
+    Roots moved = roots;
+    moved.points[m_drag->index] = CPoint{client.x - m_centre.x, client.y - m_centre.y};
+    Rebuild(moved, !m_drag->pole);
+    // A real root pulled off the axis becomes a pair: no more coefficients than clicks allow.
+    if (moved.count > FULL_COUNT + 1 || moved.points == roots.points)
+        return;
+    if (!StaysFinite(moved.polynomial)) {
+        // The root stays where the filter could still take it, heard as drawn.
+        m_notice = m_drag->pole ? POLE_REFUSED : ZERO_REFUSED;
+        RepaintNow();
+        return;
+    }
+    if (!std::exchange(m_drag->recorded, true))
+        Remember(m_drag->before);
+    roots = std::move(moved);
+    m_notice.clear();
+    ApplyRoots();
+}
+
+CPoleZeroPlot::Design CPoleZeroPlot::Snapshot() const {
+    const float* a = m_filter.GetDenominator();
+    const float* b = m_filter.GetNumerator();
+    return Design{m_zeros,
+                  m_poles,
+                  {a, a + m_filter.GetDenominatorCount()},
+                  {b, b + m_filter.GetNumeratorCount()}};
+}
+
+void CPoleZeroPlot::Remember(const Design& before) {
+    m_undo.push_back(before);
+    if (m_undo.size() > UNDO_DEPTH)
+        m_undo.pop_front();
+}
+
+void CPoleZeroPlot::Undo() {
+    if (m_revealed || m_undo.empty())
+        return;
+    m_drag.reset();
+    const Design& design = m_undo.back();
+    m_zeros = design.zeros;
+    m_poles = design.poles;
+    // The filter as it was, not made anew from the roots: normalising again could change the
+    // last bits of the numerator, and the design would not be the one taken back.
+    m_filter.SetCoefficients(design.denominator.data(), static_cast<int>(design.denominator.size()),
+                             design.numerator.data(), static_cast<int>(design.numerator.size()));
+    m_undo.pop_back();
+    m_notice.clear();
+    Refilter();
+}
+
+void CPoleZeroPlot::OnLButtonDown(UINT flags, CPoint point) {
+    CAudioFilterPlot::OnLButtonDown(flags, point);
+    m_secondRelease = false;
+    m_updatePosted = false; // a window made anew drops what was posted to the old one
+    m_drag.reset();
+    BeginDrag(point);
+}
+
+void CPoleZeroPlot::OnLButtonDblClk(UINT flags, CPoint point) {
+    CAudioFilterPlot::OnLButtonDblClk(flags, point);
+    // The first click of the pair has done its work; its twin would take it back.
+    m_secondRelease = true;
+}
+
+void CPoleZeroPlot::OnMouseMove(UINT flags, CPoint point) {
+    CAudioFilterPlot::OnMouseMove(flags, point);
+    if (!m_drag)
+        return;
+    // Released outside the plot: the drag ended where the root was last moved.
+    if ((flags & MK_LBUTTON) == 0) {
+        m_drag.reset();
+        return;
+    }
+    m_drag->latest = point;
+    const long long dx = point.x - m_drag->press.x;
+    const long long dy = point.y - m_drag->press.y;
+    m_drag->moving = m_drag->moving || dx * dx + dy * dy > DRAG_START * DRAG_START;
+    if (m_drag->moving && !m_updatePosted)
+        m_updatePosted = PostMessage(DragUpdateMessage(), 0, 0);
+}
+
+LRESULT CPoleZeroPlot::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != DragUpdateMessage())
+        return CAudioFilterPlot::OnMessage(message, wParam, lParam);
+    m_updatePosted = false;
+    if (m_drag && m_drag->moving && !m_revealed)
+        MoveDraggedRoot(m_drag->latest);
+    return 0;
+}
+
+bool CPoleZeroPlot::OnKeyDown(UINT key, UINT flags) {
+    if (key != 'Z' || flags != MK_CONTROL)
+        return CAudioFilterPlot::OnKeyDown(key, flags);
+    Undo();
+    return true;
+}
+
 void CPoleZeroPlot::OnLButtonUp(UINT flags, CPoint point) {
-    if (TakeLeftRelease(flags, point) && !m_revealed)
+    if (!TakeLeftRelease(flags, point) || std::exchange(m_secondRelease, false))
+        return;
+    if (m_drag && m_drag->moving) {
+        // The release puts the root at its final place at once, without waiting for an update.
+        if (!m_revealed)
+            MoveDraggedRoot(point);
+        m_drag.reset();
+        return;
+    }
+    m_drag.reset();
+    if (!m_revealed)
         HandleClick(m_zeros, point, ZERO_REFUSED);
 }
 
@@ -419,13 +566,13 @@ void CPoleZeroPlot::OnPaint(CDC& dc) {
     const int height = GetClientRect().Height();
     const CPen axes(PS_SOLID, 1, RGB(0, 0, 0));
     const CPen* previous = dc.SelectPen(&axes);
-    dc.MoveTo(0, height - 5);
-    dc.LineTo(width, height - 5);
-    dc.MoveTo(width / 2, 0);
-    dc.LineTo(width / 2, height);
-    const CPoint circleStart{width / 2 + m_radius, height - 5};
-    dc.Arc(CRect{width / 2 - m_radius, height - 5 - m_radius, width / 2 + m_radius,
-                 height - 5 + m_radius},
+    dc.MoveTo(0, m_centre.y);
+    dc.LineTo(width, m_centre.y);
+    dc.MoveTo(m_centre.x, 0);
+    dc.LineTo(m_centre.x, height);
+    const CPoint circleStart{m_centre.x + m_radius, m_centre.y};
+    dc.Arc(CRect{m_centre.x - m_radius, m_centre.y - m_radius, m_centre.x + m_radius,
+                 m_centre.y + m_radius},
            circleStart, circleStart);
     const CPen cross(PS_SOLID, 1, POLE_COLOR);
     dc.SelectPen(&cross);

@@ -7,6 +7,11 @@
 // so every plot and playback of the output follows at once. In a plot so small that a root far
 // out would make the coefficients overflow, that click is refused and the plot says so.
 //
+// A left press on a root of either kind and a move of more than DRAG_START pixels drags it
+// (its conjugate with it); the response and the output follow while the button is held, and a
+// root dragged near the real axis snaps onto it. Ctrl+Z takes back the last click or drag, up
+// to UNDO_DEPTH of them. A double click counts as one click.
+//
 // A slide may give the design a target, a child <target zeros="1@180" poles="0.8"/> (see the
 // README): then the element scores its points when the player's magnitude response is close
 // to the target's, and once evaluated it draws the target's response over the player's, shows
@@ -17,6 +22,8 @@
 
 #include <array>
 #include <complex>
+#include <cstddef>
+#include <deque>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,6 +37,9 @@ public:
     static constexpr int FULL_COUNT = 19;
     // Clicks closer than this (in pixels) to a root remove it; closer to the axis, a real root.
     static constexpr int CATCH_RADIUS = 5;
+    // A press on a root that moves farther than this (in pixels) drags it instead of clicking.
+    static constexpr int DRAG_START = 3;
+    static constexpr std::size_t UNDO_DEPTH = 50;
 
     using Polynomial = std::array<float, MAX_COEFFICIENTS>;
     // How far the player's response may lie from the target's without tolerance_db: the RMS
@@ -69,8 +79,13 @@ public:
 protected:
     void OnPaint(CDC& dc) override;
     void OnSize(int cx, int cy) override;
+    void OnLButtonDown(UINT flags, CPoint point) override;
     void OnLButtonUp(UINT flags, CPoint point) override;
+    void OnLButtonDblClk(UINT flags, CPoint point) override;
     void OnRButtonUp(UINT flags, CPoint point) override;
+    void OnMouseMove(UINT flags, CPoint point) override;
+    bool OnKeyDown(UINT key, UINT flags) override;
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnCommand(UINT id) override;
     void ChooseAxes() override;
     void UpdateAxes() override;
@@ -81,6 +96,25 @@ private:
         std::vector<CPoint> points;
         Polynomial polynomial{1.0f};
         int count = 1;
+    };
+
+    // What the player has made: the roots, and the filter heard, taken as it is (a design
+    // without roots may be the slide's pass-through filter).
+    struct Design {
+        Roots zeros;
+        Roots poles;
+        std::vector<float> denominator, numerator;
+    };
+
+    // A left press on a root, which becomes a drag once the pointer has moved far enough.
+    struct Drag {
+        bool pole = false;
+        std::size_t index = 0;
+        CPoint press;
+        CPoint latest;         // the newest pointer position, applied at the next update
+        bool moving = false;   // moved farther than DRAG_START: the release is no click
+        bool recorded = false; // the design before the drag is on the undo list
+        Design before;
     };
 
     enum class Outcome { IGNORED, CHANGED, REFUSED };
@@ -114,6 +148,14 @@ private:
     // The filter from both polynomials, normalised, then heard and seen.
     void ApplyRoots();
 
+    // Starts a drag when the press hits a root the player may move.
+    void BeginDrag(CPoint client);
+    // The dragged root moved to the client point, unless the filter could not take it there.
+    void MoveDraggedRoot(CPoint client);
+    Design Snapshot() const;
+    void Remember(const Design& before);
+    void Undo();
+
     Roots m_zeros;
     Roots m_poles;
     CPoint m_centre{0, 0};
@@ -124,6 +166,10 @@ private:
     CListeningButtons m_listening;
     Curve m_playerCurve{};
     Curve m_targetCurve{};
+    std::optional<Drag> m_drag;
+    bool m_updatePosted = false;  // a drag update is on its way; later moves only move `latest`
+    bool m_secondRelease = false; // the next left release ends a double click
+    std::deque<Design> m_undo;    // the designs before the latest changes, newest last
 };
 
 } // namespace game

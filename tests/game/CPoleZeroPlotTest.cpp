@@ -7,6 +7,7 @@
 
 #include <complex>
 #include <numbers>
+#include <tuple>
 
 using game::CPoleZeroPlot;
 using game::ERR_NONE;
@@ -40,9 +41,29 @@ protected:
     }
     void Zero(int x, int y) { QTest::mouseClick(plot->Widget(), Qt::LeftButton, {}, {x, y}); }
     void Pole(int x, int y) { QTest::mouseClick(plot->Widget(), Qt::RightButton, {}, {x, y}); }
+    // A left press at the first point, moves through the others as the event loop delivers
+    // them, and the release at the last one.
+    void Press(CPoint at) { QTest::mousePress(plot->Widget(), Qt::LeftButton, {}, {at.x, at.y}); }
+    void MoveTo(CPoint at) {
+        QTest::mouseMove(plot->Widget(), {at.x, at.y});
+        CApplication::ProcessMessages();
+    }
+    void Release(CPoint at) {
+        QTest::mouseRelease(plot->Widget(), Qt::LeftButton, {}, {at.x, at.y});
+    }
+    void Drag(const std::vector<CPoint>& path) {
+        Press(path.front());
+        for (const CPoint at : path)
+            MoveTo(at);
+        Release(path.back());
+    }
     std::vector<float> Numerator() const {
         return {plot->GetNumerator().begin(),
                 plot->GetNumerator().begin() + plot->GetNumeratorCount()};
+    }
+    std::vector<float> Denominator() const {
+        return {plot->GetDenominator().begin(),
+                plot->GetDenominator().begin() + plot->GetDenominatorCount()};
     }
 };
 
@@ -130,6 +151,140 @@ TEST_F(PoleZeroTest, OutputFollowsEveryClick) {
         ASSERT_NEAR(plot->GetOutput()->GetSamples()[n], y[n], 1e-4 * (1 + std::fabs(y[n]))) << n;
 }
 
+// A dragged root takes the pointer's place while the button is held, the filter heard with it;
+// near the axis it snaps onto it, and the release neither adds nor removes a root. A press that
+// moves no more than 3 pixels is a click.
+TEST_F(PoleZeroTest, DraggedRootsCarryTheFilterWithThem) {
+    const struct {
+        CPoint pole;                // placed first with a right click unless (0, 0)
+        std::vector<CPoint> zeros;  // placed first with left clicks
+        std::vector<CPoint> path;   // press, moves, release
+        std::vector<CPoint> placed; // the zeros (or the pole) afterwards, from the centre
+    } cases[] = {
+        {{}, {{130, 55}}, {{131, 56}, {140, 50}, {150, 45}}, {{50, -50}}},
+        {{}, {{130, 55}}, {{130, 55}, {135, 70}, {140, 92}}, {{40, 0}}},   // snaps onto the axis
+        {{}, {{145, 95}}, {{145, 95}, {145, 80}, {145, 60}}, {{45, -35}}}, // off the axis: a pair
+        {{}, {{130, 55}, {60, 40}}, {{60, 40}, {50, 30}, {40, 20}}, {{30, -40}, {-60, -75}}},
+        {{160, 50}, {}, {{160, 50}, {140, 40}, {120, 30}}, {{20, -65}}}, // a pole, dragged left
+        {{}, {{130, 55}}, {{130, 55}, {132, 57}}, {}}, // a click: removes the zero
+    };
+    for (const auto& c : cases) {
+        plot.reset();
+        SetUp();
+        if (c.pole != CPoint{})
+            Pole(c.pole.x, c.pole.y);
+        for (const CPoint zero : c.zeros)
+            Zero(zero.x, zero.y);
+        const auto expect = [&](const char* when) {
+            const bool pole = c.pole != CPoint{};
+            EXPECT_EQ(pole ? plot->GetPoles() : plot->GetZeros(), c.placed) << when;
+            std::vector<std::complex<double>> roots;
+            for (const CPoint p : c.placed) {
+                roots.push_back({p.x / 90.0, -p.y / 90.0});
+                if (p.y != 0)
+                    roots.push_back({p.x / 90.0, p.y / 90.0});
+            }
+            const std::vector<double> wanted = FromRoots(roots);
+            const std::vector<float> got = pole ? Denominator() : Numerator();
+            ASSERT_EQ(got.size(), wanted.size()) << when;
+            for (std::size_t k = 0; k < got.size(); ++k)
+                EXPECT_NEAR(got[k] / got[0], wanted[k], 1e-5) << when << " " << k;
+            const float* heard =
+                pole ? plot->GetFilter().GetDenominator() : plot->GetFilter().GetNumerator();
+            EXPECT_EQ(std::vector<float>(heard, heard + got.size()), got)
+                << when << ": the filter heard is the one drawn";
+        };
+        Press(c.path.front());
+        for (const CPoint at : c.path)
+            MoveTo(at);
+        if (c.path.size() > 2)
+            expect("button held");
+        Release(c.path.back());
+        CApplication::ProcessMessages();
+        expect("released");
+    }
+}
+
+// Ctrl+Z takes back clicks and whole drags one at a time, to the very coefficients and output
+// the design had before.
+TEST_F(PoleZeroTest, UndoRestoresTheDesignExactly) {
+    struct Step {
+        char kind; // 'z' zero click, 'p' pole click, 'd' drag along path
+        std::vector<CPoint> path;
+    };
+    const Step zero{'z', {{130, 55}}}, pole{'p', {{160, 50}}}, removal{'z', {{132, 57}}},
+        drag{'d', {{130, 55}, {140, 50}, {150, 45}, {150, 90}}}, real{'z', {{60, 95}}};
+    const struct {
+        std::vector<Step> steps;
+        int undos;
+    } cases[] = {
+        {{zero}, 1},
+        {{zero, pole, removal}, 1},
+        {{real, zero, drag}, 1}, // the whole drag at once
+        {{zero, drag, pole}, 2},
+        {{zero, pole, real}, 3},
+        {{zero}, 2}, // nothing left to take back
+    };
+    using Design = std::tuple<std::vector<float>, std::vector<float>, std::vector<float>,
+                              std::vector<float>, std::vector<float>>;
+    const auto design = [this] {
+        const dsp::CFilter& f = plot->GetFilter();
+        const float* out = plot->GetOutput()->GetSamples();
+        return Design{Numerator(),
+                      Denominator(),
+                      {f.GetNumerator(), f.GetNumerator() + f.GetNumeratorCount()},
+                      {f.GetDenominator(), f.GetDenominator() + f.GetDenominatorCount()},
+                      {out, out + plot->GetOutput()->GetSampleCount()}};
+    };
+    for (const auto& c : cases) {
+        plot.reset();
+        SetUp();
+        std::vector<Design> designs{design()};
+        for (const Step& step : c.steps) {
+            const CPoint at = step.path.front();
+            step.kind == 'd'   ? Drag(step.path)
+            : step.kind == 'z' ? Zero(at.x, at.y)
+                               : Pole(at.x, at.y);
+            designs.push_back(design());
+        }
+        ASSERT_NE(designs.back(), designs.front());
+        for (int i = 0; i < c.undos; ++i)
+            QTest::keyClick(plot->Widget(), Qt::Key_Z, Qt::ControlModifier);
+        const std::size_t back = std::max<int>(0, static_cast<int>(c.steps.size()) - c.undos);
+        EXPECT_TRUE(design() == designs[back]) << c.steps.size() << " steps, " << c.undos;
+    }
+    EXPECT_TRUE(plot->HasFocus()) << "a click gives the plot the keys";
+}
+
+// A double click arrives as press, release, double click, release: it counts as one click.
+TEST_F(PoleZeroTest, DoubleClickIsOneClick) {
+    const auto doubleClick = [this](CPoint at) {
+        QTest::mouseClick(plot->Widget(), Qt::LeftButton, {}, {at.x, at.y});
+        QTest::mouseDClick(plot->Widget(), Qt::LeftButton, {}, {at.x, at.y});
+        QTest::mouseRelease(plot->Widget(), Qt::LeftButton, {}, {at.x, at.y});
+    };
+    const struct {
+        std::vector<CPoint> before; // zeros clicked first
+        CPoint twice;
+        std::vector<CPoint> after; // clicked once more
+        std::size_t zeros;
+    } cases[] = {
+        {{}, {130, 55}, {}, 1},
+        {{{130, 55}}, {131, 56}, {}, 0},
+        {{}, {130, 55}, {{60, 40}}, 2}, // a click after it is a click again
+    };
+    for (const auto& c : cases) {
+        plot.reset();
+        SetUp();
+        for (const CPoint at : c.before)
+            Zero(at.x, at.y);
+        doubleClick(c.twice);
+        for (const CPoint at : c.after)
+            Zero(at.x, at.y);
+        EXPECT_EQ(plot->GetZeros().size(), c.zeros) << c.twice.x;
+    }
+}
+
 TEST_F(PoleZeroTest, SizeChangeKeepsPixelOffsets) {
     Zero(100 + 45, 95); // real zero 0.5 with radius 90
     const std::vector<float> before = Numerator();
@@ -175,6 +330,32 @@ TEST_F(PoleZeroTest, PaintsAxesCircleAndMarkers) {
     EXPECT_TRUE(Near(image, 100 - 45 + 5, 95 - 30, GREEN)) << "circle";
     EXPECT_TRUE(Near(image, 100 - 45, 95 - 30 - 5, GREEN)) << "circle";
     EXPECT_NE(PixelOf(image, 100 - 45, 95 - 30), GREEN) << "hollow";
+}
+
+// Zeros at -1, +1 and i are drawn whole, as many ring pixels as one inside the plot, also where
+// the plot is so wide or so flat that the circle would touch the border.
+TEST_F(PoleZeroTest, MarkersOnTheCircleAreDrawnWhole) {
+    for (const CSize size : {CSize{180, 100}, CSize{200, 110}, CSize{300, 60}}) {
+        plot.reset();
+        ReadAndPrepare(MakeSignal(std::vector<float>(300, 0.5f)),
+                       "<polezero id='7' example_from='5' width='" + std::to_string(size.cx) +
+                           "' height='" + std::to_string(size.cy) + "'/>");
+        Show();
+        const CPoint c = plot->GetCentre();
+        const int r = plot->GetRadius();
+        const CPoint inside{c.x - r / 2, c.y - r / 2};
+        for (const CPoint at :
+             {CPoint{c.x - r, c.y}, CPoint{c.x + r, c.y}, CPoint{c.x, c.y - r}, inside})
+            Zero(at.x, at.y);
+        ASSERT_EQ(plot->GetZeros().size(), 4u) << size.cx;
+        const QImage image = Grab();
+        const auto ring = [&](CPoint at) {
+            return Count(image.copy(at.x - 6, at.y - 6, 13, 13), GREEN);
+        };
+        for (const CPoint at : {CPoint{c.x - r, c.y}, CPoint{c.x + r, c.y}, CPoint{c.x, c.y - r}})
+            EXPECT_EQ(ring(at), ring(inside))
+                << size.cx << "x" << size.cy << " at " << at.x << "," << at.y;
+    }
 }
 
 // In a plot a few pixels high, roots far out overflow a polynomial: zeros are rebuilt within
@@ -337,7 +518,9 @@ TEST_F(PoleZeroTargetTest, ShowsTheTargetsRootsOnlyOnceEvaluated) {
         EXPECT_TRUE(near(x, std::abs(1.0 - z) / 2.0, RED)) << x << ": the design's own";
     }
     Zero(100, 40);
-    EXPECT_EQ(plot->GetZeros().size(), 1u) << "the design given stands";
+    Drag({{190, 95}, {170, 70}, {150, 50}});
+    const std::vector<CPoint> given{{90, 0}};
+    EXPECT_EQ(plot->GetZeros(), given) << "the design given stands";
 }
 
 // The player hears the own highpass and the target's lowpass in turn, while the output plays.
