@@ -65,7 +65,7 @@ public:
     // MAX_RESPONSE_SAMPLES + 1 over the plot: a narrow peak or notch keeps its height within
     // a pixel where one frequency per column would cut it off or miss it.
     static constexpr int SAMPLES_PER_COLUMN = 8;
-    static constexpr int MAX_RESPONSE_SAMPLES = 4096;
+    static constexpr int MAX_RESPONSE_SAMPLES = 2048;
 
     const dsp::CFilter& GetFilter() const { return m_filter; }
     dsp::CSignal* GetInput() const { return m_input.Get(); }
