@@ -13,6 +13,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <numbers>
 #include <vector>
 
 namespace game {
@@ -48,6 +49,44 @@ float ResponseLevel(float h2, float peak, bool logarithmic) {
     if (h2 == 0.0f)
         return 0.0f;
     return (std::log(h2) + 15.0f) * PER_NEPER;
+}
+
+// |P|^2 of the polynomial c[0] + c[1] z^-1 + ... at every unit phasor (cosines, sines), by
+// Horner's rule: a complex multiply-add per coefficient and frequency instead of a cosine and a
+// sine, so that thousands of frequencies cost what a few hundred did. (The phasors' conjugates
+// give the same magnitudes.)
+std::vector<double> SquaredMagnitudes(const float* c, int n, const std::vector<double>& cosines,
+                                      const std::vector<double>& sines) {
+    const std::size_t m = cosines.size();
+    std::vector<double> re(m, c[n - 1]);
+    std::vector<double> im(m, 0.0);
+    for (int k = n - 2; k >= 0; --k)
+        for (std::size_t i = 0; i < m; ++i) {
+            const double r = re[i] * cosines[i] - im[i] * sines[i] + c[k];
+            im[i] = re[i] * sines[i] + im[i] * cosines[i];
+            re[i] = r;
+        }
+    for (std::size_t i = 0; i < m; ++i)
+        re[i] = re[i] * re[i] + im[i] * im[i];
+    return re;
+}
+
+// CAudioFilterPlot::PowerGain at every frequency at once, by the same rules.
+std::vector<float> PowerGains(const dsp::CFilter& filter, const std::vector<double>& cosines,
+                              const std::vector<double>& sines) {
+    const int na = filter.GetDenominatorCount();
+    const int nb = filter.GetNumeratorCount();
+    if (na == 0 || nb == 0)
+        return std::vector<float>(cosines.size(), 1.0f);
+    const std::vector<double> a2 = SquaredMagnitudes(filter.GetDenominator(), na, cosines, sines);
+    const std::vector<double> b2 = SquaredMagnitudes(filter.GetNumerator(), nb, cosines, sines);
+    std::vector<float> gains(cosines.size());
+    constexpr double huge = CAudioFilterPlot::HUGE_GAIN;
+    for (std::size_t i = 0; i < gains.size(); ++i) {
+        const double gain = a2[i] == 0.0 ? (b2[i] == 0.0 ? 1.0 : huge) : b2[i] / a2[i];
+        gains[i] = static_cast<float>(std::fmin(gain, huge));
+    }
+    return gains;
 }
 
 // Without this, each element of a loop would take the other's output before it exists, and
@@ -229,7 +268,7 @@ float CAudioFilterPlot::PowerGain(const dsp::CFilter& filter, float omega) {
 
 void CAudioFilterPlot::ComputeTransferCurve() {
     if (m_showTransfer)
-        ComputeCurve(m_filter, m_curve, m_offPlot);
+        ComputeResponse();
 }
 
 void CAudioFilterPlot::ComputeCurve(const dsp::CFilter& filter, Curve& curve,
@@ -247,11 +286,53 @@ void CAudioFilterPlot::ComputeCurve(const dsp::CFilter& filter, Curve& curve,
         if (h2[i] <= MAX_LINEAR_POWER)
             peak = std::fmax(peak, h2[i]);
     }
-    for (int i = 0; i < CURVE_POINTS; ++i) {
-        offPlot[i] = !m_logarithmic && h2[i] > peak;
-        const float level = offPlot[i] ? 1.0f : ResponseLevel(h2[i], peak, m_logarithmic);
-        curve[i].y = CSpectrumPlot::RowOf(level, m_height);
+    for (int i = 0; i < CURVE_POINTS; ++i)
+        curve[i].y = RowOfGain(h2[i], peak, offPlot[i]);
+}
+
+void CAudioFilterPlot::ComputeResponse() {
+    m_response.clear();
+    m_responseOffPlot.clear();
+    const int width = m_width;
+    if (width <= 0)
+        return;
+    const int perColumn = std::clamp(MAX_RESPONSE_SAMPLES / width, 1, SAMPLES_PER_COLUMN);
+    const int count = perColumn * width + 1;
+    const double step = std::numbers::pi / (perColumn * width);
+    try {
+        std::vector<double> cosines(static_cast<std::size_t>(count));
+        std::vector<double> sines(cosines.size());
+        for (int i = 0; i < count; ++i) {
+            const double omega = std::clamp((i - 0.5 * perColumn) * step, 0.0, std::numbers::pi);
+            cosines[i] = std::cos(omega);
+            sines[i] = std::sin(omega);
+        }
+        const std::vector<float> h2 = PowerGains(m_filter, cosines, sines);
+        float peak = 1.0f;
+        for (const float gain : h2)
+            if (gain <= MAX_LINEAR_POWER)
+                peak = std::fmax(peak, gain);
+        m_response.resize(2 * static_cast<std::size_t>(width));
+        m_responseOffPlot.resize(static_cast<std::size_t>(width));
+        for (int x = 0; x < width; ++x) {
+            // Neighbouring columns share the frequency between them, so their lines meet.
+            const auto first = h2.begin() + static_cast<std::ptrdiff_t>(perColumn) * x;
+            const auto [low, high] = std::minmax_element(first, first + perColumn + 1);
+            bool off = false;
+            m_response[2 * x] = CPoint{x, RowOfGain(*high, peak, off)};
+            m_responseOffPlot[x] = off;
+            m_response[2 * x + 1] = CPoint{x, RowOfGain(*low, peak, off)};
+        }
+    } catch (const std::bad_alloc&) {
+        m_response.clear();
+        m_responseOffPlot.clear();
     }
+}
+
+int CAudioFilterPlot::RowOfGain(float h2, float peak, bool& offPlot) const {
+    offPlot = !m_logarithmic && h2 > peak;
+    const float level = offPlot ? 1.0f : ResponseLevel(h2, peak, m_logarithmic);
+    return CSpectrumPlot::RowOf(level, m_height);
 }
 
 void CAudioFilterPlot::UpdateDisplay() {
@@ -346,7 +427,7 @@ void CAudioFilterPlot::OnPaint(CDC& dc) {
     if (m_showTransfer) {
         const CPen response(PS_SOLID, 1, RESPONSE_COLOR);
         dc.SelectPen(&response);
-        dc.Polyline(m_curve.data(), CURVE_POINTS);
+        DrawResponse(dc);
         DrawOffPlotArrows(dc);
         dc.SelectPen(&m_spectrumPen);
     }
@@ -356,13 +437,20 @@ void CAudioFilterPlot::OnPaint(CDC& dc) {
     m_axes.DrawReadout(dc, GetClientRect());
 }
 
+void CAudioFilterPlot::DrawResponse(CDC& dc) const {
+    for (std::size_t i = 0; i + 1 < m_response.size(); i += 2) {
+        dc.MoveTo(m_response[i].x, m_response[i].y);
+        // A line leaves out its end point; the lowest row belongs to the column as well.
+        dc.LineTo(m_response[i + 1].x, m_response[i + 1].y + 1);
+    }
+}
+
 // An arrow up from the top edge where the response leaves the plot: there the curve runs
 // along the edge only because it is clipped.
 void CAudioFilterPlot::DrawOffPlotArrows(CDC& dc) const {
-    for (int i = 0; i < CURVE_POINTS; ++i) {
-        if (!m_offPlot[i])
+    for (int x = 0; x < static_cast<int>(m_responseOffPlot.size()); ++x) {
+        if (!m_responseOffPlot[x])
             continue;
-        const int x = m_curve[i].x;
         dc.MoveTo(x, ARROW_LENGTH);
         dc.LineTo(x, -1);
         dc.MoveTo(x - ARROW_HEAD, ARROW_HEAD);

@@ -38,7 +38,7 @@ public:
 
     // The transfer curve and the spectrum columns for the current filter, input and size.
     void UpdateDisplay();
-    // The 200 points of the magnitude response alone.
+    // The drawn magnitude response alone.
     void ComputeTransferCurve();
     // Scales the numerator so that the largest gain over the 50 test frequencies is 1.
     void NormalizeGain();
@@ -55,16 +55,24 @@ public:
 
     // The most one filtering of the input may cost, in products of a coefficient and a sample:
     // the filter loop takes about 1 ns per product here, so a change stays within about 100 ms
-    // on the user-interface thread. The response curve costs about as much per coefficient as
-    // CURVE_WORK samples (200 cosines and sines at about 16 ns). A 30 s example at 44.1 kHz
-    // thus allows 75 coefficients, numerator and denominator together.
+    // on the user-interface thread. The drawn response costs about as much per coefficient as
+    // CURVE_WORK samples (a complex multiply-add at each of at most MAX_RESPONSE_SAMPLES + 1
+    // frequencies). A 30 s example at 44.1 kHz thus allows 75 coefficients, numerator and
+    // denominator together.
     static constexpr long long WORK_BUDGET = 100'000'000;
     static constexpr long long CURVE_WORK = 4000;
+    // The drawn response takes up to this many frequencies per pixel column, and at most
+    // MAX_RESPONSE_SAMPLES + 1 over the plot: a narrow peak or notch keeps its height within
+    // a pixel where one frequency per column would cut it off or miss it.
+    static constexpr int SAMPLES_PER_COLUMN = 8;
+    static constexpr int MAX_RESPONSE_SAMPLES = 2048;
 
     const dsp::CFilter& GetFilter() const { return m_filter; }
     dsp::CSignal* GetInput() const { return m_input.Get(); }
     dsp::CSignal* GetOutput() const { return m_output; }
-    const std::array<CPoint, CURVE_POINTS>& GetTransferCurve() const { return m_curve; }
+    // The response as drawn, a vertical line per column x from point 2x (the highest row the
+    // response reaches in the column) to point 2x + 1 (its lowest row).
+    const std::vector<CPoint>& GetTransferCurve() const { return m_response; }
     const CColumnEnvelope& GetColumns() const { return m_columns; }
     bool ShowsSpectrum() const { return m_showSpectrum; }
     bool ShowsTransfer() const { return m_showTransfer; }
@@ -87,7 +95,8 @@ protected:
     // changed the filter.
     void Refilter();
     void RepaintNow();
-    // The response of any filter as this plot draws its own: columns, scale and rows.
+    // The response of any filter as a line through CURVE_POINTS frequencies, in this plot's
+    // scale and rows.
     void ComputeCurve(const dsp::CFilter& filter, Curve& curve,
                       std::array<bool, CURVE_POINTS>& offPlot) const;
     // For the elements the player clicks: false when the left release belongs to
@@ -108,6 +117,13 @@ protected:
 
 private:
     void ComputeColumns();
+    // The drawn response of the element's own filter: each column spans the frequencies from
+    // half a column left of its own to half a column right of it.
+    void ComputeResponse();
+    // The row of a power gain on this plot, the linear display scaled to peak; true in
+    // offPlot when the gain lies above the linear plot.
+    int RowOfGain(float h2, float peak, bool& offPlot) const;
+    void DrawResponse(CDC& dc) const;
     void OnInputChanged();
     void DrawOffPlotArrows(CDC& dc) const;
     // The ids of the filter elements round a loop that feeds this element from its own output,
@@ -126,8 +142,8 @@ private:
     dsp::CSignal* m_ownExample = nullptr;
     dsp::CSignal* m_output = nullptr; // owned by the slide's signal table
     CColumnEnvelope m_columns;
-    std::array<CPoint, CURVE_POINTS> m_curve{};
-    std::array<bool, CURVE_POINTS> m_offPlot{}; // the gain there lies above the linear plot
+    std::vector<CPoint> m_response;
+    std::vector<bool> m_responseOffPlot; // per column: the gain there lies above the linear plot
 };
 
 } // namespace game

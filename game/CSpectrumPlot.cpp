@@ -7,6 +7,7 @@
 
 #include <tinyxml2.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -67,12 +68,13 @@ float CSpectrumPlot::DisplayValue(float power, bool logarithmic) {
 }
 
 int CSpectrumPlot::RowOf(float level, int height) {
-    // Levels far off the plot (a filter output louder than its source, a bin of almost no
-    // power) are held two heights beyond the edges: the pixels inside stay the same, and a
-    // line never has to be walked for millions of rows nor a float cut beyond int.
+    // Levels far above the plot (a filter output louder than its source) are held two heights
+    // beyond the top edge: the pixels inside stay the same, and a line never has to be walked
+    // for millions of rows nor a float cut beyond int. Below the plot there is nothing to
+    // show but that the value is that low, so the bottom row takes it.
     const float h = static_cast<float>(height);
     const float scaled = std::fmin(std::fmax(h * level, -2.0f * h), 3.0f * h);
-    return height - static_cast<int>(scaled);
+    return std::min(height - static_cast<int>(scaled), height - 1);
 }
 
 void CSpectrumPlot::ComputeDisplay() {

@@ -24,7 +24,9 @@ public:
     // linear, the magnitude sqrt(p); logarithmic, (ln p + 15) / 15.5, so that p = 1 sits at
     // 0.9677 and p = e^-15 (-65 dB) on the bottom edge, with p = 0 on the bottom edge too.
     static float DisplayValue(float power, bool logarithmic);
-    // The row of a level on a plot of this height: height - trunc(height x level).
+    // The row of a level on a plot of this height: height - trunc(height x level), but at most
+    // height - 1: a level at or below the bottom edge (0, -inf dB, under the log floor) runs
+    // along the bottom row instead of vanishing under the plot.
     static int RowOf(float level, int height);
 
     bool IsLogarithmic() const { return m_logarithmic; }

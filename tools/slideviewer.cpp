@@ -1,22 +1,27 @@
 // Shows one slide file in a window, for slide authors and for looking at layouts.
 //
-//   slideviewer SLIDE.xml [EXAMPLES_FOLDER] [--grab OUT.png]
+//   slideviewer SLIDE.xml [EXAMPLES_FOLDER] [--grab OUT.png [--pointer X,Y]]
 //   slideviewer --help
 //
 // With --grab the slide is saved as an image and the viewer ends (works without a display
-// under QT_QPA_PLATFORM=offscreen). Loading errors are printed with the game's messages.
+// under QT_QPA_PLATFORM=offscreen); --pointer first moves the pointer to that pixel of the
+// image, so that a plot there shows its read-out. Loading errors are printed with the game's
+// messages.
 
 #include "game/CGameContext.h"
 #include "game/CGameSlide.h"
 #include "platform/CApplication.h"
 #include "platform/CDirectory.h"
+#include "platform/CPointer.h"
 #include "platform/CText.h"
 #include "platform/CWnd.h"
 
 #include <tinyxml2.h>
 
+#include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,27 +31,47 @@ struct Options {
     std::string slide;
     std::string examples;
     std::string grab;
+    std::optional<CPoint> pointer;
 };
 
 const char USAGE[] =
-    "usage: slideviewer SLIDE.xml [EXAMPLES_FOLDER] [--grab OUT.png]\n"
+    "usage: slideviewer SLIDE.xml [EXAMPLES_FOLDER] [--grab OUT.png [--pointer X,Y]]\n"
     "Shows one slide file in a window; run it in the game folder, where the slide's examples\n"
-    "are found. --grab saves the slide as an image instead and ends.\n";
+    "are found. --grab saves the slide as an image instead and ends; --pointer puts the\n"
+    "pointer on pixel X,Y of that image first (a plot there shows its read-out).\n";
 
-// False on bad usage: an option it does not know, --grab without its file, too few or too
-// many names. A name starting with "-" is taken for an option, never for a slide.
+// Two numbers from 0 separated by a comma, nothing else.
+std::optional<CPoint> ParsePoint(const std::string& text) {
+    CPoint point;
+    const char* end = text.data() + text.size();
+    const auto x = std::from_chars(text.data(), end, point.x);
+    if (x.ec != std::errc() || x.ptr == end || *x.ptr != ',')
+        return std::nullopt;
+    const auto y = std::from_chars(x.ptr + 1, end, point.y);
+    if (y.ec != std::errc() || y.ptr != end || point.x < 0 || point.y < 0)
+        return std::nullopt;
+    return point;
+}
+
+// False on bad usage: an option it does not know, --grab without its file, --pointer without
+// a point or without --grab, too few or too many names. A name starting with "-" is taken for
+// an option, never for a slide.
 bool ParseArguments(int argc, char** argv, Options& options) {
     std::vector<std::string> positional;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--grab" && i + 1 < argc)
             options.grab = argv[++i];
-        else if (arg.size() > 1 && arg[0] == '-')
+        else if (arg == "--pointer" && i + 1 < argc) {
+            options.pointer = ParsePoint(argv[++i]);
+            if (!options.pointer)
+                return false;
+        } else if (arg.size() > 1 && arg[0] == '-')
             return false;
         else
             positional.push_back(arg);
     }
-    if (positional.empty() || positional.size() > 2)
+    if (positional.empty() || positional.size() > 2 || (options.pointer && options.grab.empty()))
         return false;
     options.slide = positional[0];
     if (positional.size() == 2)
@@ -101,6 +126,12 @@ int main(int argc, char** argv) {
     host.ShowWindow(true);
     if (!options.grab.empty()) {
         CApplication::ProcessMessagesFor(200);
+        if (options.pointer && !CPointer::MoveOver(host, *options.pointer)) {
+            std::fprintf(stderr, "The point %d,%d lies outside the slide\n", options.pointer->x,
+                         options.pointer->y);
+            return 2;
+        }
+        CApplication::ProcessMessagesFor(50);
         return host.SaveImage(CText::ToWide(options.grab)) ? 0 : 1;
     }
     return CApplication::Run();

@@ -91,15 +91,19 @@ TEST_F(FilterPlotTest, ResponseCurveAgainstDoublePrecision) {
                 "<a order='" + std::to_string(a.size()) + "'>" + Text(a) + "</a><b order='" +
                     std::to_string(b.size()) + "'>" + Text(b) + "</b>");
         const auto& curve = plot->GetTransferCurve();
+        ASSERT_EQ(curve.size(), 600u);
         double peak = 1.0;
-        for (const CPoint& p : curve)
-            peak = std::max(peak, PowerGain(a, b, p.x * std::numbers::pi / 300));
-        for (int i : {0, 1, 57, 100, 150, 198, 199}) {
-            EXPECT_EQ(curve[i].x, i == 199 ? 299 : static_cast<int>(300.0 * i / 199)) << i;
-            const double h2 = PowerGain(a, b, curve[i].x * std::numbers::pi / 300);
+        for (int x = 0; x < 300; ++x)
+            peak = std::max(peak, PowerGain(a, b, x * std::numbers::pi / 300));
+        // Each column's line reaches the row of the response at the column's frequency.
+        for (int x : {0, 1, 57, 100, 150, 198, 299}) {
+            EXPECT_EQ(curve[2 * x].x, x);
+            const double h2 = PowerGain(a, b, x * std::numbers::pi / 300);
             const double level =
                 plot->IsLogarithmic() ? (std::log(h2) + 15) / 15.5 : std::sqrt(h2 / peak);
-            EXPECT_NEAR(curve[i].y, 128 - level * 128, 1.01) << c.attributes << " point " << i;
+            const double row = std::min(127.0, 128 - level * 128);
+            EXPECT_GE(row, curve[2 * x].y - 1.01) << c.attributes << " column " << x;
+            EXPECT_LE(row, curve[2 * x + 1].y + 1.01) << c.attributes << " column " << x;
         }
         ASSERT_EQ(context.FindSignal(7), plot->GetOutput());
         EXPECT_EQ(plot->GetInput()->GetListeners().count(plot.get()), 1u);
@@ -119,12 +123,12 @@ TEST_F(FilterPlotTest, DegenerateAndUnstableFiltersStayFinite) {
         int firstRow;       // row of the response at frequency 0 in the log display
         float playbackGain; // -1: not checked
     } cases[] = {
-        {"<a>1</a>", 128 - static_cast<int>(15 / 15.5f * 128), 1.0f},    // no denominator
+        {"<a>1</a>", 128 - static_cast<int>(15 / 15.5f * 128), 1.0f},      // no denominator
         {"<a order='2'>1 -1</a>", 128 - static_cast<int>(128 * 3.0f), -1}, // pole at z = 1
-        {"<a order='2'>1 -2.5</a>", -1, 0.0f},                           // unstable
-        {"<a order='2'>1 -1</a><b order='2'>1 -1</b>", 5, 1.0f}, // pole and zero cancel
-        {"<b order='1'>4</b>", -1, 0.5f}, // peak 2: played scaled, not clipped
-        {"<b order='1'>0</b>", 128, 1.0f}, // no response at all: the bottom edge
+        {"<a order='2'>1 -2.5</a>", -1, 0.0f},                             // unstable
+        {"<a order='2'>1 -1</a><b order='2'>1 -1</b>", 5, 1.0f},           // pole and zero cancel
+        {"<b order='1'>4</b>", -1, 0.5f},  // peak 2: played scaled, not clipped
+        {"<b order='1'>0</b>", 127, 1.0f}, // no response at all: the bottom row
     };
     for (const auto& c : cases) {
         std::vector<float> x = Noise(5000, 3);
@@ -151,9 +155,9 @@ TEST_F(FilterPlotTest, DegenerateAndUnstableFiltersStayFinite) {
 TEST_F(FilterPlotTest, LinearCurveMarksWhereTheGainLeavesThePlot) {
     const struct {
         std::vector<double> a, b;
-    } cases[] = {{{1, -1}, {1}},    // pole at z = 1
-                 {{1, 0, 1}, {1}},  // poles at +-j: a quarter of the sample rate
-                 {{1}, {2, 2}}};    // peak 4: scaled, nothing off the plot
+    } cases[] = {{{1, -1}, {1}},   // pole at z = 1
+                 {{1, 0, 1}, {1}}, // poles at +-j: a quarter of the sample rate
+                 {{1}, {2, 2}}};   // peak 4: scaled, nothing off the plot
     for (const auto& c : cases) {
         Prepare(Noise(1000, 6), "width='256' height='128'",
                 "<a order='" + std::to_string(c.a.size()) + "'>" + Text(c.a) + "</a><b order='" +
@@ -161,20 +165,112 @@ TEST_F(FilterPlotTest, LinearCurveMarksWhereTheGainLeavesThePlot) {
         Show();
         const QImage image = Grab();
         const auto& curve = plot->GetTransferCurve();
-        std::vector<double> h2;
+        // The largest gain up to 10 that the response reaches; a response that crosses 10
+        // comes as close to it as the columns' frequencies allow, a few percent.
         double peak = 1;
-        for (const CPoint& p : curve) {
-            h2.push_back(PowerGain(c.a, c.b, p.x * std::numbers::pi / 256));
-            if (h2.back() <= 100)
-                peak = std::max(peak, h2.back());
-        }
-        for (int i = 0; i < 200; ++i) {
-            const bool off = h2[i] > 100;
-            EXPECT_NEAR(curve[i].y, off ? 0 : 128 - std::sqrt(h2[i] / peak) * 128, 1.01)
-                << Text(c.a) << "point " << i;
-            if (off || curve[i].x < 6) { // the curve itself stays on the top rows there
-                EXPECT_EQ(PixelOf(image, curve[i].x, 5) == RED, off) << Text(c.a) << "point " << i;
+        for (int i = 0; i <= 100000; ++i)
+            if (const double h2 = PowerGain(c.a, c.b, i * std::numbers::pi / 100000); h2 <= 100)
+                peak = std::max(peak, h2);
+        for (int x = 0; x < 256; ++x) {
+            const double h2 = PowerGain(c.a, c.b, x * std::numbers::pi / 256);
+            const int top = curve[2 * x].y, bottom = curve[2 * x + 1].y;
+            if (h2 > 150) {
+                EXPECT_EQ(top, 0) << Text(c.a) << "column " << x;
+            } else if (h2 < 25) {
+                const double row = 128 - std::sqrt(h2 / peak) * 128;
+                EXPECT_TRUE(row > top - 1.5 && row < bottom + 1.5) << Text(c.a) << "column " << x;
             }
+            if (h2 > 150 || h2 < 66) { // an arrow on row 5, or the curve itself passing there
+                EXPECT_EQ(PixelOf(image, x, 5) == RED, h2 > 150 || (top <= 5 && bottom >= 5))
+                    << Text(c.a) << "column " << x;
+            }
+        }
+        plot.reset();
+    }
+}
+
+// A response or input spectrum below the plot's range (no gain at all, a level under the log
+// floor, a zero of the response, silence) runs along the bottom row instead of vanishing.
+TEST_F(FilterPlotTest, BelowTheRangeRunsAlongTheBottomRow) {
+    const struct {
+        std::string attributes, children;
+        bool silent;
+        COLORREF colour;
+        std::vector<int> columns; // empty: every column
+    } cases[] = {
+        {"", "<b order='1'>0</b>", false, RED, {}},
+        {"scale='log'", "<b order='1'>0</b>", false, RED, {}},
+        {"scale='log'", "<b order='1'>0.0001</b>", false, RED, {}}, // -80 dB
+        {"", "<b order='5'>0.5 0 0 0 -0.5</b>", false, RED, {0, 128}},
+        {"spec_in='1' transfer='0'", "<b>1</b>", true, GREEN, {}},
+        {"scale='log' spec_in='1' transfer='0'", "<b>1</b>", true, GREEN, {}},
+    };
+    for (const auto& c : cases) {
+        Prepare(c.silent ? std::vector<float>(4000, 0.0f) : Noise(4000, 8),
+                c.attributes + " width='256' height='128'", c.children);
+        Show();
+        const QImage image = Grab();
+        std::vector<int> columns = c.columns; // the last one left out, as a flat line ends
+        for (int x = 0; columns.size() < 255 && c.columns.empty(); ++x)
+            columns.push_back(x);
+        for (const int x : columns)
+            EXPECT_EQ(PixelOf(image, x, 127), c.colour) << c.attributes << c.children << " " << x;
+        plot.reset();
+    }
+}
+
+// Combs, FIR (0.5 +- 0.5 z^-N) and recursive (0.2 / (1 - 0.8 z^-D), as on the bundled slide):
+// every tooth is drawn at its true height and every gap at its true depth within a pixel,
+// wherever the teeth fall between the columns. The extremes lie at multiples of pi / N.
+TEST_F(FilterPlotTest, CombTeethKeepTheirHeight) {
+    const auto comb = [](int delay, double first, double last) {
+        std::vector<double> c(static_cast<std::size_t>(delay) + 1);
+        c.front() = first;
+        c.back() = last;
+        return c;
+    };
+    const struct {
+        std::string scale;
+        std::vector<double> a, b;
+        int delay, width;
+    } cases[] = {
+        {"", comb(5, 1, -0.8), {0.2}, 5, 256},     {"log", comb(10, 1, -0.8), {0.2}, 10, 256},
+        {"", comb(20, 1, -0.8), {0.2}, 20, 256},   {"log", comb(20, 1, -0.8), {0.2}, 20, 300},
+        {"log", {1}, comb(8, 0.5, 0.5), 8, 512},   {"", {1}, comb(13, 0.5, -0.5), 13, 300},
+        {"log", {1}, comb(40, 0.5, 0.5), 40, 512},
+    };
+    for (const auto& c : cases) {
+        Prepare(Noise(1000, 9),
+                "scale='" + c.scale + "' width='" + std::to_string(c.width) + "' height='128'",
+                "<a order='" + std::to_string(c.a.size()) + "'>" + Text(c.a) + "</a><b order='" +
+                    std::to_string(c.b.size()) + "'>" + Text(c.b) + "</b>");
+        Show(CRect{0, 0, 600, 200});
+        const QImage image = Grab();
+        std::vector<int> top(c.width, 1000), bottom(c.width, -1);
+        for (int x = 0; x < c.width; ++x)
+            for (int y = 0; y < 128; ++y)
+                if (PixelOf(image, x, y) == RED) {
+                    top[x] = std::min(top[x], y);
+                    bottom[x] = y;
+                }
+        const double pi = std::numbers::pi;
+        // Column x shows the frequencies within half a column of x pi / width.
+        for (int m = 0; 2 * m * c.width < (2 * c.width - 1) * c.delay; ++m) {
+            const double h2 = PowerGain(c.a, c.b, m * pi / c.delay);
+            const bool peak = h2 > PowerGain(c.a, c.b, (m + 0.5) * pi / c.delay);
+            // The peak gain is 1: the linear plot is not rescaled.
+            const double level = c.scale == "log" ? (std::log(h2) + 15) / 15.5 : std::sqrt(h2);
+            const double row = std::min(127.0, 128 - 128 * level);
+            // A zero on the unit circle lies deeper than any frequency a log plot samples.
+            if (!peak && c.scale == "log" && h2 < 1e-6)
+                continue;
+            const int x = static_cast<int>(std::lround(m * static_cast<double>(c.width) / c.delay));
+            int drawn = peak ? 1000 : -1;
+            for (int n = std::max(0, x - 1); n <= std::min(c.width - 1, x + 1); ++n)
+                drawn = peak ? std::min(drawn, top[n]) : std::max(drawn, bottom[n]);
+            EXPECT_NEAR(drawn, row, 1.01)
+                << c.scale << " " << Text(c.a) << "/ " << Text(c.b) << "width " << c.width
+                << (peak ? " tooth " : " gap ") << m;
         }
         plot.reset();
     }
@@ -197,7 +293,7 @@ TEST_F(FilterPlotTest, SpectrumColumnsFollowTheWidth) {
     }
 }
 
-// The log spectrum is relative to the data: the weakest bin on the bottom edge, power 1 on the
+// The log spectrum is relative to the data: the weakest bin on the bottom row, power 1 on the
 // top edge; a spectrum without any power below 1 draws every non-zero bin on the top edge.
 TEST_F(FilterPlotTest, LogSpectrumSpansTheData) {
     std::vector<float> tone(8192); // exactly on bin 256 of 2048: every other bin far weaker
@@ -210,7 +306,7 @@ TEST_F(FilterPlotTest, LogSpectrumSpansTheData) {
         if (power[k] > 0.0f && power[k] < power[weakest])
             weakest = k;
     const auto& rows = plot->GetColumns().TopRows();
-    EXPECT_EQ(rows[weakest], 100);
+    EXPECT_EQ(rows[weakest], 99);
     for (const int k : {255, 256, 257}) { // the tone and its neighbours, between the edges
         const double level = std::log(power[k]) / std::fabs(std::log(power[weakest])) + 1;
         EXPECT_NEAR(rows[k], 100 - 100 * level, 1) << k;
@@ -258,10 +354,10 @@ TEST_F(FilterPlotTest, PaintsSpectrumAndResponse) {
     const QImage image = Grab();
     ASSERT_EQ(image.width(), 256);
     EXPECT_EQ(PixelOf(image, 0, 0), RED) << "gain 1 at frequency 0 on the top edge";
-    EXPECT_GE(plot->GetTransferCurve()[199].y, 126) << "a zero at half the sample rate";
+    EXPECT_EQ(plot->GetTransferCurve().back().y, 127) << "a zero at half the sample rate";
     EXPECT_GT(Count(image, GREEN), 256) << "every column has spectrum";
     EXPECT_GT(Count(image, RGB(255, 255, 255)), 256 * 64) << "on white";
-    const CPoint mid = plot->GetTransferCurve()[100];
+    const CPoint mid = plot->GetTransferCurve()[256];
     EXPECT_EQ(PixelOf(image, mid.x, mid.y), RED);
     // Magnitudes in columns of four bins from their top to their bottom row, and an unbroken
     // response curve across every column.
@@ -276,18 +372,18 @@ TEST_F(FilterPlotTest, PaintsSpectrumAndResponse) {
         int red = 0;
         for (int y = 0; y < 128; ++y)
             red += PixelOf(image, x, y) == RED;
-        EXPECT_TRUE(red > 0 || x == 255) << x; // a polyline leaves out its end point
+        EXPECT_GT(red, 0) << x;
     }
     EXPECT_GT(filled, span * 9 / 10);
     plot->SetMark(game::MARK_WRONG);
     EXPECT_NE(Grab(), image) << "the mark is drawn";
     plot->MoveWindow(CRect{0, 0, 256, 64}); // only lower: the curve is remapped all the same
     CApplication::ProcessMessages();
-    EXPECT_NEAR(plot->GetTransferCurve()[199].y, 64, 2);
+    EXPECT_EQ(plot->GetTransferCurve().back().y, 63);
     plot->MoveWindow(CRect{0, 0, 200, 64});
     CApplication::ProcessMessages();
     EXPECT_EQ(plot->GetColumns().Width(), 200);
-    EXPECT_EQ(plot->GetTransferCurve()[199].x, 199);
+    EXPECT_EQ(plot->GetTransferCurve().back().x, 199);
 }
 
 // The coefficient children: numbers after runs of separators, each ending at the first

@@ -65,7 +65,7 @@ TEST_F(SpectrumPlotTest, ColumnsOfBins) {
     }
 }
 
-// Log: the strongest bin at row 5 of 128, power 0 on the bottom edge. Linear: a quarter of
+// Log: the strongest bin at row 5 of 128, power 0 on the bottom row. Linear: a quarter of
 // the strongest power at half height.
 TEST_F(SpectrumPlotTest, LevelsOnThePlot) {
     Prepare(1025, "log");
@@ -74,7 +74,7 @@ TEST_F(SpectrumPlotTest, LevelsOnThePlot) {
     EXPECT_EQ(*std::min_element(Envelope().TopRows().begin(), Envelope().TopRows().end()), 5);
     for (const std::string scale : {"log", ""}) {
         Prepare(300, scale, false, MakeSignal(std::vector<float>(8192, 0.0f)));
-        EXPECT_EQ(Envelope().TopRows(), std::vector<int>(300, 128)) << scale;
+        EXPECT_EQ(Envelope().TopRows(), std::vector<int>(300, 127)) << scale;
     }
     std::vector<float> tones(40960);
     for (int i = 0; i < 40960; ++i)
@@ -115,10 +115,36 @@ TEST_F(SpectrumPlotTest, PaintsTheCurve) {
     EXPECT_NE(Grab(), before) << "the mark is drawn";
 }
 
+// Levels below the plot (no power at all, or far from a pure tone: nothing in linear, under the
+// log floor of -65 dB below the tone) run along the bottom row instead of vanishing under it.
+// (The plot's last column is left out: a flat line leaves out its end point.)
+TEST_F(SpectrumPlotTest, BelowTheRangeRunsAlongTheBottomRow) {
+    std::vector<float> tone(40960); // exactly on bin 100
+    for (int i = 0; i < 40960; ++i)
+        tone[i] = static_cast<float>(0.6 * std::sin(std::numbers::pi * 100 * i / 1024.0));
+    const struct {
+        std::string scale;
+        std::vector<float> samples;
+        int from, to; // the columns that must show the bottom row
+    } cases[] = {
+        {"", std::vector<float>(8192, 0.0f), 0, 511},
+        {"log", std::vector<float>(8192, 0.0f), 0, 511},
+        {"log", tone, 100, 511},
+        {"", tone, 100, 511},
+    };
+    for (const auto& c : cases) {
+        Prepare(512, c.scale, true, MakeSignal(c.samples));
+        const QImage image = Grab();
+        for (int x = c.from; x < c.to; ++x)
+            ASSERT_EQ(PixelOf(image, x, 127), CURVE) << c.scale << " column " << x;
+        plot.reset();
+    }
+}
+
 // A changed signal is shown again.
 TEST_F(SpectrumPlotTest, FollowsItsSignal) {
     Prepare(1025, "", true, MakeSignal(std::vector<float>(8192, 0.0f)));
-    EXPECT_EQ(Envelope().TopRows()[100], 128);
+    EXPECT_EQ(Envelope().TopRows()[100], 127);
     ASSERT_TRUE(context.FindSignal(5)->ApplyNoise(
         dsp::CSinNoise(0.5f, static_cast<float>(2 * std::numbers::pi * 100 / 2048))));
     CApplication::ProcessMessagesFor(50);
