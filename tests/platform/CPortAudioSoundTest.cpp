@@ -67,6 +67,7 @@ TEST(PortAudioSound, PlaysQueuedBlocksOnTheDefaultDevice) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(tone.data());
     for (int block = 0; block < 3; ++block)
         ASSERT_TRUE(output.Queue(block, bytes, 400));
+    ASSERT_TRUE(output.Start());
     ASSERT_TRUE(recorder.WaitForDone(3));
     output.Close();
     std::lock_guard lock(recorder.mutex);
