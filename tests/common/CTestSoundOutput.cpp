@@ -81,6 +81,7 @@ bool CTestSoundOutput::Open(const CSoundFormat& format, IListener& listener) {
     if (m_listener != nullptr || !m_device->m_available || !format.IsPlayable())
         return false;
     m_listener = &listener;
+    m_started = false;
     m_device->m_format = format;
     ++m_device->m_opens;
     ++m_device->m_openNow;
@@ -101,8 +102,9 @@ bool CTestSoundOutput::Queue(int block, const std::uint8_t* bytes, std::size_t s
 
 bool CTestSoundOutput::Start() {
     std::lock_guard lock(m_device->m_mutex);
-    if (m_listener == nullptr)
+    if (m_listener == nullptr || m_started)
         return false;
+    m_started = true;
     m_device->m_startedAt = std::chrono::steady_clock::now();
     m_device->m_queuedAtStart = static_cast<std::size_t>(
         std::count_if(m_device->m_pending.begin(), m_device->m_pending.end(),

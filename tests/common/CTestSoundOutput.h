@@ -83,4 +83,5 @@ public:
 private:
     std::shared_ptr<Device> m_device;
     IListener* m_listener = nullptr; // guarded by the device's mutex; null while closed
+    bool m_started = false;          // guarded by the device's mutex
 };

@@ -31,11 +31,18 @@ static bool ProcessUntil(const std::function<bool()>& done) {
 
 class WavePlotTest : public PlotFixture<game::CWavePlot> {
 protected:
-    void SetUp() override { m_previous = CTestSoundOutput::Install(m_device); }
+    // A message box would wait for a player who is not there.
+    void SetUp() override {
+        m_previous = CTestSoundOutput::Install(m_device);
+        CMessageBox::SetHandler([](const std::wstring& text, const std::wstring&) {
+            ADD_FAILURE() << CText::ToNarrow(text);
+        });
+    }
     void TearDown() override {
         plot.reset();
         host.DestroyWindow();
         CSoundOutput::SetFactory(m_previous);
+        CMessageBox::SetHandler(nullptr);
     }
     // Reads, prepares and (if asked) shows a 100 x 101 plot of the signal.
     void Prepare(std::unique_ptr<dsp::CSignal> signal, bool show = true) {
@@ -84,9 +91,8 @@ TEST_F(WavePlotTest, ChangedSamplesRedrawTheEnvelope) {
 }
 
 // The red bar stands at the column of the newest finished block and goes at the end, leaving
-// the envelope beneath it whole. A click during playback stops it at once, bar and all, and
-// the next click plays from the start; without a sound device the first click tells the
-// player, later ones stay quiet, and once a device is back a click plays again.
+// the envelope beneath it whole. Without a sound device the first click tells the player,
+// later ones stay quiet, and once a device is back a click plays again.
 TEST_F(WavePlotTest, ClickPlaysOrStopsTheBarFollowsAndAMissingDeviceIsToldOnce) {
     std::vector<std::wstring> told;
     CMessageBox::SetHandler([&told](const std::wstring& text, const std::wstring&) {
@@ -97,12 +103,6 @@ TEST_F(WavePlotTest, ClickPlaysOrStopsTheBarFollowsAndAMissingDeviceIsToldOnce) 
             m_device->FinishNext(std::chrono::milliseconds(20));
     };
     Prepare(MakeSignal(FullSwing(2000)));
-    Click(*plot);
-    ASSERT_TRUE(ProcessUntil([this] { return plot->GetPlaybarColumn() == 0; }));
-    Click(*plot);
-    EXPECT_FALSE(Signal().IsPlaying());
-    ASSERT_TRUE(ProcessUntil([this] { return plot->GetPlaybarColumn() < 0; }));
-    EXPECT_EQ(Count(Grab(), RED), 0) << "the bar goes with the sound";
     Click(*plot);
     ASSERT_TRUE(ProcessUntil([this] { return plot->GetPlaybarColumn() == 0; }));
     ASSERT_TRUE(m_device->FinishNext());
@@ -131,10 +131,9 @@ TEST_F(WavePlotTest, ClickPlaysOrStopsTheBarFollowsAndAMissingDeviceIsToldOnce) 
     m_device->SetAvailable(true);
     Click(*plot);
     EXPECT_TRUE(Signal().IsPlaying());
-    EXPECT_EQ(m_device->OpenCount(), 3);
+    EXPECT_EQ(m_device->OpenCount(), 2);
     playOut();
     EXPECT_EQ(told.size(), 1u);
-    CMessageBox::SetHandler(nullptr);
 }
 
 // A black note in the lower left (loop) or lower right (bypass) corner of a 100-pixel plot.
@@ -146,7 +145,7 @@ static bool NoteAt(const QImage& picture, bool right) {
     return false;
 }
 
-// Keys on the plot the click focused: Space stops as a second click would, L makes the sound
+// A second click or Space on the plot the click focused stops the sound; L makes the sound
 // start again from frame 0 at its end without a gap, and B makes a filter's output go on with
 // the filter's input at the frame reached, and back, while a root signal ignores it. Each
 // click starts the device with three blocks already in it, so the sound begins at once.
@@ -165,6 +164,8 @@ TEST_F(WavePlotTest, KeysOnTheFocusedPlotStopLoopAndBypass) {
         int bypassFrom, bypassTo; // blocks heard from the filter's input
         std::vector<Step> steps;  // a sound still playing after them plays to its end
     } cases[] = {
+        {"click stops", false, false, 0, 0,
+         {{0, Qt::Key_unknown, NONE, true}, {4, Qt::Key_unknown, NONE, false}}},
         {"space stops", false, false, 0, 0,
          {{0, Qt::Key_unknown, NONE, true}, {4, Qt::Key_Space, NONE, false}}},
         {"loop", false, true, 0, 0,
