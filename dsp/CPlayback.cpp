@@ -16,7 +16,7 @@ CPlayback::~CPlayback() {
     Stop();
 }
 
-bool CPlayback::Play(int from) {
+bool CPlayback::Play(int from, bool looping) {
     if (IsPlaying() || m_signal.GetSampleCount() == 0)
         return false;
     // A finished playback's thread has posted its last message and is ending: joining it does
@@ -26,7 +26,7 @@ bool CPlayback::Play(int from) {
         new (std::nothrow) CPlaybackSession(m_signal, m_sampleLock, CSoundOutput::Make()));
     if (from < 0 || from >= m_signal.GetSampleCount())
         from = 0;
-    if (!session || !session->Start(from))
+    if (!session || !session->Start(from, looping))
         return false;
     m_session = std::move(session);
     return true;
@@ -34,6 +34,19 @@ bool CPlayback::Play(int from) {
 
 bool CPlayback::IsPlaying() const {
     return m_session && m_session->IsPlaying();
+}
+
+void CPlayback::SetLooping(bool looping) {
+    if (m_session)
+        m_session->SetLooping(looping);
+}
+
+bool CPlayback::SetBypass(bool bypass) {
+    return IsPlaying() && m_session->SetBypass(bypass);
+}
+
+bool CPlayback::IsBypassed() const {
+    return m_session && m_session->IsBypassed();
 }
 
 int CPlayback::Position() const {

@@ -20,7 +20,7 @@ CPlaybackSession::~CPlaybackSession() {
     m_output.reset();
 }
 
-bool CPlaybackSession::Start(int from) {
+bool CPlaybackSession::Start(int from, bool looping) {
     const CWaveFormat& format = m_signal.GetFormat();
     m_format = CSoundFormat{static_cast<int>(format.sampleRate), format.channels,
                             format.bitsPerSample, format.blockAlign};
@@ -36,18 +36,24 @@ bool CPlaybackSession::Start(int from) {
     }
     if (!m_output->Open(m_format, *this))
         return false;
+    bool queued = false;
     {
         std::lock_guard lock(m_lock);
+        m_looping = looping;
         m_next = from;
+        m_played = from;
         for (int block = 0; block < BLOCKS; ++block)
             m_queued[block] = QueueNext(block);
-        m_played = from;
-        if (std::find(m_queued.begin(), m_queued.end(), true) == m_queued.end())
-            m_next = 0;
+        queued = AnyQueued();
     }
-    if (m_next == 0) {
+    // Started only now, the device begins with the sound instead of a buffer of silence.
+    if (!queued || !m_output->Start()) {
         m_output->Abort();
         return false;
+    }
+    {
+        std::lock_guard lock(m_lock);
+        m_running = true;
     }
     PostPlaybar(0, from);
     try {
@@ -55,7 +61,7 @@ bool CPlaybackSession::Start(int from) {
     } catch (const std::system_error&) {
         m_output->Abort();
         std::lock_guard lock(m_lock);
-        m_next = 0;
+        m_running = false;
         return false;
     }
     return true;
@@ -63,12 +69,30 @@ bool CPlaybackSession::Start(int from) {
 
 bool CPlaybackSession::IsPlaying() const {
     std::lock_guard lock(m_lock);
-    return m_next != 0;
+    return m_running;
 }
 
 int CPlaybackSession::Position() const {
     std::lock_guard lock(m_lock);
-    return m_next != 0 ? m_played : 0;
+    return m_running ? m_played : 0;
+}
+
+void CPlaybackSession::SetLooping(bool looping) {
+    std::lock_guard lock(m_lock);
+    m_looping = looping;
+}
+
+bool CPlaybackSession::SetBypass(bool bypass) {
+    if (m_signal.GetSource() == nullptr)
+        return false;
+    std::lock_guard lock(m_lock);
+    m_bypass = bypass;
+    return true;
+}
+
+bool CPlaybackSession::IsBypassed() const {
+    std::lock_guard lock(m_lock);
+    return m_running && m_bypass;
 }
 
 void CPlaybackSession::Stop() {
@@ -100,7 +124,7 @@ void CPlaybackSession::Run() {
             break;
         case CPlaybackQueue::EKind::Closed: {
             std::lock_guard lock(m_lock);
-            m_next = 0;
+            m_running = false;
             m_played = 0;
             return;
         }
@@ -114,10 +138,16 @@ void CPlaybackSession::HandleDone(int block) {
     bool anyQueued = false;
     {
         std::lock_guard lock(m_lock);
-        m_queued[block] = m_next + m_blockLength < m_sampleCount && QueueNext(block);
-        PostPlaybar(m_played, m_played + m_blockLength);
+        m_queued[block] = (m_looping || m_next + m_blockLength < m_sampleCount) && QueueNext(block);
+        const int erase = m_played;
         m_played += m_blockLength;
-        anyQueued = std::find(m_queued.begin(), m_queued.end(), true) != m_queued.end();
+        if (m_wraps > 0 && m_played >= m_sampleCount) {
+            m_played -= m_sampleCount;
+            --m_wraps;
+        }
+        // (P, P) would read as the end: a loop of one block posts its bar as a start instead.
+        PostPlaybar(erase == m_played ? 0 : erase, m_played);
+        anyQueued = AnyQueued();
     }
     if (!anyQueued)
         Finish();
@@ -132,7 +162,7 @@ void CPlaybackSession::Finish() {
         std::lock_guard lock(m_lock);
         played = m_played;
         m_played = 0;
-        m_next = 0;
+        m_running = false;
     }
     PostPlaybar(played, played);
 }
@@ -143,21 +173,32 @@ bool CPlaybackSession::QueueNext(int block) {
     if (!m_output->Queue(block, buffer.data(), buffer.size()))
         return false;
     m_next += m_blockLength;
+    for (; m_looping && m_next >= m_sampleCount; m_next -= m_sampleCount)
+        ++m_wraps;
     return true;
 }
 
+bool CPlaybackSession::AnyQueued() const {
+    return std::find(m_queued.begin(), m_queued.end(), true) != m_queued.end();
+}
+
 // Each frame carries the sample in its first channel and copies of it in the others, so a
-// stereo example sounds on both sides. Frames beyond the signal's end are silence.
+// stereo example sounds on both sides. Frames beyond the signal's end are silence, or the
+// signal from its start again while it loops. The source is read under its own sample lock,
+// as whoever changes it holds that one.
 void CPlaybackSession::FillBuffer(int block, int from) {
     std::uint8_t* frame = m_buffers[block].data();
     const int sampleBytes = m_format.bitsPerSample / 8;
     const std::size_t frameBytes = static_cast<std::size_t>(m_format.blockAlign);
-    std::lock_guard samples(m_sampleLock);
-    const float* values = m_signal.GetSamples();
-    const int count = std::min(m_sampleCount, m_signal.GetSampleCount());
-    const float gain = m_signal.GetPlaybackGain();
+    CSignal* const source = m_bypass ? m_signal.GetSource() : nullptr;
+    const CSignal& heard = source != nullptr ? *source : m_signal;
+    std::unique_lock samples =
+        source != nullptr ? source->LockSamples() : std::unique_lock(m_sampleLock);
+    const float* values = heard.GetSamples();
+    const int count = std::min(m_sampleCount, heard.GetSampleCount());
+    const float gain = heard.GetPlaybackGain();
     for (int f = 0; f < m_blockLength; ++f, frame += frameBytes) {
-        const int i = from + f;
+        const int i = m_looping ? (from + f) % m_sampleCount : from + f;
         const float value = i < count && values != nullptr ? values[i] * gain : 0.0f;
         CSignal::FloatToSample(value, frame, m_format.bitsPerSample);
         for (int channel = 1; channel < m_format.channels; ++channel)

@@ -87,9 +87,16 @@ public:
     // Adds the generator's signal to the samples; analyses refreshed and listeners told.
     bool ApplyNoise(const CNoise& noise);
 
-    // Plays the signal from frame from on (see CPlayback): false while it plays, when it is
-    // empty or when no sound output opens. The listeners get the play-bar messages.
-    bool Play(int from = 0) { return m_playback.Play(from); }
+    // Plays the signal from frame from on, looping if asked (see CPlayback): false while it
+    // plays, when it is empty or when no sound output opens. The listeners get the play-bar
+    // messages.
+    bool Play(int from = 0, bool looping = false) { return m_playback.Play(from, looping); }
+    void SetLooping(bool looping) { m_playback.SetLooping(looping); }
+    // A derived signal's playback goes on with its source's sound, or back (see CPlayback).
+    bool SetBypass(bool bypass) { return m_playback.SetBypass(bypass); }
+    bool IsBypassed() const { return m_playback.IsBypassed(); }
+    // Held while the samples are read or written beside a playback of them.
+    [[nodiscard]] std::unique_lock<std::mutex> LockSamples() { return m_playback.LockSamples(); }
     // The first frame of the block sounding now; 0 when silent.
     int GetPlayPosition() const { return m_playback.Position(); }
     // Ends the playback at once; the listeners hear nothing more of it.

@@ -26,6 +26,11 @@ const wchar_t* const WINDOW_CLASS = L"MFCWavePlot";
 const COLORREF ENVELOPE_COLOR = RGB(0, 0, 200);
 const COLORREF PLAYBAR_COLOR = RGB(255, 0, 0);
 const COLORREF BACKGROUND = RGB(255, 255, 255);
+const COLORREF NOTE_COLOR = RGB(0, 0, 0);
+
+const wchar_t* const LOOP_NOTE = L"Schleife";
+const wchar_t* const BYPASS_NOTE = L"Filter aus";
+constexpr int NOTE_INSET = 2;
 
 const wchar_t* const NO_SOUND_TEXT =
     L"Es ist keine Tonausgabe verfügbar: Der Computer hat keine Soundkarte, oder der "
@@ -60,9 +65,13 @@ std::string FirstLine(const std::string& path, std::size_t maxBytes) {
 CWavePlot::CWavePlot(CGameContext* context)
     : CElement(context), m_signal(*this), m_pen(PS_SOLID, 1, ENVELOPE_COLOR) {
     CWindowClasses::EnsureRegistered(WINDOW_CLASS);
+    SetFocusable(CWnd::Focus::CLICK);
 }
 
+// A bypassed sound reads the filter's input, which the slide may delete before the output.
 CWavePlot::~CWavePlot() {
+    if (m_signal.IsBound() && m_signal->IsBypassed())
+        m_signal->StopPlayback();
     DestroyWindow();
 }
 
@@ -135,7 +144,26 @@ void CWavePlot::OnPaint(CDC& dc) {
     dc.SelectPen(previous);
     DrawMark(dc, GetClientRect());
     DrawPlaybar(dc);
+    DrawSwitchNotes(dc);
     m_axes.DrawReadout(dc, GetClientRect());
+}
+
+// In the lower corners, where the read-out along the top edge never covers them.
+void CWavePlot::DrawSwitchNotes(CDC& dc) const {
+    const bool bypassed = m_signal.IsBound() && m_signal->IsBypassed();
+    if (!m_looping && !bypassed)
+        return;
+    const CRect client = GetClientRect();
+    const CRect area{client.left + NOTE_INSET, client.top, client.right - NOTE_INSET,
+                     client.bottom - NOTE_INSET};
+    dc.SetBkMode(OPAQUE);
+    dc.SetBkColor(BACKGROUND);
+    dc.SetTextColor(NOTE_COLOR);
+    const UINT format = DT_SINGLELINE | DT_BOTTOM | DT_NOPREFIX;
+    if (m_looping)
+        dc.DrawText(LOOP_NOTE, area, format | DT_LEFT);
+    if (bypassed)
+        dc.DrawText(BYPASS_NOTE, area, format | DT_RIGHT);
 }
 
 void CWavePlot::DrawPlaybar(CDC& dc) const {
@@ -162,11 +190,46 @@ void CWavePlot::OnLButtonUp(UINT flags, CPoint point) {
     // A click on the panel itself ends the drag gesture as a release anywhere else would.
     if (pressed == m_id)
         m_context->ClearPressFor(m_id);
-    // A second click stops the sound, as the player of any media expects.
+    PlayOrStop();
+}
+
+// A second click stops the sound, as the player of any media expects.
+void CWavePlot::PlayOrStop() {
     if (m_signal.IsBound() && m_signal->IsPlaying())
         StopSound();
     else if (m_signal.IsBound())
         PlayFrom(0);
+}
+
+bool CWavePlot::OnKeyDown(UINT key, UINT flags) {
+    if (flags != 0)
+        return false;
+    switch (key) {
+    case VK_SPACE:
+        PlayOrStop();
+        return true;
+    case 'L':
+        ToggleLoop();
+        return true;
+    case 'B':
+        return ToggleBypass();
+    default:
+        return false;
+    }
+}
+
+void CWavePlot::ToggleLoop() {
+    m_looping = !m_looping;
+    if (m_signal.IsBound())
+        m_signal->SetLooping(m_looping);
+    Invalidate(true);
+}
+
+bool CWavePlot::ToggleBypass() {
+    if (!m_signal.IsBound() || !m_signal->SetBypass(!m_signal->IsBypassed()))
+        return false;
+    Invalidate(true);
+    return true;
 }
 
 // Without a sound device a click would seem to do nothing at all. The player hears about it
@@ -175,7 +238,7 @@ void CWavePlot::PlayFrom(int frame) {
     if (!m_signal.IsBound())
         return;
     dsp::CSignal& signal = *m_signal.Get();
-    if (signal.Play(frame) || signal.IsPlaying() || signal.GetSampleCount() == 0)
+    if (signal.Play(frame, m_looping) || signal.IsPlaying() || signal.GetSampleCount() == 0)
         return;
     static std::atomic<bool> told{false};
     if (!told.exchange(true))

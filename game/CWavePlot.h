@@ -3,6 +3,11 @@
 // with one pixel column per slice of samples. A click plays the signal, and a red play bar
 // runs over the plot while it sounds.
 //
+// Clicked, the plot takes the keyboard focus: Space plays or stops as a click does, L switches
+// looping on or off ("Schleife" in the corner while on), and B, while a filter's output plays,
+// switches between it and the filter's input at the same spot ("Filter aus" while the input
+// sounds).
+//
 // The envelope follows the window's size and the signal's samples; the bar follows the
 // play-bar messages of the signal's playback.
 
@@ -30,8 +35,8 @@ public:
     const CColumnEnvelope& GetEnvelope() const { return m_envelope; }
     // Client column of the play bar; -1 while none is shown.
     int GetPlaybarColumn() const { return m_playbar; }
-    // Plays the bound signal from the frame on (a click plays from 0); tells the player when
-    // there is no sound output.
+    // Plays the bound signal from the frame on (a click plays from 0), looping while the loop
+    // switch is on; tells the player when there is no sound output.
     void PlayFrom(int frame);
     // Ends the sound at once and takes the bar away; the frame it had reached, 0 when silent.
     int StopSound();
@@ -45,6 +50,7 @@ protected:
     void OnPaint(CDC& dc) override;
     bool OnEraseBkgnd(CDC& dc) override;
     void OnLButtonUp(UINT flags, CPoint point) override;
+    bool OnKeyDown(UINT key, UINT flags) override;
     void OnSize(int cx, int cy) override;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -56,12 +62,18 @@ private:
     // The client column of a frame position.
     int ColumnOf(long long position) const;
     void DrawPlaybar(CDC& dc) const;
+    void DrawSwitchNotes(CDC& dc) const;
+    void PlayOrStop();
+    void ToggleLoop();
+    // True when the key was for a filter's output that plays.
+    bool ToggleBypass();
 
     CPlotSignal m_signal;
     CPen m_pen;
     CColumnEnvelope m_envelope;
     int m_envelopeHeight = 0; // the height the envelope's rows were mapped for
     int m_playbar = -1;
+    bool m_looping = false;
     CPlotAxes m_axes;
 };
 

@@ -130,21 +130,23 @@ bool CPortAudioOutput::Open(const CSoundFormat& format, IListener& listener) {
     m_listener = &listener;
     PaStream* stream = nullptr;
     if (Pa_OpenStream(&stream, nullptr, &parameters, format.sampleRate,
-                      paFramesPerBufferUnspecified, paNoFlag, RenderCallback,
-                      &m_queue) != paNoError) {
-        library.ForgetDevices();
-        m_listener = nullptr;
-        return false;
-    }
-    if (Pa_StartStream(stream) != paNoError) {
-        Pa_CloseStream(stream);
+                      paFramesPerBufferUnspecified, paPrimeOutputBuffersUsingStreamCallback,
+                      RenderCallback, &m_queue) != paNoError) {
         library.ForgetDevices();
         m_listener = nullptr;
         return false;
     }
     library.StreamOpened();
     m_stream = stream;
+    m_started = false;
     return true;
+}
+
+bool CPortAudioOutput::Start() {
+    if (m_stream == nullptr || m_started)
+        return false;
+    m_started = Pa_StartStream(static_cast<PaStream*>(m_stream)) == paNoError;
+    return m_started;
 }
 
 bool CPortAudioOutput::Queue(int block, const std::uint8_t* bytes, std::size_t size) {
@@ -168,12 +170,13 @@ void CPortAudioOutput::Shutdown(bool drain) {
     auto* stream = static_cast<PaStream*>(m_stream);
     // Stopping waits for the audio thread, which may be waiting for the queue: not under a
     // lock of ours.
-    if (drain) {
+    if (drain && m_started) {
         PlayOut();
         Pa_StopStream(stream);
-    } else {
+    } else if (m_started) {
         Pa_AbortStream(stream);
     }
+    m_started = false;
     {
         PortAudioLibrary& library = PortAudioLibrary::Instance();
         std::lock_guard lock(library.Mutex());

@@ -4,6 +4,10 @@
 // thread as soon as its last frame has been handed to the device. Missing data plays as
 // silence, so a late refill costs a short gap, never a stall.
 //
+// A stream is started with the queued blocks in the device's first buffers (PortAudio primes
+// them through the callback): started empty, the device would first play its whole buffer of
+// silence, and through a sound server the first sound came anything up to two seconds late.
+//
 // Closing lets the device play out what it holds: the stream runs on with silence until the
 // device has taken a whole buffer of it after the last frame. Stopping a stream at once would
 // drop the buffer's contents (through ALSA's PulseAudio plugin, the last 20 to 50 ms of every
@@ -29,6 +33,7 @@ public:
 
     bool Open(const CSoundFormat& format, IListener& listener) override;
     bool Queue(int block, const std::uint8_t* bytes, std::size_t size) override;
+    bool Start() override;
     void Close() override;
     void Abort() override;
 
@@ -43,5 +48,6 @@ private:
     CSoundFormat m_format;
     IListener* m_listener = nullptr; // not owned
     void* m_stream = nullptr;        // PaStream, open between Open and Close/Abort
-    CDeviceQueue m_queue;            // drained by PortAudio's audio thread
+    bool m_started = false;
+    CDeviceQueue m_queue; // drained by PortAudio's audio thread
 };

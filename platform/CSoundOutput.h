@@ -40,12 +40,16 @@ public:
 
     virtual ~CSoundOutput() = default;
 
-    // Opens the stream and starts it. False when there is no device or it refuses the format;
-    // nothing is left open then and the listener is never called.
+    // Opens the stream; it sounds once started. False when there is no device or it refuses
+    // the format; nothing is left open then and the listener is never called.
     virtual bool Open(const CSoundFormat& format, IListener& listener) = 0;
     // Copies whole frames as block `block` behind the blocks already queued; the block is
     // reported done once played. False when the stream is not open.
     virtual bool Queue(int block, const std::uint8_t* bytes, std::size_t size) = 0;
+    // Starts an open stream with the blocks queued so far in the device's first buffers, so
+    // that the first frame sounds at once instead of after a buffer of silence. False when the
+    // stream is not open or the device refuses to start.
+    virtual bool Start() = 0;
     // Lets what was handed to the device play out, closes the stream and reports OnClosed.
     // Blocks not yet reported done are dropped. Nothing when not open.
     virtual void Close() = 0;

@@ -41,6 +41,16 @@ std::size_t CTestSoundOutput::Device::PendingCount() const {
     return m_pending.size();
 }
 
+std::chrono::steady_clock::time_point CTestSoundOutput::Device::StartedAt() const {
+    std::lock_guard lock(m_mutex);
+    return m_startedAt;
+}
+
+std::size_t CTestSoundOutput::Device::QueuedAtStart() const {
+    std::lock_guard lock(m_mutex);
+    return m_queuedAtStart;
+}
+
 int CTestSoundOutput::Device::OpenCount() const {
     std::lock_guard lock(m_mutex);
     return m_opens;
@@ -71,6 +81,7 @@ bool CTestSoundOutput::Open(const CSoundFormat& format, IListener& listener) {
     if (m_listener != nullptr || !m_device->m_available || !format.IsPlayable())
         return false;
     m_listener = &listener;
+    m_started = false;
     m_device->m_format = format;
     ++m_device->m_opens;
     ++m_device->m_openNow;
@@ -86,6 +97,18 @@ bool CTestSoundOutput::Queue(int block, const std::uint8_t* bytes, std::size_t s
         Device::Block{block, std::vector<std::uint8_t>(bytes, bytes + size)});
     m_device->m_pending.push_back(Device::Pending{this, block});
     m_device->m_changed.notify_all();
+    return true;
+}
+
+bool CTestSoundOutput::Start() {
+    std::lock_guard lock(m_device->m_mutex);
+    if (m_listener == nullptr || m_started)
+        return false;
+    m_started = true;
+    m_device->m_startedAt = std::chrono::steady_clock::now();
+    m_device->m_queuedAtStart = static_cast<std::size_t>(
+        std::count_if(m_device->m_pending.begin(), m_device->m_pending.end(),
+                      [this](const Device::Pending& p) { return p.output == this; }));
     return true;
 }
 

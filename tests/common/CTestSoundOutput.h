@@ -4,7 +4,8 @@
 // exactly what a device would have received.
 //
 // The test owns a Device and installs it; every output the factory then makes is an output on
-// that device, and all of them queue into the one record the test reads.
+// that device, and all of them queue into the one record the test reads. A device plays from
+// the moment an output starts it, beginning with the blocks it holds then.
 
 #include "platform/CSoundOutput.h"
 
@@ -38,6 +39,9 @@ public:
 
         // Every block queued since the device was made, in order.
         std::vector<Block> Queued() const;
+        // When an output last started it, and how many blocks it held then.
+        std::chrono::steady_clock::time_point StartedAt() const;
+        std::size_t QueuedAtStart() const;
         std::size_t PendingCount() const;
         int OpenCount() const; // successful opens so far
         bool IsOpen() const;   // an output is open now
@@ -55,6 +59,8 @@ public:
         bool m_available = true;
         int m_opens = 0;
         int m_openNow = 0;
+        std::chrono::steady_clock::time_point m_startedAt;
+        std::size_t m_queuedAtStart = 0;
         CSoundFormat m_format;
         std::deque<Pending> m_pending;
         std::vector<Block> m_queued;
@@ -70,10 +76,12 @@ public:
 
     bool Open(const CSoundFormat& format, IListener& listener) override;
     bool Queue(int block, const std::uint8_t* bytes, std::size_t size) override;
+    bool Start() override;
     void Close() override;
     void Abort() override { Close(); }
 
 private:
     std::shared_ptr<Device> m_device;
     IListener* m_listener = nullptr; // guarded by the device's mutex; null while closed
+    bool m_started = false;          // guarded by the device's mutex
 };

@@ -187,6 +187,7 @@ public:
     explicit CRefusingOutput(bool& aborted) : m_aborted(aborted) {}
     bool Open(const CSoundFormat&, IListener&) override { return true; }
     bool Queue(int, const std::uint8_t*, std::size_t) override { return false; }
+    bool Start() override { return true; }
     void Close() override {}
     void Abort() override { m_aborted = true; }
 

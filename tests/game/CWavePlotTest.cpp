@@ -1,10 +1,12 @@
 #include "game/CWavePlot.h"
 #include "PlotFixture.h"
+#include "dsp/CFilter.h"
 #include "dsp/CSinNoise.h"
 #include "platform/CMessageBox.h"
 #include "common/CTestSoundOutput.h"
 #include "platform/CTickCount.h"
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 
@@ -29,11 +31,18 @@ static bool ProcessUntil(const std::function<bool()>& done) {
 
 class WavePlotTest : public PlotFixture<game::CWavePlot> {
 protected:
-    void SetUp() override { m_previous = CTestSoundOutput::Install(m_device); }
+    // A message box would wait for a player who is not there.
+    void SetUp() override {
+        m_previous = CTestSoundOutput::Install(m_device);
+        CMessageBox::SetHandler([](const std::wstring& text, const std::wstring&) {
+            ADD_FAILURE() << CText::ToNarrow(text);
+        });
+    }
     void TearDown() override {
         plot.reset();
         host.DestroyWindow();
         CSoundOutput::SetFactory(m_previous);
+        CMessageBox::SetHandler(nullptr);
     }
     // Reads, prepares and (if asked) shows a 100 x 101 plot of the signal.
     void Prepare(std::unique_ptr<dsp::CSignal> signal, bool show = true) {
@@ -82,9 +91,8 @@ TEST_F(WavePlotTest, ChangedSamplesRedrawTheEnvelope) {
 }
 
 // The red bar stands at the column of the newest finished block and goes at the end, leaving
-// the envelope beneath it whole. A click during playback stops it at once, bar and all, and
-// the next click plays from the start; without a sound device the first click tells the
-// player, later ones stay quiet, and once a device is back a click plays again.
+// the envelope beneath it whole. Without a sound device the first click tells the player,
+// later ones stay quiet, and once a device is back a click plays again.
 TEST_F(WavePlotTest, ClickPlaysOrStopsTheBarFollowsAndAMissingDeviceIsToldOnce) {
     std::vector<std::wstring> told;
     CMessageBox::SetHandler([&told](const std::wstring& text, const std::wstring&) {
@@ -95,12 +103,6 @@ TEST_F(WavePlotTest, ClickPlaysOrStopsTheBarFollowsAndAMissingDeviceIsToldOnce) 
             m_device->FinishNext(std::chrono::milliseconds(20));
     };
     Prepare(MakeSignal(FullSwing(2000)));
-    Click(*plot);
-    ASSERT_TRUE(ProcessUntil([this] { return plot->GetPlaybarColumn() == 0; }));
-    Click(*plot);
-    EXPECT_FALSE(Signal().IsPlaying());
-    ASSERT_TRUE(ProcessUntil([this] { return plot->GetPlaybarColumn() < 0; }));
-    EXPECT_EQ(Count(Grab(), RED), 0) << "the bar goes with the sound";
     Click(*plot);
     ASSERT_TRUE(ProcessUntil([this] { return plot->GetPlaybarColumn() == 0; }));
     ASSERT_TRUE(m_device->FinishNext());
@@ -129,10 +131,122 @@ TEST_F(WavePlotTest, ClickPlaysOrStopsTheBarFollowsAndAMissingDeviceIsToldOnce) 
     m_device->SetAvailable(true);
     Click(*plot);
     EXPECT_TRUE(Signal().IsPlaying());
-    EXPECT_EQ(m_device->OpenCount(), 3);
+    EXPECT_EQ(m_device->OpenCount(), 2);
     playOut();
     EXPECT_EQ(told.size(), 1u);
-    CMessageBox::SetHandler(nullptr);
+}
+
+// A black note in the lower left (loop) or lower right (bypass) corner of a 100-pixel plot.
+static bool NoteAt(const QImage& picture, bool right) {
+    for (int y = picture.height() / 2; y < picture.height(); ++y)
+        for (int x = right ? 80 : 0; x < (right ? 100 : 20); ++x)
+            if (PixelOf(picture, x, y) == RGB(0, 0, 0))
+                return true;
+    return false;
+}
+
+// A second click or Space on the plot the click focused stops the sound; L makes the sound
+// start again from frame 0 at its end without a gap, and B makes a filter's output go on with
+// the filter's input at the frame reached, and back, while a root signal ignores it. Each
+// click starts the device with three blocks already in it, so the sound begins at once.
+TEST_F(WavePlotTest, KeysOnTheFocusedPlotStopLoopAndBypass) {
+    constexpr int B = 200, COUNT = 1700; // 25 ms at 8000 Hz; 8.5 blocks
+    enum Note { NONE = 0, LOOP = 1, BYPASS = 2 };
+    struct Step {
+        std::size_t atQueued; // blocks the device has been given first
+        Qt::Key key;          // Qt::Key_unknown: a click
+        int notes;
+        bool playing; // after the key
+    };
+    const struct {
+        const char* name;
+        bool filtered, loops;
+        int bypassFrom, bypassTo; // blocks heard from the filter's input
+        std::vector<Step> steps;  // a sound still playing after them plays to its end
+    } cases[] = {
+        {"click stops", false, false, 0, 0,
+         {{0, Qt::Key_unknown, NONE, true}, {4, Qt::Key_unknown, NONE, false}}},
+        {"space stops", false, false, 0, 0,
+         {{0, Qt::Key_unknown, NONE, true}, {4, Qt::Key_Space, NONE, false}}},
+        {"loop", false, true, 0, 0,
+         {{0, Qt::Key_unknown, NONE, true},
+          {3, Qt::Key_L, LOOP, true},
+          {19, Qt::Key_Space, LOOP, false}}},
+        {"bypass and back", true, false, 3, 5,
+         {{0, Qt::Key_unknown, NONE, true},
+          {3, Qt::Key_B, BYPASS, true},
+          {5, Qt::Key_B, NONE, true}}},
+        {"root ignores bypass", false, false, 0, 0,
+         {{0, Qt::Key_unknown, NONE, true}, {3, Qt::Key_B, NONE, true}}},
+    };
+    std::vector<float> input(COUNT);
+    for (int i = 0; i < COUNT; ++i)
+        input[i] = -0.9f + 1.8f * float(i) / COUNT;
+    std::chrono::microseconds longestStart{0};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_device = std::make_shared<CTestSoundOutput::Device>();
+        CTestSoundOutput::Install(m_device);
+        std::unique_ptr<dsp::CSignal> shown = MakeSignal(input);
+        if (c.filtered) {
+            context.SetSignal(6, std::move(shown));
+            shown = std::make_unique<dsp::CSignal>();
+            dsp::CFilter half;
+            const float a[] = {1.0f}, b[] = {0.5f};
+            ASSERT_TRUE(half.SetCoefficients(a, 1, b, 1));
+            ASSERT_EQ(shown->CreateFrom(context.FindSignal(6)), dsp::CSignal::RESULT_OK);
+            ASSERT_TRUE(shown->ApplyFilter(half));
+        }
+        Prepare(std::move(shown));
+        for (const Step& step : c.steps) {
+            for (std::size_t n = m_device->Queued().size(); n < step.atQueued; ++n) {
+                ASSERT_TRUE(m_device->FinishNext());
+                ASSERT_TRUE(m_device->WaitForQueued(n + 1));
+            }
+            if (Signal().IsPlaying()) { // the bar stands where the sound is, a loop's anew
+                const int played = int(step.atQueued - 3) * B;
+                const int column = (c.loops ? played % COUNT : played) * 100 / COUNT;
+                ASSERT_TRUE(ProcessUntil([&] { return plot->GetPlaybarColumn() == column; }));
+            }
+            const auto pressed = std::chrono::steady_clock::now();
+            if (step.key == Qt::Key_unknown)
+                Click(*plot);
+            else
+                QTest::keyClick(plot->Widget(), step.key);
+            if (Signal().IsPlaying() && m_device->StartedAt() >= pressed) {
+                EXPECT_EQ(m_device->QueuedAtStart(), 3u);
+                longestStart = std::max(longestStart,
+                                        std::chrono::duration_cast<std::chrono::microseconds>(
+                                            m_device->StartedAt() - pressed));
+            }
+            EXPECT_EQ(Signal().IsPlaying(), step.playing) << step.atQueued;
+            EXPECT_TRUE(plot->HasFocus());
+            CApplication::ProcessMessages();
+            const QImage picture = Grab();
+            EXPECT_EQ(NoteAt(picture, false), (step.notes & LOOP) != 0) << step.atQueued;
+            EXPECT_EQ(NoteAt(picture, true), (step.notes & BYPASS) != 0) << step.atQueued;
+        }
+        while (Signal().IsPlaying())
+            m_device->FinishNext(std::chrono::milliseconds(20));
+        ASSERT_TRUE(ProcessUntil([this] { return plot->GetPlaybarColumn() < 0; }));
+        std::vector<std::uint8_t> heard, expected;
+        for (const auto& block : m_device->Queued())
+            heard.insert(heard.end(), block.bytes.begin(), block.bytes.end());
+        for (std::size_t frame = 0; frame < heard.size() / 2; ++frame) {
+            const int block = int(frame) / B;
+            const bool bypassed = block >= c.bypassFrom && block < c.bypassTo;
+            const std::size_t i = c.loops ? frame % COUNT : frame;
+            const float gain = c.filtered && !bypassed ? 0.5f : 1.0f;
+            const float value = i < COUNT ? gain * input[i] : 0.0f;
+            std::uint8_t bytes[2];
+            dsp::CSignal::FloatToSample(value, bytes, 16);
+            expected.insert(expected.end(), bytes, bytes + 2);
+        }
+        EXPECT_EQ(heard, expected);
+        EXPECT_GE(heard.size() / 2, c.loops ? 2u * COUNT : 4u * B);
+        plot.reset();
+    }
+    RecordProperty("longest_press_to_first_sample_us", int(longestStart.count()));
 }
 
 static std::string Repeated(const std::string& text, int times) {

@@ -67,6 +67,15 @@ TEST(PortAudioSound, PlaysQueuedBlocksOnTheDefaultDevice) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(tone.data());
     for (int block = 0; block < 3; ++block)
         ASSERT_TRUE(output.Queue(block, bytes, 400));
+    // Started with them, the device takes the first block at once, not after its buffer of
+    // silence (through a sound server that took up to two seconds).
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_TRUE(output.Start());
+    ASSERT_TRUE(recorder.WaitForDone(1));
+    const auto firstBlock = std::chrono::steady_clock::now() - started;
+    RecordProperty("start_to_first_block_us",
+                   int(std::chrono::duration_cast<std::chrono::microseconds>(firstBlock).count()));
+    EXPECT_LT(firstBlock, std::chrono::milliseconds(500));
     ASSERT_TRUE(recorder.WaitForDone(3));
     output.Close();
     std::lock_guard lock(recorder.mutex);
