@@ -30,7 +30,7 @@ TEST(WaveLoading, ReadsTheFirstChannelOrFailsEmpty) {
     std::string truncated = W::Riff(
         Fmt(1, 2, 16) + W::Chunk("data", W::Pcm16({16384, -16384}) + std::string(996, 'x')));
     truncated.resize(12 + 24 + 8 + 5);
-    const std::string fmt = W::Format(1, 8000, 2, 16);
+    const std::string fmt = W::Format(1, 8000, 2, 16), mono = W::Chunk("fmt ", fmt);
     const std::string decoy = W::Chunk("data", W::Pcm16({7, 7, 7}));
     const std::string odd = W::Chunk("JUNK", "abc");
     const struct {
@@ -40,45 +40,37 @@ TEST(WaveLoading, ReadsTheFirstChannelOrFailsEmpty) {
         std::uint16_t channels = 1, blockAlign = 2;
         std::uint32_t rate = 8000;
     } cases[] = {
-        {"8-bit",
-         W::Riff(Fmt(1, 1, 8) + W::Chunk("data", W::Pcm8({128, 0, 255, 192}))),
-         {0.0f, -1.0f, 0.9921875f, 0.5f},
-         1,
-         1},
-        {"16-bit", W::Riff(Fmt(1, 2, 16) + data16), values16},
+        {"8-bit", W::Riff(Fmt(1, 1, 8) + W::Chunk("data", W::Pcm8({128, 0, 255, 192}))),
+         {0.0f, -1.0f, 0.9921875f, 0.5f}, 1, 1},
+        {"16-bit", W::Riff(mono + data16), values16},
         {"stereo takes the left channel",
          W::Riff(Fmt(2, 4, 16) + W::Chunk("data", W::Pcm16({16384, 32767, -16384, 0}))),
-         {0.5f, -0.5f},
-         2,
-         4},
+         {0.5f, -0.5f}, 2, 4},
         {"partial last frame is dropped",
-         W::Riff(Fmt(1, 2, 16) + W::Chunk("data", W::Pcm16({16384, -16384}) + "\x01")),
-         {0.5f, -0.5f}},
+         W::Riff(mono + W::Chunk("data", W::Pcm16({16384, -16384}) + "\x01")), {0.5f, -0.5f}},
         {"data claiming more than the file holds", truncated, {0.5f, -0.5f}},
         {"fmt with an extension size", W::Riff(W::Chunk("fmt ", fmt + W::Le16(0)) + data16),
          values16},
         {"extensible fmt",
          W::Riff(W::Chunk("fmt ", fmt + W::Le16(22) + std::string(22, '\x11')) + data16), values16},
         {"odd fmt with its pad", W::Riff(W::Chunk("fmt ", fmt + "x") + data16), values16},
-        {"odd chunk first", W::Riff(odd + Fmt(1, 2, 16) + data16), values16},
-        {"empty and odd chunks between",
-         W::Riff(Fmt(1, 2, 16) + W::Chunk("fact", "") + odd + data16), values16},
-        {"a data chunk before fmt is passed over", W::Riff(decoy + Fmt(1, 2, 16) + data16),
+        {"odd chunk first", W::Riff(odd + mono + data16), values16},
+        {"empty and odd chunks between", W::Riff(mono + W::Chunk("fact", "") + odd + data16),
          values16},
+        {"a data chunk before fmt is passed over", W::Riff(decoy + mono + data16), values16},
         {"a data chunk inside a LIST is not seen",
-         W::Riff(Fmt(1, 2, 16) + W::Chunk("LIST", "INFO" + decoy) + data16), values16},
-        {"chunks after data", W::Riff(Fmt(1, 2, 16) + data16 + odd + decoy), values16},
-        {"data before fmt", W::Riff(data16 + Fmt(1, 2, 16)), {}},
+         W::Riff(mono + W::Chunk("LIST", "INFO" + decoy) + data16), values16},
+        {"chunks after data", W::Riff(mono + data16 + odd + decoy), values16},
+        {"data before fmt", W::Riff(data16 + mono), {}},
         {"short fmt", W::Riff(W::Chunk("fmt ", fmt.substr(0, 15)) + data16), {}},
-        {"empty data", W::Riff(Fmt(1, 2, 16) + W::Chunk("data", "")), {}},
+        {"empty data", W::Riff(mono + W::Chunk("data", "")), {}},
         {"24-bit", W::Riff(Fmt(1, 3, 24) + W::Chunk("data", "abcdef")), {}},
         {"block alignment 0", W::Riff(Fmt(1, 0, 16) + data16), {}},
-        {"not WAVE", W::Riff(Fmt(1, 2, 16) + data16, "AVI "), {}},
+        {"not WAVE", W::Riff(mono + data16, "AVI "), {}},
         {"lowest rate", W::Riff(Fmt(1, 2, 16, 1000) + data16), values16, 1, 2, 1000},
         {"below the lowest rate", W::Riff(Fmt(1, 2, 16, 999) + data16), {}},
         {"highest rate", W::Riff(Fmt(1, 2, 16, 192000) + data16), values16, 1, 2, 192000},
-        {"above the highest rate", W::Riff(Fmt(1, 2, 16, 192001) + data16), {}},
-    };
+        {"above the highest rate", W::Riff(Fmt(1, 2, 16, 192001) + data16), {}}};
     CTempFolder folder;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

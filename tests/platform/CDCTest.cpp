@@ -1,5 +1,5 @@
 // Painting through the device context: the GDI rules the plots rely on, checked on pixels.
-#include "PaintedImage.h"
+#include "common/PaintedImage.h"
 
 #include "platform/CDC.h"
 #include "platform/CFont.h"
@@ -21,33 +21,6 @@ constexpr COLORREF WHITE = RGB(255, 255, 255);
 constexpr COLORREF BLACK = RGB(0, 0, 0);
 constexpr COLORREF BLUE = RGB(0, 0, 200);
 constexpr COLORREF RED = RGB(255, 0, 0);
-
-// One crisp pixel per step along the longer axis, from the start point up to but not including
-// the end point.
-TEST(CDCTest, LinesCoverTheStartButNotTheEndPoint) {
-    const struct {
-        CPoint from, to;
-    } cases[] = {{{1, 2}, {8, 2}},  {{8, 2}, {1, 2}},    {{3, 9}, {3, 4}},    {{10, 9}, {5, 4}},
-                 {{1, 1}, {20, 6}}, {{20, 22}, {15, 1}}, {{10, 10}, {10, 10}}};
-    const CPen pen(PS_SOLID, 1, BLUE);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message()
-                     << c.from.x << "," << c.from.y << " to " << c.to.x << "," << c.to.y);
-        const PaintedImage image(24, 24, [&](CDC& dc) {
-            dc.SelectPen(&pen);
-            dc.MoveTo(c.from);
-            dc.LineTo(c.to);
-        });
-        const int dx = c.to.x - c.from.x, dy = c.to.y - c.from.y;
-        const auto changed = image.Changed();
-        ASSERT_EQ(changed.size(), std::size_t(std::max(std::abs(dx), std::abs(dy))));
-        EXPECT_EQ(image.OfColor(BLUE), changed) << "antialiased or mixed pixels";
-        if (changed.empty())
-            continue;
-        EXPECT_TRUE(changed.count({c.from.x, c.from.y}));
-        EXPECT_FALSE(changed.count({c.to.x, c.to.y}));
-    }
-}
 
 // Widths 0 and 1 are the one crisp pixel and the null pen draws nothing; a wider or styled pen
 // is refused and the pen selected before draws on. A pen deleted while selected still draws;
@@ -82,20 +55,27 @@ TEST(CDCTest, OnlySolidOnePixelAndNullPensAreMade) {
     }
 }
 
+// Lines cover their start point but not their end point, one crisp pixel per step along the
+// longer axis, in every direction; Polyline leaves the position where LineTo goes on from.
 TEST(CDCTest, PolylineDrawsEveryVertexButTheLastAndLineToContinues) {
     const CPoint points[] = {{1, 1}, {6, 1}, {6, 6}, {1, 9}};
     const PaintedImage image(12, 12, [&](CDC& dc) {
         dc.MoveTo(11, 11);
         dc.Polyline(points, 4);
-        EXPECT_EQ(dc.GetCurrentPosition(), (CPoint{11, 11})) << "Polyline leaves the position";
+        EXPECT_EQ(dc.GetCurrentPosition(), (CPoint{11, 11}));
         dc.LineTo(11, 7);
         dc.LineTo(8, 7);
+        dc.LineTo(9, 1);
+        dc.LineTo(9, 1); // no length, no pixel
     });
     const auto changed = image.Changed();
-    EXPECT_EQ(changed.size(), 15u + 4u + 3u);
-    for (const Pixel& p : {Pixel{1, 1}, Pixel{6, 1}, Pixel{6, 6}, Pixel{11, 11}, Pixel{11, 7}})
+    EXPECT_EQ(changed.size(), 15u + 4u + 3u + 6u);
+    for (const Pixel& p :
+         {Pixel{1, 1}, Pixel{6, 1}, Pixel{6, 6}, Pixel{11, 11}, Pixel{11, 7}, Pixel{8, 7}})
         EXPECT_TRUE(changed.count(p)) << p.first << "," << p.second;
-    EXPECT_FALSE(changed.count({1, 9}) || changed.count({8, 7}));
+    EXPECT_FALSE(changed.count({1, 9}) || changed.count({9, 1}));
+    for (int y = 2; y < 7; ++y)
+        EXPECT_EQ(changed.count({8, y}) + changed.count({9, y}), 1u) << "steep, row " << y;
     EXPECT_EQ(image.OfColor(BLACK), changed);
 }
 
@@ -123,13 +103,12 @@ TEST(CDCTest, ArcRunsCounterclockwiseFromStartToEnd) {
     }
 }
 
-CFont MakeFont(int height) {
-    CFont font;
+CLogFont Description(int height, const wchar_t* face, int weight = 400) {
     CLogFont description;
     description.height = height;
-    description.faceName = L"Liberation Sans";
-    font.CreateFontIndirect(description);
-    return font;
+    description.faceName = face;
+    description.weight = weight;
+    return description;
 }
 
 TEST(CDCTest, DrawTextPlacesTextInItsColourInsideItsRectangle) {
@@ -138,7 +117,8 @@ TEST(CDCTest, DrawTextPlacesTextInItsColourInsideItsRectangle) {
         double fromLeft; // where the ink's middle should be, as a fraction of the width
     } cases[] = {{DT_LEFT, 0.1}, {DT_CENTER, 0.5}, {DT_RIGHT, 0.9}};
     const CRect box{10, 20, 210, 60};
-    const CFont font = MakeFont(-20);
+    CFont font;
+    ASSERT_TRUE(font.CreateFontIndirect(Description(-20, L"Liberation Sans")));
     for (const auto& c : cases) {
         int height = 0;
         const PaintedImage image(220, 80, [&](CDC& dc) {
@@ -188,14 +168,6 @@ TEST(CDCTest, HighDensityDevicesKeepLogicalPixelsCrisp) {
     for (int x = 0; x < 6; ++x)
         greys.push_back(qRed(target.pixel(x, 20)));
     EXPECT_EQ(greys, (std::vector<int>{0, 0, 0, 255, 255, 255}));
-}
-
-CLogFont Description(int height, const wchar_t* face, int weight = 400) {
-    CLogFont description;
-    description.height = height;
-    description.faceName = face;
-    description.weight = weight;
-    return description;
 }
 
 // Negative heights are the character (em) height, positive ones the whole cell; Times is a

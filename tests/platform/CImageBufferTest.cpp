@@ -1,5 +1,5 @@
 // The off-screen image: pixel access and half-tone (area averaging) stretching.
-#include "PaintedImage.h"
+#include "common/PaintedImage.h"
 
 #include "platform/CImageBuffer.h"
 
@@ -25,28 +25,26 @@ CImageBuffer GreyImage(const Greys& rows) {
     return image;
 }
 
+// Images of no pixels or of more than memory holds are refused and release the one before;
+// pixels and rows outside the image are neither written nor read.
 TEST(CImageBufferTest, CreatesOnlyImagesWithPixelsAndKeepsThemExactly) {
     CImageBuffer image;
     for (const auto& [w, h] :
          {std::pair{0, 187}, std::pair{5, 0}, std::pair{-3, 4}, std::pair{INT_MAX, 1}}) {
         ASSERT_TRUE(image.Create(2, 2));
-        EXPECT_FALSE(image.Create(w, h)) << w << "x" << h;
-        EXPECT_EQ(image.Width(), 0) << "the earlier image is released";
+        EXPECT_FALSE(image.Create(w, h) || image.IsCreated()) << w << "x" << h;
     }
     ASSERT_TRUE(image.Create(3, 2));
-    EXPECT_EQ(image.GetPixel(2, 1), RGB(0, 0, 0)) << "starts black";
     image.SetPixel(0, 0, RGB(1, 2, 3));
-    image.SetPixel(3, 0, RGB(9, 9, 9)); // outside: ignored
-    EXPECT_EQ(image.GetPixel(0, 0), RGB(1, 2, 3));
-    EXPECT_EQ(image.GetPixel(3, 0), CLR_INVALID);
-    EXPECT_EQ(image.GetPixel(0, -1), CLR_INVALID);
+    image.SetPixel(3, 0, RGB(9, 9, 9));
     const COLORREF row[] = {RGB(4, 5, 6), RGB(7, 8, 9), RGB(1, 1, 1), RGB(2, 2, 2)};
     image.SetRow(1, row, 4); // cut to the width
     image.SetRow(-1, row + 2, 1);
     image.SetRow(2, row + 2, 1);
-    EXPECT_EQ(image.GetPixel(1, 1), RGB(7, 8, 9));
+    EXPECT_EQ(image.GetPixel(0, 0), RGB(1, 2, 3));
+    EXPECT_EQ(image.GetPixel(1, 0), RGB(0, 0, 0)) << "starts black";
     EXPECT_EQ(image.GetPixel(2, 1), RGB(1, 1, 1));
-    EXPECT_EQ(image.GetPixel(1, 0), RGB(0, 0, 0));
+    EXPECT_TRUE(image.GetPixel(3, 0) == CLR_INVALID && image.GetPixel(0, -1) == CLR_INVALID);
 }
 
 // Each new pixel is the coverage-weighted mean of the source pixels under it.

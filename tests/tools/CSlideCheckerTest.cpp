@@ -34,79 +34,48 @@ const std::string FILTERS =
 TEST(SlideChecker, ReportsEverySlideTheGameCouldNotShow) {
     const std::string table = "<GameSlide><table rows='1' cols='";
     const struct {
+        int checked; // -1: the configuration is not loaded
+        Failures failures;
         const char* name;
         std::map<std::string, std::string> files;
-        bool configLoaded;
-        int checked;
-        Failures failures;
     } cases[] = {
-        {"clean folder",
-         {{"game.xml", Game({"slides/a.xml"})}, {"slides/a.xml", GOOD}, {"slides/b.xml", GOOD}},
-         true,
-         2,
-         {}},
-        {"course slide named with backslashes is read once",
-         {{"game.xml", Game({"slides\\a.xml"})}, {"slides/a.xml", GOOD}},
-         true,
-         1,
-         {}},
-        {"broken XML in a course",
-         {{"game.xml", Game({"slides/kaputt.xml"})},
-          {"slides/a.xml", GOOD},
-          {"slides/kaputt.xml", "<GameSlide><static>offen</GameSlide>"}},
-         true,
-         2,
-         {{L"slides/kaputt.xml", ERR_OPEN_SLIDE}}},
-        {"missing course slide named twice",
+        {2, {}, "clean folder",
+         {{"game.xml", Game({"slides/a.xml"})}, {"slides/a.xml", GOOD}, {"slides/b.xml", GOOD}}},
+        {1, {}, "course slide named with backslashes is read once",
+         {{"game.xml", Game({"slides\\a.xml"})}, {"slides/a.xml", GOOD}}},
+        {2, {{L"slides/kaputt.xml", ERR_OPEN_SLIDE}}, "broken XML in a course",
+         {{"game.xml", Game({"slides/kaputt.xml"})}, {"slides/a.xml", GOOD},
+          {"slides/kaputt.xml", "<GameSlide><static>offen</GameSlide>"}}},
+        {2, {{L"slides/fehlt.xml", ERR_OPEN_SLIDE}}, "missing course slide named twice",
          {{"game.xml", Game({"slides/a.xml", "slides/fehlt.xml", "slides/fehlt.xml"})},
-          {"slides/a.xml", GOOD}},
-         true,
-         2,
-         {{L"slides/fehlt.xml", ERR_OPEN_SLIDE}}},
-        {"course slide with the wrong root",
-         {{"game.xml", Game({"folie.xml"})},
-          {"slides/a.xml", GOOD},
-          {"folie.xml", "<Folie><static>x</static></Folie>"}},
-         true,
-         2,
-         {{L"folie.xml", ERR_XML_TITLE}}},
-        {"filter elements",
-         {{"game.xml", Game({})}, {"examples/ton.wav", Tone()}, {"slides/filter.xml", FILTERS}},
-         true,
-         1,
-         {}},
-        {"fixed filter without coefficients and a notch without input",
-         {{"game.xml", Game({"slides/b.xml"})},
-          {"examples/ton.wav", Tone()},
+          {"slides/a.xml", GOOD}}},
+        {2, {{L"folie.xml", ERR_XML_TITLE}}, "course slide with the wrong root",
+         {{"game.xml", Game({"folie.xml"})}, {"slides/a.xml", GOOD},
+          {"folie.xml", "<Folie><static>x</static></Folie>"}}},
+        {1, {}, "filter elements",
+         {{"game.xml", Game({})}, {"examples/ton.wav", Tone()}, {"slides/filter.xml", FILTERS}}},
+        {2, {{L"slides/b.xml", ERR_EXAMPLE_NOT_FOUND}, {L"slides/a.xml", ERR_MISSING_ELEMENT}},
+         "fixed filter without coefficients and a notch without input",
+         {{"game.xml", Game({"slides/b.xml"})}, {"examples/ton.wav", Tone()},
           {"slides/a.xml", table + "2'><row><spectrum id='1' example='examples/ton.wav'/>"
                                    "<afilter id='2' example_from='1'/></row></table></GameSlide>"},
           {"slides/b.xml", table + "1'><row><notch id='2' example_from='9'/></row></table>"
-                                   "</GameSlide>"}},
-         true,
-         2,
-         {{L"slides/b.xml", ERR_EXAMPLE_NOT_FOUND}, {L"slides/a.xml", ERR_MISSING_ELEMENT}}},
-        {"no slide for the random tasks",
-         {{"game.xml", Game({})}, {"slides/liesmich.txt", "kein Folie"}},
-         true,
-         0,
-         {{L"", ERR_OPEN_SLIDE}}},
-        {"configuration without a slides folder",
+                                   "</GameSlide>"}}},
+        {0, {{L"", ERR_OPEN_SLIDE}}, "no slide for the random tasks",
+         {{"game.xml", Game({})}, {"slides/liesmich.txt", "kein Folie"}}},
+        {-1, {}, "configuration without a slides folder",
          {{"game.xml", "<game><audioexamples>examples</audioexamples></game>"},
-          {"slides/a.xml", GOOD}},
-         false,
-         0,
-         {}},
-        {"no configuration", {{"slides/a.xml", GOOD}}, false, 0, {}},
-    };
+          {"slides/a.xml", GOOD}}},
+        {-1, {}, "no configuration", {{"slides/a.xml", GOOD}}}};
     for (const auto& c : cases) {
         const CSlideChecker::Report report = Check(c.files);
-        EXPECT_EQ(report.configLoaded, c.configLoaded) << c.name;
-        EXPECT_EQ(report.slidesChecked, c.checked) << c.name;
+        EXPECT_EQ(report.configLoaded, c.checked >= 0) << c.name;
+        EXPECT_EQ(report.slidesChecked, std::max(c.checked, 0)) << c.name;
         Failures failures;
         for (const auto& failure : report.failures)
             failures.emplace_back(failure.slide, failure.code);
         EXPECT_EQ(failures, c.failures) << c.name;
-        EXPECT_EQ(report.Passed(), c.configLoaded && c.failures.empty()) << c.name;
+        EXPECT_EQ(report.Passed(), c.checked >= 0 && c.failures.empty()) << c.name;
     }
 }
 
