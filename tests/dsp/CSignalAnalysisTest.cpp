@@ -139,7 +139,8 @@ TEST(Analysis, UnstableFiltersAndHugeTonesStayFinite) {
 // Slides are prepared on a worker thread while the user-interface thread refilters; the
 // measuring planner runs for the first spectrogram of the process only.
 TEST(Analysis, PlansFromTwoThreadsAtOnce) {
-    ASSERT_TRUE(ts::Make(ts::Noise(44100, 0.5f, 1))->EnsureSpectrogram());
+    auto first = ts::Make(ts::Noise(44100, 0.5f, 1));
+    ASSERT_TRUE(first->EnsureSpectrogram() && first->EnsureSpectrum());
     const std::string known = dsp::CFftwPlanner::ExportWisdom();
     EXPECT_FALSE(known.empty());
     auto work = [](unsigned seed) {
