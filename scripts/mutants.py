@@ -20,8 +20,9 @@ normal build are never touched, so nothing needs restoring, even after Ctrl-C. T
 --jobs faults are tried at once. A fault the compiler rejects does not count. The survivors
 (file:line, the fault) and the kill rate per file are printed, and every verdict is appended to
 BUILD/mutants/results.txt; --survivors RESULTS retries only what survived there (after the tests
-were sharpened). A survivor is either a gap in the tests or an equivalent mutant (one that
-cannot change behaviour): the report names the line to judge. --per-line caps the faults a line;
+were sharpened), --killed RESULTS only what was killed there (after the suite was made
+smaller: each one must still be killed). A survivor is either a gap in the tests or an
+equivalent mutant (one that cannot change behaviour): the report names the line to judge. --per-line caps the faults a line;
 --sample N keeps every N-th fault of a file, the same ones on every run of the same source.
 
 --matrix runs every test of the suite against every fault (no fail-fast) and appends to
@@ -356,6 +357,8 @@ def main():
     parser.add_argument("--jobs", type=int, default=2, help="mutants built and run at once")
     parser.add_argument("--list", action="store_true", help="only list the mutants")
     parser.add_argument("--survivors", help="retry only the mutants this results.txt lists as survived")
+    parser.add_argument("--killed", help="retry only the mutants this results.txt lists as killed "
+                        "(after the suite was made smaller)")
     parser.add_argument("--matrix", action="store_true", help="record which tests catch each fault")
     parser.add_argument("--redundant", help="list the tests this matrix.txt never needs alone")
     args = parser.parse_args()
@@ -377,11 +380,13 @@ def main():
             lines = f.read().split("\n")
         wanted = changed_lines(args.base, path) if args.base else None
         mutants = list(mutants_of(lines, wanted, args.per_line))[::args.sample]
-        if args.survivors:
-            with open(args.survivors) as f:
+        for verdict, results in (("SURVIVED", args.survivors), ("killed", args.killed)):
+            if not results:
+                continue
+            with open(results) as f:
                 earlier = {tuple(row.rstrip("\n").split("\t")) for row in f}
             mutants = [m for m in mutants
-                       if ("SURVIVED", f"{path}:{m[0]}", m[1], m[3].strip()) in earlier]
+                       if (verdict, f"{path}:{m[0]}", m[1], m[3].strip()) in earlier]
         if args.list:
             for number, kind, before, after in mutants:
                 print(f"{path}:{number}: {kind}: {before.strip()}  ->  {after.strip()}")
