@@ -10,7 +10,6 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
-#include <random>
 
 using dsp::CSignal;
 using W = CWaveBytes;
@@ -22,6 +21,8 @@ std::string Fmt(std::uint16_t channels, std::uint16_t blockAlign, std::uint16_t 
     return W::Chunk("fmt ", W::Format(channels, rate, blockAlign, bits));
 }
 
+// The first channel of every legal chunk layout, skipped chunks (odd ones padded) never looked
+// into; a file the game cannot read fails and leaves the signal empty.
 TEST(WaveLoading, ReadsTheFirstChannelOrFailsEmpty) {
     const std::string data16 = W::Chunk("data", W::Pcm16({0, 16384, -32768, 32767}));
     const std::vector<float> values16 = {0.0f, 0.5f, -1.0f, 32767.0f / 32768.0f};
@@ -29,34 +30,47 @@ TEST(WaveLoading, ReadsTheFirstChannelOrFailsEmpty) {
     std::string truncated = W::Riff(
         Fmt(1, 2, 16) + W::Chunk("data", W::Pcm16({16384, -16384}) + std::string(996, 'x')));
     truncated.resize(12 + 24 + 8 + 5);
+    const std::string fmt = W::Format(1, 8000, 2, 16), mono = W::Chunk("fmt ", fmt);
+    const std::string decoy = W::Chunk("data", W::Pcm16({7, 7, 7}));
+    const std::string odd = W::Chunk("JUNK", "abc");
     const struct {
         const char* name;
         std::string bytes;
         std::vector<float> samples; // empty: the load must fail
         std::uint16_t channels = 1, blockAlign = 2;
+        std::uint32_t rate = 8000;
     } cases[] = {
         {"8-bit", W::Riff(Fmt(1, 1, 8) + W::Chunk("data", W::Pcm8({128, 0, 255, 192}))),
          {0.0f, -1.0f, 0.9921875f, 0.5f}, 1, 1},
-        {"16-bit", W::Riff(Fmt(1, 2, 16) + data16), values16},
+        {"16-bit", W::Riff(mono + data16), values16},
         {"stereo takes the left channel",
          W::Riff(Fmt(2, 4, 16) + W::Chunk("data", W::Pcm16({16384, 32767, -16384, 0}))),
          {0.5f, -0.5f}, 2, 4},
         {"partial last frame is dropped",
-         W::Riff(Fmt(1, 2, 16) + W::Chunk("data", W::Pcm16({16384, -16384}) + "\x01")),
-         {0.5f, -0.5f}},
+         W::Riff(mono + W::Chunk("data", W::Pcm16({16384, -16384}) + "\x01")), {0.5f, -0.5f}},
         {"data claiming more than the file holds", truncated, {0.5f, -0.5f}},
-        {"data before fmt", W::Riff(data16 + Fmt(1, 2, 16)), {}},
-        {"short fmt", W::Riff(W::Chunk("fmt ", W::Format(1, 8000, 2, 16).substr(0, 15)) + data16),
-         {}},
-        {"empty data", W::Riff(Fmt(1, 2, 16) + W::Chunk("data", "")), {}},
+        {"fmt with an extension size", W::Riff(W::Chunk("fmt ", fmt + W::Le16(0)) + data16),
+         values16},
+        {"extensible fmt",
+         W::Riff(W::Chunk("fmt ", fmt + W::Le16(22) + std::string(22, '\x11')) + data16), values16},
+        {"odd fmt with its pad", W::Riff(W::Chunk("fmt ", fmt + "x") + data16), values16},
+        {"odd chunk first", W::Riff(odd + mono + data16), values16},
+        {"empty and odd chunks between", W::Riff(mono + W::Chunk("fact", "") + odd + data16),
+         values16},
+        {"a data chunk before fmt is passed over", W::Riff(decoy + mono + data16), values16},
+        {"a data chunk inside a LIST is not seen",
+         W::Riff(mono + W::Chunk("LIST", "INFO" + decoy) + data16), values16},
+        {"chunks after data", W::Riff(mono + data16 + odd + decoy), values16},
+        {"data before fmt", W::Riff(data16 + mono), {}},
+        {"short fmt", W::Riff(W::Chunk("fmt ", fmt.substr(0, 15)) + data16), {}},
+        {"empty data", W::Riff(mono + W::Chunk("data", "")), {}},
         {"24-bit", W::Riff(Fmt(1, 3, 24) + W::Chunk("data", "abcdef")), {}},
         {"block alignment 0", W::Riff(Fmt(1, 0, 16) + data16), {}},
-        {"not WAVE", W::Riff(Fmt(1, 2, 16) + data16, "AVI "), {}},
-        {"lowest rate", W::Riff(Fmt(1, 2, 16, 1000) + data16), values16},
+        {"not WAVE", W::Riff(mono + data16, "AVI "), {}},
+        {"lowest rate", W::Riff(Fmt(1, 2, 16, 1000) + data16), values16, 1, 2, 1000},
         {"below the lowest rate", W::Riff(Fmt(1, 2, 16, 999) + data16), {}},
-        {"highest rate", W::Riff(Fmt(1, 2, 16, 192000) + data16), values16},
-        {"above the highest rate", W::Riff(Fmt(1, 2, 16, 192001) + data16), {}},
-    };
+        {"highest rate", W::Riff(Fmt(1, 2, 16, 192000) + data16), values16, 1, 2, 192000},
+        {"above the highest rate", W::Riff(Fmt(1, 2, 16, 192001) + data16), {}}};
     CTempFolder folder;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -72,76 +86,31 @@ TEST(WaveLoading, ReadsTheFirstChannelOrFailsEmpty) {
         }
         ASSERT_EQ(result, CSignal::RESULT_OK);
         EXPECT_EQ(signal.GetFileName(), path);
-        EXPECT_EQ(signal.GetFormat().channels, c.channels);
-        EXPECT_EQ(signal.GetFormat().blockAlign, c.blockAlign);
-        EXPECT_EQ(std::vector<float>(signal.GetSamples(),
-                                     signal.GetSamples() + signal.GetSampleCount()),
-                  c.samples);
+        const auto bits = std::uint16_t(8 * c.blockAlign / c.channels);
+        EXPECT_EQ(signal.GetFormat(),
+                  (dsp::CWaveFormat{1, c.channels, c.rate, c.rate * c.blockAlign, c.blockAlign,
+                                    bits, 0}));
+        EXPECT_EQ(
+            std::vector<float>(signal.GetSamples(), signal.GetSamples() + signal.GetSampleCount()),
+            c.samples);
     }
     CSignal signal;
     EXPECT_EQ(signal.LoadWave(L"/nonexistent/velmora/none.wav"), CSignal::RESULT_FAIL);
 }
 
-// Every legal chunk layout: skipped chunks (odd ones padded) are never looked into.
-TEST(WaveLoading, FindsTheChunksWhereverTheyLie) {
-    const std::string fmt = W::Format(1, 8000, 2, 16);
-    const std::string data = W::Chunk("data", W::Pcm16({16384, -8192, 1, -32768}));
-    const std::string decoy = W::Chunk("data", W::Pcm16({7, 7, 7}));
-    const std::string odd = W::Chunk("JUNK", "abc");
-    const struct {
-        const char* name;
-        std::string chunks;
-    } cases[] = {
-        {"plain", W::Chunk("fmt ", fmt) + data},
-        {"fmt with an extension size", W::Chunk("fmt ", fmt + W::Le16(0)) + data},
-        {"extensible fmt", W::Chunk("fmt ", fmt + W::Le16(22) + std::string(22, '\x11')) + data},
-        {"odd fmt with its pad", W::Chunk("fmt ", fmt + "x") + data},
-        {"odd chunk first", odd + W::Chunk("fmt ", fmt) + data},
-        {"empty and odd chunks between", W::Chunk("fmt ", fmt) + W::Chunk("fact", "") + odd + data},
-        {"a data chunk before fmt is passed over", decoy + W::Chunk("fmt ", fmt) + data},
-        {"a data chunk inside a LIST is not seen",
-         W::Chunk("fmt ", fmt) + W::Chunk("LIST", "INFO" + decoy) + data},
-        {"chunks after data", W::Chunk("fmt ", fmt) + data + odd + decoy},
-    };
-    CTempFolder folder;
-    for (const auto& c : cases) {
-        CSignal signal;
-        ASSERT_EQ(signal.LoadWave(folder.Write("layout.wav", W::Riff(c.chunks))), 0u) << c.name;
-        EXPECT_EQ(
-            std::vector<float>(signal.GetSamples(), signal.GetSamples() + signal.GetSampleCount()),
-            (std::vector<float>{0.5f, -0.25f, 1.0f / 32768, -1.0f}))
-            << c.name;
-        EXPECT_EQ(signal.GetFormat(), (dsp::CWaveFormat{1, 1, 8000, 16000, 2, 16, 0})) << c.name;
-    }
-}
-
-// Damaged files: no crash, no reading out of bounds, and what is accepted is sound.
-TEST(WaveLoading, SurvivesTruncatedAndRandomFiles) {
+// A file cut off anywhere, even inside a header: refused and empty, or what is there.
+TEST(WaveLoading, SurvivesTruncatedFiles) {
     CTempFolder folder;
     const std::string good = W::Riff(W::Chunk("LIST", "INFO") + Fmt(2, 4, 16) +
                                      W::Chunk("data", W::Pcm16({100, -100, 200, -200, 300})));
-    std::mt19937 random(12345);
-    std::vector<std::string> files;
-    for (std::size_t length = 0; length <= good.size(); ++length)
-        files.push_back(good.substr(0, length));
-    for (int i = 0; i < 100; ++i) {
-        std::string damaged = good, noise(random() % 80, '\0');
-        for (int flips = 1 + i % 4; flips > 0; --flips)
-            damaged[random() % damaged.size()] = static_cast<char>(random());
-        for (char& ch : noise)
-            ch = static_cast<char>(random());
-        files.push_back(damaged);
-        files.push_back(i % 2 ? "RIFF" + noise : noise);
-    }
     CSignal signal;
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        if (signal.LoadWave(folder.Write("fuzz.wav", files[i])) != CSignal::RESULT_OK) {
-            ASSERT_EQ(signal.GetSampleCount(), 0) << "file " << i;
+    for (std::size_t length = 0; length < good.size(); ++length) {
+        if (signal.LoadWave(folder.Write("cut.wav", good.substr(0, length))) != 0) {
+            ASSERT_EQ(signal.GetSampleCount(), 0) << length;
             continue;
         }
-        ASSERT_GT(signal.GetSampleCount(), 0);
-        for (int k = 0; k < signal.GetSampleCount(); ++k)
-            ASSERT_TRUE(std::fabs(signal.GetSamples()[k]) <= 1.0f) << "file " << i;
+        EXPECT_EQ(signal.GetSampleCount(), length < good.size() - 2 ? 1 : 2) << length;
+        EXPECT_EQ(signal.GetSamples()[0], 100 / 32768.0f);
         EXPECT_TRUE(signal.EnsureSpectrum());
     }
 }
@@ -151,10 +120,10 @@ TEST(SampleConversion, FloatToSampleLimitsAndTruncates) {
         float value;
         int bits, expected;
     } cases[] = {
-        {1.5f, 16, 32767}, {-7.0f, 16, -32768}, {0.5f, 16, 16384}, {-0.00002f, 16, 0},
-        {0.99999f, 16, 32767}, {std::nanf(""), 16, 0}, {1.0f, 8, 255}, {-1.0f, 8, 0},
-        {0.0f, 8, 128}, {-0.5f, 8, 64}, {-0.004f, 8, 128},
-        {std::numeric_limits<float>::infinity(), 8, 255},
+        {1.5f, 16, 32767},  {-7.0f, 16, -32768},   {0.5f, 16, 16384},
+        {-0.00002f, 16, 0}, {0.99999f, 16, 32767}, {std::nanf(""), 16, 0},
+        {1.0f, 8, 255},     {-1.0f, 8, 0},         {0.0f, 8, 128},
+        {-0.5f, 8, 64},     {-0.004f, 8, 128},     {std::numeric_limits<float>::infinity(), 8, 255},
     };
     for (const auto& c : cases) {
         std::uint8_t frame[2] = {0xAA, 0xAA};

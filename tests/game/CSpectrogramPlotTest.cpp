@@ -30,26 +30,12 @@ protected:
     }
 };
 
-TEST(ColourTable, TellingRowsAndPowers) {
-    for (const auto& [row, colour] : {std::pair{0, RGB(0, 0, 143)},
-                                      {7, RGB(0, 0, 255)},
-                                      {8, RGB(0, 15, 255)},
-                                      {23, RGB(0, 255, 255)},
-                                      {31, RGB(127, 255, 127)},
-                                      {39, RGB(255, 255, 0)},
-                                      {47, RGB(255, 127, 0)},
-                                      {55, RGB(255, 0, 0)},
-                                      {63, RGB(127, 0, 0)}})
-        EXPECT_EQ(CColourTable::Row(row), colour) << "row " << row;
-    for (const auto& [power, row] : {std::pair{0.0f, 0},
-                                     {std::nanf(""), 0},
-                                     {std::exp(-10.0f), 32},
-                                     {1.0f, 63},
-                                     {1e30f, 63}}) {
-        EXPECT_EQ(CColourTable::IndexOf(power), row) << "power " << power;
-        EXPECT_EQ(CColourTable::ColourOf(power), CColourTable::Row(row));
-    }
-    // Every row is reached, one after the other, as ln p rises from -20 to 0.
+// Silence and no number are the darkest blue, full power dark red, and every colour of the
+// table is reached, one after the other, as ln p rises from -20 to 0.
+TEST(ColourTable, PowerRisesThroughEveryColourInTurn) {
+    EXPECT_EQ(CColourTable::ColourOf(0.0f), EMPTY_CELL);
+    EXPECT_EQ(CColourTable::ColourOf(std::nanf("")), EMPTY_CELL);
+    EXPECT_EQ(CColourTable::ColourOf(1e30f), RGB(127, 0, 0));
     int previous = 0;
     for (double x = -20.0; x <= 0.0; x += 0.01) {
         const int row = CColourTable::IndexOf(static_cast<float>(std::exp(x)));
@@ -57,6 +43,7 @@ TEST(ColourTable, TellingRowsAndPowers) {
         previous = row;
     }
     EXPECT_EQ(previous, 63);
+    EXPECT_EQ(CColourTable::Row(39), RGB(255, 255, 0)) << "yellow two thirds up";
 }
 
 // One column per frame; bin k is drawn in row rows - 1 - k in the colour of its power; rows

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -48,42 +49,39 @@ TEST(CDirectory, ListsMatchingFilesByNameCaseInsensitively) {
     EXPECT_TRUE(CDirectory::List(L"/no/such/folder", L"*.wav").empty());
 }
 
-TEST(CDirectory, PathsWithEitherSeparator) {
-    EXPECT_EQ(CDirectory::NativePath(L"slides\\kurs1\\a.xml"), "slides/kurs1/a.xml");
-    EXPECT_EQ(CDirectory::FileName(L"slides\\kurs1/a.xml"), L"a.xml");
-    EXPECT_EQ(CDirectory::FileName(L"a.xml"), L"a.xml");
-    EXPECT_EQ(CDirectory::FileName(L"dir/"), L"");
-}
-
-// Names from the file system keep their bytes on the way to the game and back to open().
+// Names from the file system keep their bytes on the way to the game and back to open(); a
+// slide's path may use either separator.
 TEST(CDirectory, EveryNameComesBackByteForByte) {
     const std::string names[] = {"\xE4rger.wav", "caf\xC3\xA9\xFF.wav", "\xC3",
                                  "\xED\xB2\x80", "\xF0\x9F\x8E\xB5 ok", "\xC0\xAF",
                                  "plain.wav"};
     for (const std::string& name : names)
         EXPECT_EQ(CDirectory::NativePath(CDirectory::FromNative(name)), name) << name;
-    // Valid UTF-8 reads as the text it is.
     EXPECT_EQ(CDirectory::FromNative("\xC3\x9c"
                                      "bung"),
-              L"Übung");
+              L"Übung")
+        << "valid UTF-8 is text";
     EXPECT_EQ(CDirectory::NativePath(L"beispiele\\Übung.wav"), "beispiele/\xC3\x9c"
                                                                "bung.wav");
+    EXPECT_EQ(CDirectory::FileName(L"slides\\kurs1/a.xml"), L"a.xml");
+    EXPECT_EQ(CDirectory::FileName(L"a.xml"), L"a.xml");
+    EXPECT_EQ(CDirectory::FileName(L"dir/"), L"");
 }
 
+// The random tasks and the random player repeat from a seed on any thread, in range.
 TEST(CRandom, PerThreadSequencesInRange) {
-    CRandom::Seed(1234);
-    std::vector<int> here;
-    for (int i = 0; i < 1000; ++i)
-        here.push_back(CRandom::Next());
-    std::vector<int> there;
-    std::thread([&] {
+    const auto sequence = [] {
         CRandom::Seed(1234);
-        for (int i = 0; i < 1000; ++i)
-            there.push_back(CRandom::Next());
-    }).join();
+        std::vector<int> values(1000);
+        std::generate(values.begin(), values.end(), [] { return CRandom::Next(); });
+        return values;
+    };
+    const std::vector<int> here = sequence();
+    std::vector<int> there;
+    std::thread([&] { there = sequence(); }).join();
     EXPECT_EQ(here, there);
-    for (int v : here)
-        ASSERT_TRUE(v >= 0 && v <= CRandom::MAX);
+    EXPECT_TRUE(
+        std::all_of(here.begin(), here.end(), [](int v) { return v >= 0 && v <= CRandom::MAX; }));
     EXPECT_GT(std::set<int>(here.begin(), here.end()).size(), 900u);
 }
 

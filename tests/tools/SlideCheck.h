@@ -1,0 +1,83 @@
+#pragma once
+// Game folders written for one check and checked from inside, the way the game reads them.
+#include "common/CTempFolder.h"
+#include "common/CWaveBytes.h"
+#include "tools/CSlideChecker.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <future>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace slidecheck {
+
+// A game whose one course holds the given slides (none: no course).
+inline std::string Game(const std::vector<std::string>& slides) {
+    std::string xml = "<game><audioexamples>examples</audioexamples><slides>slides</slides>";
+    if (!slides.empty()) {
+        xml += "<course titel='Kurs'>";
+        for (const std::string& slide : slides)
+            xml += "<slide>" + slide + "</slide>";
+        xml += "</course>";
+    }
+    return xml + "</game>";
+}
+
+// Half a second of a sawtooth at 8 kHz.
+inline std::string Tone() {
+    std::vector<std::int16_t> pcm(4000);
+    for (std::size_t i = 0; i < pcm.size(); ++i)
+        pcm[i] = static_cast<std::int16_t>(i % 20 * 500);
+    return CWaveBytes::Mono16(pcm);
+}
+
+// Checks the game in the folder from inside it, on a thread of its own: a check that waits on
+// a FIFO is released by a writer coming and going, so the test ends either way; prompt tells
+// whether it had to be.
+inline CSlideChecker::Report CheckIn(const CTempFolder& folder, bool* prompt = nullptr) {
+    using namespace std::chrono_literals;
+    const auto home = std::filesystem::current_path();
+    std::filesystem::current_path(folder.Folder());
+    auto done = std::async(std::launch::async, [] { return CSlideChecker::Check("game.xml"); });
+    const bool ready = done.wait_for(2s) == std::future_status::ready;
+    while (done.wait_for(0s) != std::future_status::ready) {
+        const int writer = ::open("game.xml", O_RDWR | O_NONBLOCK);
+        std::this_thread::sleep_for(50ms);
+        ::close(writer);
+    }
+    CSlideChecker::Report report = done.get();
+    std::filesystem::current_path(home);
+    if (prompt != nullptr)
+        *prompt = ready;
+    return report;
+}
+
+// Checks a fresh folder holding these files (name: contents), on this thread.
+inline CSlideChecker::Report Check(const std::map<std::string, std::string>& files) {
+    CTempFolder folder;
+    for (const auto& [name, text] : files)
+        folder.Write(name, text);
+    const auto home = std::filesystem::current_path();
+    std::filesystem::current_path(folder.Folder());
+    CSlideChecker::Report report = CSlideChecker::Check("game.xml");
+    std::filesystem::current_path(home);
+    return report;
+}
+
+// What the author reads: every failure, then every warning.
+inline std::vector<std::string> Messages(const CSlideChecker::Report& report) {
+    std::vector<std::string> messages;
+    for (const auto& failure : report.failures)
+        messages.push_back(CSlideChecker::Message(failure));
+    for (const auto& warning : report.warnings)
+        messages.push_back(CSlideChecker::Message(warning));
+    return messages;
+}
+
+} // namespace slidecheck
