@@ -15,10 +15,8 @@ protected:
         return config.Load("game.xml", context);
     }
     static std::string Game(const std::string& inner, const std::string& attributes = "") {
-        return "<game " + attributes +
-               "><audioexamples>examples</audioexamples>"
-               "<slides>slides</slides>" +
-               inner + "</game>";
+        return "<game " + attributes + "><audioexamples>examples</audioexamples>" +
+               "<slides>slides</slides>" + inner + "</game>";
     }
     game::CGameContext context;
     CGameConfig config;
@@ -26,40 +24,40 @@ protected:
 
 TEST_F(GameConfig, FontsTextsAndWindowMode) {
     const struct {
-        const char* name;
         std::string xml;
         int size;
         std::wstring face;
         bool fit;
     } cases[] = {
-        {"size 120", Game("<font size='120' name='Times'/>"), 120, L"Times", false},
-        {"no attributes", Game("<font/>"), 140, L"Times", false},
-        {"no font", Game(""), 140, L"Times", false},
-        {"empty name", Game("<font size='90' name=''/>"), 90, L"Times", false},
-        {"two fonts", Game("<font size='100' name='Serif'/><font size='300' name='X'/>"), 100,
-         L"Serif", false},
-        {"bad size", Game("<font size='zwölf'/>"), 140, L"Times", false},
-        {"fit 0", Game("", "fit_to_screen='0'"), 140, L"Times", false},
-        {"fit negative", Game("", "fit_to_screen='-3'"), 140, L"Times", false},
-        {"fit 1", Game("", "fit_to_screen='1'"), 140, L"Times", true},
+        {Game("<font size='120' name='Times'/>"), 120, L"Times", false},
+        {Game("<font/>"), 140, L"Times", false},
+        {Game(""), 140, L"Times", false},
+        {Game("<font size='90' name=''/>"), 90, L"Times", false},
+        {Game("<font size='100' name='Serif'/><font size='300' name='X'/>"), 100, L"Serif", false},
+        {Game("<font size='zwölf'/>"), 140, L"Times", false},
+        {Game("", "fit_to_screen='0'"), 140, L"Times", false},
+        {Game("", "fit_to_screen='-3'"), 140, L"Times", false},
+        {Game("", "fit_to_screen='1'"), 140, L"Times", true},
     };
     for (const auto& c : cases) {
-        ASSERT_TRUE(Load(c.xml)) << c.name;
-        EXPECT_EQ(config.fontSize, c.size) << c.name;
-        EXPECT_EQ(config.fontName, c.face) << c.name;
-        EXPECT_EQ(config.fitToScreen, c.fit) << c.name;
-        EXPECT_TRUE(config.complete) << c.name;
+        ASSERT_TRUE(Load(c.xml)) << c.xml;
+        EXPECT_EQ(config.fontSize, c.size) << c.xml;
+        EXPECT_EQ(config.fontName, c.face) << c.xml;
+        EXPECT_EQ(config.fitToScreen, c.fit) << c.xml;
+        EXPECT_TRUE(config.complete) << c.xml;
     }
 }
 
+// Texts the file leaves out keep the program's own; of two "dialogtext" the first counts.
 TEST_F(GameConfig, DialogTextsTakeTheirDefaults) {
     ASSERT_TRUE(Load(Game("<dialogtext><next>Nächste</next></dialogtext>")));
     EXPECT_TRUE(config.hasDialogTexts);
     EXPECT_EQ(config.nextCaption, L"Nächste");
     EXPECT_FALSE(config.checkCaption.has_value());
-    EXPECT_EQ(config.dialogTexts[L"cur_points"], L"Es wurden %d von %d Punkte erreicht");
-    EXPECT_EQ(config.dialogTexts[L"rnd_course"], L"Zufällige Aufgabenauswahl");
-    EXPECT_EQ(config.dialogTexts[L"highscore"], L"Bestenliste");
+    EXPECT_EQ(config.dialogTexts, (std::map<std::wstring, std::wstring>{
+                                      {L"cur_points", L"Es wurden %d von %d Punkte erreicht"},
+                                      {L"rnd_course", L"Zufällige Aufgabenauswahl"},
+                                      {L"highscore", L"Bestenliste"}}));
     ASSERT_TRUE(Load(Game("<dialogtext><highscore>Top</highscore><check>Los</check>"
                           "<mainmenu>Menü</mainmenu></dialogtext>"
                           "<dialogtext><highscore>zweite</highscore></dialogtext>")));
@@ -68,6 +66,7 @@ TEST_F(GameConfig, DialogTextsTakeTheirDefaults) {
     EXPECT_EQ(config.mainMenuCaption, L"Menü");
 }
 
+// A course needs a title and a slide; empty slide entries are left out.
 TEST_F(GameConfig, CoursesKeepTheirSlidesInOrder) {
     ASSERT_TRUE(Load(Game("<course titel='A' highscore='2'><slide>slides\\a.xml</slide><slide/>"
                           "<slide>b.xml</slide></course>"

@@ -8,7 +8,6 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -37,9 +36,6 @@ protected:
         std::ifstream in(path, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), {}};
     }
-    static void Write(const fs::path& path, const std::string& bytes) {
-        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-    }
     // Files in the folder whose name starts with prefix.
     std::vector<fs::path> Files(const std::string& prefix = "") const {
         std::vector<fs::path> found;
@@ -63,36 +59,40 @@ CGameStatistics Sample() {
     return stats;
 }
 
-std::string SampleText() {
-    std::string text;
-    EXPECT_TRUE(Sample().SaveStatistics(text));
-    return text;
-}
-
-TEST_F(StatisticsFile, RoundTripLeavesOnlyTheHexadecimalFile) {
-    CGameStatistics saved = Sample();
-    ASSERT_TRUE(saved.SaveFile(m_path));
-    ASSERT_TRUE(saved.SaveFile(m_path)); // replacing an existing file as well
-    CGameStatistics loaded;
-    ASSERT_TRUE(loaded.LoadFile(m_path));
-    EXPECT_EQ(loaded.GetSlides(), saved.GetSlides());
-    EXPECT_EQ(loaded.GetCourses(), saved.GetCourses());
-    EXPECT_EQ(Read(m_path).find_first_not_of("0123456789ABCDEF"), std::string::npos);
-    EXPECT_EQ(Files().size(), 1u); // no temporary file left behind
-}
-
-TEST_F(StatisticsFile, ElevenScoresKeepTheBestTenAfterARestart) {
-    CGameStatistics stats, restarted;
-    for (int points = 1; points <= 11; ++points)
-        stats.AddCourseResult(L"K", points, 60.0);
-    EXPECT_TRUE(stats.SetScoreName(L"K", 10, L"Letzter")); // still there until the program ends
-    ASSERT_TRUE(stats.SaveFile(m_path));
-    ASSERT_TRUE(restarted.LoadFile(m_path));
-    const CGameStatistics::ScoreList& scores = restarted.GetScores(L"K");
-    ASSERT_EQ(scores.size(), 10u);
-    EXPECT_EQ(scores.front().points, 11);
-    EXPECT_EQ(scores.back().points, 2);
-    EXPECT_EQ(restarted.GetCourses().at("K").played, 11);
+// What a run saved, once or again over its own file, comes back after a restart from nothing
+// but hexadecimal digits: the best ten scores of each course, and names of any length cut
+// rather than a reason for the whole save to fail.
+TEST_F(StatisticsFile, SavedResultsComeBackAfterARestart) {
+    const std::function<void(CGameStatistics&)> runs[] = {
+        [](CGameStatistics& s) { s = Sample(); },
+        [](CGameStatistics& s) {
+            for (int points = 1; points <= 11; ++points)
+                s.AddCourseResult(L"K", points, 60.0);
+            EXPECT_TRUE(s.SetScoreName(L"K", 10, L"Letzter")); // listed until the program ends
+        },
+        [](CGameStatistics& s) {
+            s.AddCourseResult(L"Kurs", 5, 20.0);
+            ASSERT_TRUE(s.SetScoreName(L"Kurs", 0, std::wstring(32767, L'W')));
+            EXPECT_EQ(s.GetScores(L"Kurs").at(0).name.size(), CGameStatistics::MAX_NAME_LENGTH);
+            s.AddSlideResult(std::wstring(70000, L'&'), 1, 1.0);
+            s.AddCourseResult(std::wstring(70000, L'ä'), 1, 1.0);
+        },
+    };
+    for (const auto& run : runs) {
+        fs::remove(m_path);
+        CGameStatistics saved, loaded;
+        run(saved);
+        ASSERT_TRUE(saved.SaveFile(m_path));
+        ASSERT_TRUE(saved.SaveFile(m_path));
+        ASSERT_TRUE(loaded.LoadFile(m_path));
+        CGameStatistics::CourseMap courses = saved.GetCourses();
+        for (auto& [title, course] : courses)
+            course.scores.resize(std::min(course.scores.size(), CGameStatistics::MAX_SAVED_SCORES));
+        EXPECT_EQ(loaded.GetCourses(), courses);
+        EXPECT_EQ(loaded.GetSlides(), saved.GetSlides());
+        EXPECT_EQ(Read(m_path).find_first_not_of("0123456789ABCDEF"), std::string::npos);
+        EXPECT_EQ(Files().size(), 1u); // no temporary file left behind
+    }
 }
 
 // A missing file starts empty and loading does not create it. An unreadable one stays beside
@@ -100,51 +100,39 @@ TEST_F(StatisticsFile, ElevenScoresKeepTheBestTenAfterARestart) {
 TEST_F(StatisticsFile, UnreadableFileIsKeptAsideBeforeItIsReplaced) {
     EXPECT_FALSE(CGameStatistics().LoadFile(m_path));
     EXPECT_FALSE(fs::exists(m_path));
-    const std::string unreadable[] = {"not hex at all", SampleText().substr(0, 20),
-                                      std::string(CGameStatistics::MAX_TEXT_SIZE + 2, 'A')};
-    for (const std::string& old : unreadable) {
+    std::string sample;
+    ASSERT_TRUE(Sample().SaveStatistics(sample));
+    const struct {
+        std::string old;
+        bool kept;
+    } cases[] = {{"not hex at all", true},
+                 {sample.substr(0, 20), true},
+                 {std::string(CGameStatistics::MAX_TEXT_SIZE + 2, 'A'), true},
+                 {"", false},
+                 {sample, false}};
+    for (const auto& c : cases) {
         for (const fs::path& kept : Files("stats."))
             fs::remove(kept);
-        Write(m_path, old);
+        std::ofstream(m_path, std::ios::binary | std::ios::trunc) << c.old;
         CGameStatistics stats, next;
-        EXPECT_FALSE(stats.LoadFile(m_path));
-        EXPECT_TRUE(stats.GetSlides().empty() && stats.GetCourses().empty());
+        EXPECT_EQ(stats.LoadFile(m_path), !c.kept && !c.old.empty());
         stats.AddSlideResult(L"s", 1, 1.0);
         ASSERT_TRUE(stats.SaveFile(m_path));
         ASSERT_TRUE(stats.SaveFile(m_path)); // a second save keeps no second copy
-        const auto kept = Files("stats.unreadable-");
-        ASSERT_EQ(kept.size(), 1u) << old.substr(0, 20);
-        EXPECT_EQ(Read(kept[0]), old);
-        EXPECT_EQ(kept[0].filename().string().find('-', 17), std::string::npos) << kept[0];
+        const auto kept = Files("stats.");
+        ASSERT_EQ(kept.size(), c.kept ? 1u : 0u) << c.old.substr(0, 20);
         ASSERT_TRUE(next.LoadFile(m_path));
         EXPECT_EQ(next.GetSlides(), stats.GetSlides());
-    }
-    for (const std::string& old : {std::string(), SampleText()}) {
-        Write(m_path, old);
-        for (const fs::path& kept : Files("stats."))
-            fs::remove(kept);
-        ASSERT_TRUE(CGameStatistics().SaveFile(m_path) || old.empty());
-        EXPECT_TRUE(Files("stats.").empty());
+        if (c.kept) {
+            EXPECT_EQ(Read(kept[0]), c.old);
+            EXPECT_EQ(kept[0].filename().string().rfind("stats.unreadable-", 0), 0u);
+            EXPECT_EQ(kept[0].filename().string().find('-', 17), std::string::npos) << kept[0];
+        }
     }
 }
 
-// Every write that would grow a file beyond a few bytes fails, as on a full disk.
-struct FullDisk {
-    FullDisk() : handler(std::signal(SIGXFSZ, SIG_IGN)) {
-        getrlimit(RLIMIT_FSIZE, &saved);
-        const rlimit tiny{16, saved.rlim_max};
-        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
-    }
-    ~FullDisk() {
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, handler);
-    }
-    void (*handler)(int);
-    rlimit saved{};
-};
-
 // A full disk leaves the previous file as it was, or no file where there was none, and the
-// run's results wait for the next save.
+// run's results wait for the next save. A save keeps the file's mode.
 TEST_F(StatisticsFile, FullDiskLeavesThePreviousFileAndKeepsTheResults) {
     for (const bool previous : {false, true}) {
         fs::remove(m_path);
@@ -156,11 +144,19 @@ TEST_F(StatisticsFile, FullDiskLeavesThePreviousFileAndKeepsTheResults) {
         }
         const std::string before = previous ? Read(m_path) : "";
         CGameStatistics stats = Sample();
-        {
-            FullDisk full;
+        { // every write that would grow a file beyond a few bytes fails
+            const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+            rlimit saved{};
+            getrlimit(RLIMIT_FSIZE, &saved);
+            const rlimit tiny{16, saved.rlim_max};
+            EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
             EXPECT_FALSE(stats.SaveFile(m_path));
+            setrlimit(RLIMIT_FSIZE, &saved);
+            std::signal(SIGXFSZ, handler);
         }
-        EXPECT_EQ(stats.SaveError(), EFBIG);
+        EXPECT_EQ(CGameStatistics::SaveFailureText(stats.SaveError()),
+                  L"Die Ergebnisse konnten nicht gespeichert werden: die Datei würde größer, als "
+                  L"das System erlaubt.");
         EXPECT_EQ(Files().size(), previous ? 1u : 0u) << "neither a temporary nor an empty file";
         EXPECT_EQ(Read(m_path), before);
         ASSERT_TRUE(stats.SaveFile(m_path));
@@ -168,8 +164,7 @@ TEST_F(StatisticsFile, FullDiskLeavesThePreviousFileAndKeepsTheResults) {
         ASSERT_TRUE(loaded.LoadFile(m_path));
         EXPECT_EQ(loaded.GetCourses().at("Filter").scores.at(0).name, "Jürgen");
         EXPECT_EQ(loaded.GetSlides().size(), previous ? 3u : 2u);
-        EXPECT_TRUE(!previous || fs::status(m_path).permissions() == fs::perms(0640))
-            << "a save keeps the mode";
+        EXPECT_TRUE(!previous || fs::status(m_path).permissions() == fs::perms(0640));
     }
 }
 
@@ -211,7 +206,6 @@ TEST_F(StatisticsFile, TooManySlidesKeepTheMostPlayed) {
                                  play, 12.345678);
     stats.AddCourseResult(L"Kurs", 5, 30.0);
     ASSERT_TRUE(stats.SaveFile(m_path));
-    EXPECT_LE(Read(m_path).size(), 2 * 65535u);
     ASSERT_TRUE(loaded.LoadFile(m_path));
     EXPECT_EQ(loaded.GetCourses(), stats.GetCourses());
     const auto& kept = loaded.GetSlides();
@@ -232,51 +226,18 @@ TEST_F(StatisticsFile, LoadingAndSavingWaitForAnotherHolderOfTheLock) {
         [this] { return CGameStatistics().LoadFile(m_path); },
         [this] { return Sample().SaveFile(m_path); }};
     for (const auto& operation : operations) {
-        std::future<bool> done;
         const int fd = open(m_path.c_str(), O_RDONLY); // another running copy of the game
         EXPECT_EQ(flock(fd, LOCK_EX), 0);
-        done = std::async(std::launch::async, operation);
+        std::future<bool> done = std::async(std::launch::async, operation);
         EXPECT_EQ(done.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout);
         close(fd);
         EXPECT_TRUE(done.get());
     }
 }
 
-// An editor that adds a line end, or a copy that gained blanks, keeps every score; white space
-// inside the digits is damage.
-TEST_F(StatisticsFile, WhiteSpaceAroundTheDigitsIsIgnored) {
-    const std::string text = SampleText();
-    for (const std::string& edited :
-         {text + "\n", text + "\r\n", " \t" + text + " \n\n", "\n" + text}) {
-        Write(m_path, edited);
-        CGameStatistics stats;
-        EXPECT_TRUE(stats.LoadFile(m_path)) << edited.size();
-        EXPECT_EQ(stats.GetCourses().at("Filter").scores.at(0).name, "Jürgen");
-    }
-    std::string broken = text;
-    broken.insert(broken.size() / 2, "\n");
-    EXPECT_FALSE(CGameStatistics().LoadStatistics(broken.data(), broken.size()));
-}
-
-// A pasted name of any length is cut, not a reason to lose the whole file at the end.
-TEST_F(StatisticsFile, NoSingleEntryMakesTheSaveFail) {
-    CGameStatistics stats, loaded;
-    stats.AddCourseResult(L"Kurs", 5, 20.0);
-    ASSERT_TRUE(stats.SetScoreName(L"Kurs", 0, std::wstring(32767, L'W')));
-    EXPECT_EQ(stats.GetScores(L"Kurs").at(0).name,
-              std::string(CGameStatistics::MAX_NAME_LENGTH, 'W'));
-    stats.AddSlideResult(std::wstring(70000, L'&'), 1, 1.0);
-    stats.AddCourseResult(std::wstring(70000, L'ä'), 1, 1.0);
-    ASSERT_TRUE(stats.SaveFile(m_path));
-    ASSERT_TRUE(loaded.LoadFile(m_path));
-    EXPECT_EQ(loaded.GetCourses(), stats.GetCourses());
-    EXPECT_EQ(loaded.GetSlides(), stats.GetSlides());
-}
-
 // A game killed while it saves (power loss, a killed session) leaves "stats" whole: the old or
 // the new content, never a mixture, never an empty or cut file.
-using StatisticsPowerLoss = StatisticsFile;
-TEST_F(StatisticsPowerLoss, KilledSaveLeavesTheOldOrTheNewFile) {
+TEST_F(StatisticsFile, KilledSaveLeavesTheOldOrTheNewFile) {
     // Each save adds one play to every slide of its version: a file from a whole save has all
     // slides of a version played equally often.
     CGameStatistics versions[2];

@@ -29,21 +29,20 @@ const std::string HEAD = R"(<?xml version="1.0"?><GameStatistics>)";
 const std::string TAIL = "</GameStatistics>";
 
 // The scrambling is part of the file format: with another key, existing files are lost.
+// White space around the digits (an editor's line end, a copy's blanks) is no damage.
 TEST(CGameStatisticsText, ScramblesAndDecodesTheFileDigits) {
     // 'a' ^ 0xA5 = 0xC4, 'b' ^ 0xC4 = 0xA6, 'c' ^ 0xA6 = 0xC5; low nibble first.
     EXPECT_EQ(CGameStatistics::EncodeText("abc"), "4C6A5C");
     const struct {
         const char* digits;
         bool readable;
-    } cases[] = {{"4c6a5C", true},   {"4C6A5C7", true}, // lowercase; unpaired last digit ignored
-                 {"4C6G5C", false},  {"4c6g5c", false},
-                 {"4C 6A5C", false}, {"4C6A5C\r\n", true}}; // line end: no damage
+    } cases[] = {{"4c6a5C", true},          {"4C6A5C7", true}, // unpaired last digit ignored
+                 {"4C6G5C", false},         {"4c6g5c", false},   {"4C 6A5C", false},
+                 {" \t4C6A5C \r\n\n", true}, {"\n4C6A5C", true}};
     for (const auto& c : cases) {
         std::string plain;
         EXPECT_EQ(CGameStatistics::DecodeText(c.digits, plain), c.readable) << c.digits;
-        if (c.readable) {
-            EXPECT_EQ(plain, "abc") << c.digits;
-        }
+        EXPECT_EQ(plain, c.readable ? "abc" : "") << c.digits;
     }
     std::string all, back;
     for (int i = 0; i < 256; ++i)
@@ -61,7 +60,6 @@ TEST(CGameStatisticsDocument, HasTheFileLayoutWithPrintfNumbers) {
     stats.SetScoreName(L"Filter", 0, L"Anna");
     EXPECT_TRUE(stats.GetScores(L"Neu").empty()); // looked at, never played
     EXPECT_EQ(stats.GetSlides().at("s1.xml"), (SlideStat{15.0, 3.0, 2}));
-
     EXPECT_EQ(SavedDocument(stats),
               HEAD +
                   "<SlideStatistics>"
@@ -77,24 +75,14 @@ TEST(CGameStatisticsDocument, HasTheFileLayoutWithPrintfNumbers) {
     ASSERT_TRUE(LoadDocument(loaded, SavedDocument(stats)));
     EXPECT_EQ(loaded.GetSlides().at("t.xml").avrg_time, 12.3457);
     EXPECT_EQ(loaded.GetCourses().at("Neu"), CGameStatistics::CourseStat{});
-
-    for (const auto& [seconds, text] : {std::pair{0.00001, "1e-05"}, {1234567.0, "1.23457e+06"}}) {
-        CGameStatistics other;
-        other.AddSlideResult(L"s", 0, seconds);
-        EXPECT_NE(SavedDocument(other).find("avrg_time=\"" + std::string(text) + "\""),
-                  std::string::npos)
-            << text;
-    }
 }
 
 TEST(CGameStatisticsResults, ListsScoresBestFirstAndKeepsEqualOnesOnce) {
     CGameStatistics stats;
-    EXPECT_EQ(stats.AddCourseResult(L"K", 7, 50.0), 0);
-    EXPECT_EQ(stats.AddCourseResult(L"K", 5, 20.0), 1);
-    EXPECT_EQ(stats.AddCourseResult(L"K", 5, 30.0), 2);
-    EXPECT_EQ(stats.AddCourseResult(L"K", 5, 25.0), 2);
-    EXPECT_EQ(stats.AddCourseResult(L"K", 7, 50.0), 0); // equal to the best: not added
-    EXPECT_TRUE(stats.SetScoreName(L"K", 0, L"Bea"));   // names the first (7, 50)
+    for (const auto& [points, seconds, position] :
+         {std::tuple{7, 50.0, 0}, {5, 20.0, 1}, {5, 30.0, 2}, {5, 25.0, 2}, {7, 50.0, 0}})
+        EXPECT_EQ(stats.AddCourseResult(L"K", points, seconds), position) << points << seconds;
+    EXPECT_TRUE(stats.SetScoreName(L"K", 0, L"Bea")); // names the first (7, 50)
     const std::vector<Score> expected = {
         {"Bea", 7, 50.0}, {"Unbekannt", 5, 20.0}, {"Unbekannt", 5, 25.0}, {"Unbekannt", 5, 30.0}};
     EXPECT_EQ(stats.GetScores(L"K"), expected);
@@ -109,21 +97,28 @@ TEST(CGameStatisticsResults, ListsScoresBestFirstAndKeepsEqualOnesOnce) {
     EXPECT_EQ(stats.GetSlides().at("n").avrg_time, 0.0);
     EXPECT_EQ(stats.GetScores(L"n").at(0).time, 0.0);
 
-    EXPECT_FALSE(stats.SetScoreName(L"K", 4, L"x"));
-    EXPECT_FALSE(stats.SetScoreName(L"K", -1, L"x"));
-    EXPECT_FALSE(stats.SetScoreName(L"Unbekannter Kurs", 0, L"x"));
+    for (const auto& [title, position] : {std::pair{L"K", 4}, {L"K", -1}, {L"Unbekannter Kurs", 0}})
+        EXPECT_FALSE(stats.SetScoreName(title, position, L"x")) << position;
     EXPECT_EQ(stats.GetCourses().count("Unbekannter Kurs"), 0u);
 }
 
+// Foreign or damaged texts, and every cut of a saved file (a full disk, a killed copy), load
+// nothing and leave the statistics as they were.
 TEST(CGameStatisticsLoading, RejectsForeignTextsAndKeepsWhatItHad) {
     const std::string body = "<SlideStatistics/><CourseStatistics/>";
-    const std::string cases[] = {
+    std::vector<std::string> cases = {
         "plain text",
         R"(<?xml version="1.0"?><Statistics>)" + body + "</Statistics>",
         HEAD + "<SlideStatistics/>" + TAIL,
-        HEAD + body,                                        // cut short
         HEAD + body + TAIL + std::string(1, '\0') + "<x/>", // a zero byte inside
     };
+    CGameStatistics sample;
+    sample.AddSlideResult(L"Übung <&>.xml", 2, 1.5);
+    sample.AddCourseResult(L"Filter", 3, 10.0);
+    sample.SetScoreName(L"Filter", 0, L"Spieler");
+    const std::string saved = SavedDocument(sample);
+    for (std::size_t length = 0; length < saved.size(); length += 3)
+        cases.push_back(saved.substr(0, length));
     for (const std::string& plain : cases) {
         CGameStatistics stats;
         stats.AddSlideResult(L"kept", 3, 4.0);

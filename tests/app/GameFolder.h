@@ -6,6 +6,7 @@
 #include "app/CVelmoraDlg.h"
 #include "common/ModalRun.h"
 #include "common/TestPanel.h"
+#include "game/CGameSlide.h"
 #include "platform/CApplication.h"
 #include "platform/CMessageBox.h"
 
@@ -17,11 +18,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cwchar>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 class GameFolder : public ::testing::Test {
@@ -49,6 +53,10 @@ protected:
     static void Write(const std::string& name, const std::string& text) {
         std::ofstream(name, std::ios::binary) << text;
     }
+    static std::string Read(const std::filesystem::path& name) {
+        std::ifstream in(name, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
     // A slide of one table row; cells like "<wave id='1'/>".
     static void WriteSlide(const std::string& name, const std::string& cells, int cols) {
         Write("slides/" + name, "<GameSlide><table rows='1' cols='" + std::to_string(cols) +
@@ -60,6 +68,18 @@ protected:
         Write("game.xml", "<game" + attributes +
                               "><audioexamples>examples</audioexamples><slides>slides</slides>" +
                               extra + courses + "</game>");
+    }
+
+    // Runs the program's dialog with a script inside its modal loop; the script ends it.
+    static void Play(const std::function<void(CVelmoraDlg&)>& script, int safetyMs = 20000) {
+        CVelmoraDlg dialog;
+        RunModal(
+            dialog,
+            [&] {
+                script(dialog);
+                dialog.EndDialog(IDCANCEL);
+            },
+            safetyMs);
     }
 
     static bool WaitUntil(const std::function<bool()>& condition, int ms = 5000) {
@@ -76,23 +96,30 @@ protected:
     static bool Enabled(CVelmoraDlg& dialog, UINT id) {
         return dialog.GetDlgItem(id)->IsWindowEnabled();
     }
+    static std::wstring SlideName(CVelmoraDlg& dialog) {
+        return dialog.CurrentSlide() ? dialog.CurrentSlide()->GetName() : L"";
+    }
+    // The two numbers of the score line; -1 where it has none.
+    static std::pair<int, int> Points(CVelmoraDlg& dialog) {
+        int achieved = -1, total = -1;
+        std::swscanf(dialog.ScoreLine().c_str(), L"Es wurden %d von %d", &achieved, &total);
+        return {achieved, total};
+    }
 
-    // Answers the end-of-course dialogs: the name is typed into the name dialog, the list is
-    // closed with Escape.
-    void AnswerScoreDialogs(CWnd& main, const QString& name) {
-        responder.setInterval(20);
+    // Answers the end-of-course dialogs from inside their own loops: the name dialog gets
+    // name() typed and Return (Escape for a null name), the list is closed with Escape.
+    void AnswerScoreDialogs(CWnd& main, std::function<QString()> name = [] { return "Anna"; }) {
+        responder.setInterval(5);
         QObject::connect(&responder, &QTimer::timeout, [this, &main, name] {
             QWidget* modal = QApplication::activeModalWidget();
             if (modal == nullptr || modal == main.Widget())
                 return;
-            if (auto* edit = modal->findChild<QLineEdit*>()) {
-                ++nameDialogs;
-                edit->setText(name);
-                QTest::keyClick(modal, Qt::Key_Return);
-            } else {
-                ++listDialogs;
-                QTest::keyClick(modal, Qt::Key_Escape);
-            }
+            auto* edit = modal->findChild<QLineEdit*>();
+            const QString typed = edit != nullptr ? name() : QString();
+            ++(edit != nullptr ? nameDialogs : listDialogs);
+            if (!typed.isNull())
+                edit->setText(typed);
+            QTest::keyClick(modal, typed.isNull() ? Qt::Key_Escape : Qt::Key_Return);
         });
         responder.start();
     }

@@ -1,5 +1,6 @@
 // The high-score list: rows in fixed slots, the player's new result in red (in its own row
-// below the five best when it is further down), and a default button below them to close it.
+// below the five best when it is further down), and a default button below them to close it;
+// and the coloured cells it is made of.
 #include "dialogs/CHighScore.h"
 #include "common/ModalRun.h"
 #include "platform/CFont.h"
@@ -30,97 +31,79 @@ CRect InDialog(const CHighScore& dialog, const CWnd* control) {
     return dialog.ScreenToClient(control->GetWindowRect());
 }
 
-// Whether any pixel in the control's part of the dialog's picture is close to red.
-bool ShowsRed(const CHighScore& dialog, const CWnd* control) {
-    const QImage picture = dialog.Widget()->grab().toImage();
-    const CRect r = InDialog(dialog, control);
+// Whether the widget shows a pixel close to the colour within the rectangle (text is smoothed).
+bool Shows(QWidget* widget, const CRect& r, COLORREF color) {
+    const QImage picture = widget->grab().toImage();
     for (int y = r.top; y < r.bottom; ++y)
         for (int x = r.left; x < r.right; ++x) {
             const QColor c = picture.pixelColor(x, y);
-            if (std::abs(c.red() - GetRValue(RED)) < 40 && c.green() < 60 && c.blue() < 60)
+            if (std::abs(c.red() - GetRValue(color)) < 40 &&
+                std::abs(c.green() - GetGValue(color)) < 40 &&
+                std::abs(c.blue() - GetBValue(color)) < 40)
                 return true;
         }
     return false;
 }
 
-void ExpectRow(const CHighScore& dialog, const HighScoreRow& row, int top, const std::wstring& name,
-               COLORREF textColor) {
-    ASSERT_TRUE(row.nameControl && row.pointsControl && row.timeControl);
-    for (const CColorStaticST* control :
-         {row.nameControl.get(), row.pointsControl.get(), row.timeControl.get()}) {
-        EXPECT_EQ(InDialog(dialog, control).top, top);
-        EXPECT_EQ(InDialog(dialog, control).bottom, top + 30);
-        EXPECT_EQ(control->GetTextColor(), textColor) << top;
-    }
-    EXPECT_EQ(row.nameControl->GetWindowText(), name);
-    EXPECT_EQ(ShowsRed(dialog, row.nameControl.get()), textColor == RED) << top;
-}
-
-TEST(CHighScoreTest, TwoScoresFillTheFirstTwoSlotsOnlyInTheirColumns) {
+// Every row keeps its slot whether or not the ones above are filled, empty slots stay blank,
+// and the names take half the list's width, points and time a quarter each. The same dialog
+// shown again keeps nothing of the earlier list.
+TEST(CHighScoreTest, RowsKeepTheirSlotsAndTheNewResultIsRed) {
+    const struct {
+        int count, position;
+        bool ownRow;
+    } cases[] = {{2, -1, false}, {10, 7, true}, {10, -1, false}, {10, 2, false}};
     CHighScore dialog;
     dialog.SetHeading(L"Bestenliste\n\rFilter");
-    dialog.SetScores({{L"Anna", 7, 50.0}, {L"Bob", 5, 20.0}}, -1);
-    RunModal(dialog, [&] {
-        const COLORREF plain = CSystemColors::ButtonText();
-        ExpectRow(dialog, dialog.GetRow(0), 105, L" 1. Anna", plain);
-        ExpectRow(dialog, dialog.GetRow(1), 140, L" 2. Bob", plain);
-        EXPECT_EQ(dialog.GetRow(1).pointsControl->GetWindowText(), L"5");
-        EXPECT_EQ(dialog.GetRow(1).timeControl->GetWindowText(), L"20,0 s");
-        // The heading, three column headings, the two rows and the button; nothing from 175
-        // to 320.
-        std::vector<std::pair<int, int>> rows;
-        int headingRight = 0;
-        for (const QWidget* child :
-             dialog.Widget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            if (child->isVisible()) {
-                rows.push_back({child->y(), child->geometry().bottom() + 1});
-                headingRight = child->y() == 10 ? child->geometry().right() + 1 : headingRight;
-            }
-        std::sort(rows.begin(), rows.end());
-        const std::vector<std::pair<int, int>> expected = {
-            {10, 60},   {70, 100},  {70, 100},  {70, 100},  {105, 135}, {105, 135},
-            {105, 135}, {140, 170}, {140, 170}, {140, 170}, {330, 360}};
-        EXPECT_EQ(rows, expected);
-        EXPECT_EQ(dialog.Widget()->windowTitle(), "Bestenliste");
-        EXPECT_EQ(dialog.GetClientRect().Height(),
-                  std::max(370, dialog.MapDialogRect(CRect{0, 0, 338, 197}).Height()))
-            << "the button keeps 10 pixels clear of the dialog's bottom edge";
-        // Names take half the list's width, points and time a quarter each, side by side.
-        const int w = dialog.GetClientRect().Width();
-        const CRect name = InDialog(dialog, dialog.GetRow(0).nameControl.get());
-        const CRect points = InDialog(dialog, dialog.GetRow(0).pointsControl.get());
-        const CRect time = InDialog(dialog, dialog.GetRow(0).timeControl.get());
-        EXPECT_EQ(name.left, w / 10);
-        EXPECT_EQ(name.right, points.left);
-        EXPECT_EQ(points.left, w / 10 + 2 * w / 5);
-        EXPECT_EQ(time.left, points.right);
-        EXPECT_NEAR(time.right, w - w / 10, 2);
-        EXPECT_EQ(headingRight, w / 10 + 4 * w / 5);
-        dialog.EndDialog(IDCANCEL);
-    });
-}
-
-TEST(CHighScoreTest, TheNewResultIsMarkedWhereItLands) {
-    const struct {
-        int position, redRow; // redRow -1: none of the five
-        bool ownRow;
-    } cases[] = {{7, -1, true}, {-1, -1, false}, {2, 2, false}};
-    CHighScore dialog; // shown again: nothing of the earlier list stays
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.position);
-        dialog.SetScores(Scores(10), c.position);
+        SCOPED_TRACE(std::to_string(c.count) + " scores, new at " + std::to_string(c.position));
+        dialog.SetScores(Scores(c.count), c.position);
         RunModal(dialog, [&] {
-            for (int i = 0; i < CHighScore::LISTED_ROWS; ++i)
-                ExpectRow(dialog, dialog.GetRow(i), 105 + 35 * i,
-                          L" " + std::to_wstring(i + 1) + L". Spieler " + std::to_wstring(i + 1),
-                          i == c.redRow ? RED : CSystemColors::ButtonText());
+            std::vector<std::pair<int, int>> expected = {{10, 60}, {70, 100}, {70, 100}, {70, 100}};
+            const auto expectRow = [&](const HighScoreRow& row, int place, int top, bool red) {
+                ASSERT_TRUE(row.nameControl && row.pointsControl && row.timeControl) << place;
+                EXPECT_EQ(row.nameControl->GetWindowText(),
+                          (place < 10 ? L" " : L"") + std::to_wstring(place) + L". Spieler " +
+                              std::to_wstring(place));
+                EXPECT_EQ(row.pointsControl->GetWindowText(), std::to_wstring(101 - place));
+                for (const CColorStaticST* cell :
+                     {row.nameControl.get(), row.pointsControl.get(), row.timeControl.get()}) {
+                    EXPECT_EQ(cell->GetTextColor(), red ? RED : CSystemColors::ButtonText());
+                    expected.push_back({top, top + 30});
+                }
+                EXPECT_EQ(Shows(dialog.Widget(), InDialog(dialog, row.nameControl.get()), RED), red);
+            };
+            for (int i = 0; i < std::min(c.count, CHighScore::LISTED_ROWS); ++i)
+                expectRow(dialog.GetRow(i), i + 1, 105 + 35 * i, i == c.position);
             const HighScoreRow& own = dialog.GetOwnRow();
-            if (c.ownRow) {
-                ExpectRow(dialog, own, 290, L" 8. Spieler 8", RED);
-                EXPECT_EQ(own.pointsControl->GetWindowText(), L"93");
-            } else {
+            if (c.ownRow)
+                expectRow(own, c.position + 1, 290, true);
+            else
                 EXPECT_FALSE(own.nameControl || own.pointsControl || own.timeControl);
-            }
+            expected.push_back({330, 360}); // the button
+            std::vector<std::pair<int, int>> shown;
+            int headingRight = 0;
+            for (const QWidget* child :
+                 dialog.Widget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                if (child->isVisible()) {
+                    shown.push_back({child->y(), child->geometry().bottom() + 1});
+                    headingRight = child->y() == 10 ? child->geometry().right() + 1 : headingRight;
+                }
+            std::sort(shown.begin(), shown.end());
+            std::sort(expected.begin(), expected.end());
+            EXPECT_EQ(shown, expected);
+            EXPECT_EQ(dialog.Widget()->windowTitle(), "Bestenliste");
+            EXPECT_EQ(dialog.GetClientRect().Height(),
+                      std::max(370, dialog.MapDialogRect(CRect{0, 0, 338, 197}).Height()))
+                << "the button keeps 10 pixels clear of the dialog's bottom edge";
+            const int w = dialog.GetClientRect().Width();
+            const CRect name = InDialog(dialog, dialog.GetRow(0).nameControl.get());
+            const CRect points = InDialog(dialog, dialog.GetRow(0).pointsControl.get());
+            const CRect time = InDialog(dialog, dialog.GetRow(0).timeControl.get());
+            EXPECT_EQ(std::pair(name.left, name.right), std::pair(w / 10, points.left));
+            EXPECT_EQ(std::pair(points.left, time.left), std::pair(w / 10 + 2 * w / 5, points.right));
+            EXPECT_NEAR(time.right, w - w / 10, 2);
+            EXPECT_EQ(headingRight, w / 10 + 4 * w / 5);
             dialog.EndDialog(IDCANCEL);
         });
     }
@@ -159,13 +142,10 @@ TEST(CHighScoreTest, NumbersTimesAndFontAreForReading) {
 // slot, Enter for it, Escape and the close box.
 TEST(CHighScoreTest, TheCloseButtonEnterEscapeAndTheCloseBoxCloseIt) {
     const struct {
-        const char* how;
+        Qt::Key key; // Key_unknown: the button; Key_Close: the close box
         int result;
-    } cases[] = {{"button", IDOK},
-                 {"Return", IDOK},
-                 {"Enter", IDOK},
-                 {"Escape", IDCANCEL},
-                 {"close box", IDCANCEL}};
+    } cases[] = {{Qt::Key_unknown, IDOK}, {Qt::Key_Return, IDOK}, {Qt::Key_Enter, IDOK},
+                 {Qt::Key_Escape, IDCANCEL}, {Qt::Key_Close, IDCANCEL}};
     for (const auto& c : cases) {
         CHighScore dialog;
         dialog.SetScores(Scores(8), 7);
@@ -175,17 +155,41 @@ TEST(CHighScoreTest, TheCloseButtonEnterEscapeAndTheCloseBoxCloseIt) {
             EXPECT_EQ(button->GetWindowText(), L"Schließen");
             EXPECT_GE(InDialog(dialog, button).top,
                       InDialog(dialog, dialog.GetOwnRow().nameControl.get()).bottom);
-            const std::string how = c.how;
-            if (how == "button")
+            if (c.key == Qt::Key_unknown)
                 QTest::mouseClick(button->Widget(), Qt::LeftButton);
-            else if (how == "close box")
+            else if (c.key == Qt::Key_Close)
                 dialog.Widget()->close();
             else
-                QTest::keyClick(dialog.Widget(), how == "Return"  ? Qt::Key_Return
-                                                 : how == "Enter" ? Qt::Key_Enter
-                                                                  : Qt::Key_Escape);
+                QTest::keyClick(dialog.Widget(), c.key);
         });
-        EXPECT_EQ(result, c.result) << c.how;
+        EXPECT_EQ(result, c.result) << c.key;
+    }
+}
+
+// A coloured cell paints its background and text in the colours it was given, and until then
+// blends into the dialog it sits in.
+TEST(CColorStaticSTTest, PaintsInItsColours) {
+    const struct {
+        bool setColors;
+        COLORREF text, background;
+    } cases[] = {{true, RGB(0, 0, 255), RGB(255, 255, 0)},
+                 {false, CSystemColors::ButtonText(), CSystemColors::ButtonFace()}};
+    for (const auto& c : cases) {
+        CWnd parent;
+        ASSERT_TRUE(parent.Create(L"", L"", 0, CRect{0, 0, 200, 60}, nullptr, 0));
+        CColorStaticST label;
+        ASSERT_TRUE(label.Create(L"STATIC", L"WWW Mitte", WS_CHILD | WS_VISIBLE | SS_CENTER,
+                                 CRect{10, 10, 190, 50}, &parent, 0xFFFF));
+        if (c.setColors) {
+            label.SetTextColor(c.text);
+            label.SetBkColor(c.background);
+        }
+        const QImage image = label.Widget()->grab().toImage();
+        for (const auto& [x, y] : {std::pair{0, 0}, {image.width() - 1, image.height() - 1}})
+            EXPECT_EQ(image.pixel(x, y), qRgb(GetRValue(c.background), GetGValue(c.background),
+                                              GetBValue(c.background)));
+        EXPECT_TRUE(Shows(label.Widget(), CRect{0, 0, 180, 40}, c.text))
+            << "the text is drawn in the text colour";
     }
 }
 
