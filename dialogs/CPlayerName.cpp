@@ -24,6 +24,8 @@ bool CPlayerName::OnInitDialog() {
         return true;
     edit->SetLimitText(MAX_NAME_LENGTH);
     edit->SetWindowText(m_name);
+    // The name offered is selected, so that what the player types replaces it.
+    edit->SetSel(0, -1);
     edit->SetFocus();
     return false;
 }

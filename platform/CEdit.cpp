@@ -16,9 +16,4 @@ void CEdit::SetSel(int start, int end) {
     edit->setSelection(start, end - start);
 }
 
-void CEdit::SetFocus() {
-    if (QWidget* w = Widget())
-        w->setFocus();
-}
-
 QWidget* CEdit::MakeWidget(QWidget* parent) { return new QLineEdit(parent); }

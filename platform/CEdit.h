@@ -7,7 +7,6 @@ class CEdit : public CWnd {
 public:
     void SetLimitText(int maxCharacters);
     void SetSel(int start, int end);
-    void SetFocus();
 
 protected:
     QWidget* MakeWidget(QWidget* parent) override;

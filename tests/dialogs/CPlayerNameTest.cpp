@@ -49,8 +49,7 @@ TEST(CPlayerNameTest, EnterConfirmsEscapeAndCloseBoxKeepTheEarlierName) {
                 EXPECT_EQ(dialog.ScreenToClient(control->GetWindowRect()), dialog.MapDialogRect(rect));
                 EXPECT_GT(control->Widget()->font().pixelSize(), 20) << id;
             }
-            // Typed, or pasted, as one piece of text over the name offered.
-            QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+            // Typed, or pasted, as one piece of text: it replaces the name offered.
             QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, c.typed, Qt::NoModifier);
             if (c.finish == Qt::Key_Close)
                 dialog.Widget()->close();
