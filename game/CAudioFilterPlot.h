@@ -80,6 +80,9 @@ public:
 
 protected:
     CPlotAxes* PlotAxes() override { return &m_axes; }
+    // For kinds that draw something else in the response's place: it is then never computed,
+    // which spares every filter change (and every step of a drag) its cost.
+    void HideResponse() { m_showTransfer = false; }
     // What the axes show: frequency along the plot and, on a logarithmic response, its level.
     virtual void ChooseAxes();
     // The axes' mapping for the current input and size: the response's columns run from 0 to

@@ -171,6 +171,7 @@ CPoleZeroPlot::CPoleZeroPlot(CGameContext* context) : CAudioFilterPlot(context) 
 int CPoleZeroPlot::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) {
     if (const int result = CAudioFilterPlot::ReadXml(node, area, style); result != ERR_NONE)
         return result;
+    HideResponse(); // the plane is drawn instead
     const tinyxml2::XMLElement* target = node.FirstChildElement("target");
     return target != nullptr ? ReadTarget(*target) : ERR_NONE;
 }
