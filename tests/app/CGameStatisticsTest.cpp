@@ -1,17 +1,48 @@
-// The statistics store in memory and the text of the "stats" file.
+// The statistics store in memory, the text of the "stats" file, and the file on disk: round
+// trips, restarts, failed saves, the lock, and what editors, file managers and careless players
+// do to it. Nothing a player has earned may be lost.
 #include "app/CGameStatistics.h"
+#include "common/CTempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
 #include <climits>
 #include <cmath>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <future>
+#include <iterator>
+#include <random>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
 
+namespace fs = std::filesystem;
 using Score = CGameStatistics::Score;
 using SlideStat = CGameStatistics::SlideStat;
+
+CGameStatistics Sample() {
+    CGameStatistics stats;
+    stats.AddSlideResult(L"spektrum.xml", 3, 12.5);
+    stats.AddSlideResult(L"Übung <&>.xml", 1, 4.0);
+    stats.AddCourseResult(L"Filter", 7, 50.0);
+    stats.SetScoreName(L"Filter", 0, L"Jürgen");
+    stats.GetScores(L"Nie gespielt");
+    return stats;
+}
 
 std::string SavedDocument(const CGameStatistics& stats) {
     std::string text, plain;
@@ -36,9 +67,8 @@ TEST(CGameStatisticsText, ScramblesAndDecodesTheFileDigits) {
     const struct {
         const char* digits;
         bool readable;
-    } cases[] = {{"4c6a5C", true},          {"4C6A5C7", true}, // unpaired last digit ignored
-                 {"4C6G5C", false},         {"4c6g5c", false},   {"4C 6A5C", false},
-                 {" \t4C6A5C \r\n\n", true}, {"\n4C6A5C", true}};
+    } cases[] = {{"4c6a5C", true},  {"4C6A5C7", true}, // unpaired last digit ignored
+                 {"4C6G5C", false}, {"4C 6A5C", false}, {" \t4C6A5C \r\n\n", true}};
     for (const auto& c : cases) {
         std::string plain;
         EXPECT_EQ(CGameStatistics::DecodeText(c.digits, plain), c.readable) << c.digits;
@@ -90,13 +120,11 @@ TEST(CGameStatisticsResults, ListsScoresBestFirstAndKeepsEqualOnesOnce) {
     EXPECT_EQ(course.played, 5); // the repeated result still counts as played
     EXPECT_DOUBLE_EQ(course.avrg_points, 29.0 / 5);
     EXPECT_DOUBLE_EQ(course.avrg_time, 35.0);
-
     // A time that is not a number (a broken clock) counts as 0 and keeps the order sound.
     stats.AddSlideResult(L"n", 1, std::nan(""));
     EXPECT_EQ(stats.AddCourseResult(L"n", 1, std::nan("")), 0);
     EXPECT_EQ(stats.GetSlides().at("n").avrg_time, 0.0);
     EXPECT_EQ(stats.GetScores(L"n").at(0).time, 0.0);
-
     for (const auto& [title, position] : {std::pair{L"K", 4}, {L"K", -1}, {L"Unbekannter Kurs", 0}})
         EXPECT_FALSE(stats.SetScoreName(title, position, L"x")) << position;
     EXPECT_EQ(stats.GetCourses().count("Unbekannter Kurs"), 0u);
@@ -112,11 +140,7 @@ TEST(CGameStatisticsLoading, RejectsForeignTextsAndKeepsWhatItHad) {
         HEAD + "<SlideStatistics/>" + TAIL,
         HEAD + body + TAIL + std::string(1, '\0') + "<x/>", // a zero byte inside
     };
-    CGameStatistics sample;
-    sample.AddSlideResult(L"Übung <&>.xml", 2, 1.5);
-    sample.AddCourseResult(L"Filter", 3, 10.0);
-    sample.SetScoreName(L"Filter", 0, L"Spieler");
-    const std::string saved = SavedDocument(sample);
+    const std::string saved = SavedDocument(Sample());
     for (std::size_t length = 0; length < saved.size(); length += 3)
         cases.push_back(saved.substr(0, length));
     for (const std::string& plain : cases) {
@@ -159,7 +183,6 @@ TEST(CGameStatisticsLoading, SkipsNamelessElementsAndTamesAbsurdNumbers) {
     ASSERT_EQ(stats.GetCourses().size(), 1u);
     // NaN and infinite times read as 0: "a" and "b" are then one entry, the first one kept.
     EXPECT_EQ(stats.GetScores(L"k"), (std::vector<Score>{{"a", 5, 0.0}, {"c", 0, 3.0}}));
-
     // Results added on top of such values stay finite and counted.
     stats.AddSlideResult(L"neg", 6, 2.0);
     stats.AddSlideResult(L"top", 4, 1e307);
@@ -170,6 +193,247 @@ TEST(CGameStatisticsLoading, SkipsNamelessElementsAndTamesAbsurdNumbers) {
     EXPECT_EQ(top.played, INT_MAX);
     // The mean of INT_MAX times -1e308 and once 1e307, where n * average would overflow.
     EXPECT_NEAR(top.avrg_time, -1e308 + 1.1e308 / 2147483648.0, 1e294);
+}
+
+class StatisticsFile : public testing::Test {
+protected:
+    static std::string Read(const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    // Files in the folder whose name starts with prefix.
+    std::vector<fs::path> Files(const std::string& prefix = "") const {
+        std::vector<fs::path> found;
+        for (const auto& entry : fs::directory_iterator(m_dir))
+            if (entry.path().filename().string().rfind(prefix, 0) == 0)
+                found.push_back(entry.path());
+        return found;
+    }
+    const CTempFolder m_temp;
+    const fs::path m_dir{m_temp.Folder()};
+    const std::string m_path = (m_dir / "stats").string();
+};
+
+// What a run saved, once or again over its own file, comes back after a restart from nothing
+// but hexadecimal digits: the best ten scores of each course, names of any length cut rather
+// than a reason for the save to fail, and of more slides than the file holds the most played.
+TEST_F(StatisticsFile, SavedResultsComeBackAfterARestart) {
+    const std::function<void(CGameStatistics&)> runs[] = {
+        [](CGameStatistics& s) { s = Sample(); },
+        [](CGameStatistics& s) {
+            for (int points = 1; points <= 11; ++points)
+                s.AddCourseResult(L"K", points, 60.0);
+            EXPECT_TRUE(s.SetScoreName(L"K", 10, L"Letzter")); // listed until the program ends
+        },
+        [](CGameStatistics& s) {
+            s.AddCourseResult(L"Kurs", 5, 20.0);
+            ASSERT_TRUE(s.SetScoreName(L"Kurs", 0, std::wstring(32767, L'W')));
+            EXPECT_EQ(s.GetScores(L"Kurs").at(0).name.size(), CGameStatistics::MAX_NAME_LENGTH);
+            s.AddSlideResult(std::wstring(70000, L'&'), 1, 1.0);
+            s.AddCourseResult(std::wstring(70000, L'ä'), 1, 1.0);
+        },
+        [](CGameStatistics& s) { // too many slides for the file
+            for (int i = 0; i < 800; ++i)
+                for (int play = 0; play <= i % 8; ++play)
+                    s.AddSlideResult(L"aufgabe_spektrum_und_filter_" + std::to_wstring(i) +
+                                         L".xml", play, 12.3125);
+            s.AddCourseResult(L"Kurs", 5, 30.0);
+        },
+    };
+    for (const auto& run : runs) {
+        fs::remove(m_path);
+        CGameStatistics saved, loaded;
+        run(saved);
+        ASSERT_TRUE(saved.SaveFile(m_path));
+        ASSERT_TRUE(saved.SaveFile(m_path));
+        ASSERT_TRUE(loaded.LoadFile(m_path));
+        CGameStatistics::CourseMap courses = saved.GetCourses();
+        for (auto& [title, course] : courses)
+            course.scores.resize(std::min(course.scores.size(), CGameStatistics::MAX_SAVED_SCORES));
+        EXPECT_EQ(loaded.GetCourses(), courses);
+        const auto& kept = loaded.GetSlides();
+        int fewestKept = INT_MAX, mostLeftOut = 0;
+        for (const auto& [name, stat] : saved.GetSlides())
+            if (kept.count(name) == 0)
+                mostLeftOut = std::max(mostLeftOut, stat.played);
+            else {
+                EXPECT_EQ(kept.at(name), stat);
+                fewestKept = std::min(fewestKept, stat.played);
+            }
+        EXPECT_GE(fewestKept, mostLeftOut);
+        if (saved.GetSlides().size() < 800)
+            EXPECT_EQ(kept.size(), saved.GetSlides().size());
+        else
+            EXPECT_TRUE(kept.size() > 500 && mostLeftOut > 0) << kept.size();
+        EXPECT_EQ(Read(m_path).find_first_not_of("0123456789ABCDEF"), std::string::npos);
+        EXPECT_EQ(Files().size(), 1u); // no temporary file left behind
+    }
+}
+
+// A missing file starts empty and loading does not create it. An unreadable one stays beside
+// the new one, byte for byte, after the first save; a readable or empty one is simply replaced.
+TEST_F(StatisticsFile, UnreadableFileIsKeptAsideBeforeItIsReplaced) {
+    EXPECT_FALSE(CGameStatistics().LoadFile(m_path));
+    EXPECT_FALSE(fs::exists(m_path));
+    std::string sample;
+    ASSERT_TRUE(Sample().SaveStatistics(sample));
+    const struct {
+        std::string old;
+        bool kept;
+    } cases[] = {{"not hex at all", true},
+                 {sample.substr(0, 20), true},
+                 {std::string(CGameStatistics::MAX_TEXT_SIZE + 2, 'A'), true},
+                 {"", false},
+                 {sample, false}};
+    for (const auto& c : cases) {
+        for (const fs::path& kept : Files("stats."))
+            fs::remove(kept);
+        std::ofstream(m_path, std::ios::binary | std::ios::trunc) << c.old;
+        CGameStatistics stats, next;
+        EXPECT_EQ(stats.LoadFile(m_path), !c.kept && !c.old.empty());
+        stats.AddSlideResult(L"s", 1, 1.0);
+        ASSERT_TRUE(stats.SaveFile(m_path));
+        ASSERT_TRUE(stats.SaveFile(m_path)); // a second save keeps no second copy
+        const auto kept = Files("stats.");
+        ASSERT_EQ(kept.size(), c.kept ? 1u : 0u) << c.old.substr(0, 20);
+        ASSERT_TRUE(next.LoadFile(m_path));
+        EXPECT_EQ(next.GetSlides(), stats.GetSlides());
+        if (c.kept) {
+            EXPECT_EQ(Read(kept[0]), c.old);
+            EXPECT_EQ(kept[0].filename().string().rfind("stats.unreadable-", 0), 0u);
+            EXPECT_EQ(kept[0].filename().string().find('-', 17), std::string::npos) << kept[0];
+        }
+    }
+}
+
+// A full disk leaves the previous file as it was, or no file where there was none, and the
+// run's results wait for the next save. A save keeps the file's mode.
+TEST_F(StatisticsFile, FullDiskLeavesThePreviousFileAndKeepsTheResults) {
+    for (const bool previous : {false, true}) {
+        fs::remove(m_path);
+        if (previous) {
+            CGameStatistics old;
+            old.AddSlideResult(L"s", 1, 1.0);
+            ASSERT_TRUE(old.SaveFile(m_path));
+            fs::permissions(m_path, fs::perms(0640));
+        }
+        const std::string before = previous ? Read(m_path) : "";
+        CGameStatistics stats = Sample();
+        { // every write that would grow a file beyond a few bytes fails
+            const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+            rlimit saved{};
+            getrlimit(RLIMIT_FSIZE, &saved);
+            const rlimit tiny{16, saved.rlim_max};
+            EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
+            EXPECT_FALSE(stats.SaveFile(m_path));
+            setrlimit(RLIMIT_FSIZE, &saved);
+            std::signal(SIGXFSZ, handler);
+        }
+        EXPECT_EQ(CGameStatistics::SaveFailureText(stats.SaveError()),
+                  L"Die Ergebnisse konnten nicht gespeichert werden: die Datei würde größer, als "
+                  L"das System erlaubt.");
+        EXPECT_EQ(Files().size(), previous ? 1u : 0u) << "neither a temporary nor an empty file";
+        EXPECT_EQ(Read(m_path), before);
+        ASSERT_TRUE(stats.SaveFile(m_path));
+        CGameStatistics loaded;
+        ASSERT_TRUE(loaded.LoadFile(m_path));
+        EXPECT_EQ(loaded.GetCourses().at("Filter").scores.at(0).name, "Jürgen");
+        EXPECT_EQ(loaded.GetSlides().size(), previous ? 3u : 2u);
+        EXPECT_TRUE(!previous || fs::status(m_path).permissions() == fs::perms(0640));
+    }
+}
+
+// Two copies of the game on one folder (a class sharing a teacher's folder), saving in turns:
+// the file holds both runs' results, each counted once, with each player's name on their score.
+TEST_F(StatisticsFile, TwoCopiesOnOneFolderKeepBothRuns) {
+    CGameStatistics first, second, loaded;
+    first.LoadFile(m_path);
+    second.LoadFile(m_path);
+    first.AddSlideResult(L"a.xml", 4, 10.0);
+    first.AddCourseResult(L"Kurs", 5, 30.1230001); // the file keeps 30.123
+    ASSERT_TRUE(first.SaveFile(m_path));
+    second.AddSlideResult(L"a.xml", 2, 20.0);
+    second.AddSlideResult(L"b.xml", 1, 5.0);
+    second.AddCourseResult(L"Kurs", 9, 40.0); // better: first's score moves down on disk
+    ASSERT_TRUE(second.SaveFile(m_path));
+    ASSERT_TRUE(first.SetScoreName(L"Kurs", 0, L"Erste"));
+    ASSERT_TRUE(first.SaveFile(m_path));
+    ASSERT_TRUE(second.SetScoreName(L"Kurs", 0, L"Zweite"));
+    ASSERT_TRUE(second.SaveFile(m_path));
+    ASSERT_TRUE(first.SaveFile(m_path)); // nothing new: nothing counted twice
+    ASSERT_TRUE(loaded.LoadFile(m_path));
+    const CGameStatistics::SlideMap slides = {{"a.xml", {15.0, 3.0, 2}}, {"b.xml", {5.0, 1.0, 1}}};
+    EXPECT_EQ(loaded.GetSlides(), slides);
+    const CGameStatistics::CourseStat& course = loaded.GetCourses().at("Kurs");
+    EXPECT_EQ(course.played, 2);
+    EXPECT_DOUBLE_EQ(course.avrg_points, 7.0);
+    EXPECT_DOUBLE_EQ(course.avrg_time, 35.0615);
+    EXPECT_EQ(course.scores,
+              (CGameStatistics::ScoreList{{"Zweite", 9, 40.0}, {"Erste", 5, 30.123}}));
+}
+
+TEST_F(StatisticsFile, LoadingAndSavingWaitForAnotherHolderOfTheLock) {
+    ASSERT_TRUE(Sample().SaveFile(m_path));
+    const std::function<bool()> operations[] = {
+        [this] { return CGameStatistics().LoadFile(m_path); },
+        [this] { return Sample().SaveFile(m_path); }};
+    for (const auto& operation : operations) {
+        const int fd = open(m_path.c_str(), O_RDONLY); // another running copy of the game
+        EXPECT_EQ(flock(fd, LOCK_EX), 0);
+        std::future<bool> done = std::async(std::launch::async, operation);
+        EXPECT_EQ(done.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout);
+        close(fd);
+        EXPECT_TRUE(done.get());
+    }
+}
+
+// A game killed while it saves (power loss, a killed session) leaves "stats" whole: the old or
+// the new content, never a mixture, never an empty or cut file. Each save adds one play to
+// every slide of its version, so a whole file has all slides of a version played equally often.
+TEST_F(StatisticsFile, KilledSaveLeavesTheOldOrTheNewFile) {
+    CGameStatistics versions[2];
+    for (int n = 0; n < 2; ++n)
+        for (int i = 0; i < 300; ++i)
+            versions[n].AddSlideResult(
+                L"folie_" + std::to_wstring(n + 1) + L"_" + std::to_wstring(i), i, n + 1);
+    const auto saveCopy = [this](const CGameStatistics& version) {
+        return CGameStatistics(version).SaveFile(m_path);
+    };
+    // Kills land anywhere from before the first save to a few saves in, however fast saving
+    // is in this build (a sanitizer build saves many times slower).
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(saveCopy(versions[1]));
+    ASSERT_TRUE(saveCopy(versions[0]));
+    const auto save = std::chrono::duration_cast<std::chrono::microseconds>(
+                          std::chrono::steady_clock::now() - start)
+                          .count() /
+                      2;
+    std::mt19937 random(20261207);
+    std::uniform_int_distribution<long long> delay(0, 4000 + 3 * save); // microseconds
+    int sawNew = 0;
+    for (int kill = 0; kill < 150; ++kill) {
+        SCOPED_TRACE(kill);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) // saves the two versions in turn until it is killed
+            for (int n = 1;; n ^= 1)
+                saveCopy(versions[n]);
+        std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        CGameStatistics now;
+        ASSERT_TRUE(now.LoadFile(m_path));
+        ASSERT_EQ(now.GetSlides().size(), 600u);
+        std::set<std::pair<char, int>> counts; // (version, played)
+        for (const auto& [name, stat] : now.GetSlides())
+            counts.insert({name[6], stat.played});
+        ASSERT_EQ(counts.size(), 2u);
+        sawNew += counts.begin()->second > 1 || counts.rbegin()->second > 1;
+    }
+    EXPECT_GT(sawNew, 0) << "no kill came after a finished save";
+    ASSERT_TRUE(saveCopy(versions[0])); // clears what the killed saves left behind
+    EXPECT_EQ(Files().size(), 1u);
 }
 
 } // namespace

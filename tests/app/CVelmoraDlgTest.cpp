@@ -16,15 +16,24 @@ namespace fs = std::filesystem;
 
 class MainDialog : public GameFolder {
 protected:
-    static constexpr int THINKING_MS = 60; // a player looking at a slide before evaluating
-
     static CRect RectOf(CVelmoraDlg& dialog, UINT id) {
         return dialog.ScreenToClient(dialog.GetDlgItem(id)->GetWindowRect());
     }
+    // Starts the first course and evaluates its first slide.
+    static void EvaluateFirstSlide(CVelmoraDlg& d) {
+        Click(d, ID_COURSE_FIRST);
+        ASSERT_TRUE(WaitUntil([&] { return Enabled(d, IDC_CHECK); }));
+        Click(d, IDC_CHECK);
+    }
+    static CGameStatistics Saved() {
+        CGameStatistics saved;
+        EXPECT_TRUE(saved.LoadFile("stats"));
+        return saved;
+    }
 };
 
-// One row of 50 pixels per course that has slides, then the random tasks; a course with a
-// high-score list shares its row with the list's button. The window grows to hold them all.
+// A menu row of 50 pixels per course with slides, then the random tasks; a high-score button
+// beside its course; the window grows to hold them all; a missing game file is reported.
 TEST_F(MainDialog, MenuRowsFollowTheCourses) {
     const std::string a = "<slide>slides/a.xml</slide>";
     std::string twenty;
@@ -39,7 +48,6 @@ TEST_F(MainDialog, MenuRowsFollowTheCourses) {
              "</course><course titel='Leer'><slide></slide></course><course titel='Drei'>" + a +
              "</course>",
          {L"Eins", L"Zwei", L"Drei"}, 1},
-        {"", {}, -1},
         {std::nullopt, {}, -1},
         {twenty, std::vector<std::wstring>(20), -1},
     };
@@ -68,8 +76,7 @@ TEST_F(MainDialog, MenuRowsFollowTheCourses) {
             }
             const int templateHeight = d.MapDialogRect(CRect{0, 0, 570, 428}).Height();
             EXPECT_EQ(d.GetWindowRect().Height(), std::max(50 * rows + 120, templateHeight));
-            // Without "dialogtext" the template's own line stays.
-            EXPECT_EQ(d.ScoreLine(), L"Es wurden 0 von 0 Punkten erreicht");
+            EXPECT_EQ(d.ScoreLine(), L"Es wurden 0 von 0 Punkten erreicht"); // the template's
             EXPECT_FALSE(Enabled(d, IDC_NEXT) || Enabled(d, IDC_CHECK));
         });
         EXPECT_EQ(messages, c.courses ? std::vector<std::wstring>{}
@@ -127,21 +134,32 @@ TEST_F(MainDialog, FontSizeStaysReadable) {
     }
 }
 
-TEST_F(MainDialog, CoursePlayedToTheHighScoreList) {
+// Courses played to their ends: one with points to the name and the list, with the times the
+// player took saved; one without points and one of a single slide end without a dialog; and a
+// game closed while a slide is prepared still saves what was played.
+TEST_F(MainDialog, CoursesEndWithTheirScoresSaved) {
+    constexpr int THINKING_MS = 60; // a player looking at a slide before evaluating
     WriteSlide("five.xml",
                "<wave id='1' switch='1'/><wave id='2' switch='1'/><wave id='3'/><wave id='4'/>"
                "<wave id='5'/>",
                5);
     WriteSlide("two.xml", "<wave id='1'/><wave id='2'/>", 2);
+    WriteSlide("text.xml", "<static>nur Text</static>", 1);
+    WriteSlide("zero.xml", "<wave id='1' points='0'/>", 1);
+    WriteSlide("a.xml", "<wave id='1'/>", 1);
     WriteGame("<course titel='Kurs' highscore='1'><slide>slides/five.xml</slide>"
-              "<slide>slides/two.xml</slide></course>");
+              "<slide>slides/two.xml</slide></course>"
+              "<course titel='Null' highscore='1'><slide>slides/zero.xml</slide>"
+              "<slide>slides/text.xml</slide></course>"
+              "<course titel='Einer'><slide>slides/text.xml</slide></course>"
+              "<course titel='Offen'><slide>slides/a.xml</slide><slide>slides/a.xml</slide>"
+              "</course>");
     const auto started = std::chrono::steady_clock::now();
     Play([&](CVelmoraDlg& d) {
         Click(d, ID_COURSE_FIRST);
         ASSERT_TRUE(WaitUntil([&] { return SlideName(d) == L"five.xml"; }));
         CApplication::ProcessMessagesFor(THINKING_MS);
         EXPECT_FALSE(d.GetDlgItem(ID_COURSE_FIRST)->IsWindowVisible());
-        EXPECT_TRUE(Enabled(d, IDC_CHECK));
         // Swap panels 1 and 2: both are then wrong.
         auto& context = d.CurrentSlide()->Context();
         QTest::mousePress(context.FindElement(1)->Widget(), Qt::LeftButton, {}, QPoint(3, 3));
@@ -161,38 +179,10 @@ TEST_F(MainDialog, CoursePlayedToTheHighScoreList) {
         EXPECT_EQ(d.CurrentSlide(), nullptr);
         EXPECT_TRUE(d.GetDlgItem(ID_COURSE_FIRST)->IsWindowVisible());
         EXPECT_EQ(Points(d), std::pair(5, 7));
-    });
-    const double wall =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    // The statistics were written at the end, with the name and both slides, and with times
-    // the player really took: the first slide at least its thinking time, the course longer
-    // than any of its slides, nothing longer than the whole test.
-    CGameStatistics saved;
-    ASSERT_TRUE(saved.LoadFile("stats"));
-    const auto& scores = saved.GetScores(L"Kurs");
-    ASSERT_EQ(scores.size(), 1u);
-    EXPECT_EQ(std::pair(scores[0].name, scores[0].points), std::pair(std::string("Anna"), 5));
-    const auto& slides = saved.GetSlides();
-    ASSERT_EQ(slides.size(), 2u);
-    const double five = slides.at("five.xml").avrg_time, two = slides.at("two.xml").avrg_time;
-    EXPECT_GE(five, THINKING_MS / 1000.0);
-    EXPECT_GE(two, 0.0);
-    EXPECT_GE(scores[0].time, five + two);
-    EXPECT_LE(scores[0].time, wall);
-    EXPECT_EQ(saved.GetCourses().at("Kurs").avrg_time, scores[0].time);
-}
-
-TEST_F(MainDialog, CoursesWithoutPointsOrWithOneSlideEndQuietly) {
-    WriteSlide("text.xml", "<static>nur Text</static>", 1);
-    WriteSlide("zero.xml", "<wave id='1' points='0'/>", 1);
-    WriteGame("<course titel='Null' highscore='1'><slide>slides/zero.xml</slide>"
-              "<slide>slides/text.xml</slide></course>"
-              "<course titel='Einer'><slide>slides/text.xml</slide></course>");
-    Play([&](CVelmoraDlg& d) {
-        AnswerScoreDialogs(d);
-        for (UINT course : {ID_COURSE_FIRST, ID_COURSE_FIRST + 1}) {
+        for (UINT course : {ID_COURSE_FIRST + 1, ID_COURSE_FIRST + 2}) {
             Click(d, course);
             ASSERT_TRUE(WaitUntil([&] { return d.CurrentSlide() != nullptr; }));
+            EXPECT_EQ(Points(d), std::pair(0, 0)); // a new course starts from nothing
             EXPECT_FALSE(Enabled(d, IDC_CHECK)); // nothing to evaluate
             while (d.CurrentSlide() != nullptr) {
                 ASSERT_TRUE(WaitUntil([&] { return Enabled(d, IDC_NEXT); }));
@@ -200,11 +190,27 @@ TEST_F(MainDialog, CoursesWithoutPointsOrWithOneSlideEndQuietly) {
             }
             EXPECT_EQ(d.CourseIndex(), 0);
         }
+        EXPECT_EQ(nameDialogs + listDialogs, 2);
+        Click(d, ID_COURSE_FIRST + 3);
+        ASSERT_TRUE(WaitUntil([&] { return d.CurrentSlide() != nullptr; }));
+        Click(d, IDC_CHECK); // the dialog ends while the second slide may be in preparation
     });
-    EXPECT_EQ(nameDialogs + listDialogs, 0);
-    CGameStatistics saved;
-    ASSERT_TRUE(saved.LoadFile("stats"));
-    EXPECT_TRUE(saved.GetCourses().empty());
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    // The first slide took at least its thinking time, the course longer than its slides.
+    const CGameStatistics saved = Saved();
+    ASSERT_EQ(saved.GetCourses().size(), 1u);
+    const auto& scores = saved.GetCourses().at("Kurs").scores;
+    ASSERT_EQ(scores.size(), 1u);
+    EXPECT_EQ(std::pair(scores[0].name, scores[0].points), std::pair(std::string("Anna"), 5));
+    const auto& slides = saved.GetSlides();
+    ASSERT_EQ(slides.count("a.xml"), 1u);
+    const double five = slides.at("five.xml").avrg_time, two = slides.at("two.xml").avrg_time;
+    EXPECT_GE(five, THINKING_MS / 1000.0);
+    EXPECT_GE(two, 0.0);
+    EXPECT_GE(scores[0].time, five + two);
+    EXPECT_LE(scores[0].time, wall);
+    EXPECT_EQ(saved.GetCourses().at("Kurs").avrg_time, scores[0].time);
 }
 
 TEST_F(MainDialog, BrokenSlidesAreReportedAndTheMenuLeadsBack) {
@@ -227,20 +233,6 @@ TEST_F(MainDialog, BrokenSlidesAreReportedAndTheMenuLeadsBack) {
                             L"Error: Could not open xml slide",
                             L"Error loading slide|Could not load the slide slides/bad.xml\n"
                             L"Error: Invalid number of colums"}));
-}
-
-TEST_F(MainDialog, ClosingWhileASlideIsPreparedSavesTheStatistics) {
-    WriteSlide("a.xml", "<wave id='1'/>", 1);
-    WriteGame("<course titel='K'><slide>slides/a.xml</slide><slide>slides/a.xml</slide></course>");
-    Play([&](CVelmoraDlg& d) {
-        Click(d, ID_COURSE_FIRST);
-        ASSERT_TRUE(WaitUntil([&] { return d.CurrentSlide() != nullptr; }));
-        Click(d, IDC_CHECK);
-        // The second slide may still be in preparation: the dialog ends at once.
-    });
-    CGameStatistics saved;
-    ASSERT_TRUE(saved.LoadFile("stats"));
-    EXPECT_EQ(saved.GetSlides().count("a.xml"), 1u);
 }
 
 // What stands at "stats" when a save fails, and the name of the file a symbolic link names.
@@ -281,19 +273,16 @@ TEST_F(MainDialog, FailedSaveIsToldOnceAndTouchesNothing) {
         std::map<std::string, std::string> files;
         for (const auto& entry : fs::directory_iterator(".")) {
             const fs::path& path = entry.path();
-            if (path.filename() == "game.xml" || fs::is_directory(fs::symlink_status(path)))
-                continue;
-            std::string& file = files[path.filename().string()];
-            if (fs::is_symlink(path))
-                file = "-> " + fs::read_symlink(path).string();
-            else if (fs::is_fifo(path))
-                file = "fifo"; // opening it to read would wait for a writer
-            else
-                file = Read(path);
+            if (path.filename() != "game.xml" && !fs::is_directory(fs::symlink_status(path)))
+                files[path.filename().string()] =
+                    fs::is_symlink(path) ? "-> " + fs::read_symlink(path).string()
+                    : fs::is_regular_file(path) ? Read(path)
+                                                : "fifo"; // reading it would wait for a writer
         }
         return files;
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         messages.clear();
         for (const char* name : {"stats", "target"})
             fs::remove_all(name);
@@ -303,26 +292,22 @@ TEST_F(MainDialog, FailedSaveIsToldOnceAndTouchesNothing) {
         auto before = snapshot();
         Play([&](CVelmoraDlg& d) {
             for (int run = 0; run < 2; ++run) { // two results, each saved at once
-                Click(d, ID_COURSE_FIRST);
-                ASSERT_TRUE(WaitUntil([&] { return Enabled(d, IDC_CHECK); }));
-                Click(d, IDC_CHECK);
+                EvaluateFirstSlide(d);
                 Click(d, IDC_MAINMENU);
             }
         });
         if (c.reason == nullptr) {
-            EXPECT_TRUE(messages.empty()) << c.what;
-            CGameStatistics saved;
-            ASSERT_TRUE(saved.LoadFile("stats"));
+            EXPECT_TRUE(messages.empty());
+            const CGameStatistics saved = Saved();
             EXPECT_EQ(saved.GetSlides().at("a.xml").played, 2);
             EXPECT_EQ(saved.GetCourses().count("Alt"), 1u);
             before["stats"] = snapshot()["stats"];
         } else {
             EXPECT_EQ(messages, std::vector<std::wstring>{
                                     L"Velmora|Die Ergebnisse konnten nicht gespeichert werden: " +
-                                    std::wstring(c.reason) + L"."})
-                << c.what;
+                                    std::wstring(c.reason) + L"."});
         }
-        EXPECT_EQ(snapshot(), before) << c.what;
+        EXPECT_EQ(snapshot(), before);
         EXPECT_EQ(fs::is_directory("stats"), std::string(c.what) == "folder");
     }
 }
@@ -332,18 +317,14 @@ TEST_F(MainDialog, FailedSaveIsToldOnceAndTouchesNothing) {
 TEST_F(MainDialog, TerminationSignalsEndTheGameAndKeepTheResults) {
     WriteSlide("a.xml", "<wave id='1'/>", 1);
     WriteGame("<course titel='K' highscore='1'><slide>slides/a.xml</slide></course>");
-    const struct {
-        int signal;
-        bool inNameDialog;
-    } cases[] = {{SIGTERM, false}, {SIGHUP, false}, {SIGINT, false}, {SIGTERM, true}};
-    for (const auto& c : cases) {
+    for (const auto& [signal, inNameDialog] :
+         {std::pair{SIGTERM, false}, {SIGHUP, false}, {SIGINT, false}, {SIGTERM, true}}) {
+        SCOPED_TRACE(signal);
         fs::remove("stats");
-        Play([&](CVelmoraDlg& d) {
-            Click(d, ID_COURSE_FIRST);
-            ASSERT_TRUE(WaitUntil([&] { return Enabled(d, IDC_CHECK); }));
-            Click(d, IDC_CHECK);
-            if (!c.inNameDialog) {
-                raise(c.signal);
+        Play([&, signal = signal, inNameDialog = inNameDialog](CVelmoraDlg& d) {
+            EvaluateFirstSlide(d);
+            if (!inNameDialog) {
+                raise(signal);
                 return;
             }
             // The signal comes as soon as the name dialog is up, and nothing answers it.
@@ -351,7 +332,7 @@ TEST_F(MainDialog, TerminationSignalsEndTheGameAndKeepTheResults) {
                 const QWidget* modal = QApplication::activeModalWidget();
                 if (modal != nullptr && modal->findChild<QLineEdit*>() && responder.isActive()) {
                     responder.stop();
-                    raise(c.signal);
+                    raise(signal);
                 }
             });
             responder.start(10);
@@ -362,10 +343,9 @@ TEST_F(MainDialog, TerminationSignalsEndTheGameAndKeepTheResults) {
         // The quit reaches every loop until the application's own runs again; let it run once.
         QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
         QCoreApplication::exec();
-        CGameStatistics saved;
-        ASSERT_TRUE(saved.LoadFile("stats")) << c.signal;
-        EXPECT_EQ(saved.GetSlides().at("a.xml").played, 1) << c.signal;
-        EXPECT_EQ(saved.GetCourses().count("K"), c.inNameDialog ? 1u : 0u) << c.signal;
+        const CGameStatistics saved = Saved();
+        EXPECT_EQ(saved.GetSlides().at("a.xml").played, 1);
+        EXPECT_EQ(saved.GetCourses().count("K"), inNameDialog ? 1u : 0u);
     }
 }
 
