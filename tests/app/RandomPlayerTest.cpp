@@ -1,9 +1,7 @@
 // A random player: thousands of clicks, drags and key presses on the main dialog from a fixed
 // seed, with the score dialogs answered as they come. After every step the dialog must be in a
-// state the course flow allows, and the score line must equal what an independent count of the
-// evaluated panels gives.
-//
-// VELMORA_RANDOM_STEPS and VELMORA_RANDOM_SEED change length and seed (`make random-player`).
+// state the course flow allows, and the score line must equal an independent count of the
+// evaluated panels. VELMORA_RANDOM_STEPS and VELMORA_RANDOM_SEED change length and seed.
 #include "GameFolder.h"
 
 #include "game/CTable.h"
@@ -55,89 +53,40 @@ protected:
                   "<rnd_course>Zufall</rnd_course><highscore>Beste</highscore></dialogtext>");
     }
 
-    void Step(CVelmoraDlg& d);
-    void Check(CVelmoraDlg& d, int step);
     int Pick(int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); }
+    static bool Usable(CVelmoraDlg& d, UINT id) {
+        const CWnd* item = d.GetDlgItem(id);
+        return item != nullptr && item->IsWindowVisible() && item->IsWindowEnabled();
+    }
+    void Press(CVelmoraDlg& d, UINT id) {
+        if (Usable(d, id))
+            QTest::mouseClick(d.GetDlgItem(id)->Widget(), Qt::LeftButton);
+    }
 
-    // The points the slide on screen gives: with inPlace, only those of the panels now in
-    // their places; otherwise all there are.
+    // The points of the slide on screen: with inPlace only those of panels in their places.
     static int SlidePoints(CVelmoraDlg& d, bool inPlace) {
         const auto& worth = POINTS.at(d.CurrentSlide()->GetName());
         int sum = 0;
         for (const auto& [id, points] : worth)
             sum += inPlace ? 0 : points;
-        for (const auto& child : d.CurrentSlide()->Children()) {
-            const auto* table = dynamic_cast<const game::CTable*>(child.get());
-            for (std::size_t k = 0; inPlace && table != nullptr && k < table->ExpectedIds().size();
-                 ++k)
-                if (const int id = table->ExpectedIds()[k]; id != 0 && table->CurrentIds()[k] == id)
-                    sum += worth.at(id);
-        }
+        for (const auto& child : d.CurrentSlide()->Children())
+            if (const auto* table = dynamic_cast<const game::CTable*>(child.get()); inPlace && table)
+                for (std::size_t k = 0; k < table->ExpectedIds().size(); ++k)
+                    if (const int id = table->ExpectedIds()[k]; id != 0 && table->CurrentIds()[k] == id)
+                        sum += worth.at(id);
         return sum;
     }
 
-    std::mt19937 random{static_cast<unsigned>(FromEnvironment("VELMORA_RANDOM_SEED", 14))};
-    int evaluations = 0;
-    int achieved = 0;
-    int total = 0;
-    // Whether "Auswerten" may be pressed, as the course flow says: enabled when a slide with
-    // points comes on screen (a slide without points leaves it as it was), disabled by
-    // pressing it and in the menu.
-    bool checkAllowed = false;
-    bool hadSlide = false;
-    int lastAction = -1;
-};
-
-bool Usable(CVelmoraDlg& d, UINT id) {
-    const CWnd* item = d.GetDlgItem(id);
-    return item != nullptr && item->IsWindowVisible() && item->IsWindowEnabled();
-}
-
-void RandomPlayer::Step(CVelmoraDlg& d) {
-    const auto click = [&](UINT id) {
-        if (Usable(d, id))
-            QTest::mouseClick(d.GetDlgItem(id)->Widget(), Qt::LeftButton);
-    };
-    const auto* worth = d.CurrentSlide() ? &POINTS.at(d.CurrentSlide()->GetName()) : nullptr;
-    lastAction = Pick(10);
-    switch (lastAction) {
-    case 0: { // a menu button: a course, the random tasks, a high-score list
-        const UINT ids[] = {ID_COURSE_FIRST,  ID_COURSE_FIRST + 1, ID_COURSE_FIRST + 2,
-                            ID_COURSE_RANDOM, ID_HIGHSCORE_FIRST,  ID_HIGHSCORE_FIRST + 2};
-        const UINT id = ids[Pick(6)];
-        if (Usable(d, id) && id < ID_HIGHSCORE_FIRST)
-            achieved = total = 0;
-        click(id);
-        break;
-    }
-    case 1:
-    case 2: // "Auswerten", counted by the oracle before the dialog evaluates
-        if (Usable(d, IDC_CHECK) && worth != nullptr) {
-            achieved += SlidePoints(d, true);
-            total += SlidePoints(d, false);
-            ++evaluations;
-        }
-        checkAllowed = checkAllowed && !Usable(d, IDC_CHECK);
-        click(IDC_CHECK);
-        break;
-    case 3:
-    case 4: // "Weiter": another slide, or the end of the course
-        hadSlide = hadSlide && !Usable(d, IDC_NEXT); // what is on screen next came with it
-        click(IDC_NEXT);
-        break;
-    case 5: // "Hauptmenü"
-        if (Pick(3) == 0)
-            click(IDC_MAINMENU);
-        break;
-    case 6:
-    case 7: { // a drag from a panel to a panel, into the dialog, or out of every window
-        if (worth == nullptr || worth->empty())
-            break;
-        const auto panel = [&] { return std::next(worth->begin(), Pick(int(worth->size())))->first; };
-        CWnd* source = d.CurrentSlide()->Context().FindElement(panel());
-        CWnd* target = d.CurrentSlide()->Context().FindElement(panel());
+    // A drag from a panel to a panel, into the dialog, or out of every window.
+    void Drag(CVelmoraDlg& d, const std::map<int, int>& worth) {
+        const auto panel = [&] {
+            return d.CurrentSlide()->Context().FindElement(
+                std::next(worth.begin(), Pick(int(worth.size())))->first);
+        };
+        CWnd* source = panel();
+        CWnd* target = panel();
         if (source == nullptr || target == nullptr)
-            break;
+            return;
         QWidget* pressed = source->Widget();
         QTest::mousePress(pressed, Qt::LeftButton, {}, QPoint(3, 3));
         QPoint global = target->Widget()->mapToGlobal(QPoint(4, 4));
@@ -147,51 +96,82 @@ void RandomPlayer::Step(CVelmoraDlg& d) {
             global = QPoint(-3000, -3000);
         // Qt hands the release to the widget that saw the press.
         QTest::mouseRelease(pressed, Qt::LeftButton, {}, pressed->mapFromGlobal(global));
-        break;
     }
-    case 8: { // keys and clicks anywhere in the dialog
-        const Qt::Key keys[] = {Qt::Key_Space, Qt::Key_Tab, Qt::Key_A, Qt::Key_Left, Qt::Key_F1};
-        QWidget* focus = QApplication::focusWidget();
-        QTest::keyClick(focus != nullptr ? focus : d.Widget(), keys[Pick(5)]);
-        QTest::mouseClick(d.Widget(), Qt::LeftButton, {}, QPoint(Pick(900), Pick(700)));
-        break;
-    }
-    default: // time passes: a slide being prepared may arrive
-        CApplication::ProcessMessagesFor(1 + Pick(3));
-        break;
-    }
-    CApplication::ProcessMessages();
-}
 
-void RandomPlayer::Check(CVelmoraDlg& d, int step) {
-    SCOPED_TRACE("step " + std::to_string(step));
-    ASSERT_EQ(Points(d), std::pair(achieved, total));
-    const game::CGameSlide* slide = d.CurrentSlide();
-    if (slide == nullptr)
-        checkAllowed = false;
-    else if (!hadSlide && SlidePoints(d, false) > 0)
-        checkAllowed = true;
-    hadSlide = slide != nullptr;
-    if (d.GetDlgItem(ID_COURSE_RANDOM)->IsWindowVisible()) { // the menu
-        ASSERT_EQ(slide, nullptr);
-        ASSERT_FALSE(Enabled(d, IDC_CHECK) || Enabled(d, IDC_NEXT));
-        return;
+    void Step(CVelmoraDlg& d) {
+        const auto* worth = d.CurrentSlide() ? &POINTS.at(d.CurrentSlide()->GetName()) : nullptr;
+        lastAction = Pick(10);
+        if (lastAction == 0) { // a menu button: a course, the random tasks, a high-score list
+            const UINT ids[] = {ID_COURSE_FIRST,  ID_COURSE_FIRST + 1, ID_COURSE_FIRST + 2,
+                                ID_COURSE_RANDOM, ID_HIGHSCORE_FIRST,  ID_HIGHSCORE_FIRST + 2};
+            const UINT id = ids[Pick(6)];
+            if (Usable(d, id) && id < ID_HIGHSCORE_FIRST)
+                achieved = total = 0;
+            Press(d, id);
+        } else if (lastAction <= 2) { // "Auswerten", counted before the dialog evaluates
+            if (Usable(d, IDC_CHECK) && worth != nullptr) {
+                achieved += SlidePoints(d, true);
+                total += SlidePoints(d, false);
+                ++evaluations;
+            }
+            checkAllowed = checkAllowed && !Usable(d, IDC_CHECK);
+            Press(d, IDC_CHECK);
+        } else if (lastAction <= 4) { // "Weiter": another slide, or the end of the course
+            hadSlide = hadSlide && !Usable(d, IDC_NEXT); // what is on screen next came with it
+            Press(d, IDC_NEXT);
+        } else if (lastAction == 5) {
+            if (Pick(3) == 0)
+                Press(d, IDC_MAINMENU);
+        } else if (lastAction <= 7) {
+            if (worth != nullptr && !worth->empty())
+                Drag(d, *worth);
+        } else if (lastAction == 8) { // keys and clicks anywhere in the dialog
+            const Qt::Key keys[] = {Qt::Key_Space, Qt::Key_Tab, Qt::Key_A, Qt::Key_Left, Qt::Key_F1};
+            QWidget* focus = QApplication::focusWidget();
+            QTest::keyClick(focus != nullptr ? focus : d.Widget(), keys[Pick(5)]);
+            QTest::mouseClick(d.Widget(), Qt::LeftButton, {}, QPoint(Pick(900), Pick(700)));
+        } else { // time passes: a slide being prepared may arrive
+            CApplication::ProcessMessagesFor(1 + Pick(3));
+        }
+        CApplication::ProcessMessages();
     }
-    ASSERT_FALSE(Enabled(d, IDC_NEXT) && d.IsPreparing()) << "\"Weiter\" before the slide is ready";
-    ASSERT_TRUE(slide == nullptr || slide->IsWindowVisible());
-    ASSERT_EQ(Enabled(d, IDC_CHECK), checkAllowed)
-        << "slide " << testing::PrintToString(SlideName(d)) << ", course " << d.CourseIndex()
-        << ", slide index " << d.SlideIndex() << ", last " << lastAction;
-}
+
+    void Check(CVelmoraDlg& d, int step) {
+        SCOPED_TRACE("step " + std::to_string(step) + ", last action " + std::to_string(lastAction));
+        ASSERT_EQ(Points(d), std::pair(achieved, total));
+        const game::CGameSlide* slide = d.CurrentSlide();
+        if (slide == nullptr)
+            checkAllowed = false;
+        else if (!hadSlide && SlidePoints(d, false) > 0)
+            checkAllowed = true;
+        hadSlide = slide != nullptr;
+        if (d.GetDlgItem(ID_COURSE_RANDOM)->IsWindowVisible()) { // the menu
+            ASSERT_EQ(slide, nullptr);
+            ASSERT_FALSE(Enabled(d, IDC_CHECK) || Enabled(d, IDC_NEXT));
+            return;
+        }
+        ASSERT_FALSE(Enabled(d, IDC_NEXT) && d.IsPreparing()) << "\"Weiter\" before the slide";
+        ASSERT_TRUE(slide == nullptr || slide->IsWindowVisible());
+        ASSERT_EQ(Enabled(d, IDC_CHECK), checkAllowed) << testing::PrintToString(SlideName(d));
+    }
+
+    const int seed = FromEnvironment("VELMORA_RANDOM_SEED", 14);
+    std::mt19937 random{static_cast<unsigned>(seed)};
+    int evaluations = 0, achieved = 0, total = 0, lastAction = -1;
+    // Whether "Auswerten" may be pressed, as the course flow says: enabled when a slide with
+    // points comes on screen (one without points leaves it as it was), disabled by pressing it
+    // and in the menu.
+    bool checkAllowed = false;
+    bool hadSlide = false;
+};
 
 TEST_F(RandomPlayer, StaysConsistentThroughThousandsOfSteps) {
     const int steps = FromEnvironment("VELMORA_RANDOM_STEPS", 3000);
     int done = 0;
     Play(
         [&](CVelmoraDlg& d) {
-            AnswerScoreDialogs(d, [this] {
-                return Pick(4) == 0 ? QString() : QString(Pick(60), QChar('x'));
-            });
+            AnswerScoreDialogs(
+                d, [this] { return Pick(4) == 0 ? QString() : QString(Pick(60), QChar('x')); });
             for (; done < steps && !HasFatalFailure(); ++done) {
                 Step(d);
                 Check(d, done);
@@ -206,8 +186,7 @@ TEST_F(RandomPlayer, StaysConsistentThroughThousandsOfSteps) {
     EXPECT_GT(listDialogs, nameDialogs);
     EXPECT_FALSE(messages.empty()) << "the broken slide was never met";
     std::printf("random player: %d steps, seed %d, %d evaluations, %d name and %d list dialogs\n",
-                done, FromEnvironment("VELMORA_RANDOM_SEED", 14), evaluations, nameDialogs,
-                listDialogs);
+                done, seed, evaluations, nameDialogs, listDialogs);
 }
 
 } // namespace
