@@ -67,8 +67,11 @@ TEST(CGameStatisticsText, ScramblesAndDecodesTheFileDigits) {
     const struct {
         const char* digits;
         bool readable;
-    } cases[] = {{"4c6a5C", true},  {"4C6A5C7", true}, // unpaired last digit ignored
-                 {"4C6G5C", false}, {"4C 6A5C", false}, {" \t4C6A5C \r\n\n", true}};
+    } cases[] = {{"4c6a5C", true},
+                 {"4C6A5C7", true}, // unpaired last digit ignored
+                 {"4C6G5C", false},
+                 {"4C 6A5C", false},
+                 {" \t4C6A5C \r\n\n", true}};
     for (const auto& c : cases) {
         std::string plain;
         EXPECT_EQ(CGameStatistics::DecodeText(c.digits, plain), c.readable) << c.digits;
@@ -135,8 +138,7 @@ TEST(CGameStatisticsResults, ListsScoresBestFirstAndKeepsEqualOnesOnce) {
 TEST(CGameStatisticsLoading, RejectsForeignTextsAndKeepsWhatItHad) {
     const std::string body = "<SlideStatistics/><CourseStatistics/>";
     std::vector<std::string> cases = {
-        "plain text",
-        R"(<?xml version="1.0"?><Statistics>)" + body + "</Statistics>",
+        "plain text", R"(<?xml version="1.0"?><Statistics>)" + body + "</Statistics>",
         HEAD + "<SlideStatistics/>" + TAIL,
         HEAD + body + TAIL + std::string(1, '\0') + "<x/>", // a zero byte inside
     };
@@ -235,8 +237,8 @@ TEST_F(StatisticsFile, SavedResultsComeBackAfterARestart) {
         [](CGameStatistics& s) { // too many slides for the file
             for (int i = 0; i < 800; ++i)
                 for (int play = 0; play <= i % 8; ++play)
-                    s.AddSlideResult(L"aufgabe_spektrum_und_filter_" + std::to_wstring(i) +
-                                         L".xml", play, 12.3125);
+                    s.AddSlideResult(L"aufgabe_spektrum_und_filter_" + std::to_wstring(i) + L".xml",
+                                     play, 12.3125);
             s.AddCourseResult(L"Kurs", 5, 30.0);
         },
     };

@@ -47,7 +47,8 @@ TEST_F(MainDialog, MenuRowsFollowTheCourses) {
         {"<course titel='Eins'>" + a + "</course><course titel='Zwei' highscore='1'>" + a +
              "</course><course titel='Leer'><slide></slide></course><course titel='Drei'>" + a +
              "</course>",
-         {L"Eins", L"Zwei", L"Drei"}, 1},
+         {L"Eins", L"Zwei", L"Drei"},
+         1},
         {std::nullopt, {}, -1},
         {twenty, std::vector<std::wstring>(20), -1},
     };
@@ -68,7 +69,8 @@ TEST_F(MainDialog, MenuRowsFollowTheCourses) {
             }
             EXPECT_EQ(d.GetDlgItem(ID_COURSE_FIRST + rows), nullptr);
             EXPECT_EQ(RectOf(d, ID_COURSE_RANDOM).top, 50 + 50 * rows);
-            EXPECT_EQ(d.GetDlgItem(ID_COURSE_RANDOM)->GetWindowText(), L"Zufällige Aufgabenauswahl");
+            EXPECT_EQ(d.GetDlgItem(ID_COURSE_RANDOM)->GetWindowText(),
+                      L"Zufällige Aufgabenauswahl");
             if (c.highscoreRow >= 0) {
                 const CRect list = RectOf(d, ID_HIGHSCORE_FIRST + c.highscoreRow);
                 EXPECT_EQ(list.left, RectOf(d, ID_COURSE_FIRST + c.highscoreRow).right + 5);
@@ -183,7 +185,7 @@ TEST_F(MainDialog, CoursesEndWithTheirScoresSaved) {
             Click(d, course);
             ASSERT_TRUE(WaitUntil([&] { return d.CurrentSlide() != nullptr; }));
             EXPECT_EQ(Points(d), std::pair(0, 0)); // a new course starts from nothing
-            EXPECT_FALSE(Enabled(d, IDC_CHECK)); // nothing to evaluate
+            EXPECT_FALSE(Enabled(d, IDC_CHECK));   // nothing to evaluate
             while (d.CurrentSlide() != nullptr) {
                 ASSERT_TRUE(WaitUntil([&] { return Enabled(d, IDC_NEXT); }));
                 Click(d, IDC_NEXT);
@@ -275,7 +277,7 @@ TEST_F(MainDialog, FailedSaveIsToldOnceAndTouchesNothing) {
             const fs::path& path = entry.path();
             if (path.filename() != "game.xml" && !fs::is_directory(fs::symlink_status(path)))
                 files[path.filename().string()] =
-                    fs::is_symlink(path) ? "-> " + fs::read_symlink(path).string()
+                    fs::is_symlink(path)        ? "-> " + fs::read_symlink(path).string()
                     : fs::is_regular_file(path) ? Read(path)
                                                 : "fifo"; // reading it would wait for a writer
         }
@@ -358,9 +360,10 @@ TEST_F(MainDialog, HammeringTheButtonsNeverShowsASlideOfALeftCourse) {
               "<slide>slides/a3.xml</slide></course>"
               "<course titel='B'><slide>slides/b1.xml</slide><slide>slides/b2.xml</slide>"
               "</course>");
-    const UINT steps[] = {ID_COURSE_FIRST,  IDC_NEXT,     IDC_MAINMENU,    ID_COURSE_FIRST + 1,
-                          IDC_NEXT,         IDC_NEXT,     ID_COURSE_RANDOM, IDC_MAINMENU,
-                          ID_COURSE_FIRST,  IDC_CHECK,    IDC_NEXT,        IDC_NEXT, IDC_NEXT};
+    const UINT steps[] = {ID_COURSE_FIRST, IDC_NEXT,  IDC_MAINMENU,     ID_COURSE_FIRST + 1,
+                          IDC_NEXT,        IDC_NEXT,  ID_COURSE_RANDOM, IDC_MAINMENU,
+                          ID_COURSE_FIRST, IDC_CHECK, IDC_NEXT,         IDC_NEXT,
+                          IDC_NEXT};
     Play(
         [&](CVelmoraDlg& d) {
             AnswerScoreDialogs(d);

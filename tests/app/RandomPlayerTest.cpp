@@ -70,9 +70,11 @@ protected:
         for (const auto& [id, points] : worth)
             sum += inPlace ? 0 : points;
         for (const auto& child : d.CurrentSlide()->Children())
-            if (const auto* table = dynamic_cast<const game::CTable*>(child.get()); inPlace && table)
+            if (const auto* table = dynamic_cast<const game::CTable*>(child.get());
+                inPlace && table)
                 for (std::size_t k = 0; k < table->ExpectedIds().size(); ++k)
-                    if (const int id = table->ExpectedIds()[k]; id != 0 && table->CurrentIds()[k] == id)
+                    if (const int id = table->ExpectedIds()[k];
+                        id != 0 && table->CurrentIds()[k] == id)
                         sum += worth.at(id);
         return sum;
     }
@@ -126,7 +128,8 @@ protected:
             if (worth != nullptr && !worth->empty())
                 Drag(d, *worth);
         } else if (lastAction == 8) { // keys and clicks anywhere in the dialog
-            const Qt::Key keys[] = {Qt::Key_Space, Qt::Key_Tab, Qt::Key_A, Qt::Key_Left, Qt::Key_F1};
+            const Qt::Key keys[] = {Qt::Key_Space, Qt::Key_Tab, Qt::Key_A, Qt::Key_Left,
+                                    Qt::Key_F1};
             QWidget* focus = QApplication::focusWidget();
             QTest::keyClick(focus != nullptr ? focus : d.Widget(), keys[Pick(5)]);
             QTest::mouseClick(d.Widget(), Qt::LeftButton, {}, QPoint(Pick(900), Pick(700)));
@@ -137,7 +140,8 @@ protected:
     }
 
     void Check(CVelmoraDlg& d, int step) {
-        SCOPED_TRACE("step " + std::to_string(step) + ", last action " + std::to_string(lastAction));
+        SCOPED_TRACE("step " + std::to_string(step) + ", last action " +
+                     std::to_string(lastAction));
         ASSERT_EQ(Points(d), std::pair(achieved, total));
         const game::CGameSlide* slide = d.CurrentSlide();
         if (slide == nullptr)

@@ -83,7 +83,8 @@ TEST(CHighScoreTest, RowsKeepTheirSlotsAndTheNewResultIsRed) {
                     EXPECT_EQ(cell->GetTextColor(), red ? RED : CSystemColors::ButtonText());
                     expected.push_back({top, top + 30});
                 }
-                EXPECT_EQ(Shows(dialog.Widget(), InDialog(dialog, row.nameControl.get()), RED), red);
+                EXPECT_EQ(Shows(dialog.Widget(), InDialog(dialog, row.nameControl.get()), RED),
+                          red);
             };
             for (int i = 0; i < std::min(c.count, CHighScore::LISTED_ROWS); ++i)
                 expectRow(dialog.GetRow(i), i + 1, 105 + 35 * i, i == c.position);
@@ -114,7 +115,8 @@ TEST(CHighScoreTest, RowsKeepTheirSlotsAndTheNewResultIsRed) {
             const CRect points = InDialog(dialog, dialog.GetRow(0).pointsControl.get());
             const CRect time = InDialog(dialog, dialog.GetRow(0).timeControl.get());
             EXPECT_EQ(std::pair(name.left, name.right), std::pair(w / 10, points.left));
-            EXPECT_EQ(std::pair(points.left, time.left), std::pair(w / 10 + 2 * w / 5, points.right));
+            EXPECT_EQ(std::pair(points.left, time.left),
+                      std::pair(w / 10 + 2 * w / 5, points.right));
             EXPECT_NEAR(time.right, w - w / 10, 2);
             EXPECT_EQ(headingRight, w / 10 + 4 * w / 5);
             dialog.EndDialog(IDCANCEL);
@@ -128,8 +130,11 @@ TEST(CHighScoreTest, TheCloseButtonEnterEscapeAndTheCloseBoxCloseIt) {
     const struct {
         Qt::Key key; // Key_unknown: the button; Key_Close: the close box
         int result;
-    } cases[] = {{Qt::Key_unknown, IDOK}, {Qt::Key_Return, IDOK}, {Qt::Key_Enter, IDOK},
-                 {Qt::Key_Escape, IDCANCEL}, {Qt::Key_Close, IDCANCEL}};
+    } cases[] = {{Qt::Key_unknown, IDOK},
+                 {Qt::Key_Return, IDOK},
+                 {Qt::Key_Enter, IDOK},
+                 {Qt::Key_Escape, IDCANCEL},
+                 {Qt::Key_Close, IDCANCEL}};
     for (const auto& c : cases) {
         CHighScore dialog;
         dialog.SetScores(Scores(8), 7);
