@@ -1,6 +1,5 @@
 #include "game/CSpectrogramPlot.h"
 #include "PlotFixture.h"
-#include "dsp/CSinNoise.h"
 #include "game/CColourTable.h"
 #include "game/CSpectrogramImage.h"
 #include "platform/CImageBuffer.h"
@@ -118,17 +117,4 @@ TEST_F(SpectrogramPlotTest, NothingToShowDrawsBackgroundAndMark) {
             }
         EXPECT_GT(marked, 0);
     }
-}
-
-TEST_F(SpectrogramPlotTest, RendersAgainWhenItsSignalChanges) {
-    Show(MakeSignal(std::vector<float>(16384, 0.0f), 8000));
-    dsp::CSignal* signal = context.FindSignal(5);
-    const int toneRow = 1025 - 128;
-    EXPECT_EQ(plot->GetImage().GetPixel(8, toneRow), EMPTY_CELL);
-    ASSERT_TRUE(signal->ApplyNoise(
-        dsp::CSinNoise(0.5f, static_cast<float>(2 * std::numbers::pi * 128 / 1024))));
-    CApplication::ProcessMessagesFor(50);
-    const float power = std::norm(signal->GetSpectrogram().GetValue(128, 8));
-    EXPECT_GE(CColourTable::IndexOf(power), 62);
-    EXPECT_EQ(plot->GetImage().GetPixel(8, toneRow), CColourTable::ColourOf(power));
 }
