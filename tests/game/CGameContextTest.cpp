@@ -74,9 +74,8 @@ TEST_F(Catalogue, SlideFoldersListOnlyGameSlidesInFolderOrder) {
     EXPECT_EQ(picked.size(), 3u);
 }
 
-// The random tasks hand out only slides with something to evaluate; texts, demonstrations
-// (every element at points 0) and slides whose only filters are hidden stay out, also over a
-// new cycle. Without any exercise the random tasks still get slides.
+// Random tasks draw only slides with something to evaluate, over a new cycle too; without any
+// exercise they still get slides.
 TEST_F(Catalogue, RandomTasksDrawOnlyExercises) {
     const auto table = [](const std::string& cell) {
         return "<GameSlide><static/><table rows='1' cols='1'><row>" + cell +

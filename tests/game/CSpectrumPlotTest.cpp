@@ -34,8 +34,7 @@ protected:
     const game::CColumnEnvelope& Envelope() const { return plot->GetEnvelope(); }
 };
 
-// "log" alone is logarithmic; a cell is 256 x 128 unless told and reports its extent to the
-// table that places it.
+// "log" alone is logarithmic; a cell is 256 x 128 unless told and tells the table its extent.
 TEST_F(SpectrumPlotTest, ReadsTheScaleAndReportsItsExtent) {
     for (const auto& [scale, log] : {std::pair{"log", true}, {"LOG", false}, {"", false}}) {
         EXPECT_EQ(Read(std::string("<spectrum example_from='5' scale='") + scale + "'/>"),
@@ -62,10 +61,8 @@ TEST_F(SpectrumPlotTest, EveryBinStandsInItsColumn) {
     EXPECT_EQ(Envelope().BottomRows(), bottom);
 }
 
-// Log: the strongest bin at row 5 of 128. Linear: a quarter of the strongest power at half
-// height. Levels below the plot (no power at all, or far from a pure tone: nothing in linear,
-// under the log floor of -65 dB below the tone) run along the bottom row instead of vanishing
-// under it (the last column aside: a flat line leaves out its end point).
+// Log: the strongest bin at row 5 of 128; linear: a quarter of the power at half height. Levels
+// below the plot (silence, or under the log floor) run along the bottom row, not under it.
 TEST_F(SpectrumPlotTest, LevelsOnThePlotAndBelowItsRange) {
     Prepare(1025, "log");
     const int strongest = static_cast<int>(std::max_element(Power(), Power() + BINS) - Power());

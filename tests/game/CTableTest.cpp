@@ -37,9 +37,8 @@ TEST_F(TableTest, NextRowStartsBelowTheTallestCell) {
     EXPECT_EQ(Table().ExpectedIds(), (std::vector<int>{1, 0, 2, 0, 3, 0}));
 }
 
-// A shuffled row takes its cells in the order the table's freshly seeded generator draws them
-// (k = draw modulo the cells left); the prediction replays those draws with a generator seeded
-// in the same second. Tables read within one second therefore shuffle alike.
+// A shuffled row takes its cells in the order the generator, reseeded from the clock, draws
+// them (k = draw modulo the cells left), replayed here within the same second.
 TEST_F(TableTest, ShuffledRowsFollowTheDrawsOfTheReseededGenerator) {
     const std::string xml =
         "<table rows='2' cols='5'><row shuffle='1'><wave id='1'/><wave id='2'/><static/>"
@@ -134,9 +133,8 @@ TEST_F(TableTest, ShowsWhereEachWrongPanelBelongsOnlyOnceRevealed) {
         }
 }
 
-// After evaluation a cell holding the wrong sound offers "deine Lösung" (the sound the player
-// put there) and "richtige Lösung" (the one that belongs there); each takes over at the block
-// the other had reached, and the one left stops with its bar.
+// After evaluation "deine Lösung" and "richtige Lösung" of a wrong cell each take over at the
+// block the other had reached, and the one left stops with its bar.
 TEST_F(TableTest, ComparisonPlaysEitherSoundFromWhereTheOtherWas) {
     const testing_panels::CScopedKind waves(
         "wave", [](game::CGameContext* c) { return std::make_unique<game::CWavePlot>(c); });

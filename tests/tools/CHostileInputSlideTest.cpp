@@ -1,8 +1,5 @@
-// A game folder as a careless or hostile author can leave it: examples the game cannot play,
-// element sizes no screen holds, slides beyond the size limits, filters that would hang the
-// game, divide by zero, read garbage as numbers or feed themselves, FIFOs where files should
-// be. The checker, reading as the game does, refuses each quickly and names the element and
-// the reason; just inside every limit a slide still reads.
+// A game folder as a careless or hostile author can leave it; the checker, reading as the game
+// does, refuses each fault quickly, naming element and reason; just inside each limit it reads.
 #include "SlideCheck.h"
 
 #include "game/CGameSlide.h"

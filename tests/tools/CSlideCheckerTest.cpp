@@ -156,9 +156,7 @@ TEST(SlideChecker, SpeaksWithTheGamesMessagesAndNamesTheLimit) {
     EXPECT_EQ(CSlideChecker::Summary({}), "0 slides checked, 0 failed, game options not loaded");
 }
 
-// What an author types: help, an option the tools do not know, a check of a source checkout
-// before the build has written its examples, a picture of a slide (as drawn, not an empty
-// window).
+// Help, an unknown option, a checkout before the build wrote its examples, a slide's picture.
 TEST(SlideTools, AnswerHelpRefuseUnknownOptionsAndSayWhatIsMissing) {
     CTempFolder unbuilt;
     unbuilt.Write("game.xml", Game({"slides/a.xml"}));
