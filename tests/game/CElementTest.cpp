@@ -1,39 +1,16 @@
 #include "SlideFixture.h"
 
-#include "game/CTable.h"
-#include "platform/CApplication.h"
 #include "platform/CBitmap.h"
 #include "platform/CDC.h"
 
-#include <QImage>
 #include <QPainter>
-#include <QTest>
-#include <QWidget>
 
 using game::ERR_NONE;
 
-// A slide on screen inside a host window, for mouse tests.
 class OnScreen : public SlideFixture {
 protected:
-    void Show(const std::string& tables) {
-        ASSERT_EQ(ReadTables(tables), ERR_NONE);
-        ASSERT_TRUE(host.Create(L"Host", L"", WS_VISIBLE, CRect{0, 0, 1200, 900}, nullptr, 0));
-        ASSERT_EQ(slide->CreateElementWindow(&host, 1000), ERR_NONE);
-        slide->ShowWindow(true);
-        CApplication::ProcessMessages();
-    }
-    // Press on one window and release over another, as the player drags.
-    void Drag(QWidget* from, QWidget* to, QPoint at = {5, 5}) {
-        QTest::mousePress(from, Qt::LeftButton, {}, from == host.Widget() ? at : QPoint{5, 5});
-        QTest::mouseRelease(to, Qt::LeftButton, {}, to == host.Widget() ? at : QPoint{5, 5});
-    }
     QWidget* W(int id) { return Panel(id)->Widget(); }
-    std::vector<int> Ids(std::size_t table = 0) {
-        return dynamic_cast<game::CTable&>(*slide->Children().at(table)).CurrentIds();
-    }
     CRect ScreenRect(int id) { return Panel(id)->GetWindowRect(); }
-
-    CWnd host;
 };
 
 // Only panels of one group and one size swap, by a drag from one to the other.
@@ -43,16 +20,16 @@ TEST_F(OnScreen, DraggingSwapsPanelsOfOneGroupAndSize) {
          "<wave id='6' switch='-2'/></row></table>");
     const CRect r1 = ScreenRect(1), r2 = ScreenRect(2);
     for (const auto& [from, to] : {std::pair{1, 1}, {1, 4}, {5, 6}, {6, 5}, {1, 3}}) {
-        Drag(W(from), W(to));
+        Drag(from, to);
         EXPECT_EQ(ScreenRect(1), r1) << from << "->" << to;
-        EXPECT_EQ(Ids(), (std::vector<int>{1, 2, 3, 4, 5, 6})) << from << "->" << to;
+        EXPECT_EQ(Table().CurrentIds(), (std::vector<int>{1, 2, 3, 4, 5, 6})) << from << "->" << to;
         // A release in another group leaves the press standing.
         EXPECT_EQ(slide->Context().PressedIdFor(1), to == 3 ? 1 : 0) << from << "->" << to;
     }
-    Drag(W(1), W(2));
+    Drag(1, 2);
     EXPECT_EQ(ScreenRect(1), r2);
     EXPECT_EQ(ScreenRect(2), r1);
-    EXPECT_EQ(Ids(), (std::vector<int>{2, 1, 3, 4, 5, 6}));
+    EXPECT_EQ(Table().CurrentIds(), (std::vector<int>{2, 1, 3, 4, 5, 6}));
     EXPECT_EQ(slide->Context().PressedIdFor(1), 0);
 }
 
@@ -67,8 +44,8 @@ TEST_F(OnScreen, PressSurvivesAReleaseElsewhere) {
     Drag(host.Widget(), W(3), {1190, 890});
     EXPECT_EQ(ScreenRect(1), r3);
     EXPECT_EQ(ScreenRect(3), r1);
-    EXPECT_EQ(Ids(0), (std::vector<int>{3, 2}));
-    EXPECT_EQ(Ids(1), (std::vector<int>{1}));
+    EXPECT_EQ(Table(0).CurrentIds(), (std::vector<int>{3, 2}));
+    EXPECT_EQ(Table(1).CurrentIds(), (std::vector<int>{1}));
     // Each now belongs to the other's table: its old one would clip it away.
     EXPECT_EQ(Panel(1)->GetParent(), slide->Children().at(1).get());
     EXPECT_EQ(Panel(3)->GetParent(), slide->Children().at(0).get());

@@ -12,11 +12,6 @@
 
 class Catalogue : public ::testing::Test {
 protected:
-    std::wstring AddExamples(const std::vector<std::string>& names) {
-        for (const auto& name : names)
-            examples.Write(name, CWaveBytes::Mono16({0, 1000, -1000, 0}));
-        return examples.Folder();
-    }
     static int Resolve(game::CGameContext& in, const std::string& element, int ownId) {
         tinyxml2::XMLDocument document;
         document.Parse(element.c_str());
@@ -26,8 +21,10 @@ protected:
     game::CGameContext context;
 };
 
+// An element finds its example by file, by another element's id, or at random with "*".
 TEST_F(Catalogue, ResolvingExamples) {
-    context.AddExampleFolder(AddExamples({"ton.wav"}));
+    examples.Write("ton.wav", CWaveBytes::Mono16({0, 1000, -1000, 0}));
+    context.AddExampleFolder(examples.Folder());
     const std::string path =
         CText::ToNarrow(examples.Write("direkt.wav", CWaveBytes::Mono16({1, 2, 3})));
     const struct {
@@ -55,6 +52,7 @@ TEST_F(Catalogue, ResolvingExamples) {
     EXPECT_EQ(Resolve(empty, "<wave example='*'/>", 1), 0);
 }
 
+// Only readable game slides are listed, in folder and name order; copies share the pool.
 TEST_F(Catalogue, SlideFoldersListOnlyGameSlidesInFolderOrder) {
     CTempFolder first, second;
     first.Write("b.xml", "<GameSlide/>");
@@ -76,9 +74,8 @@ TEST_F(Catalogue, SlideFoldersListOnlyGameSlidesInFolderOrder) {
     EXPECT_EQ(picked.size(), 3u);
 }
 
-// The random tasks hand out only slides with something to evaluate; texts, demonstrations
-// (every element at points 0) and slides whose only filters are hidden stay out, also over a
-// new cycle. Without any exercise the random tasks still get slides.
+// Random tasks draw only slides with something to evaluate, over a new cycle too; without any
+// exercise they still get slides.
 TEST_F(Catalogue, RandomTasksDrawOnlyExercises) {
     const auto table = [](const std::string& cell) {
         return "<GameSlide><static/><table rows='1' cols='1'><row>" + cell +

@@ -1,5 +1,6 @@
 #include "game/CPlotAxes.h"
 #include "PlotFixture.h"
+#include "dsp/CSinNoise.h"
 #include "game/CElementFactory.h"
 
 #include <QApplication>
@@ -45,26 +46,6 @@ protected:
     CWnd host;
 };
 
-// Where each plot draws a frequency or a time, worked out from rate and width alone.
-int SpectrumColumn(double hz, unsigned rate, int width) {
-    const long bin = std::lround(hz * 2048 / rate);
-    const int perColumn = 1025 / width;
-    return perColumn >= 4 ? static_cast<int>(bin / perColumn) : static_cast<int>(bin * width / 1025);
-}
-int WaveColumn(double seconds, unsigned rate, int samples, int width) {
-    const long index = std::lround(seconds * rate);
-    const int perColumn = samples / width;
-    return perColumn >= 4 ? static_cast<int>(index / perColumn)
-                          : static_cast<int>(index * width / samples);
-}
-int FilterColumn(double hz, unsigned rate, int width) {
-    return static_cast<int>(std::lround(hz * 2 * width / rate)); // column x is x pi / width
-}
-int SpectrogramColumn(double seconds, unsigned rate, int samples, int width) {
-    const int frames = (samples - 512) / 512;
-    return static_cast<int>(std::lround(seconds * rate / 512 / frames * width));
-}
-
 std::string Sized(const std::string& tag, int width, const std::string& more = "") {
     const std::string open = "<" + tag + " example_from='5' axes='1' width='" +
                              std::to_string(width) + "' height='100' " + more;
@@ -76,26 +57,28 @@ std::string Sized(const std::string& tag, int width, const std::string& more = "
 // The tick labelled 1000 Hz (0.5 s) stands on the column that shows 1000 Hz (0.5 s), in the
 // list of ticks and as a mark below the plot.
 TEST_F(PlotAxesTest, TicksStandOnTheColumnsOfTheirValues) {
-    struct Case {
+    const struct {
         std::string xml;
         unsigned rate;
         int samples;
         std::wstring label;
         int column;
+    } cases[] = {
+        // 1000 Hz is bin 256 of 1025 at 8 kHz, bin 46 at 44.1 kHz: 5 bins a column on 200,
+        // bin i in column trunc(i x width / 1025) on wider plots.
+        {Sized("spectrum", 200, "scale='log'"), 8000, 16000, L"1 k", 51},
+        {Sized("spectrum", 512), 8000, 16000, L"1 k", 127},
+        {Sized("spectrum", 2000), 44100, 44100, L"1 k", 89},
+        // Column x of a filter is x pi / width.
+        {Sized("afilter", 256), 8000, 16000, L"1 k", 64},
+        {Sized("afilter", 1000, "scale='log'"), 44100, 44100, L"1 k", 45},
+        // 0.5 s is sample 4000 of 16000 (80 a column), 22050 of 30000 (75 a column).
+        {Sized("wave", 200), 8000, 16000, L"0,5 s", 50},
+        {Sized("wave", 400), 44100, 30000, L"0,5 s", 294},
+        // 30 frames of 512 samples over 300 columns.
+        {Sized("spectrogram", 300), 8000, 16000, L"0,5 s", 78},
     };
-    const std::vector<Case> cases = {
-        {Sized("spectrum", 200, "scale='log'"), 8000, 16000, L"1 k", SpectrumColumn(1000, 8000, 200)},
-        {Sized("spectrum", 512), 8000, 16000, L"1 k", SpectrumColumn(1000, 8000, 512)},
-        {Sized("spectrum", 2000), 44100, 44100, L"1 k", SpectrumColumn(1000, 44100, 2000)},
-        {Sized("afilter", 256), 8000, 16000, L"1 k",
-         FilterColumn(1000, 8000, 256)},
-        {Sized("afilter", 1000, "scale='log'"), 44100, 44100, L"1 k",
-         FilterColumn(1000, 44100, 1000)},
-        {Sized("wave", 200), 8000, 16000, L"0,5 s", WaveColumn(0.5, 8000, 16000, 200)},
-        {Sized("wave", 400), 44100, 30000, L"0,5 s", WaveColumn(0.5, 44100, 30000, 400)},
-        {Sized("spectrogram", 300), 8000, 16000, L"0,5 s", SpectrogramColumn(0.5, 8000, 16000, 300)},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const std::string& xml = c.xml;
         const game::CElement& element = Show(xml, c.rate, c.samples);
         const auto ticks = element.GetPlotAxes()->HorizontalTicks();
@@ -185,5 +168,34 @@ TEST_F(PlotAxesTest, MalformedSwitchesAreRefused) {
         EXPECT_EQ(refusing.FailedElement(), 3);
         EXPECT_NE(refusing.FailureReason().find(reason), std::wstring::npos)
             << CText::ToNarrow(refusing.FailureReason());
+    }
+}
+
+// Every plot the player arranges draws its mark once evaluated, and the plots of a signal show
+// it again when the signal changes.
+TEST_F(PlotAxesTest, EveryPlotDrawsItsMarkAndFollowsItsSignal) {
+    for (const std::string tag : {"wave", "spectrum", "spectrogram", "afilter"}) {
+        const bool ofTheSignal = tag != "afilter";
+        Show("<" + tag + " example_from='5' width='300'" +
+             (ofTheSignal ? "/>" : "><b order='1'>1</b></afilter>"));
+        const QImage plain = Grab();
+        plot->SetMark(game::MARK_CORRECT);
+        const QImage marked = Grab();
+        EXPECT_TRUE(marked != plain) << tag << ": the mark is not drawn";
+        if (!ofTheSignal)
+            continue;
+        struct : QObject {
+            int count = 0;
+            bool eventFilter(QObject*, QEvent* event) override {
+                count += event->type() == QEvent::Paint;
+                return false;
+            }
+        } paints;
+        plot->Widget()->installEventFilter(&paints);
+        ASSERT_TRUE(context->FindSignal(5)->ApplyNoise(
+            dsp::CSinNoise(0.5f, static_cast<float>(2 * std::numbers::pi * 100 / 2048))));
+        CApplication::ProcessMessagesFor(50);
+        EXPECT_GT(paints.count, 0) << tag << ": not drawn again";
+        EXPECT_TRUE(Grab() != marked) << tag << ": the changed signal is not shown";
     }
 }

@@ -1,11 +1,19 @@
 #include "game/CSpectrumPlot.h"
 #include "PlotFixture.h"
-#include "dsp/CSinNoise.h"
 
 using game::CSpectrumPlot;
 
 static constexpr COLORREF CURVE = RGB(90, 197, 99);
 static constexpr int BINS = 1025;
+
+// 0.6 of a tone exactly on bin 100 and the given amplitude of one on bin 300.
+static std::vector<float> Tones(double third) {
+    std::vector<float> tones(40960);
+    for (int i = 0; i < 40960; ++i)
+        tones[i] = static_cast<float>(0.6 * std::sin(std::numbers::pi * 100 * i / 1024.0) +
+                                      third * std::sin(std::numbers::pi * 300 * i / 1024.0));
+    return tones;
+}
 
 class SpectrumPlotTest : public PlotFixture<CSpectrumPlot> {
 protected:
@@ -26,63 +34,59 @@ protected:
     const game::CColumnEnvelope& Envelope() const { return plot->GetEnvelope(); }
 };
 
-TEST_F(SpectrumPlotTest, ReadsTheScale) {
+// "log" alone is logarithmic; a cell is 256 x 128 unless told and tells the table its extent.
+TEST_F(SpectrumPlotTest, ReadsTheScaleAndReportsItsExtent) {
     for (const auto& [scale, log] : {std::pair{"log", true}, {"LOG", false}, {"", false}}) {
         EXPECT_EQ(Read(std::string("<spectrum example_from='5' scale='") + scale + "'/>"),
                   game::ERR_NONE);
         EXPECT_EQ(plot->IsLogarithmic(), log) << scale;
+        EXPECT_EQ(plot->GetRect(), (CRect{0, 0, 256, 128}));
     }
-    EXPECT_EQ(plot->GetRect(), (CRect{0, 0, 256, 128}));
-    // A cell reports its extent to the table that places it.
     tinyxml2::XMLDocument xml;
     xml.Parse("<spectrum example_from='5' width='300' height='90'/>");
-    CSpectrumPlot cell(&context);
     CRect area{20, 30, 999, 999};
-    ASSERT_EQ(cell.ReadXml(*xml.RootElement(), area, WS_CHILD), game::ERR_NONE);
+    ASSERT_EQ(CSpectrumPlot(&context).ReadXml(*xml.RootElement(), area, WS_CHILD), game::ERR_NONE);
     EXPECT_EQ(area, (CRect{20, 30, 320, 120}));
 }
 
-// 200 pixels show whole blocks of 5 bins; 512 pixels put bin i in column trunc(i x 512 / 1025);
-// 2000 pixels draw the mean line alone, through every bin's own row.
-TEST_F(SpectrumPlotTest, ColumnsOfBins) {
-    for (const auto& [width, perColumn] : {std::pair{200, 5}, {512, 2}, {2000, 0}}) {
-        Prepare(width, "log");
-        ASSERT_EQ(Envelope().Width(), width);
-        ASSERT_EQ(Envelope().ValuesPerColumn(), perColumn);
-        std::vector<int> top(width, 1000), bottom(width, -1000);
-        for (int i = 0; i < (width == 200 ? 1000 : BINS); ++i) {
-            const int column = width == 200 ? i / 5 : i * width / BINS;
-            top[column] = std::min(top[column], RowOfBin(i));
-            bottom[column] = std::max(bottom[column], RowOfBin(i));
-            if (perColumn == 0) {
-                ASSERT_EQ(Envelope().MeanRows()[column], RowOfBin(i)) << "bin " << i;
-            }
-        }
-        if (perColumn > 0) {
-            EXPECT_EQ(Envelope().TopRows(), top) << width;
-            EXPECT_EQ(Envelope().BottomRows(), bottom) << width;
-        }
+// Every one of the 1025 bins stands in its column, trunc(i x 512 / 1025), at its own row.
+TEST_F(SpectrumPlotTest, EveryBinStandsInItsColumn) {
+    Prepare(512, "log");
+    std::vector<int> top(512, 1000), bottom(512, -1000);
+    for (int i = 0; i < BINS; ++i) {
+        top[i * 512 / BINS] = std::min(top[i * 512 / BINS], RowOfBin(i));
+        bottom[i * 512 / BINS] = std::max(bottom[i * 512 / BINS], RowOfBin(i));
     }
+    EXPECT_EQ(Envelope().TopRows(), top);
+    EXPECT_EQ(Envelope().BottomRows(), bottom);
 }
 
-// Log: the strongest bin at row 5 of 128, power 0 on the bottom row. Linear: a quarter of
-// the strongest power at half height.
-TEST_F(SpectrumPlotTest, LevelsOnThePlot) {
+// Log: the strongest bin at row 5 of 128; linear: a quarter of the power at half height. Levels
+// below the plot (silence, or under the log floor) run along the bottom row, not under it.
+TEST_F(SpectrumPlotTest, LevelsOnThePlotAndBelowItsRange) {
     Prepare(1025, "log");
     const int strongest = static_cast<int>(std::max_element(Power(), Power() + BINS) - Power());
     EXPECT_EQ(Envelope().TopRows()[strongest], 5);
     EXPECT_EQ(*std::min_element(Envelope().TopRows().begin(), Envelope().TopRows().end()), 5);
-    for (const std::string scale : {"log", ""}) {
-        Prepare(300, scale, false, MakeSignal(std::vector<float>(8192, 0.0f)));
-        EXPECT_EQ(Envelope().TopRows(), std::vector<int>(300, 127)) << scale;
-    }
-    std::vector<float> tones(40960);
-    for (int i = 0; i < 40960; ++i)
-        tones[i] = static_cast<float>(0.6 * std::sin(std::numbers::pi * 100 * i / 1024.0) +
-                                      0.3 * std::sin(std::numbers::pi * 300 * i / 1024.0));
-    Prepare(1025, "", false, MakeSignal(tones));
+    Prepare(1025, "", false, MakeSignal(Tones(0.3)));
     EXPECT_EQ(Envelope().TopRows()[100], 0);
     EXPECT_NEAR(Envelope().TopRows()[300], 64, 1);
+    const std::vector<float> silence(8192, 0.0f);
+    const struct {
+        std::string scale;
+        std::vector<float> samples;
+        int from; // the first column that must show the bottom row
+    } cases[] = {{"", silence, 0}, {"log", silence, 0}, {"log", Tones(0), 100}, {"", Tones(0), 100}};
+    for (const auto& c : cases) {
+        Prepare(512, c.scale, true, MakeSignal(c.samples));
+        const QImage image = Grab();
+        for (int x = c.from; x < 511; ++x)
+            ASSERT_EQ(PixelOf(image, x, 127), CURVE) << c.scale << " column " << x;
+        if (c.from == 0) {
+            EXPECT_EQ(Envelope().TopRows(), std::vector<int>(512, 127)) << c.scale;
+        }
+        plot.reset();
+    }
 }
 
 // The curve on white, with each column's bar from its top row; painting computes nothing.
@@ -110,45 +114,4 @@ TEST_F(SpectrumPlotTest, PaintsTheCurve) {
     plot->MoveWindow(CRect{0, 0, 200, 64}); // only narrower
     CApplication::ProcessMessages();
     EXPECT_EQ(Envelope().Width(), 200);
-    const QImage before = Grab();
-    plot->SetMark(game::MARK_CORRECT);
-    EXPECT_NE(Grab(), before) << "the mark is drawn";
-}
-
-// Levels below the plot (no power at all, or far from a pure tone: nothing in linear, under the
-// log floor of -65 dB below the tone) run along the bottom row instead of vanishing under it.
-// (The plot's last column is left out: a flat line leaves out its end point.)
-TEST_F(SpectrumPlotTest, BelowTheRangeRunsAlongTheBottomRow) {
-    std::vector<float> tone(40960); // exactly on bin 100
-    for (int i = 0; i < 40960; ++i)
-        tone[i] = static_cast<float>(0.6 * std::sin(std::numbers::pi * 100 * i / 1024.0));
-    const struct {
-        std::string scale;
-        std::vector<float> samples;
-        int from, to; // the columns that must show the bottom row
-    } cases[] = {
-        {"", std::vector<float>(8192, 0.0f), 0, 511},
-        {"log", std::vector<float>(8192, 0.0f), 0, 511},
-        {"log", tone, 100, 511},
-        {"", tone, 100, 511},
-    };
-    for (const auto& c : cases) {
-        Prepare(512, c.scale, true, MakeSignal(c.samples));
-        const QImage image = Grab();
-        for (int x = c.from; x < c.to; ++x)
-            ASSERT_EQ(PixelOf(image, x, 127), CURVE) << c.scale << " column " << x;
-        plot.reset();
-    }
-}
-
-// A changed signal is shown again.
-TEST_F(SpectrumPlotTest, FollowsItsSignal) {
-    Prepare(1025, "", true, MakeSignal(std::vector<float>(8192, 0.0f)));
-    EXPECT_EQ(Envelope().TopRows()[100], 127);
-    ASSERT_TRUE(context.FindSignal(5)->ApplyNoise(
-        dsp::CSinNoise(0.5f, static_cast<float>(2 * std::numbers::pi * 100 / 2048))));
-    CApplication::ProcessMessagesFor(50);
-    const int toneRow = Envelope().TopRows()[100];
-    EXPECT_LE(toneRow, 1);
-    EXPECT_EQ(PixelOf(Grab(), 100, toneRow), CURVE);
 }

@@ -21,35 +21,33 @@ std::string ReadBytes(const std::wstring& path) {
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-// Every example written once for all tests of this file.
-class Examples : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        s_folder = new CTempFolder;
+// Every example, written once for all tests of this file.
+const CTempFolder& Written() {
+    static const CTempFolder folder;
+    static const bool written = [] {
         for (const Example& example : CExampleSet::All())
-            ASSERT_TRUE(CExampleSet::Write(example, s_folder->Folder())) << example.name;
-    }
-    static void TearDownTestSuite() { delete s_folder; }
-    // The first channel, read by the game's own reader.
-    static std::vector<float> Load(const std::string& name, dsp::CSignal& signal) {
-        if (signal.LoadWave(s_folder->PathOf(name + ".wav")) != 0)
-            return {};
-        return {signal.GetSamples(), signal.GetSamples() + signal.GetSampleCount()};
-    }
-    static std::vector<float> Load(const std::string& name) {
-        dsp::CSignal signal;
-        return Load(name, signal);
-    }
-    static inline CTempFolder* s_folder = nullptr;
-};
+            EXPECT_TRUE(CExampleSet::Write(example, folder.Folder())) << example.name;
+        return true;
+    }();
+    return folder;
+}
+
+// The first channel, read by the game's own reader.
+std::vector<float> Load(const std::string& name, dsp::CSignal* into = nullptr) {
+    dsp::CSignal own;
+    dsp::CSignal& signal = into != nullptr ? *into : own;
+    if (signal.LoadWave(Written().PathOf(name + ".wav")) != 0)
+        return {};
+    return {signal.GetSamples(), signal.GetSamples() + signal.GetSampleCount()};
+}
 
 // The game reads every example in its format, rewriting gives its bytes, one-line description.
-TEST_F(Examples, GameReadsEveryExampleAndWritingIsRepeatable) {
+TEST(Examples, GameReadsEveryExampleAndWritingIsRepeatable) {
     CTempFolder again;
     for (const Example& example : CExampleSet::All()) {
         SCOPED_TRACE(example.name);
         dsp::CSignal signal;
-        const std::vector<float> x = Load(example.name, signal);
+        const std::vector<float> x = Load(example.name, &signal);
         ASSERT_FALSE(x.empty());
         const dsp::CWaveFormat& format = signal.GetFormat();
         EXPECT_EQ(format, (dsp::CWaveFormat{1, example.format.channels, example.format.sampleRate,
@@ -63,8 +61,8 @@ TEST_F(Examples, GameReadsEveryExampleAndWritingIsRepeatable) {
         EXPECT_LT(std::max(-*low, *high), 0.999f) << "clipped";
         ASSERT_TRUE(CExampleSet::Write(example, again.Folder()));
         for (const std::string& file : {example.name + ".wav", example.name + ".txt"})
-            EXPECT_TRUE(ReadBytes(again.PathOf(file)) == ReadBytes(s_folder->PathOf(file))) << file;
-        const std::string text = ReadBytes(s_folder->PathOf(example.name + ".txt"));
+            EXPECT_TRUE(ReadBytes(again.PathOf(file)) == ReadBytes(Written().PathOf(file))) << file;
+        const std::string text = ReadBytes(Written().PathOf(example.name + ".txt"));
         EXPECT_TRUE(CText::IsValidUtf8(text));
         EXPECT_EQ(text.find('\n'), text.size() - 1);
         EXPECT_LT(CText::ToWide(text).size(), 255u);
@@ -87,7 +85,7 @@ double Rms(const std::vector<float>& x) {
     return std::sqrt(energy / double(x.size()));
 }
 
-TEST_F(Examples, SoundsHaveTheirFrequencies) {
+TEST(Examples, SoundsHaveTheirFrequencies) {
     const struct {
         const char* name;
         double rate, strong, weak; // the strong frequency far above the weak one
@@ -120,7 +118,7 @@ TEST_F(Examples, SoundsHaveTheirFrequencies) {
 }
 
 // Compared sounds differ only in what is asked: timbre at equal pitch and level, loudness.
-TEST_F(Examples, ComparedSoundsDifferOnlyInWhatIsAsked) {
+TEST(Examples, ComparedSoundsDifferOnlyInWhatIsAsked) {
     for (const char* name : {"sinus_220hz", "rechteck_220hz", "saegezahn_220hz"}) {
         const std::vector<float> x = Load(name);
         ASSERT_FALSE(x.empty()) << name;

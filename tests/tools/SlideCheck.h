@@ -2,9 +2,11 @@
 // Game folders written for one check and checked from inside, the way the game reads them.
 #include "common/CTempFolder.h"
 #include "common/CWaveBytes.h"
+#include "platform/CText.h"
 #include "tools/CSlideChecker.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -37,17 +39,20 @@ inline std::string Tone() {
     return CWaveBytes::Mono16(pcm);
 }
 
-// Checks the game in the folder from inside it, on a thread of its own: a check that waits on
-// a FIFO is released by a writer coming and going, so the test ends either way; prompt tells
-// whether it had to be.
-inline CSlideChecker::Report CheckIn(const CTempFolder& folder, bool* prompt = nullptr) {
+// Checks the game in the folder from inside it, on a thread of its own. The file fifo, if
+// given, is made a FIFO first; a check that waits on it is released by a writer coming and
+// going, so the test ends either way. prompt tells whether it had to be.
+inline CSlideChecker::Report CheckIn(const CTempFolder& folder, const std::string& fifo = "",
+                                     bool* prompt = nullptr) {
     using namespace std::chrono_literals;
+    if (!fifo.empty())
+        ::mkfifo(CText::ToNarrow(folder.PathOf(fifo)).c_str(), 0600);
     const auto home = std::filesystem::current_path();
     std::filesystem::current_path(folder.Folder());
     auto done = std::async(std::launch::async, [] { return CSlideChecker::Check("game.xml"); });
     const bool ready = done.wait_for(2s) == std::future_status::ready;
     while (done.wait_for(0s) != std::future_status::ready) {
-        const int writer = ::open("game.xml", O_RDWR | O_NONBLOCK);
+        const int writer = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
         std::this_thread::sleep_for(50ms);
         ::close(writer);
     }
@@ -58,16 +63,12 @@ inline CSlideChecker::Report CheckIn(const CTempFolder& folder, bool* prompt = n
     return report;
 }
 
-// Checks a fresh folder holding these files (name: contents), on this thread.
+// Checks a fresh folder holding these files (name: contents).
 inline CSlideChecker::Report Check(const std::map<std::string, std::string>& files) {
     CTempFolder folder;
     for (const auto& [name, text] : files)
         folder.Write(name, text);
-    const auto home = std::filesystem::current_path();
-    std::filesystem::current_path(folder.Folder());
-    CSlideChecker::Report report = CSlideChecker::Check("game.xml");
-    std::filesystem::current_path(home);
-    return report;
+    return CheckIn(folder);
 }
 
 // What the author reads: every failure, then every warning.
