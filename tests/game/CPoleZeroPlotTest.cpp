@@ -350,16 +350,22 @@ TEST_F(PoleZeroTest, ScoresADesignCloseToTheTargetAndRefusesBrokenTargets) {
 
 // Once evaluated, and only then, the target's roots appear where they belong and its response
 // is drawn dashed over the player's, on the rows the filter plots use; the player's design
-// stays as it was given.
-TEST_F(PoleZeroTest, ShowsTheTargetsRootsOnlyOnceEvaluated) {
+// stays as it was given, and it and the target can be heard in turn while the output plays.
+TEST_F(PoleZeroTest, EvaluationShowsAndPlaysTheTarget) {
+    const ScopedDevice sound;
+    std::vector<float> impulse(300);
+    impulse[20] = 0.8f;
+    context.SetSignal(5, MakeSignal(impulse));
     ASSERT_EQ(Make(SIZE, LOWPASS), ERR_NONE);
-    Zero(190, 95);
+    Zero(190, 95); // a highpass
     const auto count = [&](int x, int y, int half, COLORREF colour) {
         return Count(Grab().copy(std::max(0, x - half), y - half, 2 * half + 1, 2 * half + 1),
                      colour);
     };
     const COLORREF BLUE = RGB(0, 0, 255);
     EXPECT_EQ(count(10, 95, 9, BLUE) + count(172, 95, 9, BLUE), 0) << "nothing before evaluation";
+    dsp::CSignal& output = *plot->GetOutput();
+    ASSERT_TRUE(output.Play());
     plot->RevealAnswer();
     EXPECT_GT(count(10, 95, 9, BLUE), 10) << "the zero at -1";
     EXPECT_GT(count(172, 95, 9, BLUE), 10) << "the pole at 0.8";
@@ -372,23 +378,6 @@ TEST_F(PoleZeroTest, ShowsTheTargetsRootsOnlyOnceEvaluated) {
         EXPECT_GT(count(x, row(std::abs((1.0 + z) / (1.0 - 0.8 * z)) / 10.0), 2, BLUE), 0) << x;
         EXPECT_GT(count(x, row(std::abs(1.0 - z) / 2.0), 2, RED), 0) << x << ": the design's own";
     }
-    Zero(100, 40);
-    Do({'d', {{190, 95}, {170, 70}, {150, 50}}});
-    EXPECT_EQ(plot->GetZeros(), (std::vector<CPoint>{{90, 0}})) << "the design given stands";
-}
-
-// The player hears the own highpass and the target's lowpass in turn, while the output plays.
-TEST_F(PoleZeroTest, BothDesignsCanBeHeardDuringPlayback) {
-    const ScopedDevice sound;
-    std::vector<float> impulse(300);
-    impulse[20] = 0.8f;
-    context.SetSignal(5, MakeSignal(impulse));
-    ASSERT_EQ(Make(SIZE, LOWPASS), ERR_NONE);
-    Zero(190, 95);
-    Pole(28, 95);
-    dsp::CSignal& output = *plot->GetOutput();
-    ASSERT_TRUE(output.Play());
-    plot->RevealAnswer();
     using game::CListeningButtons;
     for (const auto& [button, lowpass] : {std::pair{CListeningButtons::ID_RIGHT_SOLUTION, true},
                                           {CListeningButtons::ID_PLAYER_SOLUTION, false}}) {
@@ -402,6 +391,11 @@ TEST_F(PoleZeroTest, BothDesignsCanBeHeardDuringPlayback) {
         EXPECT_TRUE(output.IsPlaying());
     }
     EXPECT_EQ(sound.device->OpenCount(), 1) << "never started again";
+    Zero(100, 40);
+    Pole(100, 40);
+    Do({'d', {{190, 95}, {170, 70}, {150, 50}}});
+    EXPECT_EQ(plot->GetZeros(), (std::vector<CPoint>{{90, 0}})) << "the design given stands";
+    EXPECT_TRUE(plot->GetPoles().empty());
     sound.PlayOut(output);
     plot.reset();
 }
