@@ -1,13 +1,11 @@
 #include "PlotFixture.h"
 #include "common/ReferenceFilter.h"
-#include "common/TestPanel.h"
 #include "game/CConstFilter.h"
 #include "game/CElementFactory.h"
 #include "game/CGameSlide.h"
 #include "game/CSpectrumPlot.h"
 
 #include <complex>
-#include <optional>
 
 using game::CConstFilter;
 using game::ERR_NONE;
@@ -32,10 +30,17 @@ static std::string Text(const std::vector<double>& v) {
     return s;
 }
 
+// The coefficients as the slide's text has them.
 static std::vector<double> Rounded(std::vector<double> v) {
     for (double& d : v)
         d = std::stod(std::to_string(d));
     return v;
+}
+
+// The coefficient children of a filter b / a.
+static std::string Children(const std::vector<double>& a, const std::vector<double>& b) {
+    return "<a order='" + std::to_string(a.size()) + "'>" + Text(a) + "</a><b order='" +
+           std::to_string(b.size()) + "'>" + Text(b) + "</b>";
 }
 
 class FilterPlotTest : public PlotFixture<CConstFilter> {
@@ -52,66 +57,88 @@ protected:
     dsp::CSignal& Output() { return *plot->GetOutput(); }
 };
 
+// The display attributes, and spectrum columns of as many bins as the width allows (the last
+// bin left out), or the mean line only.
 TEST_F(FilterPlotTest, ReadsItsDisplayAttributes) {
     const struct {
         std::string attributes;
         bool log, spectrum, transfer;
+        int width, perColumn;
     } cases[] = {
-        {"", false, false, true},           {"scale='log'", true, false, true},
-        {"scale='LOG'", false, false, true}, {"transfer='0'", false, false, false},
-        {"transfer='2'", false, false, false}, {"transfer='ja'", false, false, true},
-        {"spec_in='1'", false, true, true},  {"spec_in='1x'", false, true, true},
-        {"spec_in='2'", false, false, true}, {"spec_in='ja'", false, false, true},
+        {"", false, false, true, 0, 0},
+        {"scale='log'", true, false, true, 0, 0},
+        {"scale='LOG'", false, false, true, 0, 0},
+        {"transfer='0'", false, false, false, 0, 0},
+        {"transfer='2'", false, false, false, 0, 0},
+        {"transfer='ja'", false, false, true, 0, 0},
+        {"spec_in='1' width='256'", false, true, true, 256, 4},
+        {"spec_in='1x' width='300'", false, true, true, 300, 3},
+        {"spec_in='1' width='1100'", false, true, true, 1100, 0},
+        {"spec_in='2'", false, false, true, 0, 0},
+        {"spec_in='ja'", false, false, true, 0, 0},
     };
     for (const auto& c : cases) {
-        ASSERT_EQ(Read("<afilter example_from='5' " + c.attributes + "><b>1</b></afilter>"),
-                  ERR_NONE);
-        EXPECT_EQ(plot->IsLogarithmic(), c.log) << c.attributes;
-        EXPECT_EQ(plot->ShowsSpectrum(), c.spectrum) << c.attributes;
-        EXPECT_EQ(plot->ShowsTransfer(), c.transfer) << c.attributes;
+        SCOPED_TRACE(c.attributes);
+        Prepare(Noise(8000, 2), c.attributes);
+        EXPECT_EQ(plot->IsLogarithmic(), c.log);
+        EXPECT_EQ(plot->ShowsSpectrum(), c.spectrum);
+        EXPECT_EQ(plot->ShowsTransfer(), c.transfer);
+        EXPECT_EQ(plot->GetColumns().Width(), c.width);
+        EXPECT_EQ(plot->GetColumns().ValuesPerColumn(), c.perColumn);
+        EXPECT_EQ(plot->GetColumns().HasRange(), c.perColumn > 0);
     }
 }
 
-// The response curve and the output (published under the element's id) in double precision.
-TEST_F(FilterPlotTest, ResponseCurveAgainstDoublePrecision) {
+// The curve reaches, in every column, the row of the gain at the column's frequency (linear:
+// scaled to the largest gain up to 10 it can show, an arrow up from the top edge where the gain
+// leaves the plot); the output, published under the element's id, is the input filtered.
+TEST_F(FilterPlotTest, ResponseCurveAndOutputAgainstDoublePrecision) {
     const struct {
-        std::string attributes;
+        std::string scale;
         std::vector<double> a, b;
     } cases[] = {
-        {"scale='log'", {1, -1.8 * std::cos(0.3), 0.81}, {1, -2 * std::cos(0.3), 1}},
-        {"scale='log'", {1, -0.5}, {1, 1}},
+        {"log", {1, -1.8 * std::cos(0.3), 0.81}, {1, -2 * std::cos(0.3), 1}},
+        {"log", {1, -0.5}, {1, 1}},
         {"", {1}, {0.25, 0.25}}, // peak gain 0.5: drawn at its true size
         {"", {1}, {2, 2}},       // peak gain 4: scaled so that the peak touches the top
         {"", {1, 0.9}, {1}},     // high-pass resonance: peak 10 at half the sample rate
+        {"", {1, -1}, {1}},      // pole at z = 1
+        {"", {1, 0, 1}, {1}},    // poles at +-j: a quarter of the sample rate
     };
     for (const auto& c : cases) {
         const std::vector<double> a = Rounded(c.a), b = Rounded(c.b); // as the slide has them
+        SCOPED_TRACE(c.scale + " " + Text(a) + "/ " + Text(b));
         const std::vector<float> x = Noise(3000, 1);
-        Prepare(x, c.attributes + " width='300' height='128'",
-                "<a order='" + std::to_string(a.size()) + "'>" + Text(a) + "</a><b order='" +
-                    std::to_string(b.size()) + "'>" + Text(b) + "</b>");
+        Prepare(x, "scale='" + c.scale + "' width='256' height='128'", Children(a, b));
+        Show();
+        const QImage image = Grab();
         const auto& curve = plot->GetTransferCurve();
-        ASSERT_EQ(curve.size(), 600u);
-        double peak = 1.0;
-        for (int x = 0; x < 300; ++x)
-            peak = std::max(peak, PowerGain(a, b, x * std::numbers::pi / 300));
-        // Each column's line reaches the row of the response at the column's frequency.
-        for (int x : {0, 1, 57, 100, 150, 198, 299}) {
+        ASSERT_EQ(curve.size(), 512u);
+        double peak = 1; // a response crossing 10 comes as close as the columns allow
+        for (int i = 0; i <= 100000; ++i)
+            if (const double h2 = PowerGain(a, b, i * std::numbers::pi / 100000); h2 <= 100)
+                peak = std::max(peak, h2);
+        for (int x = 0; x < 256; ++x) {
+            const double h2 = PowerGain(a, b, x * std::numbers::pi / 256);
+            const int top = curve[2 * x].y, bottom = curve[2 * x + 1].y;
+            const bool log = c.scale == "log", off = !log && h2 > 150;
+            const double row = std::min(
+                127.0, 128 - 128 * (log ? (std::log(h2) + 15) / 15.5 : std::sqrt(h2 / peak)));
             EXPECT_EQ(curve[2 * x].x, x);
-            const double h2 = PowerGain(a, b, x * std::numbers::pi / 300);
-            const double level =
-                plot->IsLogarithmic() ? (std::log(h2) + 15) / 15.5 : std::sqrt(h2 / peak);
-            const double row = std::min(127.0, 128 - level * 128);
-            EXPECT_GE(row, curve[2 * x].y - 1.01) << c.attributes << " column " << x;
-            EXPECT_LE(row, curve[2 * x + 1].y + 1.01) << c.attributes << " column " << x;
+            EXPECT_TRUE(off ? top == 0 : (!log && h2 >= 25) || (row > top - 1.5 && row < bottom + 1.5))
+                << "column " << x << ": " << top << " to " << bottom << ", not " << row;
+            EXPECT_TRUE(log || (h2 <= 150 && h2 >= 66) ||
+                        (PixelOf(image, x, 5) == RED) == (off || (top <= 5 && bottom >= 5)))
+                << "column " << x << ": an arrow on row 5, or the curve itself passing there";
         }
         ASSERT_EQ(context.FindSignal(7), plot->GetOutput());
         EXPECT_EQ(plot->GetInput()->GetListeners().count(plot.get()), 1u);
         EXPECT_EQ(Output().GetListeners().count(plot.get()), 1u);
-        ASSERT_EQ(Output().GetSampleCount(), 3000);
         const std::vector<double> y = ReferenceFilter(a, b, x);
+        ASSERT_EQ(Output().GetSampleCount(), 3000);
         for (int n = 0; n < 3000; ++n)
             ASSERT_NEAR(Output().GetSamples()[n], y[n], 1e-4 * (1 + std::fabs(y[n]))) << n;
+        plot.reset();
     }
 }
 
@@ -134,58 +161,16 @@ TEST_F(FilterPlotTest, DegenerateAndUnstableFiltersStayFinite) {
         std::vector<float> x = Noise(5000, 3);
         x[0] = 0.5f;
         Prepare(x, "scale='log' spec_in='1' width='256' height='128'", c.children);
-        if (c.firstRow >= 0) {
-            EXPECT_EQ(plot->GetTransferCurve()[0].y, c.firstRow) << c.children;
-        }
+        SCOPED_TRACE(c.children);
+        EXPECT_TRUE(c.firstRow < 0 || plot->GetTransferCurve()[0].y == c.firstRow);
         for (const CPoint& p : plot->GetTransferCurve())
-            EXPECT_TRUE(p.y >= -256 && p.y <= 384) << c.children;
+            EXPECT_TRUE(p.y >= -256 && p.y <= 384);
         for (int n = 0; n < Output().GetSampleCount(); ++n)
-            ASSERT_TRUE(std::isfinite(Output().GetSamples()[n])) << c.children;
-        if (c.playbackGain >= 0) {
-            EXPECT_EQ(Output().GetPlaybackGain(), c.playbackGain) << c.children;
-        }
+            ASSERT_TRUE(std::isfinite(Output().GetSamples()[n]));
+        EXPECT_TRUE(c.playbackGain < 0 || Output().GetPlaybackGain() == c.playbackGain);
         EXPECT_TRUE(Output().EnsureSpectrum());
         for (int k = 0; k < Output().GetSpectrum().GetBins(); ++k)
-            ASSERT_TRUE(std::isfinite(Output().GetSpectrum().GetPower()[k])) << c.children;
-    }
-}
-
-// A pole on the unit circle in the linear display: the curve is scaled to the gains up to 10
-// it can show, and where the gain leaves the plot an arrow points up from the top edge.
-TEST_F(FilterPlotTest, LinearCurveMarksWhereTheGainLeavesThePlot) {
-    const struct {
-        std::vector<double> a, b;
-    } cases[] = {{{1, -1}, {1}},   // pole at z = 1
-                 {{1, 0, 1}, {1}}, // poles at +-j: a quarter of the sample rate
-                 {{1}, {2, 2}}};   // peak 4: scaled, nothing off the plot
-    for (const auto& c : cases) {
-        Prepare(Noise(1000, 6), "width='256' height='128'",
-                "<a order='" + std::to_string(c.a.size()) + "'>" + Text(c.a) + "</a><b order='" +
-                    std::to_string(c.b.size()) + "'>" + Text(c.b) + "</b>");
-        Show();
-        const QImage image = Grab();
-        const auto& curve = plot->GetTransferCurve();
-        // The largest gain up to 10 that the response reaches; a response that crosses 10
-        // comes as close to it as the columns' frequencies allow, a few percent.
-        double peak = 1;
-        for (int i = 0; i <= 100000; ++i)
-            if (const double h2 = PowerGain(c.a, c.b, i * std::numbers::pi / 100000); h2 <= 100)
-                peak = std::max(peak, h2);
-        for (int x = 0; x < 256; ++x) {
-            const double h2 = PowerGain(c.a, c.b, x * std::numbers::pi / 256);
-            const int top = curve[2 * x].y, bottom = curve[2 * x + 1].y;
-            if (h2 > 150) {
-                EXPECT_EQ(top, 0) << Text(c.a) << "column " << x;
-            } else if (h2 < 25) {
-                const double row = 128 - std::sqrt(h2 / peak) * 128;
-                EXPECT_TRUE(row > top - 1.5 && row < bottom + 1.5) << Text(c.a) << "column " << x;
-            }
-            if (h2 > 150 || h2 < 66) { // an arrow on row 5, or the curve itself passing there
-                EXPECT_EQ(PixelOf(image, x, 5) == RED, h2 > 150 || (top <= 5 && bottom >= 5))
-                    << Text(c.a) << "column " << x;
-            }
-        }
-        plot.reset();
+            ASSERT_TRUE(std::isfinite(Output().GetSpectrum().GetPower()[k]));
     }
 }
 
@@ -196,24 +181,21 @@ TEST_F(FilterPlotTest, BelowTheRangeRunsAlongTheBottomRow) {
         std::string attributes, children;
         bool silent;
         COLORREF colour;
-        std::vector<int> columns; // empty: every column
+        int step; // between the columns checked
     } cases[] = {
-        {"", "<b order='1'>0</b>", false, RED, {}},
-        {"scale='log'", "<b order='1'>0</b>", false, RED, {}},
-        {"scale='log'", "<b order='1'>0.0001</b>", false, RED, {}}, // -80 dB
-        {"", "<b order='5'>0.5 0 0 0 -0.5</b>", false, RED, {0, 128}},
-        {"spec_in='1' transfer='0'", "<b>1</b>", true, GREEN, {}},
-        {"scale='log' spec_in='1' transfer='0'", "<b>1</b>", true, GREEN, {}},
+        {"", "<b order='1'>0</b>", false, RED, 1},
+        {"scale='log'", "<b order='1'>0</b>", false, RED, 1},
+        {"scale='log'", "<b order='1'>0.0001</b>", false, RED, 1}, // -80 dB
+        {"", "<b order='5'>0.5 0 0 0 -0.5</b>", false, RED, 128},  // zeros at 0 and pi / 2
+        {"spec_in='1' transfer='0'", "<b>1</b>", true, GREEN, 1},
+        {"scale='log' spec_in='1' transfer='0'", "<b>1</b>", true, GREEN, 1},
     };
     for (const auto& c : cases) {
         Prepare(c.silent ? std::vector<float>(4000, 0.0f) : Noise(4000, 8),
                 c.attributes + " width='256' height='128'", c.children);
         Show();
         const QImage image = Grab();
-        std::vector<int> columns = c.columns; // the last one left out, as a flat line ends
-        for (int x = 0; columns.size() < 255 && c.columns.empty(); ++x)
-            columns.push_back(x);
-        for (const int x : columns)
+        for (int x = 0; x < 255; x += c.step) // the last one left out, as a flat line ends
             EXPECT_EQ(PixelOf(image, x, 127), c.colour) << c.attributes << c.children << " " << x;
         plot.reset();
     }
@@ -232,18 +214,19 @@ TEST_F(FilterPlotTest, CombTeethKeepTheirHeight) {
     const struct {
         std::string scale;
         std::vector<double> a, b;
-        int delay, width;
+        int width;
     } cases[] = {
-        {"", comb(5, 1, -0.8), {0.2}, 5, 256},     {"log", comb(10, 1, -0.8), {0.2}, 10, 256},
-        {"", comb(20, 1, -0.8), {0.2}, 20, 256},   {"log", comb(20, 1, -0.8), {0.2}, 20, 300},
-        {"log", {1}, comb(8, 0.5, 0.5), 8, 512},   {"", {1}, comb(13, 0.5, -0.5), 13, 300},
-        {"log", {1}, comb(40, 0.5, 0.5), 40, 512},
+        {"", comb(5, 1, -0.8), {0.2}, 256},   {"log", comb(10, 1, -0.8), {0.2}, 256},
+        {"", comb(20, 1, -0.8), {0.2}, 256},  {"log", comb(20, 1, -0.8), {0.2}, 300},
+        {"log", {1}, comb(8, 0.5, 0.5), 512}, {"", {1}, comb(13, 0.5, -0.5), 300},
+        {"log", {1}, comb(40, 0.5, 0.5), 512},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.scale + " " + Text(c.a) + "/ " + Text(c.b) + std::to_string(c.width));
+        const int delay = static_cast<int>(std::max(c.a.size(), c.b.size())) - 1;
         Prepare(Noise(1000, 9),
                 "scale='" + c.scale + "' width='" + std::to_string(c.width) + "' height='128'",
-                "<a order='" + std::to_string(c.a.size()) + "'>" + Text(c.a) + "</a><b order='" +
-                    std::to_string(c.b.size()) + "'>" + Text(c.b) + "</b>");
+                Children(c.a, c.b));
         Show(CRect{0, 0, 600, 200});
         const QImage image = Grab();
         std::vector<int> top(c.width, 1000), bottom(c.width, -1);
@@ -255,41 +238,22 @@ TEST_F(FilterPlotTest, CombTeethKeepTheirHeight) {
                 }
         const double pi = std::numbers::pi;
         // Column x shows the frequencies within half a column of x pi / width.
-        for (int m = 0; 2 * m * c.width < (2 * c.width - 1) * c.delay; ++m) {
-            const double h2 = PowerGain(c.a, c.b, m * pi / c.delay);
-            const bool peak = h2 > PowerGain(c.a, c.b, (m + 0.5) * pi / c.delay);
+        for (int m = 0; 2 * m * c.width < (2 * c.width - 1) * delay; ++m) {
+            const double h2 = PowerGain(c.a, c.b, m * pi / delay);
+            const bool peak = h2 > PowerGain(c.a, c.b, (m + 0.5) * pi / delay);
             // The peak gain is 1: the linear plot is not rescaled.
             const double level = c.scale == "log" ? (std::log(h2) + 15) / 15.5 : std::sqrt(h2);
             const double row = std::min(127.0, 128 - 128 * level);
             // A zero on the unit circle lies deeper than any frequency a log plot samples.
             if (!peak && c.scale == "log" && h2 < 1e-6)
                 continue;
-            const int x = static_cast<int>(std::lround(m * static_cast<double>(c.width) / c.delay));
+            const int x = static_cast<int>(std::lround(m * static_cast<double>(c.width) / delay));
             int drawn = peak ? 1000 : -1;
             for (int n = std::max(0, x - 1); n <= std::min(c.width - 1, x + 1); ++n)
                 drawn = peak ? std::min(drawn, top[n]) : std::max(drawn, bottom[n]);
-            EXPECT_NEAR(drawn, row, 1.01)
-                << c.scale << " " << Text(c.a) << "/ " << Text(c.b) << "width " << c.width
-                << (peak ? " tooth " : " gap ") << m;
+            EXPECT_NEAR(drawn, row, 1.01) << (peak ? " tooth " : " gap ") << m;
         }
         plot.reset();
-    }
-}
-
-TEST_F(FilterPlotTest, SpectrumColumnsFollowTheWidth) {
-    const struct {
-        std::string attributes;
-        int width, perColumn;
-        bool range;
-    } cases[] = {{"spec_in='1' width='256'", 256, 4, true}, // bin 1024 not shown
-                 {"spec_in='1' width='300'", 300, 3, true},
-                 {"spec_in='1' width='1100'", 1100, 0, false}, // the mean line only
-                 {"width='256'", 0, 0, false}};                // no spectrum without spec_in
-    for (const auto& c : cases) {
-        Prepare(Noise(8000, 2), c.attributes);
-        EXPECT_EQ(plot->GetColumns().Width(), c.width) << c.attributes;
-        EXPECT_EQ(plot->GetColumns().ValuesPerColumn(), c.perColumn) << c.attributes;
-        EXPECT_EQ(plot->GetColumns().HasRange(), c.range) << c.attributes;
     }
 }
 
@@ -350,15 +314,11 @@ TEST_F(FilterPlotTest, ReFiltersOnlyWhenTheInputChanges) {
 TEST_F(FilterPlotTest, PaintsSpectrumAndResponse) {
     Prepare(Noise(20000, 4), "spec_in='1' width='256' height='128'", "<b order='2'>0.5 0.5</b>");
     Show();
-    EXPECT_EQ(plot->GetWindowClass(), L"MFCAudioFilterPlot");
     const QImage image = Grab();
-    ASSERT_EQ(image.width(), 256);
     EXPECT_EQ(PixelOf(image, 0, 0), RED) << "gain 1 at frequency 0 on the top edge";
     EXPECT_EQ(plot->GetTransferCurve().back().y, 127) << "a zero at half the sample rate";
     EXPECT_GT(Count(image, GREEN), 256) << "every column has spectrum";
     EXPECT_GT(Count(image, RGB(255, 255, 255)), 256 * 64) << "on white";
-    const CPoint mid = plot->GetTransferCurve()[256];
-    EXPECT_EQ(PixelOf(image, mid.x, mid.y), RED);
     // Magnitudes in columns of four bins from their top to their bottom row, and an unbroken
     // response curve across every column.
     const float* power = plot->GetInput()->GetSpectrum().GetPower();
@@ -369,10 +329,7 @@ TEST_F(FilterPlotTest, PaintsSpectrumAndResponse) {
         EXPECT_NEAR(columns.TopRows()[x], 128 - std::sqrt(top) * 128, 1) << x;
         for (int y = columns.TopRows()[x]; y < columns.BottomRows()[x]; ++y, ++span)
             filled += PixelOf(image, x, y) == GREEN;
-        int red = 0;
-        for (int y = 0; y < 128; ++y)
-            red += PixelOf(image, x, y) == RED;
-        EXPECT_GT(red, 0) << x;
+        EXPECT_GT(Count(image.copy(x, 0, 1, 128), RED), 0) << x;
     }
     EXPECT_GT(filled, span * 9 / 10);
     plot->SetMark(game::MARK_WRONG);
@@ -392,8 +349,8 @@ TEST_F(FilterPlotTest, ReadsItsCoefficientChildren) {
     using V = std::vector<float>;
     const struct {
         std::string children;
-        std::optional<V> a, b; // none: refused
-    } cases[] = {
+        V a, b;
+    } accepted[] = {
         {"<b order='3'>1 2 1</b>", V{1}, V{1, 2, 1}},
         {"<a order='3'>1, -1.8, 0.81</a>", V{1, -1.8f, 0.81f}, V{1}},
         {"<a>1 0.5</a>", V{}, V{1}},
@@ -403,33 +360,22 @@ TEST_F(FilterPlotTest, ReadsItsCoefficientChildren) {
         {"<b order='2'>1-2 3</b>", V{1}, V{1, 3}},
         {"<b order='2'>-.5 +2.</b>", V{1}, V{-0.5f, 2}},
         {"<b/>", V{1}, V{}},
-        {"<b order='3'>1, 2,</b>", {}, {}},
-        {"<b order='2'>1E-3 2</b>", {}, {}},
-        {"<b order='1'>x1</b>", {}, {}},
-        {"<b order='2'>1e999 1</b>", {}, {}},
-        {"<b order='2'>1e39 1</b>", {}, {}},
-        {"<b order='2'>1 nan</b>", {}, {}},
-        {"<b order='1'>inf</b>", {}, {}},
-        {"<b order='1'>0x10</b>", {}, {}},
-        {"<b order='1'>+-1</b>", {}, {}},
-        {"<a order='2'>0 1</a>", {}, {}},
-        {"<a order='2'>1e-39 1</a>", {}, {}}, // too small to divide by
-        {"<b order='2000000000'>1 2 3</b>", {}, {}},
-        {"<b order='-1'>1</b>", {}, {}},
-        {"", {}, {}},
     };
-    for (const auto& c : cases) {
-        ASSERT_EQ(Read("<afilter example_from='5'>" + c.children + "</afilter>"),
-                  c.b ? ERR_NONE : game::ERR_MISSING_ELEMENT)
-            << c.children;
+    for (const auto& c : accepted) {
+        ASSERT_EQ(Read("<afilter example_from='5'>" + c.children + "</afilter>"), ERR_NONE);
         const dsp::CFilter& f = plot->GetFilter();
-        if (c.b) {
-            EXPECT_EQ(V(f.GetDenominator(), f.GetDenominator() + f.GetDenominatorCount()), *c.a)
-                << c.children;
-            EXPECT_EQ(V(f.GetNumerator(), f.GetNumerator() + f.GetNumeratorCount()), *c.b)
-                << c.children;
-        }
+        EXPECT_EQ(Values(f.GetDenominator(), f.GetDenominatorCount()), c.a) << c.children;
+        EXPECT_EQ(Values(f.GetNumerator(), f.GetNumeratorCount()), c.b) << c.children;
     }
+    for (const std::string refused :
+         {"<b order='3'>1, 2,</b>", "<b order='2'>1E-3 2</b>", "<b order='1'>x1</b>",
+          "<b order='2'>1e999 1</b>", "<b order='2'>1e39 1</b>", "<b order='2'>1 nan</b>",
+          "<b order='1'>inf</b>", "<b order='1'>0x10</b>", "<b order='1'>+-1</b>",
+          "<a order='2'>0 1</a>", "<a order='2'>1e-39 1</a>", // too small to divide by
+          "<b order='2000000000'>1 2 3</b>", "<b order='-1'>1</b>", ""})
+        EXPECT_EQ(Read("<afilter example_from='5'>" + refused + "</afilter>"),
+                  game::ERR_MISSING_ELEMENT)
+            << refused;
     EXPECT_EQ(Read("<filter example_from='5'><b>1</b></filter>"), game::ERR_XML_TITLE);
     EXPECT_EQ(Read("<afilter><b>1</b></afilter>"), game::ERR_EXAMPLE_NOT_FOUND);
     // The element reports its extent to the table that places it.
@@ -441,21 +387,9 @@ TEST_F(FilterPlotTest, ReadsItsCoefficientChildren) {
     EXPECT_EQ(area, (CRect{20, 30, 320, 120}));
 }
 
-// A fixed filter naming an example of its own filters that example.
-TEST_F(FilterPlotTest, FiltersAnExampleOfItsOwn) {
-    CTempFolder folder;
-    const std::wstring path = folder.Write("eins.wav", CWaveBytes::Mono16({16384, 16384, 0}));
-    ASSERT_EQ(Read("<afilter id='3' example='" + CText::ToNarrow(path) +
-                   "'><b order='1'>2</b></afilter>"),
-              ERR_NONE);
-    ASSERT_EQ(plot->Prepare(), ERR_NONE);
-    ASSERT_EQ(Output().GetSampleCount(), 3);
-    EXPECT_FLOAT_EQ(Output().GetSamples()[0], 1.0f);
-    EXPECT_EQ(plot->GetInput()->GetFileName(), path);
-}
-
-// A hidden chain of two fixed filters, written in reverse order, feeds a visible spectrum
-// plot: the plot shows the twice-filtered example, and nothing of the chain is seen.
+// A hidden chain of two fixed filters, written in reverse order, the first of an example of its
+// own, feeds a visible spectrum plot: the plot shows the twice-filtered example, and nothing of
+// the chain is seen.
 TEST(HiddenChain, FeedsVisiblePlotsAndStaysOutOfSight) {
     CTempFolder folder;
     std::vector<std::int16_t> pcm(4000);
@@ -466,17 +400,17 @@ TEST(HiddenChain, FeedsVisiblePlotsAndStaysOutOfSight) {
     }
     const std::string xml =
         "<GameSlide><hidden><afilter id='3' example_from='2'><b order='2'>0.5 0.5</b></afilter>"
-        "<afilter id='2' example_from='1'><a order='2'>1 -0.5</a><b order='1'>0.5</b></afilter>"
-        "</hidden><table rows='1' cols='2'><row><spectrum id='1' example='" +
+        "<afilter id='2' example='" +
         CText::ToNarrow(folder.Write("x.wav", CWaveBytes::Mono16(pcm))) +
-        "'/><spectrum id='4' example_from='3'/></row></table></GameSlide>";
+        "'><a order='2'>1 -0.5</a><b order='1'>0.5</b></afilter></hidden><table rows='1' "
+        "cols='1'><row><spectrum id='4' example_from='3'/></row></table></GameSlide>";
     tinyxml2::XMLDocument document(true, tinyxml2::COLLAPSE_WHITESPACE);
     ASSERT_EQ(document.Parse(xml.c_str()), tinyxml2::XML_SUCCESS);
     game::CGameContext master;
     game::CGameSlide slide(master, L"kette");
     CRect area{0, 0, 800, 400};
     ASSERT_EQ(slide.ReadXml(*document.RootElement(), area, WS_CHILD | WS_VISIBLE), ERR_NONE);
-    EXPECT_EQ(slide.GetMaxPoints(), 2) << "the hidden filters count for nothing";
+    EXPECT_EQ(slide.GetMaxPoints(), 1) << "the hidden filters count for nothing";
 
     const std::vector<double> twice =
         ReferenceFilter({1}, {0.5, 0.5}, ReferenceFilter({1, -0.5}, {0.5}, x));
@@ -497,16 +431,4 @@ TEST(HiddenChain, FeedsVisiblePlotsAndStaysOutOfSight) {
         EXPECT_FALSE(filter->GetParent()->IsWindowVisible()) << id;
     }
     slide.DestroyWindow();
-}
-
-// Without a kind that reads "afilter" the hidden container lacks its element.
-TEST(HiddenChain, WithoutAFixedFilterKindTheElementIsMissing) {
-    const testing_panels::CScopedKind none("afilter", [](game::CGameContext*) { return nullptr; });
-    tinyxml2::XMLDocument document(true, tinyxml2::COLLAPSE_WHITESPACE);
-    ASSERT_EQ(document.Parse("<GameSlide><hidden><afilter id='2'/></hidden></GameSlide>"),
-              tinyxml2::XML_SUCCESS);
-    game::CGameContext master;
-    game::CGameSlide slide(master, L"ohne");
-    CRect area{0, 0, 800, 400};
-    EXPECT_EQ(slide.ReadXml(*document.RootElement(), area, WS_CHILD), game::ERR_MISSING_ELEMENT);
 }

@@ -90,40 +90,16 @@ TEST_F(WavePlotTest, ChangedSamplesRedrawTheEnvelope) {
     EXPECT_EQ(PixelOf(Grab(), 0, plot->GetEnvelope().TopRows()[0]), BLUE);
 }
 
-// The red bar stands at the column of the newest finished block and goes at the end, leaving
-// the envelope beneath it whole. Without a sound device the first click tells the player,
-// later ones stay quiet, and once a device is back a click plays again.
-TEST_F(WavePlotTest, ClickPlaysOrStopsTheBarFollowsAndAMissingDeviceIsToldOnce) {
+// Without a sound device the first click tells the player, later ones stay quiet, and once a
+// device is back a click plays again.
+TEST_F(WavePlotTest, AMissingDeviceIsToldOnce) {
     std::vector<std::wstring> told;
     CMessageBox::SetHandler([&told](const std::wstring& text, const std::wstring&) {
         told.push_back(text);
     });
-    const auto playOut = [this] {
-        while (Signal().IsPlaying())
-            m_device->FinishNext(std::chrono::milliseconds(20));
-    };
     Prepare(MakeSignal(FullSwing(2000)));
-    Click(*plot);
-    ASSERT_TRUE(ProcessUntil([this] { return plot->GetPlaybarColumn() == 0; }));
-    ASSERT_TRUE(m_device->FinishNext());
-    ASSERT_TRUE(ProcessUntil([this] { return plot->GetPlaybarColumn() == 10; }));
-    QImage picture = Grab();
-    EXPECT_EQ(Count(picture, RED), 101);
-    for (int y = 0; y < 101; ++y)
-        ASSERT_EQ(PixelOf(picture, 10, y), RED) << y;
-    for (int y = 0; y < 100; ++y)
-        ASSERT_EQ(PixelOf(picture, 0, y), BLUE) << "column 0 restored, row " << y;
-    playOut();
-    ASSERT_TRUE(ProcessUntil([this] { return plot->GetPlaybarColumn() < 0; }));
-    picture = Grab();
-    EXPECT_EQ(Count(picture, RED), 0);
-    for (int y = 0; y < 100; ++y)
-        ASSERT_EQ(PixelOf(picture, 90, y), BLUE) << "last bar's column restored, row " << y;
-    EXPECT_TRUE(told.empty());
-
     m_device->SetAvailable(false);
     Click(*plot);
-    ASSERT_EQ(told.size(), 1u);
     Click(*plot);
     ASSERT_EQ(told.size(), 1u);
     EXPECT_NE(told[0].find(L"keine Tonausgabe"), std::wstring::npos);
@@ -131,8 +107,8 @@ TEST_F(WavePlotTest, ClickPlaysOrStopsTheBarFollowsAndAMissingDeviceIsToldOnce) 
     m_device->SetAvailable(true);
     Click(*plot);
     EXPECT_TRUE(Signal().IsPlaying());
-    EXPECT_EQ(m_device->OpenCount(), 2);
-    playOut();
+    while (Signal().IsPlaying())
+        m_device->FinishNext(std::chrono::milliseconds(20));
     EXPECT_EQ(told.size(), 1u);
 }
 
@@ -148,7 +124,9 @@ static bool NoteAt(const QImage& picture, bool right) {
 // A second click or Space on the plot the click focused stops the sound; L makes the sound
 // start again from frame 0 at its end without a gap, and B makes a filter's output go on with
 // the filter's input at the frame reached, and back, while a root signal ignores it. Each
-// click starts the device with three blocks already in it, so the sound begins at once.
+// click starts the device with three blocks already in it, so the sound begins at once. A red
+// bar stands at the column of the newest finished block and goes at the end, leaving the
+// envelope beneath it whole.
 TEST_F(WavePlotTest, KeysOnTheFocusedPlotStopLoopAndBypass) {
     constexpr int B = 200, COUNT = 1700; // 25 ms at 8000 Hz; 8.5 blocks
     enum Note { NONE = 0, LOOP = 1, BYPASS = 2 };
@@ -198,6 +176,15 @@ TEST_F(WavePlotTest, KeysOnTheFocusedPlotStopLoopAndBypass) {
             ASSERT_TRUE(shown->ApplyFilter(half));
         }
         Prepare(std::move(shown));
+        const QImage envelope = Grab();
+        // Red on the bar's column, elsewhere the envelope (the lower corners may hold a note).
+        const auto barOnEnvelope = [&](const QImage& picture, int bar, int notes) {
+            for (int x = 0; x < 100; ++x)
+                for (int y = 0; y < 101; ++y)
+                    if (x == bar || y < 50 || notes == NONE)
+                        ASSERT_EQ(PixelOf(picture, x, y), x == bar ? RED : PixelOf(envelope, x, y))
+                            << x << "," << y << " bar " << bar;
+        };
         for (const Step& step : c.steps) {
             for (std::size_t n = m_device->Queued().size(); n < step.atQueued; ++n) {
                 ASSERT_TRUE(m_device->FinishNext());
@@ -225,10 +212,12 @@ TEST_F(WavePlotTest, KeysOnTheFocusedPlotStopLoopAndBypass) {
             const QImage picture = Grab();
             EXPECT_EQ(NoteAt(picture, false), (step.notes & LOOP) != 0) << step.atQueued;
             EXPECT_EQ(NoteAt(picture, true), (step.notes & BYPASS) != 0) << step.atQueued;
+            barOnEnvelope(picture, plot->GetPlaybarColumn(), step.notes);
         }
         while (Signal().IsPlaying())
             m_device->FinishNext(std::chrono::milliseconds(20));
         ASSERT_TRUE(ProcessUntil([this] { return plot->GetPlaybarColumn() < 0; }));
+        barOnEnvelope(Grab(), -1, c.steps.back().notes);
         std::vector<std::uint8_t> heard, expected;
         for (const auto& block : m_device->Queued())
             heard.insert(heard.end(), block.bytes.begin(), block.bytes.end());
@@ -249,16 +238,12 @@ TEST_F(WavePlotTest, KeysOnTheFocusedPlotStopLoopAndBypass) {
     RecordProperty("longest_press_to_first_sample_us", int(longestStart.count()));
 }
 
-static std::string Repeated(const std::string& text, int times) {
-    std::string all;
-    for (int i = 0; i < times; ++i)
-        all += text;
-    return all;
-}
-
 // The companion text's first line is the tooltip of a plot that asks for one and has no text
 // of its own.
 TEST_F(WavePlotTest, CompanionTextBecomesTheTooltip) {
+    std::string long_ = "a";
+    for (int i = 0; i < 600; ++i)
+        long_ += "\xC3\xA4";
     const std::string wave = CText::ToNarrow(
         folder.Write("ton.wav", CWaveBytes::Mono16(std::vector<std::int16_t>(4000, 1000))));
     const struct {
@@ -274,7 +259,7 @@ TEST_F(WavePlotTest, CompanionTextBecomesTheTooltip) {
         {"Datei", "tooltip='1'", "Eigener Text", L"Eigener Text"},
         {"Datei", "", "", L""},
         // Cut inside a character, the rest still reads as UTF-8; at most 255 characters.
-        {"a" + Repeated("\xC3\xA4", 600), "tooltip='1'", "", L"a" + std::wstring(254, L'\u00E4')},
+        {long_, "tooltip='1'", "", L"a" + std::wstring(254, L'\u00E4')},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.txt + " / " + c.attributes);

@@ -2,11 +2,13 @@
 // Plot tests: a plot read from XML in a context that holds the test's signal under id 5.
 
 #include "common/CTempFolder.h"
+#include "common/CTestSoundOutput.h"
 #include "common/CWaveBytes.h"
 #include "dsp/CSignal.h"
 #include "game/CElement.h"
 #include "game/CGameContext.h"
 #include "platform/CApplication.h"
+#include "platform/CButton.h"
 #include "platform/CQtColor.h"
 #include "platform/CText.h"
 
@@ -55,6 +57,19 @@ inline int Count(const QImage& image, COLORREF colour) {
     return count;
 }
 
+inline std::vector<float> Values(const float* first, int count) { return {first, first + count}; }
+
+// The sound outputs play on a test device while this lives.
+struct ScopedDevice {
+    std::shared_ptr<CTestSoundOutput::Device> device = std::make_shared<CTestSoundOutput::Device>();
+    CSoundOutput::Factory previous = CTestSoundOutput::Install(device);
+    ~ScopedDevice() { CSoundOutput::SetFactory(previous); }
+    void PlayOut(const dsp::CSignal& signal) const {
+        while (signal.IsPlaying())
+            device->FinishNext(std::chrono::milliseconds(20));
+    }
+};
+
 template <typename Plot> class PlotFixture : public ::testing::Test {
 protected:
     // A new plot read from the xml; -1 when the xml does not parse.
@@ -78,6 +93,12 @@ protected:
             ASSERT_TRUE(host.Create(L"Host", L"", WS_VISIBLE, hostRect, nullptr, 0));
         }
         ASSERT_EQ(plot->CreateElementWindow(&host, 1), game::ERR_NONE);
+        CApplication::ProcessMessages();
+    }
+    void PressButton(UINT id) {
+        auto* button = dynamic_cast<CButton*>(plot->GetDlgItem(id));
+        ASSERT_NE(button, nullptr);
+        button->Click();
         CApplication::ProcessMessages();
     }
     QImage Grab() const { return plot->Widget()->grab().toImage(); }
