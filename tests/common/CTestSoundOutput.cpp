@@ -31,41 +31,6 @@ bool CTestSoundOutput::Device::WaitUntilClosed(std::chrono::milliseconds timeout
     return m_changed.wait_for(lock, timeout, [this] { return m_openNow == 0; });
 }
 
-std::vector<CTestSoundOutput::Device::Block> CTestSoundOutput::Device::Queued() const {
-    std::lock_guard lock(m_mutex);
-    return m_queued;
-}
-
-std::size_t CTestSoundOutput::Device::PendingCount() const {
-    std::lock_guard lock(m_mutex);
-    return m_pending.size();
-}
-
-std::chrono::steady_clock::time_point CTestSoundOutput::Device::StartedAt() const {
-    std::lock_guard lock(m_mutex);
-    return m_startedAt;
-}
-
-std::size_t CTestSoundOutput::Device::QueuedAtStart() const {
-    std::lock_guard lock(m_mutex);
-    return m_queuedAtStart;
-}
-
-int CTestSoundOutput::Device::OpenCount() const {
-    std::lock_guard lock(m_mutex);
-    return m_opens;
-}
-
-bool CTestSoundOutput::Device::IsOpen() const {
-    std::lock_guard lock(m_mutex);
-    return m_openNow > 0;
-}
-
-CSoundFormat CTestSoundOutput::Device::LastFormat() const {
-    std::lock_guard lock(m_mutex);
-    return m_format;
-}
-
 CTestSoundOutput::CTestSoundOutput(std::shared_ptr<Device> device) : m_device(std::move(device)) {}
 
 CTestSoundOutput::~CTestSoundOutput() {

@@ -38,17 +38,22 @@ public:
         bool WaitUntilClosed(std::chrono::milliseconds timeout = WAIT) const;
 
         // Every block queued since the device was made, in order.
-        std::vector<Block> Queued() const;
+        std::vector<Block> Queued() const { return Locked(m_queued); }
         // When an output last started it, and how many blocks it held then.
-        std::chrono::steady_clock::time_point StartedAt() const;
-        std::size_t QueuedAtStart() const;
-        std::size_t PendingCount() const;
-        int OpenCount() const; // successful opens so far
-        bool IsOpen() const;   // an output is open now
-        CSoundFormat LastFormat() const;
+        std::chrono::steady_clock::time_point StartedAt() const { return Locked(m_startedAt); }
+        std::size_t QueuedAtStart() const { return Locked(m_queuedAtStart); }
+        std::size_t PendingCount() const { return Locked(m_pending).size(); }
+        int OpenCount() const { return Locked(m_opens); } // successful opens so far
+        bool IsOpen() const { return Locked(m_openNow) > 0; } // an output is open now
+        CSoundFormat LastFormat() const { return Locked(m_format); }
 
     private:
         friend class CTestSoundOutput;
+        template <typename T>
+        T Locked(const T& member) const {
+            std::lock_guard lock(m_mutex);
+            return member;
+        }
         struct Pending {
             CTestSoundOutput* output;
             int block;
