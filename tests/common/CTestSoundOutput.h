@@ -43,14 +43,13 @@ public:
         std::chrono::steady_clock::time_point StartedAt() const { return Locked(m_startedAt); }
         std::size_t QueuedAtStart() const { return Locked(m_queuedAtStart); }
         std::size_t PendingCount() const { return Locked(m_pending).size(); }
-        int OpenCount() const { return Locked(m_opens); } // successful opens so far
+        int OpenCount() const { return Locked(m_opens); }     // successful opens so far
         bool IsOpen() const { return Locked(m_openNow) > 0; } // an output is open now
         CSoundFormat LastFormat() const { return Locked(m_format); }
 
     private:
         friend class CTestSoundOutput;
-        template <typename T>
-        T Locked(const T& member) const {
+        template <typename T> T Locked(const T& member) const {
             std::lock_guard lock(m_mutex);
             return member;
         }

@@ -3,8 +3,8 @@
 #include "dsp/CPlayback.h"
 #include "dsp/CSignal.h"
 
-#include "platform/CApplication.h"
 #include "common/CTestSoundOutput.h"
+#include "platform/CApplication.h"
 #include "platform/CTickCount.h"
 #include "platform/CWnd.h"
 
@@ -75,10 +75,9 @@ protected:
         CTestSoundOutput::Install(m_device);
         m_window.bars.clear();
     }
-    CSignal& Make(const std::vector<float>& samples,
-                  dsp::CWaveFormat format = Format(8000, 1, 16)) {
+    CSignal& Make(const std::vector<float>& samples, dsp::CWaveFormat f = Format(8000, 1, 16)) {
         m_signal = std::make_unique<CSignal>();
-        m_signal->CreateFromSamples(format, samples.data(), static_cast<int>(samples.size()));
+        m_signal->CreateFromSamples(f, samples.data(), static_cast<int>(samples.size()));
         m_signal->AddListener(&m_window);
         return *m_signal;
     }
@@ -96,13 +95,6 @@ protected:
             CApplication::ProcessMessagesFor(1);
         ASSERT_TRUE(ended()) << m_window.bars.size();
     }
-    std::vector<std::uint8_t> AllQueuedBytes() const {
-        std::vector<std::uint8_t> all;
-        for (const auto& block : m_device->Queued())
-            all.insert(all.end(), block.bytes.begin(), block.bytes.end());
-        return all;
-    }
-
     std::shared_ptr<CTestSoundOutput::Device> m_device =
         std::make_shared<CTestSoundOutput::Device>();
     CSoundOutput::Factory m_previous;
@@ -118,8 +110,9 @@ TEST_F(Playback, PlaysTheBlocksThatFitAndReportsEachOne) {
         unsigned rate = 8000;
         float loudness = 1;
         bool derived = false;
-    } cases[] = {{10 * B, 9, 1, 16},    {10 * B + 5, 10, 2, 8},  {4 * B + 1, 4, 1, 8},
-                 {4 * B, 3, 2, 16},     {B / 2, 3, 1, 8},        {11020, 9, 1, 16, 44100},
+    } cases[] = {{10 * B, 9, 1, 16},         {10 * B + 5, 10, 2, 8},
+                 {4 * B + 1, 4, 1, 8},       {4 * B, 3, 2, 16},
+                 {B / 2, 3, 1, 8},           {11020, 9, 1, 16, 44100},
                  {4 * B, 3, 1, 16, 8000, 4}, {4 * B, 3, 1, 16, 8000, 4, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.samples << " at " << c.rate << " x" << c.loudness);
@@ -128,14 +121,14 @@ TEST_F(Playback, PlaysTheBlocksThatFitAndReportsEachOne) {
         std::vector<float> samples = Ramp(c.samples);
         samples[3] = -1.0f; // full scale
         std::vector<float> loud = samples;
-        std::transform(loud.begin(), loud.end(), loud.begin(), [&](float v) { return c.loudness * v; });
+        for (float& v : loud)
+            v *= c.loudness;
         const dsp::CWaveFormat format = Format(c.rate, c.channels, c.bits);
         Make(loud, format);
         if (c.derived) {
-            std::unique_ptr<CSignal> root = std::move(m_signal);
-            m_signal = ts::Scaled(*root, 1.0f);
+            m_root = std::move(m_signal);
+            m_signal = ts::Scaled(*m_root, 1.0f);
             ASSERT_TRUE(m_signal && m_signal->AddListener(&m_window));
-            m_root = std::move(root);
         }
         ASSERT_TRUE(m_signal->Play());
         PlayToEnd();
@@ -143,13 +136,14 @@ TEST_F(Playback, PlaysTheBlocksThatFitAndReportsEachOne) {
         ASSERT_EQ(queued.size(), static_cast<std::size_t>(c.blocks));
         EXPECT_EQ(queued.back().block, (c.blocks - 1) % 3) << "buffers are reused in turn";
         EXPECT_EQ(m_device->LastFormat().channels, c.channels);
-        EXPECT_EQ(AllQueuedBytes(), Expected(samples, format, std::size_t(c.blocks) * block));
+        std::vector<std::uint8_t> bytes;
+        for (const auto& q : queued)
+            bytes.insert(bytes.end(), q.bytes.begin(), q.bytes.end());
+        EXPECT_EQ(bytes, Expected(samples, format, std::size_t(c.blocks) * block));
         std::vector<Bar> expected{{0, 0}};
         for (int b = 0; b <= c.blocks; ++b)
             expected.emplace_back(b * block, std::min(b + 1, c.blocks) * block);
         EXPECT_EQ(m_window.bars, expected);
-        m_signal.reset();
-        m_root.reset();
     }
 }
 

@@ -62,7 +62,8 @@ TEST(Analysis, DegenerateSignalsGiveZeroOrFiniteAnalyses) {
         return std::count(v, v + n, 0.0f) == long(n);
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.samples.size() << " " << c.samples[1] << " " << c.a.size());
+        SCOPED_TRACE(testing::Message()
+                     << c.samples.size() << " " << c.samples[1] << " " << c.a.size());
         auto root = ts::Make(c.samples);
         CSignal derived;
         ASSERT_EQ(derived.CreateFrom(root.get()), 0u);

@@ -84,7 +84,9 @@ TEST(CDCTest, ArcRunsCounterclockwiseFromStartToEnd) {
                  {{40, 25}, {10, 25}, true, false},
                  {{10, 25}, {40, 25}, false, true}};
     for (const auto& c : cases) {
-        const PaintedImage image(50, 50, [&](CDC& dc) { dc.Arc({10, 10, 41, 41}, c.start, c.end); });
+        const PaintedImage image(50, 50, [&](CDC& dc) {
+            dc.Arc({10, 10, 41, 41}, c.start, c.end);
+        });
         const auto changed = image.Changed();
         SCOPED_TRACE(testing::Message() << c.above << c.below);
         EXPECT_EQ(changed.begin()->first, 10);

@@ -72,10 +72,7 @@ TEST(PortAudioSound, PlaysQueuedBlocksOnTheDefaultDevice) {
     const auto started = std::chrono::steady_clock::now();
     ASSERT_TRUE(output.Start());
     ASSERT_TRUE(recorder.WaitForDone(1));
-    const auto firstBlock = std::chrono::steady_clock::now() - started;
-    RecordProperty("start_to_first_block_us",
-                   int(std::chrono::duration_cast<std::chrono::microseconds>(firstBlock).count()));
-    EXPECT_LT(firstBlock, std::chrono::milliseconds(500));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(500));
     ASSERT_TRUE(recorder.WaitForDone(3));
     output.Close();
     std::lock_guard lock(recorder.mutex);
