@@ -1,11 +1,7 @@
 #pragma once
-// A sound output for tests: nothing is played. It records every block it is given and reports
-// blocks done only when the test says so, so a test steps playback block by block and checks
-// exactly what a device would have received.
-//
-// The test owns a Device and installs it; every output the factory then makes is an output on
-// that device, and all of them queue into the one record the test reads. A device plays from
-// the moment an output starts it, beginning with the blocks it holds then.
+// A sound output for tests that plays nothing: it records every block queued on the test's
+// Device and reports a block done only when the test says so. Every output the installed
+// factory makes queues into the one Device, which plays from the moment an output starts it.
 
 #include "platform/CSoundOutput.h"
 

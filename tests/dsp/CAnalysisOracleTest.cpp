@@ -96,9 +96,9 @@ CReference Reference(const std::vector<double>& x) {
     return r;
 }
 
-// Both whole analyses against the reference on the given scales (a derived signal: its root's).
-void ExpectMatches(const CSignal& signal, const CReference& r, double gridFactor,
-                   double powerFactor) {
+// Both whole analyses against r on the scales of scale (a derived signal: its root's).
+void ExpectMatches(const CSignal& signal, const CReference& r, const CReference& scale) {
+    const double gridFactor = scale.gridFactor, powerFactor = scale.powerFactor;
     const dsp::CSpectrogram& s = signal.GetSpectrogram();
     ASSERT_EQ(s.GetFrames(), SPECTROGRAM_FRAMES);
     double worst = 0;
@@ -147,7 +147,7 @@ TEST(AnalysisOracle, AnalysesFollowFiltersAndTonesOnTheRootsScale) {
     const CReference rootRef = Reference(x);
     const auto onRootScale = [&](const char* name, const CSignal& signal, const CReference& r) {
         SCOPED_TRACE(name);
-        ExpectMatches(signal, r, rootRef.gridFactor, rootRef.powerFactor);
+        ExpectMatches(signal, r, rootRef);
     };
     onRootScale("root", root, rootRef);
     ASSERT_TRUE(derived.ApplyFilter(ts::Filter({1.0f, -0.5f}, {0.25f, 0.25f})));
@@ -161,7 +161,7 @@ TEST(AnalysisOracle, AnalysesFollowFiltersAndTonesOnTheRootsScale) {
     AddTone(x, 0.3f, omega);
     const CReference louder = Reference(x);
     SCOPED_TRACE("root with a tone");
-    ExpectMatches(root, louder, louder.gridFactor, louder.powerFactor);
+    ExpectMatches(root, louder, louder);
 }
 
 } // namespace

@@ -1,5 +1,4 @@
-#include "TestSignals.h"
-
+#include "dsp/CFilter.h"
 #include "dsp/CPlayback.h"
 #include "dsp/CSignal.h"
 
@@ -15,7 +14,6 @@
 #include <vector>
 
 using dsp::CSignal;
-namespace ts = testsignals;
 
 namespace {
 
@@ -127,8 +125,9 @@ TEST_F(Playback, PlaysTheBlocksThatFitAndReportsEachOne) {
         Make(loud, format);
         if (c.derived) {
             m_root = std::move(m_signal);
-            m_signal = ts::Scaled(*m_root, 1.0f);
-            ASSERT_TRUE(m_signal && m_signal->AddListener(&m_window));
+            m_signal = std::make_unique<CSignal>();
+            ASSERT_EQ(m_signal->CreateFrom(m_root.get()), 0u);
+            ASSERT_TRUE(m_signal->ApplyFilter(dsp::CFilter()) && m_signal->AddListener(&m_window));
         }
         ASSERT_TRUE(m_signal->Play());
         PlayToEnd();
