@@ -2,11 +2,6 @@
 
 #include <algorithm>
 
-void CTestSoundOutput::Device::SetAvailable(bool available) {
-    std::lock_guard lock(m_mutex);
-    m_available = available;
-}
-
 bool CTestSoundOutput::Device::FinishNext(std::chrono::milliseconds timeout) {
     std::unique_lock lock(m_mutex);
     if (!m_changed.wait_for(lock, timeout, [this] { return !m_pending.empty(); }))

@@ -24,7 +24,10 @@ public:
         static constexpr std::chrono::milliseconds WAIT{5000};
 
         // While false, outputs on this device fail to open (no device).
-        void SetAvailable(bool available);
+        void SetAvailable(bool available) {
+            std::lock_guard lock(m_mutex);
+            m_available = available;
+        }
         // Reports the oldest queued block done, on the calling thread. False when nothing is
         // queued within the timeout.
         bool FinishNext(std::chrono::milliseconds timeout = WAIT);

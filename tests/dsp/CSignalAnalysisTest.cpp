@@ -125,8 +125,7 @@ TEST(Analysis, NewContentDropsTheOldAnalyses) {
     }
 }
 
-// Slides are prepared on a worker thread while the user-interface thread refilters; the
-// measuring planner runs for the first spectrogram of the process only.
+// Slides are prepared on a worker while the user-interface thread refilters; planning is shared.
 TEST(Analysis, PlansFromTwoThreadsAtOnce) {
     auto first = ts::Make(ts::Noise(44100, 0.5f, 1));
     ASSERT_TRUE(first->EnsureSpectrogram() && first->EnsureSpectrum());
@@ -149,9 +148,8 @@ TEST(Analysis, PlansFromTwoThreadsAtOnce) {
     EXPECT_EQ(dsp::CFftwPlanner::ExportWisdom(), known);
 }
 
-// An analysis whose memory cannot be had fails and keeps nothing half made; the spectrogram is
-// made once memory is there again. The address space is capped a little above what the process
-// uses; a block this large is always newly mapped, never taken from memory freed before.
+// Without memory an analysis fails and keeps nothing half made, and succeeds once memory is back
+// (the address space capped a little above what the process uses).
 TEST(Analysis, WithoutMemoryFailsAndLaterSucceeds) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     GTEST_SKIP() << "the sanitizers need address space of their own";

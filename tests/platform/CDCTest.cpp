@@ -22,9 +22,8 @@ constexpr COLORREF BLACK = RGB(0, 0, 0);
 constexpr COLORREF BLUE = RGB(0, 0, 200);
 constexpr COLORREF RED = RGB(255, 0, 0);
 
-// Widths 0 and 1 are the one crisp pixel and the null pen draws nothing; a wider or styled pen
-// is refused and the pen selected before draws on. A pen deleted while selected still draws;
-// the pen first in the device context is black.
+// Widths 0 and 1 draw one crisp pixel, the null pen nothing; other pens are refused and the one
+// before draws on; a pen deleted while selected still draws; the first pen is black.
 TEST(CDCTest, OnlySolidOnePixelAndNullPensAreMade) {
     const struct {
         int style, width;
