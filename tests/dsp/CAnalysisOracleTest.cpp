@@ -38,14 +38,6 @@ std::vector<double> ChirpWithClick(double amplitude) {
     return x;
 }
 
-// The window as the program stores it: the formula rounded to six decimals, held as a float.
-std::vector<double> Hamming(int n) {
-    std::vector<double> w(n);
-    for (int i = 0; i < n; ++i)
-        w[i] = float(std::round((0.54 - 0.46 * std::cos(2 * PI * i / (n - 1))) * 1e6) / 1e6);
-    return w;
-}
-
 // A textbook recursive radix-2 transform in double precision: nothing shared with FFTW.
 void Fft(std::vector<std::complex<double>>& a) {
     const std::size_t n = a.size();
@@ -66,9 +58,10 @@ void Fft(std::vector<std::complex<double>>& a) {
 // frames x (length / 2 + 1) bins of the windowed transform, frame-major.
 std::vector<std::complex<double>> Dft(const std::vector<double>& x, int length) {
     const int hop = length / 2, bins = length / 2 + 1, frames = (int(x.size()) - hop) / hop;
-    const std::vector<double> w = Hamming(length);
-    std::vector<std::complex<double>> out;
-    std::vector<std::complex<double>> frame(length);
+    std::vector<double> w(length); // the window as stored: rounded to six decimals, a float
+    for (int i = 0; i < length; ++i)
+        w[i] = float(std::round((0.54 - 0.46 * std::cos(2 * PI * i / (length - 1))) * 1e6) / 1e6);
+    std::vector<std::complex<double>> out, frame(length);
     for (int t = 0; t < frames; ++t) {
         for (int i = 0; i < length; ++i)
             frame[i] = x[t * hop + i] * w[i];
