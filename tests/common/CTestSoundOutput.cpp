@@ -2,11 +2,6 @@
 
 #include <algorithm>
 
-void CTestSoundOutput::Device::SetAvailable(bool available) {
-    std::lock_guard lock(m_mutex);
-    m_available = available;
-}
-
 bool CTestSoundOutput::Device::FinishNext(std::chrono::milliseconds timeout) {
     std::unique_lock lock(m_mutex);
     if (!m_changed.wait_for(lock, timeout, [this] { return !m_pending.empty(); }))
@@ -29,41 +24,6 @@ bool CTestSoundOutput::Device::WaitForQueued(std::size_t count,
 bool CTestSoundOutput::Device::WaitUntilClosed(std::chrono::milliseconds timeout) const {
     std::unique_lock lock(m_mutex);
     return m_changed.wait_for(lock, timeout, [this] { return m_openNow == 0; });
-}
-
-std::vector<CTestSoundOutput::Device::Block> CTestSoundOutput::Device::Queued() const {
-    std::lock_guard lock(m_mutex);
-    return m_queued;
-}
-
-std::size_t CTestSoundOutput::Device::PendingCount() const {
-    std::lock_guard lock(m_mutex);
-    return m_pending.size();
-}
-
-std::chrono::steady_clock::time_point CTestSoundOutput::Device::StartedAt() const {
-    std::lock_guard lock(m_mutex);
-    return m_startedAt;
-}
-
-std::size_t CTestSoundOutput::Device::QueuedAtStart() const {
-    std::lock_guard lock(m_mutex);
-    return m_queuedAtStart;
-}
-
-int CTestSoundOutput::Device::OpenCount() const {
-    std::lock_guard lock(m_mutex);
-    return m_opens;
-}
-
-bool CTestSoundOutput::Device::IsOpen() const {
-    std::lock_guard lock(m_mutex);
-    return m_openNow > 0;
-}
-
-CSoundFormat CTestSoundOutput::Device::LastFormat() const {
-    std::lock_guard lock(m_mutex);
-    return m_format;
 }
 
 CTestSoundOutput::CTestSoundOutput(std::shared_ptr<Device> device) : m_device(std::move(device)) {}

@@ -1,11 +1,7 @@
 #pragma once
-// A sound output for tests: nothing is played. It records every block it is given and reports
-// blocks done only when the test says so, so a test steps playback block by block and checks
-// exactly what a device would have received.
-//
-// The test owns a Device and installs it; every output the factory then makes is an output on
-// that device, and all of them queue into the one record the test reads. A device plays from
-// the moment an output starts it, beginning with the blocks it holds then.
+// A sound output for tests that plays nothing: it records every block queued on the test's
+// Device and reports a block done only when the test says so. Every output the installed
+// factory makes queues into the one Device, which plays from the moment an output starts it.
 
 #include "platform/CSoundOutput.h"
 
@@ -28,7 +24,10 @@ public:
         static constexpr std::chrono::milliseconds WAIT{5000};
 
         // While false, outputs on this device fail to open (no device).
-        void SetAvailable(bool available);
+        void SetAvailable(bool available) {
+            std::lock_guard lock(m_mutex);
+            m_available = available;
+        }
         // Reports the oldest queued block done, on the calling thread. False when nothing is
         // queued within the timeout.
         bool FinishNext(std::chrono::milliseconds timeout = WAIT);
@@ -38,17 +37,21 @@ public:
         bool WaitUntilClosed(std::chrono::milliseconds timeout = WAIT) const;
 
         // Every block queued since the device was made, in order.
-        std::vector<Block> Queued() const;
+        std::vector<Block> Queued() const { return Locked(m_queued); }
         // When an output last started it, and how many blocks it held then.
-        std::chrono::steady_clock::time_point StartedAt() const;
-        std::size_t QueuedAtStart() const;
-        std::size_t PendingCount() const;
-        int OpenCount() const; // successful opens so far
-        bool IsOpen() const;   // an output is open now
-        CSoundFormat LastFormat() const;
+        std::chrono::steady_clock::time_point StartedAt() const { return Locked(m_startedAt); }
+        std::size_t QueuedAtStart() const { return Locked(m_queuedAtStart); }
+        std::size_t PendingCount() const { return Locked(m_pending).size(); }
+        int OpenCount() const { return Locked(m_opens); }     // successful opens so far
+        bool IsOpen() const { return Locked(m_openNow) > 0; } // an output is open now
+        CSoundFormat LastFormat() const { return Locked(m_format); }
 
     private:
         friend class CTestSoundOutput;
+        template <typename T> T Locked(const T& member) const {
+            std::lock_guard lock(m_mutex);
+            return member;
+        }
         struct Pending {
             CTestSoundOutput* output;
             int block;

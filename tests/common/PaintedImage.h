@@ -25,19 +25,15 @@ public:
     int Width() const { return m_image.width(); }
     int Height() const { return m_image.height(); }
     // Every pixel painting changed, or every pixel of exactly this colour.
-    std::set<Pixel> Changed() const {
-        return Where([&](COLORREF c) { return c != m_background; });
-    }
-    std::set<Pixel> OfColor(COLORREF color) const {
-        return Where([&](COLORREF c) { return c == color; });
-    }
+    std::set<Pixel> Changed() const { return Where(m_background, false); }
+    std::set<Pixel> OfColor(COLORREF color) const { return Where(color, true); }
 
 private:
-    std::set<Pixel> Where(const std::function<bool(COLORREF)>& match) const {
+    std::set<Pixel> Where(COLORREF color, bool equal) const {
         std::set<Pixel> pixels;
         for (int y = 0; y < Height(); ++y)
             for (int x = 0; x < Width(); ++x)
-                if (match(At(x, y)))
+                if ((At(x, y) == color) == equal)
                     pixels.insert({x, y});
         return pixels;
     }

@@ -1,19 +1,18 @@
 // Whole analyses of a WAV file, also after a filter or tone, against a double-precision FFT.
+#include "TestSignals.h"
+
 #include "common/CTempFolder.h"
 #include "common/CWaveBytes.h"
 #include "common/ReferenceFilter.h"
 
-#include "dsp/CFilter.h"
-#include "dsp/CSignal.h"
 #include "dsp/CSinNoise.h"
-
-#include <gtest/gtest.h>
 
 #include <complex>
 #include <numbers>
 
 using dsp::CSignal;
 using W = CWaveBytes;
+namespace ts = testsignals;
 
 namespace {
 
@@ -39,44 +38,30 @@ std::vector<double> ChirpWithClick(double amplitude) {
     return x;
 }
 
-// The window as the program stores it: the formula rounded to six decimals, held as a float.
-std::vector<double> Hamming(int n) {
-    std::vector<double> w(n);
-    for (int i = 0; i < n; ++i)
-        w[i] = float(std::round((0.54 - 0.46 * std::cos(2 * PI * i / (n - 1))) * 1e6) / 1e6);
-    return w;
-}
-
-// A textbook radix-2 transform in double precision, in place: nothing shared with FFTW.
+// A textbook recursive radix-2 transform in double precision: nothing shared with FFTW.
 void Fft(std::vector<std::complex<double>>& a) {
     const std::size_t n = a.size();
-    for (std::size_t i = 1, j = 0; i < n; ++i) {
-        std::size_t bit = n >> 1;
-        for (; j & bit; bit >>= 1)
-            j ^= bit;
-        j ^= bit;
-        if (i < j)
-            std::swap(a[i], a[j]);
+    if (n == 1)
+        return;
+    std::vector<std::complex<double>> even(n / 2), odd(n / 2);
+    for (std::size_t i = 0; i < n / 2; ++i)
+        even[i] = a[2 * i], odd[i] = a[2 * i + 1];
+    Fft(even);
+    Fft(odd);
+    for (std::size_t k = 0; k < n / 2; ++k) {
+        const std::complex<double> t = std::polar(1.0, -2 * PI * double(k) / double(n)) * odd[k];
+        a[k] = even[k] + t;
+        a[k + n / 2] = even[k] - t;
     }
-    std::vector<std::complex<double>> turn(n / 2);
-    for (std::size_t k = 0; k < n / 2; ++k)
-        turn[k] = std::polar(1.0, -2 * PI * double(k) / double(n));
-    for (std::size_t len = 2; len <= n; len <<= 1)
-        for (std::size_t i = 0; i < n; i += len)
-            for (std::size_t k = 0; k < len / 2; ++k) {
-                const std::complex<double> u = a[i + k],
-                                           v = a[i + k + len / 2] * turn[k * (n / len)];
-                a[i + k] = u + v;
-                a[i + k + len / 2] = u - v;
-            }
 }
 
 // frames x (length / 2 + 1) bins of the windowed transform, frame-major.
 std::vector<std::complex<double>> Dft(const std::vector<double>& x, int length) {
     const int hop = length / 2, bins = length / 2 + 1, frames = (int(x.size()) - hop) / hop;
-    const std::vector<double> w = Hamming(length);
-    std::vector<std::complex<double>> out;
-    std::vector<std::complex<double>> frame(length);
+    std::vector<double> w(length); // the window as stored: rounded to six decimals, a float
+    for (int i = 0; i < length; ++i)
+        w[i] = float(std::round((0.54 - 0.46 * std::cos(2 * PI * i / (length - 1))) * 1e6) / 1e6);
+    std::vector<std::complex<double>> out, frame(length);
     for (int t = 0; t < frames; ++t) {
         for (int i = 0; i < length; ++i)
             frame[i] = x[t * hop + i] * w[i];
@@ -104,9 +89,9 @@ CReference Reference(const std::vector<double>& x) {
     return r;
 }
 
-// Both whole analyses against the reference on the given scales (a derived signal: its root's).
-void ExpectMatches(const CSignal& signal, const CReference& r, double gridFactor,
-                   double powerFactor) {
+// Both whole analyses against r on the scales of scale (a derived signal: its root's).
+void ExpectMatches(const CSignal& signal, const CReference& r, const CReference& scale) {
+    const double gridFactor = scale.gridFactor, powerFactor = scale.powerFactor;
     const dsp::CSpectrogram& s = signal.GetSpectrogram();
     ASSERT_EQ(s.GetFrames(), SPECTROGRAM_FRAMES);
     double worst = 0;
@@ -153,34 +138,23 @@ TEST(AnalysisOracle, AnalysesFollowFiltersAndTonesOnTheRootsScale) {
     ASSERT_TRUE(derived.EnsureSpectrogram() && derived.EnsureSpectrum());
     ASSERT_TRUE(root.EnsureSpectrogram() && root.EnsureSpectrum());
     const CReference rootRef = Reference(x);
-    {
-        SCOPED_TRACE("root");
-        ExpectMatches(root, rootRef, rootRef.gridFactor, rootRef.powerFactor);
-    }
-
-    const float a[] = {1.0f, -0.5f}, b[] = {0.25f, 0.25f};
-    dsp::CFilter filter;
-    ASSERT_TRUE(filter.SetCoefficients(a, 2, b, 2));
-    ASSERT_TRUE(derived.ApplyFilter(filter));
+    const auto onRootScale = [&](const char* name, const CSignal& signal, const CReference& r) {
+        SCOPED_TRACE(name);
+        ExpectMatches(signal, r, rootRef);
+    };
+    onRootScale("root", root, rootRef);
+    ASSERT_TRUE(derived.ApplyFilter(ts::Filter({1.0f, -0.5f}, {0.25f, 0.25f})));
     std::vector<double> y = ReferenceFilter<double>({1.0, -0.5}, {0.25, 0.25}, x);
-    {
-        SCOPED_TRACE("filtered");
-        ExpectMatches(derived, Reference(y), rootRef.gridFactor, rootRef.powerFactor);
-    }
-
+    onRootScale("filtered", derived, Reference(y));
     const float omega = 40 * std::numbers::pi_v<float> / 256;
     ASSERT_TRUE(derived.ApplyNoise(dsp::CSinNoise(0.1f, omega)));
     AddTone(y, 0.1f, omega);
-    {
-        SCOPED_TRACE("filtered with a tone");
-        ExpectMatches(derived, Reference(y), rootRef.gridFactor, rootRef.powerFactor);
-    }
-
+    onRootScale("filtered with a tone", derived, Reference(y));
     ASSERT_TRUE(root.ApplyNoise(dsp::CSinNoise(0.3f, omega)));
     AddTone(x, 0.3f, omega);
     const CReference louder = Reference(x);
     SCOPED_TRACE("root with a tone");
-    ExpectMatches(root, louder, louder.gridFactor, louder.powerFactor);
+    ExpectMatches(root, louder, louder);
 }
 
 } // namespace

