@@ -96,8 +96,8 @@ protected:
     // does; Escape drops the pick.
     bool OnKeyDown(UINT key, UINT flags) override;
     // Painted last by every kind that takes keys: the focus ring (black dashes over white, seen
-    // on every background) along the client edge, and inside it a thicker ring while the panel
-    // is picked for a swap.
+    // on every background) along the client edge while the focus came by Tab, and inside it a
+    // thicker ring while the panel is picked for a swap.
     void DrawFocus(CDC& dc) const;
     // The pick of the element's switch group ends; the panel that was picked is repainted.
     void ClearPick();

@@ -4,6 +4,7 @@
 #include "platform/CDC.h"
 #include "platform/CText.h"
 #include "platform/CWindowMessages.h"
+#include "platform/FocusCue.h"
 
 #include <tinyxml2.h>
 
@@ -491,6 +492,7 @@ void CPoleZeroPlot::Undo() {
 
 void CPoleZeroPlot::OnLButtonDown(UINT flags, CPoint point) {
     CAudioFilterPlot::OnLButtonDown(flags, point);
+    m_cursorUsed = false;
     m_secondRelease = false;
     m_updatePosted = false; // a window made anew drops what was posted to the old one
     m_drag.reset();
@@ -538,6 +540,8 @@ bool CPoleZeroPlot::OnKeyDown(UINT key, UINT flags) {
     if (SwapsOnClick() || (flags & ~MK_SHIFT) != 0)
         return CAudioFilterPlot::OnKeyDown(key, flags);
     const int step = (flags & MK_SHIFT) != 0 ? CURSOR_LARGE_STEP : CURSOR_STEP;
+    m_cursorUsed = m_cursorUsed || key == VK_LEFT || key == VK_RIGHT || key == VK_UP ||
+                   key == VK_DOWN || key == 'N' || key == 'P' || key == VK_DELETE;
     switch (key) {
     case VK_LEFT:
         MoveCursor(-step, 0);
@@ -596,7 +600,7 @@ void CPoleZeroPlot::RemoveNearestRoot() {
 
 // Black on a white outline, so the cross shows over the circle, the axes and every root.
 void CPoleZeroPlot::DrawCursor(CDC& dc) const {
-    if (!HasFocus() || SwapsOnClick())
+    if (!HasFocus() || !(m_cursorUsed || ShowsFocusCue(*this)) || SwapsOnClick())
         return;
     const CPoint at = GetCursor();
     dc.FillSolidRect(at.x - CURSOR_ARM - 1, at.y - 1, 2 * CURSOR_ARM + 3, 3, RGB(255, 255, 255));

@@ -12,9 +12,10 @@
 // root dragged near the real axis snaps onto it. Ctrl+Z takes back the last click or drag, up
 // to UNDO_DEPTH of them. A double click counts as one click.
 //
-// By keyboard, a cursor cross (shown while the plane has the focus) moves with the arrow keys,
-// CURSOR_STEP pixels or with Shift CURSOR_LARGE_STEP; N there acts as a left click (a zero),
-// P as a right click (a pole), and Delete removes the root nearest to it.
+// By keyboard, a cursor cross (shown while the plane has the focus by Tab, or once a key has
+// used it) moves with the arrow keys, CURSOR_STEP pixels or with Shift CURSOR_LARGE_STEP; N
+// there acts as a left click (a zero), P as a right click (a pole), and Delete removes the
+// root nearest to it.
 //
 // A slide may give the design a target, a child <target zeros="1@180" poles="0.8"/> (see the
 // README): then the element scores its points when the player's magnitude response is close
@@ -173,6 +174,9 @@ private:
     Roots m_poles;
     CPoint m_centre{0, 0};
     CPoint m_cursor{0, 0}; // relative to the centre, as the roots are
+    // The player moved the cursor or set a root by key since the last click: the cursor shows
+    // even where the focus came by a click.
+    bool m_cursorUsed = false;
     int m_radius = 1;
     std::wstring m_notice; // why the last click was refused; drawn in the plot
     std::optional<Target> m_target;
