@@ -226,13 +226,17 @@ void CAudioFilterPlot::Refilter() {
     RepaintNow();
 }
 
-bool CAudioFilterPlot::TakeLeftRelease(UINT flags, CPoint point) {
+bool CAudioFilterPlot::SwapsOnClick() const {
     const int group = m_context->SwitchGroupOf(m_id);
-    if (group != 0 && group != m_id) {
+    return group != 0 && group != m_id;
+}
+
+bool CAudioFilterPlot::TakeLeftRelease(UINT flags, CPoint point) {
+    if (SwapsOnClick()) {
         CElement::OnLButtonUp(flags, point);
         return false;
     }
-    m_context->ClearPressFor(m_id);
+    ClearPick();
     return true;
 }
 
@@ -435,6 +439,7 @@ void CAudioFilterPlot::OnPaint(CDC& dc) {
     DrawMark(dc, GetClientRect());
     DrawOverPlot(dc);
     m_axes.DrawReadout(dc, GetClientRect());
+    DrawFocus(dc);
 }
 
 void CAudioFilterPlot::DrawResponse(CDC& dc) const {

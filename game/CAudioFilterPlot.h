@@ -106,6 +106,8 @@ protected:
     // drag-to-swap (the element is in another element's switch group) and was handed on;
     // true when the element takes the click itself.
     bool TakeLeftRelease(UINT flags, CPoint point);
+    // In another element's switch group, a click on the element swaps panels instead.
+    bool SwapsOnClick() const;
 
     void OnPaint(CDC& dc) override;
     // Painted last, over the curves and the mark: what a subclass adds to the plot.

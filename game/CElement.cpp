@@ -1,17 +1,21 @@
 #include "game/CElement.h"
 
+#include "game/CAnswerBadge.h"
 #include "game/CGameContext.h"
 #include "game/CPlotAxes.h"
 #include "game/GameMessages.h"
 #include "game/StaticText.h"
 #include "platform/CBitmap.h"
 #include "platform/CDC.h"
+#include "platform/CPen.h"
+#include "platform/FocusCue.h"
 #include "platform/CText.h"
 
 #include <tinyxml2.h>
 
 #include <cstring>
 #include <tuple>
+#include <utility>
 
 namespace game {
 
@@ -21,6 +25,21 @@ CRect InParentOf(const CWnd& window, const CRect& screen) {
     const CWnd* parent = window.GetParent();
     return parent != nullptr ? parent->ScreenToClient(screen) : screen;
 }
+
+CRect Inset(const CRect& r, int by) {
+    return CRect{r.left + by, r.top + by, r.right - by, r.bottom - by};
+}
+
+void Frame(CDC& dc, const CRect& r, COLORREF colour) {
+    dc.FillSolidRect(r.left, r.top, r.Width(), 1, colour);
+    dc.FillSolidRect(r.left, r.bottom - 1, r.Width(), 1, colour);
+    dc.FillSolidRect(r.left, r.top, 1, r.Height(), colour);
+    dc.FillSolidRect(r.right - 1, r.top, 1, r.Height(), colour);
+}
+
+constexpr COLORREF INK = RGB(0, 0, 0);
+constexpr COLORREF PAPER = RGB(255, 255, 255);
+constexpr int FOCUS_WIDTH = 2;
 } // namespace
 
 CElement::CElement(CGameContext* context) : m_context(context) {}
@@ -121,6 +140,8 @@ int CElement::ReadAxes(CPlotAxes& axes, const tinyxml2::XMLElement& node, CRect&
 
 int CElement::CreateElementWindow(CWnd* parent, UINT id) {
     SetNonClientMargins(m_frame);
+    if (m_context->HasSwitchGroup(m_id))
+        AcceptKeys();
     if (!Create(m_windowClass, L"", m_style, GetRect(), parent, id))
         return ERR_CREATE_WND;
     if (m_tooltip && !m_text.empty())
@@ -141,8 +162,58 @@ bool CElement::DrawMark(CDC& dc, const CRect& client) const {
     return true;
 }
 
+void CElement::DrawFocus(CDC& dc) const {
+    const CRect client = GetClientRect();
+    if (ShowsFocusCue(*this)) {
+        const CPen ink(PS_SOLID, 1, INK);
+        const CPen* previous = dc.SelectPen(&ink);
+        for (int ring = 0; ring < FOCUS_WIDTH; ++ring) {
+            Frame(dc, Inset(client, ring), PAPER);
+            CAnswerBadge::DrawDashedFrame(dc, Inset(client, ring));
+        }
+        dc.SelectPen(previous);
+    }
+    if (IsPicked())
+        for (const auto& [ring, colour] : {std::pair{0, INK}, {1, PAPER}, {2, INK}})
+            Frame(dc, Inset(client, FOCUS_WIDTH + ring), colour);
+}
+
+void CElement::AcceptKeys() {
+    m_takesKeys = true;
+    SetFocusable(Focus::CLICK_AND_TAB);
+}
+
+bool CElement::IsPicked() const {
+    return m_id != 0 && m_context->PressedIdFor(m_id) == m_id;
+}
+
+void CElement::ClearPick() {
+    CElement* picked = m_context->FindElement(m_context->PressedIdFor(m_id));
+    m_context->ClearPressFor(m_id);
+    if (picked != nullptr && picked->HasWindow())
+        picked->Invalidate(true);
+}
+
+bool CElement::OnKeyDown(UINT key, UINT flags) {
+    const bool swapKey = flags == 0 && (key == VK_RETURN || key == VK_ESCAPE);
+    const int picked = m_context->PressedIdFor(m_id);
+    // Escape with nothing picked is left to the dialog.
+    if (!swapKey || !m_context->HasSwitchGroup(m_id) || (key == VK_ESCAPE && picked == 0))
+        return CWnd::OnKeyDown(key, flags);
+    if (key == VK_RETURN && picked == 0) {
+        m_context->Press(m_id);
+        Invalidate(true);
+        return true;
+    }
+    if (key == VK_RETURN)
+        SwapWithPressed(picked);
+    ClearPick();
+    return true;
+}
+
 void CElement::OnLButtonDown(UINT flags, CPoint point) {
-    m_context->Press(m_id);
+    if (m_context->Press(m_id))
+        Invalidate(true);
     CWnd::OnLButtonDown(flags, point);
 }
 
@@ -153,7 +224,7 @@ void CElement::OnLButtonUp(UINT flags, CPoint point) {
         return;
     }
     SwapWithPressed(pressed);
-    m_context->ClearPressFor(m_id);
+    ClearPick();
 }
 
 void CElement::OnMouseMove(UINT flags, CPoint point) {

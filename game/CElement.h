@@ -50,6 +50,9 @@ public:
 
     // Draws the evaluation mark centred on the client rectangle. False when there is none.
     bool DrawMark(CDC& dc, const CRect& client) const;
+    // Whether the player reaches the element by keyboard: the kinds that take clicks, and
+    // every panel of a switch group (from CreateElementWindow on).
+    bool TakesKeys() const { return m_takesKeys; }
 
     int GetId() const { return m_id; }
     int GetMark() const { return m_mark; }
@@ -89,6 +92,17 @@ protected:
     void OnMouseMove(UINT flags, CPoint point) override;
     void OnMouseLeave() override;
     void OnNcPaint(CDC& dc) override;
+    // Enter picks a panel of a switch group and swaps it with the one picked before, as a drag
+    // does; Escape drops the pick.
+    bool OnKeyDown(UINT key, UINT flags) override;
+    // Painted last by every kind that takes keys: the focus ring (black dashes over white, seen
+    // on every background) along the client edge while the focus came by Tab, and inside it a
+    // thicker ring while the panel is picked for a swap.
+    void DrawFocus(CDC& dc) const;
+    // The pick of the element's switch group ends; the panel that was picked is repainted.
+    void ClearPick();
+    // The element takes the focus by click and by Tab. Before CreateElementWindow.
+    void AcceptKeys();
 
     int m_x = 0;
     int m_y = 0;
@@ -106,8 +120,11 @@ protected:
     int m_mark = 0;
 
 private:
+    bool m_takesKeys = false;
+
     // Exchanges this panel with the one pressed in its group, when both have the same size.
     void SwapWithPressed(int pressedId);
+    bool IsPicked() const;
 };
 
 } // namespace game

@@ -15,7 +15,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace game {
 
@@ -33,6 +35,10 @@ constexpr int DASH = 4;
 constexpr int GAP = 3;
 constexpr int TRIANGLE_HALF_WIDTH = 5;
 constexpr int MARGIN = 3;
+constexpr int LARGE_STEP = 10; // columns per Shift+arrow
+constexpr float CUE_SECONDS = 0.15f;
+constexpr float CUE_FADE_SECONDS = 0.01f;
+constexpr float CUE_AMPLITUDE = 0.3f;
 
 std::wstring WholeHz(double hz) {
     return std::to_wstring(std::lround(hz)) + L" Hz";
@@ -41,7 +47,9 @@ std::wstring WholeHz(double hz) {
 } // namespace
 
 CNotchFilter::CNotchFilter(CGameContext* context, float step, float poleRadius)
-    : CAudioFilterPlot(context), m_step(step), m_poleRadius(poleRadius) {}
+    : CAudioFilterPlot(context), m_step(step), m_poleRadius(poleRadius) {
+    AcceptKeys();
+}
 
 int CNotchFilter::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) {
     if (std::strcmp(node.Name(), "notch") != 0)
@@ -119,7 +127,48 @@ void CNotchFilter::OnLButtonUp(UINT flags, CPoint point) {
     // After evaluation the player's answer stands as it was given.
     if (!TakeLeftRelease(flags, point) || m_revealed)
         return;
-    PlaceNotch(point.x);
+    TakePlayersNotch(point.x);
+}
+
+bool CNotchFilter::OnKeyDown(UINT key, UINT flags) {
+    if (key == 'T' && flags == 0) {
+        PlayNotchTone();
+        return true;
+    }
+    if ((key != VK_LEFT && key != VK_RIGHT) || (flags & ~MK_SHIFT) != 0 || SwapsOnClick())
+        return CAudioFilterPlot::OnKeyDown(key, flags);
+    // After evaluation the arrows still belong to the notch, which no longer moves.
+    if (m_revealed)
+        return true;
+    const int step = (flags & MK_SHIFT) != 0 ? LARGE_STEP : 1;
+    const int column = m_notch + (key == VK_LEFT ? -step : step);
+    TakePlayersNotch(std::clamp(column, 0, std::max(0, GetClientRect().Width() - 1)));
+    return true;
+}
+
+// Faded in and out, so that the tone starts and ends without a click.
+void CNotchFilter::PlayNotchTone() {
+    const dsp::CSignal* input = GetInput();
+    if (input == nullptr)
+        return;
+    const std::uint32_t rate = input->GetFormat().sampleRate;
+    const int count = static_cast<int>(rate * CUE_SECONDS);
+    const float fade = std::max(1.0f, static_cast<float>(rate) * CUE_FADE_SECONDS);
+    const float omega = static_cast<float>(m_notch) * m_step * PI;
+    std::vector<float> samples(static_cast<std::size_t>(std::max(count, 0)));
+    for (int i = 0; i < count; ++i) {
+        const float edge = std::min(
+            {1.0f, static_cast<float>(i) / fade, static_cast<float>(count - 1 - i) / fade});
+        samples[static_cast<std::size_t>(i)] = CUE_AMPLITUDE * edge * std::sin(omega * i);
+    }
+    m_cue.StopPlayback();
+    const dsp::CWaveFormat format{1, 1, rate, rate * 2, 2, 16, 0};
+    if (m_cue.CreateFromSamples(format, samples.data(), count) == dsp::CSignal::RESULT_OK)
+        m_cue.Play();
+}
+
+void CNotchFilter::TakePlayersNotch(int column) {
+    PlaceNotch(column);
     m_placed = true;
     Refilter();
 }

@@ -10,6 +10,7 @@
 // the tone's column, both frequencies in Hz, and two buttons to hear the player's notch or
 // the notch on the tone's exact frequency. Clicks no longer move the notch then.
 
+#include "dsp/CSignal.h"
 #include "game/CAudioFilterPlot.h"
 #include "game/CListeningButtons.h"
 
@@ -44,12 +45,18 @@ public:
 
 protected:
     void OnLButtonUp(UINT flags, CPoint point) override;
+    // Left and Right move the notch by a column, with Shift by ten, as a click there would;
+    // T plays a short tone at the notch's frequency, so the player hears where it stands.
+    bool OnKeyDown(UINT key, UINT flags) override;
     void OnCommand(UINT id) override;
     void DrawOverPlot(CDC& dc) override;
 
 private:
     // The player's notch at a column; the coefficients follow.
     void PlaceNotch(int column);
+    // The player put the notch on a column: it scores from now on and is heard at once.
+    void TakePlayersNotch(int column);
+    void PlayNotchTone();
     // Zeros on the unit circle and poles at radius 0.9 at omega (radians per sample).
     void SetNotchFrequency(float omega);
     // The column on which the spectrum draws the tone's peak at the current width: the one
@@ -79,6 +86,7 @@ private:
     int m_toleranceLine = 0;
     bool m_revealed = false;
     CListeningButtons m_listening;
+    dsp::CSignal m_cue; // the tone of the notch's frequency
 };
 
 } // namespace game

@@ -4,6 +4,7 @@
 #include "platform/CDC.h"
 #include "platform/CText.h"
 #include "platform/CWindowMessages.h"
+#include "platform/FocusCue.h"
 
 #include <tinyxml2.h>
 
@@ -19,8 +20,9 @@ namespace game {
 namespace {
 
 constexpr COLORREF POLE_COLOR = RGB(200, 0, 0);
-constexpr int MARKER = 5;   // half the size of a marker in pixels
-constexpr int AXIS_ROW = 5; // the real axis lies this many pixels above the bottom edge
+constexpr int MARKER = 5;     // half the size of a marker in pixels
+constexpr int CURSOR_ARM = 7; // the keyboard cursor's cross reaches this far from its centre
+constexpr int AXIS_ROW = 5;   // the real axis lies this many pixels above the bottom edge
 
 // Posted to the plot itself while a root is dragged: the newest position is applied once per
 // turn of the event loop, however many moves arrived meanwhile.
@@ -164,8 +166,8 @@ bool Hits(CPoint root, CPoint click) {
 } // namespace
 
 CPoleZeroPlot::CPoleZeroPlot(CGameContext* context) : CAudioFilterPlot(context) {
-    // A click gives the plot the keyboard, so Ctrl+Z reaches it.
-    SetFocusable(Focus::CLICK);
+    // A click or Tab gives the plot the keyboard, so Ctrl+Z and the cursor keys reach it.
+    AcceptKeys();
 }
 
 int CPoleZeroPlot::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) {
@@ -420,8 +422,7 @@ void CPoleZeroPlot::ApplyRoots() {
 void CPoleZeroPlot::BeginDrag(CPoint client) {
     // In another element's switch group a press starts drag-to-swap; once evaluated the
     // design stands.
-    const int group = m_context->SwitchGroupOf(m_id);
-    if (m_revealed || (group != 0 && group != m_id))
+    if (m_revealed || SwapsOnClick())
         return;
     const CPoint point{client.x - m_centre.x, client.y - m_centre.y};
     for (const bool pole : {false, true}) {
@@ -491,6 +492,7 @@ void CPoleZeroPlot::Undo() {
 
 void CPoleZeroPlot::OnLButtonDown(UINT flags, CPoint point) {
     CAudioFilterPlot::OnLButtonDown(flags, point);
+    m_cursorUsed = false;
     m_secondRelease = false;
     m_updatePosted = false; // a window made anew drops what was posted to the old one
     m_drag.reset();
@@ -530,10 +532,81 @@ LRESULT CPoleZeroPlot::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 bool CPoleZeroPlot::OnKeyDown(UINT key, UINT flags) {
-    if (key != 'Z' || flags != MK_CONTROL)
+    if (key == 'Z' && flags == MK_CONTROL) {
+        Undo();
+        return true;
+    }
+    // A panel to swap takes no roots: its keys are the table's.
+    if (SwapsOnClick() || (flags & ~MK_SHIFT) != 0)
         return CAudioFilterPlot::OnKeyDown(key, flags);
-    Undo();
+    const int step = (flags & MK_SHIFT) != 0 ? CURSOR_LARGE_STEP : CURSOR_STEP;
+    m_cursorUsed = m_cursorUsed || key == VK_LEFT || key == VK_RIGHT || key == VK_UP ||
+                   key == VK_DOWN || key == 'N' || key == 'P' || key == VK_DELETE;
+    switch (key) {
+    case VK_LEFT:
+        MoveCursor(-step, 0);
+        return true;
+    case VK_RIGHT:
+        MoveCursor(step, 0);
+        return true;
+    case VK_UP:
+        MoveCursor(0, -step);
+        return true;
+    case VK_DOWN:
+        MoveCursor(0, step);
+        return true;
+    default:
+        break;
+    }
+    if (flags != 0 || (key != 'N' && key != 'P' && key != VK_DELETE))
+        return CAudioFilterPlot::OnKeyDown(key, flags);
+    // Once evaluated the design stands, as it does against clicks.
+    if (m_revealed)
+        return true;
+    m_drag.reset();
+    if (key == VK_DELETE)
+        RemoveNearestRoot();
+    else if (key == 'N')
+        HandleClick(m_zeros, GetCursor(), ZERO_REFUSED);
+    else
+        HandleClick(m_poles, GetCursor(), POLE_REFUSED);
     return true;
+}
+
+void CPoleZeroPlot::MoveCursor(int dx, int dy) {
+    const CRect client = GetClientRect();
+    m_cursor.x = std::clamp(m_cursor.x + dx, -m_centre.x, client.Width() - 1 - m_centre.x);
+    m_cursor.y = std::clamp(m_cursor.y + dy, -m_centre.y, client.Height() - 1 - m_centre.y);
+    Invalidate(true);
+}
+
+void CPoleZeroPlot::RemoveNearestRoot() {
+    Roots* nearestKind = nullptr;
+    CPoint nearest{0, 0};
+    long long best = 0;
+    for (Roots* roots : {&m_zeros, &m_poles})
+        for (const CPoint root : roots->points) {
+            const long long dx = root.x - m_cursor.x;
+            const long long dy = root.y - m_cursor.y;
+            if (nearestKind == nullptr || dx * dx + dy * dy < best)
+                nearestKind = roots, nearest = root, best = dx * dx + dy * dy;
+        }
+    if (nearestKind == nullptr)
+        return;
+    const bool zero = nearestKind == &m_zeros;
+    HandleClick(*nearestKind, CPoint{m_centre.x + nearest.x, m_centre.y + nearest.y},
+                zero ? ZERO_REFUSED : POLE_REFUSED);
+}
+
+// Black on a white outline, so the cross shows over the circle, the axes and every root.
+void CPoleZeroPlot::DrawCursor(CDC& dc) const {
+    if (!HasFocus() || !(m_cursorUsed || ShowsFocusCue(*this)) || SwapsOnClick())
+        return;
+    const CPoint at = GetCursor();
+    dc.FillSolidRect(at.x - CURSOR_ARM - 1, at.y - 1, 2 * CURSOR_ARM + 3, 3, RGB(255, 255, 255));
+    dc.FillSolidRect(at.x - 1, at.y - CURSOR_ARM - 1, 3, 2 * CURSOR_ARM + 3, RGB(255, 255, 255));
+    dc.FillSolidRect(at.x - CURSOR_ARM, at.y, 2 * CURSOR_ARM + 1, 1, RGB(0, 0, 0));
+    dc.FillSolidRect(at.x, at.y - CURSOR_ARM, 1, 2 * CURSOR_ARM + 1, RGB(0, 0, 0));
 }
 
 void CPoleZeroPlot::OnLButtonUp(UINT flags, CPoint point) {
@@ -600,7 +673,9 @@ void CPoleZeroPlot::OnPaint(CDC& dc) {
     }
     if (m_revealed)
         DrawTarget(dc);
+    DrawCursor(dc);
     m_axes.DrawReadout(dc, GetClientRect());
+    DrawFocus(dc);
 }
 
 } // namespace game

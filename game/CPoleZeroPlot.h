@@ -12,6 +12,11 @@
 // root dragged near the real axis snaps onto it. Ctrl+Z takes back the last click or drag, up
 // to UNDO_DEPTH of them. A double click counts as one click.
 //
+// By keyboard, a cursor cross (shown while the plane has the focus by Tab, or once a key has
+// used it) moves with the arrow keys, CURSOR_STEP pixels or with Shift CURSOR_LARGE_STEP; N
+// there acts as a left click (a zero), P as a right click (a pole), and Delete removes the
+// root nearest to it.
+//
 // A slide may give the design a target, a child <target zeros="1@180" poles="0.8"/> (see the
 // README): then the element scores its points when the player's magnitude response is close
 // to the target's, and once evaluated it draws the target's response over the player's, shows
@@ -40,6 +45,8 @@ public:
     // A press on a root that moves farther than this (in pixels) drags it instead of clicking.
     static constexpr int DRAG_START = 3;
     static constexpr std::size_t UNDO_DEPTH = 50;
+    static constexpr int CURSOR_STEP = 1;
+    static constexpr int CURSOR_LARGE_STEP = 10;
 
     using Polynomial = std::array<float, MAX_COEFFICIENTS>;
     // How far the player's response may lie from the target's without tolerance_db: the RMS
@@ -74,6 +81,8 @@ public:
     int GetNumeratorCount() const { return m_zeros.count; }
     int GetDenominatorCount() const { return m_poles.count; }
     CPoint GetCentre() const { return m_centre; }
+    // Where the keyboard's cursor stands, in client coordinates.
+    CPoint GetCursor() const { return CPoint{m_centre.x + m_cursor.x, m_centre.y + m_cursor.y}; }
     int GetRadius() const { return m_radius; }
 
 protected:
@@ -152,6 +161,11 @@ private:
     void BeginDrag(CPoint client);
     // The dragged root moved to the client point, unless the filter could not take it there.
     void MoveDraggedRoot(CPoint client);
+    // The keyboard's cursor moved by dx, dy pixels, kept on the plot.
+    void MoveCursor(int dx, int dy);
+    // The root of either kind nearest to the cursor goes, as a click on it would take it.
+    void RemoveNearestRoot();
+    void DrawCursor(CDC& dc) const;
     Design Snapshot() const;
     void Remember(const Design& before);
     void Undo();
@@ -159,6 +173,10 @@ private:
     Roots m_zeros;
     Roots m_poles;
     CPoint m_centre{0, 0};
+    CPoint m_cursor{0, 0}; // relative to the centre, as the roots are
+    // The player moved the cursor or set a root by key since the last click: the cursor shows
+    // even where the focus came by a click.
+    bool m_cursorUsed = false;
     int m_radius = 1;
     std::wstring m_notice; // why the last click was refused; drawn in the plot
     std::optional<Target> m_target;

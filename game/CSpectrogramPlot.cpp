@@ -94,6 +94,7 @@ void CSpectrogramPlot::OnPaint(CDC& dc) {
         dc.StretchHalftone(m_image, client);
     DrawMark(dc, client);
     m_axes.DrawReadout(dc, client);
+    DrawFocus(dc);
 }
 
 LRESULT CSpectrogramPlot::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -111,6 +111,7 @@ void CSpectrumPlot::OnPaint(CDC& dc) {
     dc.SelectPen(previous);
     DrawMark(dc, GetClientRect());
     m_axes.DrawReadout(dc, GetClientRect());
+    DrawFocus(dc);
 }
 
 bool CSpectrumPlot::OnEraseBkgnd(CDC& dc) {

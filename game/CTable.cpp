@@ -311,6 +311,28 @@ void CTable::OnPaint(CDC& dc) {
     dc.SelectPen(previous);
 }
 
+bool CTable::OnKeyDown(UINT key, UINT flags) {
+    const int dc = key == VK_LEFT ? -1 : key == VK_RIGHT ? 1 : 0;
+    const int dr = key == VK_UP ? -1 : key == VK_DOWN ? 1 : 0;
+    const auto focused = std::find_if(m_currentIds.begin(), m_currentIds.end(), [this](int id) {
+        const CElement* element = m_context->FindElement(id);
+        return id != 0 && element != nullptr && element->HasFocus();
+    });
+    if (flags != 0 || (dc == 0 && dr == 0) || focused == m_currentIds.end() || m_cols == 0)
+        return CContainer::OnKeyDown(key, flags);
+    const int at = static_cast<int>(focused - m_currentIds.begin());
+    for (int r = at / m_cols + dr, c = at % m_cols + dc;
+         r >= 0 && r < m_rows && c >= 0 && c < m_cols; r += dr, c += dc) {
+        const int id = m_currentIds[static_cast<std::size_t>(r * m_cols + c)];
+        CElement* element = id != 0 ? m_context->FindElement(id) : nullptr;
+        if (element != nullptr && element->HasWindow() && element->TakesKeys()) {
+            element->SetFocus();
+            return true;
+        }
+    }
+    return CContainer::OnKeyDown(key, flags);
+}
+
 LRESULT CTable::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == UwmSwitchPanels())
         return OnSwitchPanels(wParam, lParam);

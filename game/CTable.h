@@ -41,6 +41,9 @@ protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnPaint(CDC& dc) override;
     void OnCommand(UINT id) override;
+    // The arrow keys take the focus from a cell to the nearest cell in that direction whose
+    // element takes keys.
+    bool OnKeyDown(UINT key, UINT flags) override;
 
 private:
     struct Layout;

@@ -65,7 +65,7 @@ std::string FirstLine(const std::string& path, std::size_t maxBytes) {
 CWavePlot::CWavePlot(CGameContext* context)
     : CElement(context), m_signal(*this), m_pen(PS_SOLID, 1, ENVELOPE_COLOR) {
     CWindowClasses::EnsureRegistered(WINDOW_CLASS);
-    SetFocusable(CWnd::Focus::CLICK);
+    AcceptKeys();
 }
 
 // A bypassed sound reads the filter's input, which the slide may delete before the output.
@@ -146,6 +146,7 @@ void CWavePlot::OnPaint(CDC& dc) {
     DrawPlaybar(dc);
     DrawSwitchNotes(dc);
     m_axes.DrawReadout(dc, GetClientRect());
+    DrawFocus(dc);
 }
 
 // In the lower corners, where the read-out along the top edge never covers them.
@@ -189,7 +190,7 @@ void CWavePlot::OnLButtonUp(UINT flags, CPoint point) {
     }
     // A click on the panel itself ends the drag gesture as a release anywhere else would.
     if (pressed == m_id)
-        m_context->ClearPressFor(m_id);
+        ClearPick();
     PlayOrStop();
 }
 
@@ -203,7 +204,7 @@ void CWavePlot::PlayOrStop() {
 
 bool CWavePlot::OnKeyDown(UINT key, UINT flags) {
     if (flags != 0)
-        return false;
+        return CElement::OnKeyDown(key, flags);
     switch (key) {
     case VK_SPACE:
         PlayOrStop();
@@ -214,7 +215,7 @@ bool CWavePlot::OnKeyDown(UINT key, UINT flags) {
     case 'B':
         return ToggleBypass();
     default:
-        return false;
+        return CElement::OnKeyDown(key, flags);
     }
 }
 

@@ -4,6 +4,7 @@
 #include "platform/CWnd.h"
 
 #include <QApplication>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -177,6 +178,19 @@ void CWndWidget::keyPressEvent(QKeyEvent* event) {
         event->accept();
     else
         QWidget::keyPressEvent(event);
+}
+
+// A window that gets the focus back on being activated keeps the cue it had. Qt repaints the
+// window on every change of its focus.
+void CWndWidget::focusInEvent(QFocusEvent* event) {
+    switch (event->reason()) {
+    case Qt::TabFocusReason:
+    case Qt::BacktabFocusReason:
+    case Qt::OtherFocusReason: m_focusByKeys = true; break;
+    case Qt::MouseFocusReason: m_focusByKeys = false; break;
+    default: break;
+    }
+    QWidget::focusInEvent(event);
 }
 
 void CWndWidget::LeaveClient() {

@@ -15,6 +15,8 @@ public:
     CWnd* Owner() const { return m_owner; }
     void RequestErase(bool erase) { m_erase = m_erase || erase; }
     void SetFramed(bool framed) { m_framed = framed; }
+    // The focus came last by Tab or from the program rather than by a click.
+    bool FocusCameByKeys() const { return m_focusByKeys; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -25,6 +27,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     // A widget position in the owner's client coordinates; false in the non-client margins.
@@ -35,4 +38,5 @@ private:
     bool m_inClient = false; // the tracked pointer is over the client area
     bool m_erase = true;
     bool m_framed = false;
+    bool m_focusByKeys = false;
 };
