@@ -6,17 +6,17 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <climits>
-#include <cstring>
 #include <filesystem>
 
 namespace {
 
 enum EColumn { PLAYER, CODE, COURSE, SLIDE, POINTS, MAXIMUM, SECONDS, DATE, COLUMN_COUNT };
-const std::array<std::string_view, COLUMN_COUNT> COLUMNS = {
-    "player", "code", "course", "slide", "points", "maximum", "seconds", "date"};
+const std::array<std::string_view, COLUMN_COUNT> COLUMNS = {"player", "code",    "course",  "slide",
+                                                            "points", "maximum", "seconds", "date"};
 
 bool IsHeader(const std::vector<std::string>& fields) {
     if (fields.size() != COLUMNS.size())
@@ -69,18 +69,24 @@ std::string ParseCount(const std::vector<std::string>& fields, EColumn column, l
     return value < 0 ? ColumnProblem(column, text, "ist negativ") : "";
 }
 
+// Far more than a slide left open for a holiday; keeps every figure short enough to print.
+constexpr double MAX_SECONDS = 1e9;
+
 // Plain decimals with a point: no exponent, sign, "inf" or "nan".
 std::string ParseSeconds(const std::string& text, double& value) {
     const bool negative = !text.empty() && text[0] == '-';
     const std::string digits = negative ? text.substr(1) : text;
     const bool plain = std::count(digits.begin(), digits.end(), '.') <= 1 &&
-                       std::any_of(digits.begin(), digits.end(), ::isdigit) &&
+                       std::any_of(digits.begin(), digits.end(),
+                                   [](unsigned char c) { return std::isdigit(c); }) &&
                        std::all_of(digits.begin(), digits.end(),
                                    [](unsigned char c) { return std::isdigit(c) || c == '.'; });
     const char* end = digits.data() + digits.size();
     if (!plain || std::from_chars(digits.data(), end, value).ec != std::errc())
         return ColumnProblem(SECONDS, text, "ist keine Zahl");
-    return negative ? ColumnProblem(SECONDS, text, "ist negativ") : "";
+    if (negative)
+        return ColumnProblem(SECONDS, text, "ist negativ");
+    return value > MAX_SECONDS ? ColumnProblem(SECONDS, text, "ist zu groß") : "";
 }
 
 // "YYYY-MM-DD", optionally followed by " HH:MM:SS" (or with "T" between, as ISO 8601 allows).
@@ -98,16 +104,20 @@ bool IsDate(const std::string& text) {
     }
     const auto number = [&](std::size_t at) { return std::stoi(text.substr(at, 2)); };
     const bool dateFits = number(5) >= 1 && number(5) <= 12 && number(8) >= 1 && number(8) <= 31;
-    return dateFits && (text.size() == 10 || (number(11) < 24 && number(14) < 60 &&
-                                              number(17) <= 60));
+    return dateFits &&
+           (text.size() == 10 || (number(11) < 24 && number(14) < 60 && number(17) <= 60));
 }
 
 // The page and the table must stay valid text for the browser and the spreadsheet.
 bool IsUtf8(const std::string& text) {
     for (std::size_t i = 0; i < text.size();) {
         const unsigned char lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80 ? 1 : lead < 0xC2 ? 0 : lead < 0xE0 ? 2
-                                   : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 0;
+        const std::size_t length = lead < 0x80   ? 1
+                                   : lead < 0xC2 ? 0
+                                   : lead < 0xE0 ? 2
+                                   : lead < 0xF0 ? 3
+                                   : lead < 0xF5 ? 4
+                                                 : 0;
         if (length == 0 || i + length > text.size())
             return false;
         for (std::size_t k = 1; k < length; ++k)
@@ -116,6 +126,30 @@ bool IsUtf8(const std::string& text) {
         i += length;
     }
     return true;
+}
+
+// Empty when the line can be used, its numbers then read; else why not.
+std::string CheckRecord(const std::vector<std::string>& fields, long long& points,
+                        long long& maximum, double& seconds) {
+    if (fields.size() != COLUMN_COUNT)
+        return std::to_string(fields.size()) + " statt " + std::to_string(COLUMN_COUNT) +
+               " Spalten";
+    if (!std::all_of(fields.begin(), fields.end(), IsUtf8))
+        return "kein gültiges UTF-8";
+    for (EColumn column : {PLAYER, COURSE, SLIDE})
+        if (fields[column].empty())
+            return "Spalte " + std::string(COLUMNS[column]) + " ist leer";
+    std::string problem = ParseCount(fields, POINTS, points);
+    if (problem.empty())
+        problem = ParseCount(fields, MAXIMUM, maximum);
+    if (problem.empty())
+        problem = ParseSeconds(fields[SECONDS], seconds);
+    if (problem.empty() && points > maximum)
+        problem = "points (" + std::to_string(points) + ") größer als maximum (" +
+                  std::to_string(maximum) + ")";
+    if (problem.empty() && !IsDate(fields[DATE]))
+        problem = ColumnProblem(DATE, fields[DATE], "ist kein Datum JJJJ-MM-TT [hh:mm:ss]");
+    return problem;
 }
 
 std::string Fixed(double value, int decimals) {
@@ -133,7 +167,8 @@ std::string WithComma(std::string number) {
 // A spreadsheet would run a name like "=HYPERLINK(...)" as a formula; the leading apostrophe
 // keeps it text.
 std::string CsvField(const std::string& text) {
-    const bool formula = !text.empty() && std::strchr("=+-@", text[0]) != nullptr;
+    const bool formula =
+        !text.empty() && std::string_view("=+-@").find(text[0]) != std::string_view::npos;
     const std::string value = formula ? "'" + text : text;
     if (value.find_first_of(",\"\r\n") == std::string::npos)
         return value;
@@ -154,12 +189,23 @@ std::string HtmlText(const std::string& text) {
     std::string escaped;
     for (char c : text) {
         switch (c) {
-        case '&': escaped += "&amp;"; break;
-        case '<': escaped += "&lt;"; break;
-        case '>': escaped += "&gt;"; break;
-        case '"': escaped += "&quot;"; break;
-        case '\'': escaped += "&#39;"; break;
-        default: escaped += c;
+        case '&':
+            escaped += "&amp;";
+            break;
+        case '<':
+            escaped += "&lt;";
+            break;
+        case '>':
+            escaped += "&gt;";
+            break;
+        case '"':
+            escaped += "&quot;";
+            break;
+        case '\'':
+            escaped += "&#39;";
+            break;
+        default:
+            escaped += c;
         }
     }
     return escaped;
@@ -177,16 +223,23 @@ std::string GermanDay(const std::string& date) {
 
 const char* WriteProblem(int error) {
     switch (error) {
-    case ELOOP: return "ist ein symbolischer Link";
-    case EISDIR: return "ist ein Ordner";
-    case EINVAL: return "ist keine gewöhnliche Datei";
+    case ELOOP:
+        return "ist ein symbolischer Link";
+    case EISDIR:
+        return "ist ein Ordner";
+    case EINVAL:
+        return "ist keine gewöhnliche Datei";
     case EACCES:
     case EPERM:
-    case EROFS: return "keine Schreibberechtigung";
+    case EROFS:
+        return "keine Schreibberechtigung";
     case ENOENT:
-    case ENOTDIR: return "Ordner nicht gefunden";
-    case ENOSPC: return "kein Platz auf dem Datenträger";
-    default: return "Schreibfehler";
+    case ENOTDIR:
+        return "Ordner nicht gefunden";
+    case ENOSPC:
+        return "kein Platz auf dem Datenträger";
+    default:
+        return "Schreibfehler";
     }
 }
 
@@ -244,8 +297,8 @@ void CClassReport::AddText(const std::string& path, const std::string& text) {
         return;
     }
     for (CCsvReader::EResult read; (read = reader.Next(fields)) != CCsvReader::EResult::End;) {
-        const bool blank = read == CCsvReader::EResult::Record && fields.size() == 1 &&
-                           fields[0].empty();
+        const bool blank =
+            read == CCsvReader::EResult::Record && fields.size() == 1 && fields[0].empty();
         if (blank)
             continue;
         const std::string problem =
@@ -260,28 +313,11 @@ void CClassReport::AddText(const std::string& path, const std::string& text) {
 }
 
 std::string CClassReport::AddRecord(const std::vector<std::string>& fields) {
-    if (fields.size() != COLUMN_COUNT)
-        return std::to_string(fields.size()) + " statt " + std::to_string(COLUMN_COUNT) +
-               " Spalten";
-    if (!std::all_of(fields.begin(), fields.end(), IsUtf8))
-        return "kein gültiges UTF-8";
-    for (EColumn column : {PLAYER, COURSE, SLIDE})
-        if (fields[column].empty())
-            return "Spalte " + std::string(COLUMNS[column]) + " ist leer";
     Attempt attempt;
-    std::string problem = ParseCount(fields, POINTS, attempt.points);
-    if (problem.empty())
-        problem = ParseCount(fields, MAXIMUM, attempt.maximum);
-    if (problem.empty())
-        problem = ParseSeconds(fields[SECONDS], attempt.seconds);
-    if (problem.empty() && attempt.points > attempt.maximum)
-        problem = "points (" + std::to_string(attempt.points) + ") größer als maximum (" +
-                  std::to_string(attempt.maximum) + ")";
-    if (problem.empty() && !IsDate(fields[DATE]))
-        problem = ColumnProblem(DATE, fields[DATE], "ist kein Datum JJJJ-MM-TT [hh:mm:ss]");
+    const std::string problem =
+        CheckRecord(fields, attempt.points, attempt.maximum, attempt.seconds);
     if (!problem.empty())
         return problem;
-
     const SlideKey slide{fields[COURSE], fields[SLIDE]};
     if (m_seenCourses.insert(slide.course).second)
         m_courses.push_back(slide.course);
@@ -351,8 +387,8 @@ std::optional<CClassReport::Total> CClassReport::TotalOf(const std::string& play
 }
 
 std::string CClassReport::Csv() const {
-    std::string csv = CsvLine({"Kurs", "Folie", "Schüler", "gelöst", "Anteil gelöst",
-                               "Median Sekunden"});
+    std::string csv =
+        CsvLine({"Kurs", "Folie", "Schüler", "gelöst", "Anteil gelöst", "Median Sekunden"});
     for (const SlideKey& slide : SlidesInOrder()) {
         const SlideSummary summary = Summarise(slide);
         const std::string share =

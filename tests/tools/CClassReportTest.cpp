@@ -49,16 +49,15 @@ std::string ReadBytes(const std::string& path) {
 TEST(ClassReport, SummarisesTheBestAttemptsOfEveryStudent) {
     CTempFolder folder;
     const std::string a = Narrow(folder.Write(
-        "a.csv", HEADER +
-                     "Anna,KL7A,\"Töne, Klänge\",slides/t1.xml,4,4,50,2026-12-01 08:00:00\n"
-                     "Anna,KL7A,\"Töne, Klänge\",slides/t2.xml,3,3,35,2026-12-01 08:01:00\n"
-                     "Anna,KL7A,\"Töne, Klänge\",slides/t1.xml,2,4,30.5,2026-12-02 09:00:00\n"
-                     "Anna,KL7A,\"Töne, Klänge\",slides/t2.xml,3,3,20,2026-12-02 09:01:00\n"));
-    const std::string b = Narrow(folder.Write(
-        "b.csv", "player,code,course,slide,points,maximum,seconds,date\r\n"
-                 "Ben,KL7A,\"Töne, Klänge\",slides/t1.xml,1,4,10,2026-12-01\r\n"
-                 "Ben,KL7A,\"Töne, Klänge\",slides/t2.xml,3,3,25.6,2026-12-01\r\n"
-                 "Ben,KL7A,Filter,slides/f1.xml,0,2,60,2026-12-01\r\n"));
+        "a.csv", HEADER + "Anna,KL7A,\"Töne, Klänge\",slides/t1.xml,4,4,50,2026-12-01 08:00:00\n"
+                          "Anna,KL7A,\"Töne, Klänge\",slides/t2.xml,3,3,35,2026-12-01 08:01:00\n"
+                          "Anna,KL7A,\"Töne, Klänge\",slides/t1.xml,2,4,30.5,2026-12-02 09:00:00\n"
+                          "Anna,KL7A,\"Töne, Klänge\",slides/t2.xml,3,3,20,2026-12-02 09:01:00\n"));
+    const std::string b = Narrow(
+        folder.Write("b.csv", "player,code,course,slide,points,maximum,seconds,date\r\n"
+                              "Ben,KL7A,\"Töne, Klänge\",slides/t1.xml,1,4,10,2026-12-01\r\n"
+                              "Ben,KL7A,\"Töne, Klänge\",slides/t2.xml,3,3,25.6,2026-12-01\r\n"
+                              "Ben,KL7A,Filter,slides/f1.xml,0,2,60,2026-12-01\r\n"));
     const std::string c = Narrow(folder.Write(
         "c.csv", HEADER + "\"Cem \"\"CJ\"\"\",KL7B,\"Töne, Klänge\",slides/t1.xml,4,4,15,"
                           "2026-12-04 10:00:00\n"
@@ -69,20 +68,19 @@ TEST(ClassReport, SummarisesTheBestAttemptsOfEveryStudent) {
     const Outcome run = ClassReport("-o '" + out + "' '" + a + "' '" + b + "' '" + c + "'");
 
     EXPECT_EQ(run.status, 0) << run.output;
-    EXPECT_EQ(ReadBytes(out + ".csv"),
-              "Kurs,Folie,Schüler,gelöst,Anteil gelöst,Median Sekunden\n"
-              "\"Töne, Klänge\",slides/t1.xml,3,2,0.667,15.0\n"
-              "\"Töne, Klänge\",slides/t2.xml,2,2,1.000,22.8\n"
-              "Filter,slides/f1.xml,2,1,0.500,45.0\n"
-              "Filter,slides/info.xml,1,0,,5.0\n"
-              "\n"
-              "Schüler,Kurs,Punkte,Maximum\n"
-              "Anna,\"Töne, Klänge\",7,7\n"
-              "Ben,\"Töne, Klänge\",4,7\n"
-              "Ben,Filter,0,2\n"
-              "\"Cem \"\"CJ\"\"\",\"Töne, Klänge\",4,4\n"
-              "\"Cem \"\"CJ\"\"\",Filter,0,0\n"
-              "'=1+1,Filter,2,2\n");
+    EXPECT_EQ(ReadBytes(out + ".csv"), "Kurs,Folie,Schüler,gelöst,Anteil gelöst,Median Sekunden\n"
+                                       "\"Töne, Klänge\",slides/t1.xml,3,2,0.667,15.0\n"
+                                       "\"Töne, Klänge\",slides/t2.xml,2,2,1.000,22.8\n"
+                                       "Filter,slides/f1.xml,2,1,0.500,45.0\n"
+                                       "Filter,slides/info.xml,1,0,,5.0\n"
+                                       "\n"
+                                       "Schüler,Kurs,Punkte,Maximum\n"
+                                       "Anna,\"Töne, Klänge\",7,7\n"
+                                       "Ben,\"Töne, Klänge\",4,7\n"
+                                       "Ben,Filter,0,2\n"
+                                       "\"Cem \"\"CJ\"\"\",\"Töne, Klänge\",4,4\n"
+                                       "\"Cem \"\"CJ\"\"\",Filter,0,0\n"
+                                       "'=1+1,Filter,2,2\n");
 }
 
 // A damaged line costs only itself, a damaged file only itself, and the teacher is told where.
@@ -104,6 +102,9 @@ TEST(ClassReport, ReportsAndSkipsWhatItCannotUse) {
          ":2: Spalte seconds: „nan“ ist keine Zahl", true},
         {EKind::File, HEADER + "Zoe,K,Kurs,t.xml,1,1,-2.5,2026-12-01\n" + zoe,
          ":2: Spalte seconds: „-2.5“ ist negativ", true},
+        {EKind::File,
+         HEADER + "Zoe,K,Kurs,t.xml,1,1,1" + std::string(300, '0') + ",2026-12-01\n" + zoe,
+         ":2: Spalte seconds: „1000000000000000000000000000000000000000…“ ist zu groß", true},
         {EKind::File, HEADER + "Zoe,K,Kurs,t.xml,3,2,3,2026-12-01\n" + zoe,
          ":2: points (3) größer als maximum (2)", true},
         {EKind::File, HEADER + "Zoe,K,Kurs,t.xml,1,1,3,gestern\n" + zoe,
@@ -186,9 +187,9 @@ TEST(ClassReport, RefusesToWriteOverItsInputs) {
 // of the course's points; the page needs nothing from outside.
 TEST(ClassReport, PageShowsNamesAsTextAndBarsAsShares) {
     CTempFolder folder;
-    const std::string a = Narrow(folder.Write(
-        "a.csv", HEADER + "\"<b>&\"\"\",K,<i>Kurs,s.xml,3,4,4,2026-12-01\n"
-                          "\"<b>&\"\"\",K,<i>Kurs,t.xml,0,0,4,2026-12-01\n"));
+    const std::string a =
+        Narrow(folder.Write("a.csv", HEADER + "\"<b>&\"\"\",K,<i>Kurs,s.xml,3,4,4,2026-12-01\n"
+                                              "\"<b>&\"\"\",K,<i>Kurs,t.xml,0,0,4,2026-12-01\n"));
     const std::string out = Narrow(folder.PathOf("out"));
 
     ASSERT_EQ(ClassReport("-o '" + out + "' '" + a + "'").status, 0);
