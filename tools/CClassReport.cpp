@@ -319,7 +319,7 @@ std::string CClassReport::AddRecord(const std::vector<std::string>& fields) {
     if (!problem.empty())
         return problem;
     const SlideKey slide{fields[COURSE], fields[SLIDE]};
-    if (m_seenCourses.insert(slide.course).second)
+    if (m_courseOrder.try_emplace(slide.course, m_courses.size()).second)
         m_courses.push_back(slide.course);
     if (m_seenSlides.insert(slide).second)
         m_slides.push_back(slide);
@@ -364,26 +364,24 @@ CClassReport::SlideSummary CClassReport::Summarise(const SlideKey& slide) const 
 }
 
 std::vector<CClassReport::SlideKey> CClassReport::SlidesInOrder() const {
+    std::vector<std::vector<const SlideKey*>> byCourse(m_courses.size());
+    for (const SlideKey& slide : m_slides)
+        byCourse[m_courseOrder.at(slide.course)].push_back(&slide);
     std::vector<SlideKey> slides;
-    for (const std::string& course : m_courses)
-        for (const SlideKey& slide : m_slides)
-            if (slide.course == course)
-                slides.push_back(slide);
+    for (const auto& course : byCourse)
+        for (const SlideKey* slide : course)
+            slides.push_back(*slide);
     return slides;
 }
 
-std::optional<CClassReport::Total> CClassReport::TotalOf(const std::string& player,
-                                                         const std::string& course) const {
-    std::optional<Total> total;
-    for (const SlideKey& slide : m_slides) {
-        const auto best = slide.course == course ? m_best.find({slide, player}) : m_best.end();
-        if (best == m_best.end())
-            continue;
-        total = total.value_or(Total{});
-        total->points += best->second.points;
-        total->maximum += best->second.maximum;
+CClassReport::Totals CClassReport::TotalsByPlayer() const {
+    Totals totals;
+    for (const auto& [key, best] : m_best) {
+        Total& total = totals[key.second][m_courseOrder.at(key.first.course)];
+        total.points += best.points;
+        total.maximum += best.maximum;
     }
-    return total;
+    return totals;
 }
 
 std::string CClassReport::Csv() const {
@@ -397,12 +395,11 @@ std::string CClassReport::Csv() const {
                         std::to_string(summary.solved), share, Fixed(summary.medianSeconds, 1)});
     }
     csv += "\n" + CsvLine({"Schüler", "Kurs", "Punkte", "Maximum"});
+    const Totals totals = TotalsByPlayer();
     for (const std::string& player : m_players) {
-        for (const std::string& course : m_courses) {
-            if (const std::optional<Total> total = TotalOf(player, course))
-                csv += CsvLine({player, course, std::to_string(total->points),
-                                std::to_string(total->maximum)});
-        }
+        for (const auto& [course, total] : totals.at(player))
+            csv += CsvLine({player, m_courses[course], std::to_string(total.points),
+                            std::to_string(total.maximum)});
     }
     return csv;
 }
@@ -438,18 +435,16 @@ std::string CClassReport::Html() const {
                 " s</td></tr>\n";
     }
     html += "</table>\n<h2>Schüler</h2>\n";
+    const Totals totals = TotalsByPlayer();
     for (const std::string& player : m_players) {
         html += "<h3>" + HtmlText(player) +
                 "</h3>\n<table>\n<tr><th>Kurs</th><th colspan=\"2\">Punkte</th></tr>\n";
-        for (const std::string& course : m_courses) {
-            const std::optional<Total> total = TotalOf(player, course);
-            if (!total)
-                continue;
+        for (const auto& [course, total] : totals.at(player)) {
             const double share =
-                total->maximum > 0 ? static_cast<double>(total->points) / total->maximum : 0;
-            html += "<tr><td>" + HtmlText(course) + "</td><td>" + Bar(share) +
-                    "</td><td class=\"n\">" + std::to_string(total->points) + " von " +
-                    std::to_string(total->maximum) + " Punkten</td></tr>\n";
+                total.maximum > 0 ? static_cast<double>(total.points) / total.maximum : 0;
+            html += "<tr><td>" + HtmlText(m_courses[course]) + "</td><td>" + Bar(share) +
+                    "</td><td class=\"n\">" + std::to_string(total.points) + " von " +
+                    std::to_string(total.maximum) + " Punkten</td></tr>\n";
         }
         html += "</table>\n";
     }

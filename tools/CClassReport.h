@@ -12,7 +12,6 @@
 // What cannot be used is reported ("file:line: reason") and skipped; the rest still counts.
 
 #include <map>
-#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -67,8 +66,9 @@ private:
     SlideSummary Summarise(const SlideKey& slide) const;
     // The slides of each course in course order.
     std::vector<SlideKey> SlidesInOrder() const;
-    // The best attempts of the course's slides summed; none when the student played none.
-    std::optional<Total> TotalOf(const std::string& player, const std::string& course) const;
+    // Per student, the best attempts summed per course, by the course's place in m_courses.
+    using Totals = std::map<std::string, std::map<std::size_t, Total>>;
+    Totals TotalsByPlayer() const;
     std::string Period() const;
     bool WriteOne(const std::string& path, const std::string& contents);
     bool IsInput(const std::string& path) const;
@@ -77,7 +77,8 @@ private:
     std::vector<std::string> m_courses;
     std::vector<SlideKey> m_slides;
     std::vector<std::string> m_players;
-    std::set<std::string> m_seenCourses, m_seenPlayers;
+    std::map<std::string, std::size_t> m_courseOrder; // a course's place in m_courses
+    std::set<std::string> m_seenPlayers;
     std::set<SlideKey> m_seenSlides;
     std::map<std::pair<SlideKey, std::string>, Attempt> m_best;
     std::set<std::string> m_codes;
