@@ -421,9 +421,12 @@ std::string CClassReport::Html() const {
             " · Kurse: " + std::to_string(m_courses.size()) +
             (codes.empty() ? "" : " · Zuweisungscodes: " + codes) +
             (HasResults() ? " · gespielt: " + Period() : "") + "</p>\n";
+    return html + SlidesSection() + StudentsSection() + "</body>\n</html>\n";
+}
 
-    html += "<h2>Aufgaben</h2>\n<table>\n<tr><th>Kurs</th><th>Folie</th><th>Schüler</th>"
-            "<th>Gelöst</th><th>Median der Zeit</th></tr>\n";
+std::string CClassReport::SlidesSection() const {
+    std::string html = "<h2>Aufgaben</h2>\n<table>\n<tr><th>Kurs</th><th>Folie</th>"
+                       "<th>Schüler</th><th>Gelöst</th><th>Median der Zeit</th></tr>\n";
     for (const SlideKey& slide : SlidesInOrder()) {
         const SlideSummary summary = Summarise(slide);
         const double share = static_cast<double>(summary.solved) / summary.players;
@@ -434,7 +437,12 @@ std::string CClassReport::Html() const {
                 "</td><td class=\"n\">" + WithComma(Fixed(summary.medianSeconds, 1)) +
                 " s</td></tr>\n";
     }
-    html += "</table>\n<h2>Schüler</h2>\n";
+    return html + "</table>\n";
+}
+
+// A heading and a bar chart of the courses for every student.
+std::string CClassReport::StudentsSection() const {
+    std::string html = "<h2>Schüler</h2>\n";
     const Totals totals = TotalsByPlayer();
     for (const std::string& player : m_players) {
         html += "<h3>" + HtmlText(player) +
@@ -448,7 +456,7 @@ std::string CClassReport::Html() const {
         }
         html += "</table>\n";
     }
-    return html + "</body>\n</html>\n";
+    return html;
 }
 
 bool CClassReport::Write(const std::string& basename) {

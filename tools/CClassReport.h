@@ -24,9 +24,6 @@ public:
     void AddFile(const std::string& path);
     bool HasResults() const { return !m_best.empty(); }
 
-    std::string Csv() const;
-    std::string Html() const;
-
     // Writes BASENAME.csv and BASENAME.html, each atomically. Refuses, before writing
     // anything, an output that is one of the files read; false (with a message) on any failure.
     bool Write(const std::string& basename);
@@ -58,6 +55,10 @@ private:
         double medianSeconds = 0;
     };
 
+    std::string Csv() const;
+    std::string Html() const;
+    std::string SlidesSection() const;
+    std::string StudentsSection() const;
     bool ReadFile(const std::string& path, std::string& text);
     void AddText(const std::string& path, const std::string& text);
     // Empty when the line counts, else why not.
