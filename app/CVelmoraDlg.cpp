@@ -1,10 +1,12 @@
 #include "app/CVelmoraDlg.h"
 
 #include "app/CScoreLine.h"
+#include "dialogs/CDialogTemplates.h"
 #include "dialogs/CHighScore.h"
 #include "dialogs/CPlayerName.h"
 #include "game/CGameSlide.h"
 #include "game/GameMessages.h"
+#include "game/KeyHelp.h"
 #include "platform/CButton.h"
 #include "platform/CDirectory.h"
 #include "platform/CMessageBox.h"
@@ -22,6 +24,11 @@ namespace {
 constexpr wchar_t INFO_TEXT[] = L"https://velmora.example\tv1.1";
 constexpr wchar_t ERROR_CAPTION[] = L"Error loading slide";
 constexpr wchar_t PROGRAM_TITLE[] = L"Velmora";
+// What leaving by Escape costs: "Hauptmenü" records no course result.
+constexpr wchar_t LEAVE_COURSE[] = L"Den Kurs verlassen und zum Hauptmenü zurückkehren?\n"
+                                   L"Der Kurs wird abgebrochen und kommt nicht in die Bestenliste.";
+constexpr wchar_t LEAVE_RANDOM_TASKS[] =
+    L"Die Zufallsaufgaben verlassen und zum Hauptmenü zurückkehren?";
 constexpr UINT IDR_MAINFRAME = 128; // the program icon
 // Font sizes outside this range (tenths of a point) are taken as the nearest bound.
 constexpr int MIN_FONT_SIZE = 40;
@@ -86,7 +93,11 @@ bool CVelmoraDlg::OnInitDialog() {
     if (!LoadGameOptions())
         CMessageBox::Show(this, L"Could not load the game options!", PROGRAM_TITLE);
     BuildMainMenu();
-    return true;
+    if (m_menuButtons.empty())
+        return true;
+    // The keyboard starts on the first course, not on "Hauptmenü".
+    m_menuButtons.front()->SetFocus();
+    return false;
 }
 
 // ---- configuration ----
@@ -165,9 +176,14 @@ CButton* CVelmoraDlg::AddMenuButton(const std::wstring& caption, UINT id, const 
 }
 
 void CVelmoraDlg::ShowMenu(bool show) {
+    const bool hadFocus = std::any_of(m_menuButtons.begin(), m_menuButtons.end(),
+                                      [](const auto& button) { return button->HasFocus(); });
     for (auto& button : m_menuButtons)
         button->ShowWindow(show);
     GetDlgItem(IDC_INFO)->ShowWindow(show);
+    // The window keeps the keyboard until the slide it waits for comes.
+    if (hadFocus && !show)
+        SetFocus();
 }
 
 void CVelmoraDlg::ReturnToMenu() {
@@ -178,6 +194,7 @@ void CVelmoraDlg::ReturnToMenu() {
     Enable(IDC_CHECK, false);
     const CRect now = GetWindowRect();
     MoveWindow(CRect{now.left, now.top, now.left + m_menuWindowWidth, now.top + m_menuWindowHeight});
+    MoveFocusOnward();
 }
 
 // ---- the slide pipeline ----
@@ -299,6 +316,8 @@ void CVelmoraDlg::PutSlideOnScreen() {
     Enable(IDC_NEXT, false);
     if (m_currentSlide->GetMaxPoints() > 0)
         Enable(IDC_CHECK, true);
+    if (HasFocus())
+        MoveFocusOnward();
     PrepareNextSlide();
 }
 
@@ -429,8 +448,65 @@ void CVelmoraDlg::UpdateScoreLine() {
 }
 
 void CVelmoraDlg::Enable(UINT id, bool enable) {
-    if (CWnd* item = GetDlgItem(id))
-        item->EnableWindow(enable);
+    CWnd* item = GetDlgItem(id);
+    if (item == nullptr)
+        return;
+    const bool hadFocus = item->HasFocus();
+    item->EnableWindow(enable);
+    if (hadFocus && !enable)
+        MoveFocusOnward();
+}
+
+void CVelmoraDlg::MoveFocusOnward() {
+    if (CWnd* next = GetDlgItem(IDC_NEXT); next->IsWindowEnabled())
+        return next->SetFocus();
+    if (m_currentSlide && m_currentSlide->IsWindowVisible() && m_currentSlide->FocusFirstTabStop())
+        return;
+    if (CWnd* check = GetDlgItem(IDC_CHECK); check->IsWindowEnabled())
+        return check->SetFocus();
+    for (auto& button : m_menuButtons)
+        if (button->IsWindowVisible())
+            return button->SetFocus();
+    SetFocus();
+}
+
+std::vector<CButton*> CVelmoraDlg::Buttons() const {
+    std::vector<CButton*> buttons;
+    for (UINT id : {IDC_MAINMENU, IDC_CHECK, IDC_NEXT})
+        if (auto* button = dynamic_cast<CButton*>(GetDlgItem(id)))
+            buttons.push_back(button);
+    for (const auto& button : m_menuButtons)
+        buttons.push_back(button.get());
+    return buttons;
+}
+
+void CVelmoraDlg::OnOK() {
+    for (CButton* button : Buttons())
+        if (button->HasFocus())
+            return button->Click();
+}
+
+void CVelmoraDlg::OnEscape() {
+    if (m_slideIndex == 0) {
+        CDialog::OnEscape();
+        return;
+    }
+    if (CMessageBox::Ask(this, m_courseIndex < 0 ? LEAVE_RANDOM_TASKS : LEAVE_COURSE,
+                         PROGRAM_TITLE) &&
+        m_slideIndex != 0)
+        OnMainMenu();
+}
+
+bool CVelmoraDlg::OnKeyDown(UINT key, UINT flags) {
+    if (key != VK_F1)
+        return CDialog::OnKeyDown(key, flags);
+    ShowKeyHelp();
+    return true;
+}
+
+void CVelmoraDlg::ShowKeyHelp() {
+    CDialog help(CDialogTemplates::KeyHelp(game::KeyHelpText()), this);
+    help.DoModal();
 }
 
 std::wstring CVelmoraDlg::ScoreLine() const { return GetDlgItem(IDC_POINTS)->GetWindowText(); }

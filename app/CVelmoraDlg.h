@@ -56,6 +56,12 @@ protected:
     void OnCommand(UINT id) override;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnDestroy() override;
+    // Enter presses the button that has the focus, as Space does: the window has no OK.
+    void OnOK() override;
+    // In a course Escape asks before it leaves for the menu; in the menu it ends the game.
+    void OnEscape() override;
+    // F1 opens the key help.
+    bool OnKeyDown(UINT key, UINT flags) override;
 
 private:
     bool LoadGameOptions();
@@ -82,6 +88,12 @@ private:
     // Every result is saved as soon as it is made: a killed program or a lost X connection
     // loses nothing. A failure is told once for each reason, as long as it lasts.
     void SaveStatistics(bool tellFailure);
+
+    void ShowKeyHelp();
+    std::vector<CButton*> Buttons() const;
+    // Where the keyboard goes when the button it was on is disabled or hidden: on to where
+    // play goes on, never to "Hauptmenü", which the next Space would press.
+    void MoveFocusOnward();
 
     void ShowMenu(bool show);
     void ReturnToMenu();

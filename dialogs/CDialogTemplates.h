@@ -19,4 +19,6 @@ public:
     // "Spielername": the points reached in the first line; a label, the name's edit box and OK
     // in the second.
     static CDialogTemplate PlayerName();
+    // "Tastatur": the given lines, one a line, and "Schließen" below them.
+    static CDialogTemplate KeyHelp(const std::wstring& text);
 };

@@ -35,6 +35,7 @@ public:
 
     int Prepare() override;
     int ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) override;
+    std::wstring AccessibleName() const override { return KindOfExample(L"Filter"); }
 
     // The transfer curve and the spectrum columns for the current filter, input and size.
     void UpdateDisplay();

@@ -123,6 +123,12 @@ int CElement::ResolveSource(const tinyxml2::XMLElement& node) {
     return m_sourceId == 0 ? ERR_EXAMPLE_NOT_FOUND : ERR_NONE;
 }
 
+std::wstring CElement::KindOfExample(const std::wstring& kind) const {
+    if (m_sourceId == 0 || m_context->HasSwitchGroup(m_id))
+        return kind;
+    return kind + L" von Beispiel " + std::to_wstring(m_sourceId);
+}
+
 void CElement::SetFrame(const CRect& margins, CRect& area) {
     m_frame = margins;
     const CRect extent = GetRect();
@@ -142,6 +148,7 @@ int CElement::CreateElementWindow(CWnd* parent, UINT id) {
     SetNonClientMargins(m_frame);
     if (m_context->HasSwitchGroup(m_id))
         AcceptKeys();
+    SetAccessibleName(AccessibleName());
     if (!Create(m_windowClass, L"", m_style, GetRect(), parent, id))
         return ERR_CREATE_WND;
     if (m_tooltip && !m_text.empty())

@@ -48,6 +48,10 @@ public:
     // player's from now on. Nothing of it may be visible before.
     virtual void RevealAnswer() {}
 
+    // What a screen reader calls the element, given to its window when that is made: the kind
+    // of element and what it shows. Default: the element's text.
+    virtual std::wstring AccessibleName() const { return m_text; }
+
     // Draws the evaluation mark centred on the client rectangle. False when there is none.
     bool DrawMark(CDC& dc, const CRect& client) const;
     // Whether the player reaches the element by keyboard: the kinds that take clicks, and
@@ -86,6 +90,9 @@ protected:
     virtual CPlotAxes* PlotAxes() { return nullptr; }
     // The signal the node asks for ("example", "example_from") becomes the source id.
     int ResolveSource(const tinyxml2::XMLElement& node);
+    // The kind followed by " von Beispiel n", n the source id. A panel the player may move keeps
+    // the number to itself: it would tell where the panel belongs.
+    std::wstring KindOfExample(const std::wstring& kind) const;
 
     void OnLButtonDown(UINT flags, CPoint point) override;
     void OnLButtonUp(UINT flags, CPoint point) override;

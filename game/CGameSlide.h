@@ -37,6 +37,7 @@ public:
     int GetPoints() override;
     int ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) override;
     int CreateElementWindow(CWnd* parent, UINT id) override;
+    std::wstring AccessibleName() const override { return L"Folie"; }
 
     // Scales the slide about its top-left corner to the rectangle's size.
     void FitToArea(const CRect& area);

@@ -114,6 +114,11 @@ int CNotchFilter::Prepare() {
 void CNotchFilter::PlaceNotch(int column) {
     m_notch = column;
     SetNotchFrequency(static_cast<float>(column) * m_step * PI);
+    SetAccessibleName(AccessibleName());
+}
+
+std::wstring CNotchFilter::AccessibleName() const {
+    return L"Kerbfilter, Kerbe bei " + WholeHz(ColumnHz(m_notch));
 }
 
 void CNotchFilter::SetNotchFrequency(float omega) {

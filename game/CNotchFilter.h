@@ -33,6 +33,8 @@ public:
     int GetPoints() override;
     int Prepare() override;
     int ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) override;
+    // Follows the notch as the player moves it.
+    std::wstring AccessibleName() const override;
     void RevealAnswer() override;
 
     // The frequencies the player reads after evaluation; empty before.

@@ -56,6 +56,7 @@ public:
     explicit CPoleZeroPlot(CGameContext* context);
 
     int ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) override;
+    std::wstring AccessibleName() const override { return L"Pol-Nullstellen-Diagramm"; }
     int Prepare() override;
     // With a target: all points when the design is within the tolerance, none otherwise.
     int GetPoints() override;

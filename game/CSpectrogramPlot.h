@@ -18,6 +18,7 @@ public:
 
     int Prepare() override;
     int ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) override;
+    std::wstring AccessibleName() const override { return KindOfExample(L"Spektrogramm"); }
     int CreateElementWindow(CWnd* parent, UINT id) override;
 
     // Highest frequency shown, in kHz.

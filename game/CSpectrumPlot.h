@@ -19,6 +19,7 @@ public:
 
     int Prepare() override;
     int ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) override;
+    std::wstring AccessibleName() const override { return KindOfExample(L"Spektrum"); }
 
     // The level a bin of linear power p is drawn at, 1 being the top edge and 0 the bottom:
     // linear, the magnitude sqrt(p); logarithmic, (ln p + 15) / 15.5, so that p = 1 sits at

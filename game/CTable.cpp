@@ -170,11 +170,14 @@ int CTable::GetPoints() {
 void CTable::Evaluate(CElement& element, bool inPlace, int& total) {
     const int max = element.GetMaxPoints();
     const int got = element.GetPoints();
+    const std::wstring outOf = L" von " + std::to_wstring(max) + L" Punkten";
     if (inPlace && max == got && got > 0) {
         total += got;
         element.SetMark(MARK_CORRECT);
+        element.SetAccessibleDescription(L"richtig, " + std::to_wstring(got) + outOf);
     } else if (max > 0) {
         element.SetMark(MARK_WRONG);
+        element.SetAccessibleDescription(L"falsch, 0" + outOf);
     } else {
         return;
     }

@@ -23,6 +23,7 @@ public:
     int GetPoints() override;
     int ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) override;
     int CreateElementWindow(CWnd* parent, UINT id) override;
+    std::wstring AccessibleName() const override { return L"Tabelle"; }
     // Shows where each panel in a wrong cell belongs, without moving any: the panel gets a
     // filled number badge, the cell where it belongs a dashed outline and a dashed badge with
     // the same number. Where a sound stands in a wrong cell, two buttons play the player's

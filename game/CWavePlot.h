@@ -30,6 +30,7 @@ public:
 
     int Prepare() override;
     int ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) override;
+    std::wstring AccessibleName() const override { return KindOfExample(L"Zeitsignal"); }
 
     const dsp::CSignal* GetSignal() const { return m_signal.Get(); }
     const CColumnEnvelope& GetEnvelope() const { return m_envelope; }

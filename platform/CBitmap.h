@@ -9,8 +9,8 @@
 
 class QImage;
 
-constexpr UINT IDB_MARK_CORRECT = 133; // green tick on white
-constexpr UINT IDB_MARK_WRONG = 134;   // red cross on white
+constexpr UINT IDB_MARK_CORRECT = 133; // blue tick on white
+constexpr UINT IDB_MARK_WRONG = 134;   // vermilion cross on white
 
 class CBitmap {
 public:

@@ -162,11 +162,13 @@ void CDialog::HandleEnter() {
     OnCommand(IDOK);
 }
 
+void CDialog::HandleEscape() { OnEscape(); }
 void CDialog::HandleCancel() { OnCommand(IDCANCEL); }
 
 bool CDialog::OnInitDialog() { return true; }
 void CDialog::OnOK() { EndDialog(IDOK); }
 void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnEscape() { OnCommand(IDCANCEL); }
 
 void CDialog::OnCommand(UINT id) {
     if (id == IDOK)

@@ -1,6 +1,6 @@
 #pragma once
 // A modal dialog built from a template. Enter presses the default button, Escape and the close
-// box cancel. Controls of the template are made before OnInitDialog runs.
+// box cancel (a dialog may make Escape mean less). Controls of the template are made before OnInitDialog runs.
 
 #include "platform/CDialogTemplate.h"
 #include "platform/CWnd.h"
@@ -28,12 +28,15 @@ public:
 
     // Keyboard handling, called by the dialog's window.
     void HandleEnter();
+    void HandleEscape();
     void HandleCancel();
 
 protected:
     virtual bool OnInitDialog();
     virtual void OnOK();
     virtual void OnCancel();
+    // The Escape key. Default: cancel, as the close box does.
+    virtual void OnEscape();
     // Commands of the controls; IDOK and IDCANCEL go to OnOK and OnCancel.
     void OnCommand(UINT id) override;
     // A Custom item of the template; the dialog makes its own window for it. Default: none.

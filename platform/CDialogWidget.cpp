@@ -15,7 +15,7 @@ void CDialogWidget::keyPressEvent(QKeyEvent* event) {
         m_dialog->HandleEnter();
         break;
     case Qt::Key_Escape:
-        m_dialog->HandleCancel();
+        m_dialog->HandleEscape();
         break;
     default:
         CWndWidget::keyPressEvent(event);

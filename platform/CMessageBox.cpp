@@ -6,6 +6,7 @@
 #include "platform/QtBridge.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 #include <mutex>
 
@@ -44,6 +45,19 @@ void CMessageBox::Show(CWnd* owner, const std::wstring& text, const std::wstring
     }
     // The owner may be gone by the time the box shows; ShowNow checks it is still live.
     CWindowMessages::RunOnUiThread([owner, text, caption, icon] { ShowNow(owner, text, caption, icon); });
+}
+
+bool CMessageBox::Ask(CWnd* owner, const std::wstring& text, const std::wstring& caption) {
+    QWidget* parent = owner != nullptr && CWindowMessages::IsLive(owner) ? owner->Widget() : nullptr;
+    QMessageBox box(QMessageBox::Question, qtbridge::ToQString(caption), qtbridge::ToQString(text),
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setTextFormat(Qt::PlainText);
+    // The mnemonics let J and N answer at once.
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("&Ja"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("&Nein"));
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
 
 void CMessageBox::SetHandler(Handler handler) {

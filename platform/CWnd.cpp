@@ -54,6 +54,8 @@ struct CWnd::State {
     CRect margins{0, 0, 0, 0};
     bool trackMouse = false;
     Focus focus = Focus::NONE;
+    std::wstring accessibleName;
+    std::wstring accessibleDescription;
 };
 
 CWnd::CWnd() : m_state(std::make_unique<State>()) {}
@@ -87,6 +89,10 @@ bool CWnd::Create(const std::wstring& windowClass, const std::wstring& caption, 
     widget->setMouseTracking(m_state->trackMouse);
     if (m_state->focus != Focus::NONE)
         SetFocusable(m_state->focus);
+    if (!m_state->accessibleName.empty())
+        SetAccessibleName(m_state->accessibleName);
+    if (!m_state->accessibleDescription.empty())
+        SetAccessibleDescription(m_state->accessibleDescription);
     widget->setObjectName(qtbridge::ToQString(windowClass));
     if (!child && (style & WS_CAPTION) == WS_CAPTION)
         widget->setWindowFlags(FrameFlags(style));
@@ -219,6 +225,32 @@ void CWnd::SetFocus() {
 }
 
 bool CWnd::HasFocus() const { return HasWindow() && m_state->widget->hasFocus(); }
+
+bool CWnd::FocusFirstTabStop() {
+    if (!HasWindow())
+        return false;
+    QWidget* const inside = m_state->widget;
+    for (QWidget* w = inside->nextInFocusChain(); w != nullptr && w != inside;
+         w = w->nextInFocusChain())
+        if (inside->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) != 0 &&
+            w->isVisibleTo(inside->window()) && w->isEnabled()) {
+            w->setFocus(Qt::TabFocusReason);
+            return true;
+        }
+    return false;
+}
+
+void CWnd::SetAccessibleName(const std::wstring& name) {
+    m_state->accessibleName = name;
+    if (HasWindow())
+        m_state->widget->setAccessibleName(qtbridge::ToQString(name));
+}
+
+void CWnd::SetAccessibleDescription(const std::wstring& description) {
+    m_state->accessibleDescription = description;
+    if (HasWindow())
+        m_state->widget->setAccessibleDescription(qtbridge::ToQString(description));
+}
 
 CPoint CWnd::ClientToScreen(CPoint p) const {
     if (!HasWindow())

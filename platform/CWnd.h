@@ -55,6 +55,13 @@ public:
     void SetFocusable(Focus focus);
     void SetFocus();
     bool HasFocus() const;
+    // Gives the focus to the first visible, enabled window inside this one that Tab reaches,
+    // in Tab order. False when there is none.
+    bool FocusFirstTabStop();
+    // What assistive technology (a screen reader) says for the window: its name, and what
+    // it tells beyond the name. May be set before Create.
+    void SetAccessibleName(const std::wstring& name);
+    void SetAccessibleDescription(const std::wstring& description);
     CPoint ClientToScreen(CPoint p) const;
     CRect ScreenToClient(const CRect& screen) const;
 

@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
-"""Draws the two evaluation marks into resources/: a green tick (bitmap 133) and a red cross
-(bitmap 134), each 128 x 128 on white. White is the transparent colour when the marks are drawn,
+"""Draws the two evaluation marks into resources/: a blue tick (bitmap 133) and a vermilion cross
+(bitmap 134), each 128 x 128 on white. Shape tells them apart first; the colours are a pair
+from the Okabe-Ito palette that stays distinct with red-green colour blindness, where green and
+red would look alike. White is the transparent colour when the marks are drawn,
 so the strokes are drawn without antialiasing: a blended edge pixel would show as a pale fringe
 on dark plots. A dark rim keeps the marks readable on green spectra and red play bars.
 Needs only the Python standard library. Run from anywhere: python3 scripts/make_marks.py"""
@@ -55,8 +57,8 @@ def main():
     tick = [(22, 68, 50, 98), (50, 98, 106, 30)]
     cross = [(28, 28, 100, 100), (100, 28, 28, 100)]
     marks = {
-        "mark_tick.png": draw(tick, (0, 170, 0), (0, 90, 0)),
-        "mark_cross.png": draw(cross, (220, 0, 0), (120, 0, 0)),
+        "mark_tick.png": draw(tick, (0x00, 0x72, 0xB2), (0, 57, 89)),
+        "mark_cross.png": draw(cross, (0xD5, 0x5E, 0x00), (107, 47, 0)),
     }
     for name, rows in marks.items():
         with open(os.path.join(resources, name), "wb") as f:

@@ -1,0 +1,146 @@
+// The game by keys alone: every bundled course from the menu to its end, and what Escape and
+// F1 do in the middle of a course.
+#include "GameFolder.h"
+
+#include "game/CWavePlot.h"
+
+#include <QLabel>
+#include <QPointer>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class KeyboardCourse : public GameFolder {
+protected:
+    // A key to whatever has the focus, as the keyboard delivers it.
+    static void Key(CVelmoraDlg& d, Qt::Key key) {
+        // As a window manager does, the window is active again once a dialog above it closed.
+        if (QApplication::activeWindow() == nullptr) {
+            d.Widget()->activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(d.Widget()));
+        }
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus != nullptr ? focus : d.Widget(), key);
+    }
+    // Tab until the control has the focus; false when Tab never reaches it.
+    static bool TabTo(CVelmoraDlg& d, UINT id) {
+        const CWnd* target = d.GetDlgItem(id);
+        for (int i = 0; i < 80 && !target->HasFocus(); ++i)
+            Key(d, Qt::Key_Tab);
+        return target->HasFocus();
+    }
+    // Every button pressed here is used up by the press; the focus must not fall onto
+    // "Hauptmenü", which the next Space would press.
+    static void Press(CVelmoraDlg& d, UINT id, Qt::Key key) {
+        ASSERT_TRUE(TabTo(d, id)) << id;
+        Key(d, key);
+        CApplication::ProcessMessages();
+        EXPECT_FALSE(d.GetDlgItem(IDC_MAINMENU)->HasFocus()) << "after button " << id;
+    }
+    static bool InMenu(CVelmoraDlg& d) { return d.GetDlgItem(ID_COURSE_RANDOM)->IsWindowVisible(); }
+    static bool StartCourse(CVelmoraDlg& d, std::size_t course) {
+        Press(d, ID_COURSE_FIRST + static_cast<UINT>(course), Qt::Key_Space);
+        return WaitUntil([&] { return d.CurrentSlide() != nullptr; }, 10000) &&
+               !d.GetDlgItem(IDC_MAINMENU)->HasFocus();
+    }
+    // Answers each modal window once with the key: the window's title and texts are kept.
+    // The name dialog gets a name typed first.
+    void AnswerByKeys(CVelmoraDlg& d, std::function<Qt::Key()> key) {
+        ASSERT_TRUE(QTest::qWaitForWindowActive(d.Widget())) << "keys go to the active window";
+        responder.setInterval(5);
+        QObject::connect(&responder, &QTimer::timeout, [this, &d, key] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal == nullptr || modal == d.Widget() || modal == answered)
+                return;
+            answered = modal;
+            asked = modal->windowTitle();
+            for (const QLabel* label : modal->findChildren<QLabel*>())
+                asked += "|" + label->text();
+            if (auto* edit = modal->findChild<QLineEdit*>())
+                QTest::keyClicks(edit, "Anna");
+            QWidget* focus = modal->focusWidget();
+            QTest::keyClick(focus != nullptr ? focus : modal, key());
+        });
+        responder.start();
+    }
+    QString asked;
+    QPointer<QWidget> answered;
+};
+
+TEST_F(KeyboardCourse, EveryBundledCourseToItsEnd) {
+    fs::copy(fs::path(VELMORA_SOURCE_DIR) / "content", m_folder,
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    fs::remove(m_folder / "stats");
+    testing_panels::CScopedKind waves{
+        "wave", [](game::CGameContext* c) { return std::make_unique<game::CWavePlot>(c); }};
+    int endings = 0;
+    Play(
+        [&](CVelmoraDlg& d) {
+            AnswerByKeys(d, [] { return Qt::Key_Return; });
+            for (std::size_t c = 0; c < d.Courses().size() && !HasFatalFailure(); ++c) {
+                ASSERT_TRUE(StartCourse(d, c)) << c;
+                std::size_t slides = 0;
+                for (; d.CurrentSlide() != nullptr && !HasFatalFailure(); ++slides) {
+                    if (Enabled(d, IDC_CHECK))
+                        Press(d, IDC_CHECK, Qt::Key_Return);
+                    ASSERT_TRUE(WaitUntil([&] { return Enabled(d, IDC_NEXT); }, 10000));
+                    Press(d, IDC_NEXT, Qt::Key_Space);
+                }
+                EXPECT_EQ(slides, d.Courses()[c].slides.size()) << c;
+                endings += InMenu(d) && d.IsModalRunning();
+            }
+        },
+        180000);
+    EXPECT_EQ(endings, 8);
+    EXPECT_TRUE(asked.contains("Bestenliste|")) << asked.toStdString();
+    EXPECT_NE(Read("stats").size(), 0u);
+}
+
+// Escape in a course asks before it leaves; in the menu it ends the game. F1 shows the keys.
+TEST_F(KeyboardCourse, EscapeAsksAndF1Helps) {
+    WriteSlide("a.xml", "<wave id='1'/><wave id='2'/>", 2);
+    WriteGame("<course titel='Kurs'><slide>slides/a.xml</slide><slide>slides/a.xml</slide></course>");
+    struct Case {
+        Qt::Key key;
+        Qt::Key answer;
+        const char* caption;
+        const char* says;
+        bool stays;
+    };
+    const Case cases[] = {
+        {Qt::Key_Escape, Qt::Key_N, "Velmora", "Den Kurs verlassen", true},
+        {Qt::Key_Escape, Qt::Key_Escape, "Velmora", "Den Kurs verlassen", true},
+        {Qt::Key_Escape, Qt::Key_Return, "Velmora", "Den Kurs verlassen", true},
+        {Qt::Key_Escape, Qt::Key_J, "Velmora", "Den Kurs verlassen", false},
+        {Qt::Key_F1, Qt::Key_Escape, "Tastatur", "Escape: im Kurs", true},
+        {Qt::Key_Return, Qt::Key_Escape, "", "", true}, // Enter never ends the game
+    };
+    Play([&](CVelmoraDlg& d) {
+        Qt::Key answer = Qt::Key_Escape;
+        AnswerByKeys(d, [&] { return answer; });
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.says);
+            if (InMenu(d)) {
+                ASSERT_TRUE(StartCourse(d, 0));
+            }
+            answer = c.answer;
+            asked.clear();
+            Key(d, c.key);
+            ASSERT_TRUE(WaitUntil([&] { return QApplication::activeModalWidget() == d.Widget(); }));
+            CApplication::ProcessMessagesFor(150); // a mnemonic's click comes a moment later
+            EXPECT_TRUE(*c.caption == '\0' ? asked.isEmpty()
+                                            : asked.startsWith(c.caption) && asked.contains(c.says))
+                << asked.toStdString();
+            EXPECT_EQ(d.CurrentSlide() != nullptr && !InMenu(d), c.stays);
+            EXPECT_TRUE(d.IsModalRunning());
+        }
+        answer = Qt::Key_J;
+        Key(d, Qt::Key_Escape);
+        ASSERT_TRUE(WaitUntil([&] { return InMenu(d); }));
+        Key(d, Qt::Key_Escape);
+        EXPECT_FALSE(d.IsModalRunning()) << "Escape in the menu ends the game";
+    });
+}
+
+} // namespace
