@@ -181,9 +181,10 @@ TEST_F(WavePlotTest, KeysOnTheFocusedPlotStopLoopAndBypass) {
         const auto barOnEnvelope = [&](const QImage& picture, int bar, int notes) {
             for (int x = 0; x < 100; ++x)
                 for (int y = 0; y < 101; ++y)
-                    if (x == bar || y < 50 || notes == NONE)
+                    if (x == bar || y < 50 || notes == NONE) {
                         ASSERT_EQ(PixelOf(picture, x, y), x == bar ? RED : PixelOf(envelope, x, y))
                             << x << "," << y << " bar " << bar;
+                    }
         };
         for (const Step& step : c.steps) {
             for (std::size_t n = m_device->Queued().size(); n < step.atQueued; ++n) {

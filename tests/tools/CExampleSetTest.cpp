@@ -24,7 +24,7 @@ std::string ReadBytes(const std::wstring& path) {
 // Every example, written once for all tests of this file.
 const CTempFolder& Written() {
     static const CTempFolder folder;
-    static const bool written = [] {
+    [[maybe_unused]] static const bool written = [] {
         for (const Example& example : CExampleSet::All())
             EXPECT_TRUE(CExampleSet::Write(example, folder.Folder())) << example.name;
         return true;
