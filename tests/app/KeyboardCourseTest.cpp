@@ -1,8 +1,12 @@
-// The game by keys alone: every bundled course from the menu to its end, and what Escape and
-// F1 do in the middle of a course.
+// The game by keys alone: every bundled course from the menu to its end with every point, and
+// what Escape and F1 do in the middle of a course.
 #include "GameFolder.h"
 
+#include "game/CNotchFilter.h"
+#include "game/CPoleZeroPlot.h"
+#include "game/CTable.h"
 #include "game/CWavePlot.h"
+#include "platform/CText.h"
 
 #include <QLabel>
 #include <QPointer>
@@ -38,6 +42,57 @@ protected:
         CApplication::ProcessMessages();
         EXPECT_FALSE(d.GetDlgItem(IDC_MAINMENU)->HasFocus()) << "after button " << id;
     }
+    // Tab until the window has the focus.
+    static void TabTo(CVelmoraDlg& d, const CWnd& window) {
+        for (int i = 0; i < 200 && !window.HasFocus(); ++i)
+            Key(d, Qt::Key_Tab);
+        ASSERT_TRUE(window.HasFocus());
+    }
+    // Solves the slide as a player without a mouse: Enter on a panel and on the one whose cell
+    // it belongs in, the notch moved onto its tone, the target's roots set at the cursor.
+    static void Solve(CVelmoraDlg& d) {
+        game::CGameSlide& slide = *d.CurrentSlide();
+        for (const auto& child : slide.Children())
+            if (auto* table = dynamic_cast<game::CTable*>(child.get())) {
+                for (std::size_t k = 0; k < table->ExpectedIds().size(); ++k)
+                    for (const int id : {table->ExpectedIds()[k], table->CurrentIds()[k]}) {
+                        if (table->ExpectedIds()[k] == table->CurrentIds()[k])
+                            break;
+                        TabTo(d, *slide.Context().FindElement(id));
+                        Key(d, Qt::Key_Return);
+                    }
+                ASSERT_EQ(table->CurrentIds(), table->ExpectedIds());
+                for (const auto& element : table->Children())
+                    Answer(d, *element);
+            }
+    }
+    static void Answer(CVelmoraDlg& d, game::CElement& element) {
+        if (auto* notch = dynamic_cast<game::CNotchFilter*>(&element)) {
+            TabTo(d, *notch);
+            for (int i = 0; i < 1000 && notch->GetNotch() != notch->GetSolution(); ++i)
+                Key(d, notch->GetNotch() < notch->GetSolution() ? Qt::Key_Right : Qt::Key_Left);
+        }
+        auto* plane = dynamic_cast<game::CPoleZeroPlot*>(&element);
+        if (plane == nullptr || !plane->HasTarget())
+            return;
+        TabTo(d, *plane);
+        const CPoint centre = plane->GetCentre();
+        for (const bool poles : {false, true})
+            for (const auto root : plane->TargetRoots(poles)) {
+                const CPoint at{centre.x + int(std::lround(root.real() * plane->GetRadius())),
+                                centre.y - int(std::lround(root.imag() * plane->GetRadius()))};
+                for (int i = 0; i < 400 && plane->GetCursor() != at; ++i) {
+                    const int dx = at.x - plane->GetCursor().x, dy = at.y - plane->GetCursor().y;
+                    const bool across = std::abs(dx) >= std::abs(dy);
+                    const Qt::Key key = across ? (dx > 0 ? Qt::Key_Right : Qt::Key_Left)
+                                               : (dy > 0 ? Qt::Key_Down : Qt::Key_Up);
+                    QTest::keyClick(plane->Widget(), key,
+                                    std::abs(across ? dx : dy) >= 10 ? Qt::ShiftModifier
+                                                                     : Qt::NoModifier);
+                }
+                Key(d, poles ? Qt::Key_P : Qt::Key_N);
+            }
+    }
     static bool InMenu(CVelmoraDlg& d) { return d.GetDlgItem(ID_COURSE_RANDOM)->IsWindowVisible(); }
     static bool StartCourse(CVelmoraDlg& d, std::size_t course) {
         Press(d, ID_COURSE_FIRST + static_cast<UINT>(course), Qt::Key_Space);
@@ -68,7 +123,7 @@ protected:
     QPointer<QWidget> answered;
 };
 
-TEST_F(KeyboardCourse, EveryBundledCourseToItsEnd) {
+TEST_F(KeyboardCourse, EveryBundledCourseToItsEndWithFullPoints) {
     fs::copy(fs::path(VELMORA_SOURCE_DIR) / "content", m_folder,
              fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     fs::remove(m_folder / "stats");
@@ -82,8 +137,12 @@ TEST_F(KeyboardCourse, EveryBundledCourseToItsEnd) {
                 ASSERT_TRUE(StartCourse(d, c)) << c;
                 std::size_t slides = 0;
                 for (; d.CurrentSlide() != nullptr && !HasFatalFailure(); ++slides) {
+                    const int before = Points(d).first;
+                    Solve(d);
                     if (Enabled(d, IDC_CHECK))
                         Press(d, IDC_CHECK, Qt::Key_Return);
+                    EXPECT_EQ(Points(d).first - before, d.CurrentSlide()->GetMaxPoints())
+                        << CText::ToNarrow(d.CurrentSlide()->GetName());
                     ASSERT_TRUE(WaitUntil([&] { return Enabled(d, IDC_NEXT); }, 10000));
                     Press(d, IDC_NEXT, Qt::Key_Space);
                 }
