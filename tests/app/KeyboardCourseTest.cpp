@@ -123,6 +123,8 @@ protected:
     QPointer<QWidget> answered;
 };
 
+// Every course of the bundled game played to its end, each slide with every point, then a round
+// of random tasks, which must offer only exercises; no slide may fail to load.
 TEST_F(KeyboardCourse, EveryBundledCourseToItsEndWithFullPoints) {
     fs::copy(fs::path(VELMORA_SOURCE_DIR) / "content", m_folder,
              fs::copy_options::recursive | fs::copy_options::overwrite_existing);
@@ -130,30 +132,40 @@ TEST_F(KeyboardCourse, EveryBundledCourseToItsEndWithFullPoints) {
     testing_panels::CScopedKind waves{
         "wave", [](game::CGameContext* c) { return std::make_unique<game::CWavePlot>(c); }};
     int endings = 0;
+    const auto playSlide = [&](CVelmoraDlg& d) {
+        const int before = Points(d).first;
+        const std::string name = CText::ToNarrow(d.CurrentSlide()->GetName());
+        Solve(d);
+        if (Enabled(d, IDC_CHECK))
+            Press(d, IDC_CHECK, Qt::Key_Return);
+        EXPECT_EQ(Points(d).first - before, d.CurrentSlide()->GetMaxPoints()) << name;
+        ASSERT_TRUE(WaitUntil([&] { return Enabled(d, IDC_NEXT); }, 10000)) << name;
+        Press(d, IDC_NEXT, Qt::Key_Space);
+    };
     Play(
         [&](CVelmoraDlg& d) {
             AnswerByKeys(d, [] { return Qt::Key_Return; });
+            ASSERT_GE(d.Courses().size(), 8u);
             for (std::size_t c = 0; c < d.Courses().size() && !HasFatalFailure(); ++c) {
                 ASSERT_TRUE(StartCourse(d, c)) << c;
-                std::size_t slides = 0;
-                for (; d.CurrentSlide() != nullptr && !HasFatalFailure(); ++slides) {
-                    const int before = Points(d).first;
-                    Solve(d);
-                    if (Enabled(d, IDC_CHECK))
-                        Press(d, IDC_CHECK, Qt::Key_Return);
-                    EXPECT_EQ(Points(d).first - before, d.CurrentSlide()->GetMaxPoints())
-                        << CText::ToNarrow(d.CurrentSlide()->GetName());
-                    ASSERT_TRUE(WaitUntil([&] { return Enabled(d, IDC_NEXT); }, 10000));
-                    Press(d, IDC_NEXT, Qt::Key_Space);
-                }
+                std::size_t slides = 0; // "Weiter" shows the next one at once, or ends the course
+                for (; d.CurrentSlide() != nullptr && !HasFatalFailure(); ++slides)
+                    playSlide(d);
                 EXPECT_EQ(slides, d.Courses()[c].slides.size()) << c;
                 endings += InMenu(d) && d.IsModalRunning();
+            }
+            Press(d, ID_COURSE_RANDOM, Qt::Key_Space);
+            for (int i = 0; i < 12 && !HasFatalFailure(); ++i) {
+                ASSERT_TRUE(WaitUntil([&] { return d.CurrentSlide() != nullptr; }, 10000));
+                EXPECT_GT(d.CurrentSlide()->GetMaxPoints(), 0) << CText::ToNarrow(SlideName(d));
+                playSlide(d);
             }
         },
         180000);
     EXPECT_EQ(endings, 8);
     EXPECT_TRUE(asked.contains("Bestenliste|")) << asked.toStdString();
     EXPECT_NE(Read("stats").size(), 0u);
+    EXPECT_TRUE(messages.empty()) << (messages.empty() ? "" : CText::ToNarrow(messages[0]));
 }
 
 // Escape in a course asks before it leaves; in the menu it ends the game. F1 shows the keys.
