@@ -36,13 +36,14 @@ cmake --install "$build" --prefix "$prefix" >"$work/install.log" ||
     { cat "$work/install.log"; echo "FAIL: cmake --install" >&2; exit 1; }
 
 app=example.velmora.Velmora
-for f in bin/velmora bin/velmora-slideviewer bin/velmora-slidecheck libexec/velmora/velmora; do
+for f in bin/velmora bin/velmora-slideviewer bin/velmora-slidecheck bin/velmora-classreport libexec/velmora/velmora; do
     [ -x "$prefix/$f" ] || fail "$f is not an installed program"
 done
 for f in share/velmora/game.xml share/applications/$app.desktop \
     share/metainfo/$app.metainfo.xml share/icons/hicolor/scalable/apps/velmora.svg \
     share/man/man1/velmora.1.gz share/man/man1/velmora-slidecheck.1.gz \
-    share/man/man1/velmora-slideviewer.1.gz share/doc/velmora/copyright \
+    share/man/man1/velmora-slideviewer.1.gz share/man/man1/velmora-classreport.1.gz \
+    share/doc/velmora/copyright \
     share/doc/velmora/changelog.gz; do
     [ -f "$prefix/$f" ] || fail "$f is missing"
 done
