@@ -8,7 +8,6 @@
 #include "platform/CBitmap.h"
 #include "platform/CDC.h"
 #include "platform/CPen.h"
-#include "platform/FocusCue.h"
 #include "platform/CText.h"
 
 #include <tinyxml2.h>
@@ -171,7 +170,7 @@ bool CElement::DrawMark(CDC& dc, const CRect& client) const {
 
 void CElement::DrawFocus(CDC& dc) const {
     const CRect client = GetClientRect();
-    if (ShowsFocusCue(*this)) {
+    if (ShowsFocusCue()) {
         const CPen ink(PS_SOLID, 1, INK);
         const CPen* previous = dc.SelectPen(&ink);
         for (int ring = 0; ring < FOCUS_WIDTH; ++ring) {

@@ -4,7 +4,6 @@
 #include "platform/CDC.h"
 #include "platform/CText.h"
 #include "platform/CWindowMessages.h"
-#include "platform/FocusCue.h"
 
 #include <tinyxml2.h>
 
@@ -600,7 +599,7 @@ void CPoleZeroPlot::RemoveNearestRoot() {
 
 // Black on a white outline, so the cross shows over the circle, the axes and every root.
 void CPoleZeroPlot::DrawCursor(CDC& dc) const {
-    if (!HasFocus() || !(m_cursorUsed || ShowsFocusCue(*this)) || SwapsOnClick())
+    if (!HasFocus() || !(m_cursorUsed || ShowsFocusCue()) || SwapsOnClick())
         return;
     const CPoint at = GetCursor();
     dc.FillSolidRect(at.x - CURSOR_ARM - 1, at.y - 1, 2 * CURSOR_ARM + 3, 3, RGB(255, 255, 255));

@@ -1,6 +1,7 @@
 #pragma once
 // A modal dialog built from a template. Enter presses the default button, Escape and the close
-// box cancel (a dialog may make Escape mean less). Controls of the template are made before OnInitDialog runs.
+// box cancel (a dialog may make Escape mean less). Controls of the template are made before
+// OnInitDialog runs.
 
 #include "platform/CDialogTemplate.h"
 #include "platform/CWnd.h"

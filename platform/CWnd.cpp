@@ -226,6 +226,11 @@ void CWnd::SetFocus() {
 
 bool CWnd::HasFocus() const { return HasWindow() && m_state->widget->hasFocus(); }
 
+bool CWnd::ShowsFocusCue() const {
+    const auto* widget = dynamic_cast<const CWndWidget*>(Widget());
+    return widget != nullptr && widget->hasFocus() && widget->FocusCameByKeys();
+}
+
 bool CWnd::FocusFirstTabStop() {
     if (!HasWindow())
         return false;

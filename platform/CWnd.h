@@ -55,6 +55,10 @@ public:
     void SetFocusable(Focus focus);
     void SetFocus();
     bool HasFocus() const;
+    // True while the window has the focus and got it by Tab or from the program (SetFocus),
+    // the ways a keyboard player moves: then it shows a focus ring. A click, or the window
+    // being activated, gives the focus without the cue, as the pointer shows where one is.
+    bool ShowsFocusCue() const;
     // Gives the focus to the first visible, enabled window inside this one that Tab reaches,
     // in Tab order. False when there is none.
     bool FocusFirstTabStop();
