@@ -69,6 +69,8 @@ protected:
     static void Answer(CVelmoraDlg& d, game::CElement& element) {
         if (auto* notch = dynamic_cast<game::CNotchFilter*>(&element)) {
             TabTo(d, *notch);
+            // A key first places the notch: the tone may lie where the notch starts.
+            Key(d, Qt::Key_Right);
             for (int i = 0; i < 1000 && notch->GetNotch() != notch->GetSolution(); ++i)
                 Key(d, notch->GetNotch() < notch->GetSolution() ? Qt::Key_Right : Qt::Key_Left);
         }
