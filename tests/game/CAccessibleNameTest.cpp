@@ -19,13 +19,6 @@ namespace {
 
 class AccessibleNames : public SlideFixture {
 protected:
-    void Show(const std::string& blocks) {
-        ASSERT_EQ(ReadTables(blocks), game::ERR_NONE);
-        ASSERT_TRUE(host.Create(L"Host", L"", WS_VISIBLE, CRect{0, 0, 1600, 1000}, nullptr, 0));
-        ASSERT_EQ(slide->CreateElementWindow(&host, 1000), game::ERR_NONE);
-        slide->ShowWindow(true);
-        CApplication::ProcessMessages();
-    }
     static std::wstring Said(CWnd* window, QAccessible::Text what) {
         return Said(window->Widget(), what);
     }
@@ -41,7 +34,6 @@ protected:
     }
 
     CTempFolder folder;
-    CWnd host;
 };
 
 TEST_F(AccessibleNames, EveryElementSaysWhatItShows) {
