@@ -6,7 +6,6 @@
 #include "common/CWaveBytes.h"
 #include "game/CTable.h"
 #include "game/CWavePlot.h"
-#include "platform/CApplication.h"
 #include "platform/CText.h"
 
 #include <QAccessible>
