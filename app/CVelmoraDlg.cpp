@@ -512,7 +512,7 @@ void CVelmoraDlg::ShowKeyHelp() {
 std::wstring CVelmoraDlg::ScoreLine() const { return GetDlgItem(IDC_POINTS)->GetWindowText(); }
 
 CRect CVelmoraDlg::SlideArea() const {
-    const CRect client = GetClientRect();
+    const CRect client = IsMaximized() ? GetMaximizedClientRect() : GetClientRect();
     return CRect{client.left + 10, client.top + 40, client.right - 10, client.bottom - 10};
 }
 

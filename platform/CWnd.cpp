@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPointer>
+#include <QScreen>
 
 #include <algorithm>
 #include <vector>
@@ -313,6 +314,18 @@ void CWnd::ShowMaximized(bool maximized) {
 }
 
 bool CWnd::IsMaximized() const { return HasWindow() && m_state->widget->isMaximized(); }
+
+CRect CWnd::GetMaximizedClientRect() const {
+    if (!HasWindow() || m_state->widget->screen() == nullptr)
+        return GetClientRect();
+    const QWidget* w = m_state->widget;
+    const QSize screen = w->screen()->availableGeometry().size();
+    const QSize frame = w->frameGeometry().size() - w->size();
+    const CRect& margins = m_state->margins;
+    return CRect{0, 0,
+                 std::max(0, screen.width() - frame.width() - margins.left - margins.right),
+                 std::max(0, screen.height() - frame.height() - margins.top - margins.bottom)};
+}
 
 bool CWnd::IsWindowVisible() const { return HasWindow() && m_state->widget->isVisible(); }
 

@@ -76,6 +76,9 @@ public:
     // Top-level windows: fill the screen, or go back to the normal size.
     void ShowMaximized(bool maximized);
     bool IsMaximized() const;
+    // The client area a maximised window has, from its screen's free area and its frame: the
+    // window system may tell the new size only after the program has laid out for it.
+    CRect GetMaximizedClientRect() const;
     bool IsWindowVisible() const;
     void EnableWindow(bool enable);
     bool IsWindowEnabled() const;
