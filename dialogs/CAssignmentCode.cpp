@@ -11,13 +11,13 @@ CDialogTemplate CodeTemplate() {
     using Kind = CDialogItem::Kind;
     CDialogTemplate t;
     t.width = 261;
-    t.height = 50;
+    t.height = 60;
     t.caption = L"Aufgabencode";
     t.items = {
-        {Kind::Static, IDC_CODE_HINT, CRect{7, 5, 254, 25}, HINT, 0},
-        {Kind::Static, IDC_CODE_LABEL, CRect{7, 29, 44, 43}, L"Code:", SS_CENTERIMAGE},
-        {Kind::Edit, IDC_CODE_EDIT, CRect{45, 29, 202, 43}, L"", WS_BORDER},
-        {Kind::DefaultButton, IDOK, CRect{204, 29, 254, 43}, L"OK", 0},
+        {Kind::Static, IDC_CODE_HINT, CRect{7, 5, 254, 35}, HINT, 0},
+        {Kind::Static, IDC_CODE_LABEL, CRect{7, 39, 44, 53}, L"Code:", SS_CENTERIMAGE},
+        {Kind::Edit, IDC_CODE_EDIT, CRect{45, 39, 202, 53}, L"", WS_BORDER},
+        {Kind::DefaultButton, IDOK, CRect{204, 39, 254, 53}, L"OK", 0},
     };
     return t;
 }
