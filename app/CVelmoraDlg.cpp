@@ -77,6 +77,7 @@ CVelmoraDlg::CVelmoraDlg(std::string configFile, std::string statsFile)
 
 CVelmoraDlg::~CVelmoraDlg() {
     JoinPreparer();
+    CRandom::Unpin(); // a game ended during random tasks under a code
     // Nothing new to tell here: every result was saved (and a failure told) when it was made,
     // and a box now would keep a program the session is ending from ending.
     SaveStatistics(false);
