@@ -1,6 +1,7 @@
 #include "app/CVelmoraDlg.h"
 
 #include "app/CScoreLine.h"
+#include "dialogs/CAssignmentCode.h"
 #include "dialogs/CDialogTemplates.h"
 #include "dialogs/CHighScore.h"
 #include "dialogs/CPlayerName.h"
@@ -10,6 +11,7 @@
 #include "platform/CButton.h"
 #include "platform/CDirectory.h"
 #include "platform/CMessageBox.h"
+#include "platform/CRandom.h"
 #include "platform/CStatic.h"
 #include "platform/CText.h"
 #include "platform/CTickCount.h"
@@ -17,6 +19,7 @@
 #include <tinyxml2.h>
 
 #include <algorithm>
+#include <filesystem>
 
 namespace {
 
@@ -74,6 +77,7 @@ CVelmoraDlg::CVelmoraDlg(std::string configFile, std::string statsFile)
 
 CVelmoraDlg::~CVelmoraDlg() {
     JoinPreparer();
+    CRandom::Unpin(); // a game ended during random tasks under a code
     // Nothing new to tell here: every result was saved (and a failure told) when it was made,
     // and a box now would keep a program the session is ending from ending.
     SaveStatistics(false);
@@ -90,6 +94,7 @@ double CVelmoraDlg::Seconds(std::uint32_t from, std::uint32_t to) {
 bool CVelmoraDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     SetIcon(IDR_MAINFRAME);
+    ShowAssignment();
     if (!LoadGameOptions())
         CMessageBox::Show(this, L"Could not load the game options!", PROGRAM_TITLE);
     BuildMainMenu();
@@ -159,7 +164,10 @@ void CVelmoraDlg::BuildMainMenu() {
                           CRect{x0 + (5 * full) / 6 + 3, y, x0 + full, y + 30});
         y += 50;
     }
-    AddMenuButton(m_dialogTexts[L"rnd_course"], ID_COURSE_RANDOM, CRect{x0, y, x0 + full, y + 30});
+    // The code of an assignment is typed beside the random tasks, in the place of a list.
+    AddMenuButton(m_dialogTexts[L"rnd_course"], ID_COURSE_RANDOM, CRect{x0, y, x0 + narrow, y + 30});
+    AddMenuButton(L"Aufgabencode…", ID_ASSIGNMENT_CODE,
+                  CRect{x0 + (5 * full) / 6 + 3, y, x0 + full, y + 30});
     y += 50;
     m_menuWindowHeight = std::max(y + 20, m_menuWindowHeight);
     const CRect now = GetWindowRect();
@@ -187,6 +195,7 @@ void CVelmoraDlg::ShowMenu(bool show) {
 }
 
 void CVelmoraDlg::ReturnToMenu() {
+    CRandom::Unpin();
     if (m_fitToScreen)
         ShowMaximized(false);
     ShowMenu(true);
@@ -215,14 +224,25 @@ bool CVelmoraDlg::PrepareNextSlide() {
         }
         path = slides[static_cast<std::size_t>(m_slideIndex) - 1];
     }
+    // Under an assignment the slide's draws start afresh from its own seed, so they depend on
+    // the code and the slide alone, not on the slides before it.
+    std::optional<unsigned> seed;
+    if (m_assignment.IsActive()) {
+        m_context.RestartExampleCycle();
+        seed = m_assignment.SeedFor(CDirectory::FileName(path));
+    }
     m_preparing = true;
-    m_preparer = std::thread(&CVelmoraDlg::PrepareSlideFile, this, path, m_slideRect, m_run);
+    m_preparer =
+        std::thread(&CVelmoraDlg::PrepareSlideFile, this, path, m_slideRect, m_run, seed);
     return true;
 }
 
 // Runs on the worker thread. Touches only its arguments, the master context's catalogue and
 // fonts (which the user-interface thread leaves alone meanwhile) and the hand-over slot.
-void CVelmoraDlg::PrepareSlideFile(std::wstring path, CRect rect, unsigned run) {
+void CVelmoraDlg::PrepareSlideFile(std::wstring path, CRect rect, unsigned run,
+                                   std::optional<unsigned> seed) {
+    if (seed)
+        CRandom::Pin(*seed); // the thread ends with the slide, and its pin with it
     auto slide = std::make_unique<game::CGameSlide>(m_context, CDirectory::FileName(path));
     tinyxml2::XMLDocument document(true, tinyxml2::COLLAPSE_WHITESPACE);
     int code = game::CGameSlide::LoadDocument(path, document);
@@ -291,9 +311,10 @@ void CVelmoraDlg::OnCreateNextSlide(unsigned run) {
 bool CVelmoraDlg::ShowNextSlide() {
     if (m_preparing)
         return false; // the next slide is still being read
+    const std::uint32_t now = CTickCount::Now();
+    EndSlideRow(0, Seconds(m_slideShownTick, now)); // left without "Auswerten"
     DeleteSlide(m_currentSlide);
     m_currentSlide = std::move(m_nextSlide);
-    const std::uint32_t now = CTickCount::Now();
     const double courseSeconds = Seconds(m_courseStartTick, now);
     m_slideShownTick = now;
     if (!m_currentSlide) {
@@ -313,6 +334,7 @@ void CVelmoraDlg::PutSlideOnScreen() {
         MoveWindow(CRect{outer.left, outer.top, outer.right, outer.top + height});
     }
     m_currentSlide->ShowWindow(true);
+    BeginSlideRow();
     Enable(IDC_NEXT, false);
     if (m_currentSlide->GetMaxPoints() > 0)
         Enable(IDC_CHECK, true);
@@ -341,6 +363,8 @@ void CVelmoraDlg::OnCommand(UINT id) {
         OnCourseButton(id);
     else if (id >= ID_HIGHSCORE_FIRST && id <= ID_HIGHSCORE_FIRST + 100)
         OnHighscoreButton(id);
+    else if (id == ID_ASSIGNMENT_CODE)
+        OnAssignmentButton();
     else
         CDialog::OnCommand(id);
 }
@@ -358,6 +382,13 @@ void CVelmoraDlg::OnCourseButton(UINT id) {
     UpdateScoreLine();
     m_slideIndex = 1;
     m_courseIndex = id == ID_COURSE_RANDOM ? -1 : static_cast<int>(id - ID_COURSE_FIRST);
+    m_courseRows.clear();
+    m_rowOpen = false;
+    if (m_assignment.IsActive() && m_courseIndex < 0) {
+        // The random tasks under a code draw their slides in an order fixed by the code.
+        m_context.RestartSlideCycle();
+        CRandom::Pin(m_assignment.SeedFor(L""));
+    }
     ShowMenu(false);
     if (m_fitToScreen)
         ShowMaximized(true);
@@ -377,6 +408,7 @@ void CVelmoraDlg::OnCheck() {
         m_achievedPoints += points;
         m_totalPoints += m_currentSlide->GetMaxPoints();
         m_statistics.AddSlideResult(m_currentSlide->GetName(), points, seconds);
+        EndSlideRow(points, seconds);
         SaveStatistics(true);
         m_currentSlide->RevealAnswer();
     }
@@ -402,6 +434,9 @@ void CVelmoraDlg::EndCourse(double courseSeconds) {
         SaveStatistics(true); // before the player is asked for a name, which may take a while
         ShowHighScore(title, position);
     }
+    if (m_assignment.IsActive() && m_courseIndex >= 0 &&
+        static_cast<std::size_t>(m_courseIndex) < m_courses.size())
+        SaveResults();
     ++m_run;
     ReturnToMenu();
     m_slideIndex = 0;
@@ -413,9 +448,11 @@ void CVelmoraDlg::ShowHighScore(const std::wstring& title, int position) {
         CPlayerName nameDialog(this);
         nameDialog.SetTextFont(&m_context.m_textFont);
         nameDialog.SetResult(m_achievedPoints, m_totalPoints);
-        if (nameDialog.DoModal() == IDOK && !nameDialog.GetName().empty() &&
-            m_statistics.SetScoreName(title, position, nameDialog.GetName()))
-            SaveStatistics(true);
+        if (nameDialog.DoModal() == IDOK && !nameDialog.GetName().empty()) {
+            m_playerName = nameDialog.GetName();
+            if (m_statistics.SetScoreName(title, position, m_playerName))
+                SaveStatistics(true);
+        }
     }
     std::vector<HighScoreEntry> entries;
     for (const CGameStatistics::Score& score : m_statistics.GetScores(title))
@@ -438,6 +475,68 @@ void CVelmoraDlg::SaveStatistics(bool tellFailure) {
     m_toldSaveError = error;
     CMessageBox::Show(this, CGameStatistics::SaveFailureText(error), PROGRAM_TITLE,
                       CMessageBox::Warning);
+}
+
+// ---- assignments ----
+
+bool CVelmoraDlg::SetAssignment(const std::wstring& code) {
+    if (!m_assignment.Set(code))
+        return false;
+    if (Widget() != nullptr)
+        ShowAssignment();
+    return true;
+}
+
+void CVelmoraDlg::OnAssignmentButton() {
+    CAssignmentCode dialog(&CAssignment::Problem, this);
+    dialog.SetTextFont(&m_context.m_textFont);
+    dialog.SetCode(m_assignment.Code());
+    if (dialog.DoModal() == IDOK)
+        SetAssignment(dialog.GetCode());
+}
+
+void CVelmoraDlg::ShowAssignment() {
+    SetWindowText(m_assignment.IsActive()
+                      ? std::wstring(PROGRAM_TITLE) + L" – Aufgabe „" + m_assignment.Code() + L"“"
+                      : std::wstring(PROGRAM_TITLE));
+}
+
+void CVelmoraDlg::BeginSlideRow() {
+    if (!m_assignment.IsActive() || m_courseIndex < 0)
+        return;
+    CResultsFile::Row row;
+    row.slide = m_currentSlide->GetName();
+    row.maximum = m_currentSlide->GetMaxPoints();
+    m_courseRows.push_back(row);
+    m_rowOpen = true;
+}
+
+void CVelmoraDlg::EndSlideRow(int points, double seconds) {
+    if (!m_rowOpen || m_courseRows.empty())
+        return;
+    m_courseRows.back().points = points;
+    m_courseRows.back().seconds = seconds;
+    m_rowOpen = false;
+}
+
+// A course whose lines the file did not take is kept and written with the next one.
+void CVelmoraDlg::SaveResults() {
+    const std::string date = CResultsFile::Now();
+    for (CResultsFile::Row& row : m_courseRows) {
+        row.player = m_playerName.empty() ? CText::ToWide(CGameStatistics::UNKNOWN_PLAYER)
+                                          : m_playerName;
+        row.code = m_assignment.Code();
+        row.course = m_courses[static_cast<std::size_t>(m_courseIndex)].title;
+        row.date = date;
+    }
+    m_unsavedRows.insert(m_unsavedRows.end(), m_courseRows.begin(), m_courseRows.end());
+    m_courseRows.clear();
+    const std::filesystem::path folder = std::filesystem::path(m_statsFile).parent_path();
+    CResultsFile file((folder / CResultsFile::FILE_NAME).string());
+    if (file.Append(m_unsavedRows))
+        m_unsavedRows.clear();
+    if (!file.Message().empty())
+        CMessageBox::Show(this, file.Message(), PROGRAM_TITLE, CMessageBox::Warning);
 }
 
 // ---- small helpers ----

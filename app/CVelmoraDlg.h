@@ -3,8 +3,10 @@
 // "Hauptmenü", "Auswerten" and "Weiter" and the score line, and the pipeline that prepares the
 // next slide on a worker thread while the player works on the current one.
 
+#include "app/CAssignment.h"
 #include "app/CGameConfig.h"
 #include "app/CGameStatistics.h"
+#include "app/CResultsFile.h"
 #include "game/CGameContext.h"
 #include "platform/CDialog.h"
 #include "platform/CSessionEnd.h"
@@ -13,6 +15,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -31,6 +34,7 @@ constexpr UINT ID_COURSE_RANDOM = 9000;
 constexpr UINT ID_COURSE_FIRST = 9001;
 constexpr UINT ID_HIGHSCORE_FIRST = 9200;
 constexpr UINT ID_SLIDE_WINDOW = 10000;
+constexpr UINT ID_ASSIGNMENT_CODE = 9400;
 
 class CVelmoraDlg : public CDialog {
 public:
@@ -38,6 +42,11 @@ public:
     explicit CVelmoraDlg(std::string configFile = "game.xml", std::string statsFile = "stats");
     // Waits for a slide still being prepared, then saves the statistics once more.
     ~CVelmoraDlg() override;
+
+    // Plays under the assignment's code from now on (the command line's --assignment); false,
+    // and nothing changes, when CAssignment refuses the code.
+    bool SetAssignment(const std::wstring& code);
+    const CAssignment& Assignment() const { return m_assignment; }
 
     // Looking in (tests and tools).
     game::CGameSlide* CurrentSlide() const { return m_currentSlide.get(); }
@@ -73,7 +82,8 @@ private:
     // Starts preparing the next slide of the run on the worker thread.
     bool PrepareNextSlide();
     // Worker thread: reads one slide file and hands the slide over.
-    void PrepareSlideFile(std::wstring path, CRect rect, unsigned run);
+    void PrepareSlideFile(std::wstring path, CRect rect, unsigned run,
+                          std::optional<unsigned> seed);
     void OnCreateNextSlide(unsigned run);
     void JoinPreparer();
 
@@ -85,6 +95,14 @@ private:
     void PutSlideOnScreen();
     void EndCourse(double courseSeconds);
     void ShowHighScore(const std::wstring& title, int position);
+
+    // The assignment: the code dialog, the window title that shows the code, and the lines of
+    // the results file, one per slide of the running course.
+    void OnAssignmentButton();
+    void ShowAssignment();
+    void BeginSlideRow();
+    void EndSlideRow(int points, double seconds);
+    void SaveResults();
     // Every result is saved as soon as it is made: a killed program or a lost X connection
     // loses nothing. A failure is told once for each reason, as long as it lasts.
     void SaveStatistics(bool tellFailure);
@@ -122,6 +140,12 @@ private:
     std::uint32_t m_slideShownTick = 0;
     std::uint32_t m_courseStartTick = 0;
     bool m_fitToScreen = false;
+
+    CAssignment m_assignment;
+    std::vector<CResultsFile::Row> m_courseRows;  // the running course's slides so far
+    std::vector<CResultsFile::Row> m_unsavedRows; // finished courses the file did not take yet
+    bool m_rowOpen = false;                       // the last row's slide is still on screen
+    std::wstring m_playerName;                    // as last typed at the end of a course
 
     // The run: every course start and every return to the menu begins a new one, so a slide
     // prepared for a run that was left is recognised when it arrives and never shown.

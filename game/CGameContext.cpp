@@ -39,7 +39,7 @@ CGameContext::CGameContext()
     : m_allExamples(std::make_shared<PathList>()), m_allSlides(std::make_shared<PathList>()),
       m_allExercises(std::make_shared<PathList>()),
       m_examplePool(std::make_shared<PathList>()), m_slidePool(std::make_shared<PathList>()) {
-    CRandom::SeedWithTime();
+    CRandom::Reseed();
 }
 
 CGameContext::CGameContext(CopyTag) : m_isCopy(true) {}

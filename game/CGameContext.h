@@ -54,6 +54,10 @@ public:
     // exercise at all.
     std::wstring GetRandomSlide();
     std::wstring GetRandomExample();
+    // Every slide, or every example, may come again from the next draw on: a run whose draws
+    // follow from a fixed seed then does not depend on what earlier runs drew.
+    void RestartSlideCycle() { m_slidePool->clear(); }
+    void RestartExampleCycle() { m_examplePool->clear(); }
     // The id of the element whose signal the node's element shows, loading "example" into a
     // new signal under ownId; 0 when there is none.
     int ResolveExample(const tinyxml2::XMLElement& node, int ownId);

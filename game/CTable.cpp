@@ -64,7 +64,7 @@ struct CTable::Layout {
 
 CTable::CTable(CGameContext* context) : CContainer(context) {
     CWindowClasses::EnsureRegistered(L"MFCGameTable");
-    CRandom::SeedWithTime();
+    CRandom::Reseed();
     CLogFont small;
     small.height = -11;
     m_buttonFont.CreateFontIndirect(small);

@@ -1,5 +1,7 @@
 #include "game/CToneSequence.h"
 
+#include "platform/CRandom.h"
+
 #include <chrono>
 #include <mutex>
 #include <random>
@@ -33,6 +35,10 @@ Sequence& TheSequence() {
 } // namespace
 
 int CToneSequence::Next(int first, int count) {
+    // A thread pinned to an assignment's seed draws the tone from its own generator, so the
+    // tone follows from the assignment and the slide, not from what was drawn before.
+    if (CRandom::IsPinned() && count > 0)
+        return first + CRandom::Next() % count;
     Sequence& sequence = TheSequence();
     std::lock_guard hold(sequence.lock);
     const bool avoidLast = count > 1 && sequence.last >= first && sequence.last < first + count;

@@ -9,7 +9,8 @@ namespace game {
 class CToneSequence {
 public:
     // The next tone's column, first .. first + count - 1; never the column drawn just before,
-    // so that consecutive tasks always sound different.
+    // so that consecutive tasks always sound different. On a thread pinned to a seed (CRandom)
+    // the column is that thread's next draw instead.
     static int Next(int first, int count);
     // Starts the sequence again from seed, as if nothing had been drawn: tests pick their
     // tones with it.
