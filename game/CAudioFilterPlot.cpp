@@ -112,6 +112,12 @@ int IntAttribute(const tinyxml2::XMLElement& node, const char* name, int fallbac
 CAudioFilterPlot::CAudioFilterPlot(CGameContext* context)
     : CSignalPlot(context, nullptr, WINDOW_CLASS) {}
 
+const dsp::CFilter* CAudioFilterPlot::FilterMaking(const CGameContext& context,
+                                                   const dsp::CSignal* signal) {
+    const auto* maker = dynamic_cast<const CAudioFilterPlot*>(context.FindElementBySignal(signal));
+    return maker != nullptr && maker->m_output == signal ? &maker->m_filter : nullptr;
+}
+
 int CAudioFilterPlot::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) {
     // A side out of bounds refuses the element before it loads anything.
     if (const int common = CElement::ReadXml(node, area, style); common != ERR_NONE)

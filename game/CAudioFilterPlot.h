@@ -63,6 +63,8 @@ public:
     static constexpr int MAX_RESPONSE_SAMPLES = 2048;
 
     const dsp::CFilter& GetFilter() const { return m_filter; }
+    // The filter whose output the signal is, in the context; nullptr for any other signal.
+    static const dsp::CFilter* FilterMaking(const CGameContext& context, const dsp::CSignal* signal);
     dsp::CSignal* GetInput() const { return m_signal; }
     dsp::CSignal* GetOutput() const { return m_output; }
     // The response as drawn, a vertical line per column x from point 2x (the highest row the
