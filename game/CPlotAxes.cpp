@@ -252,7 +252,7 @@ std::wstring CPlotAxes::Label(Quantity quantity, double value, bool horizontal) 
     case Quantity::AMPLITUDE:
         return Decimal(value, 2);
     case Quantity::PHASE:
-        return Decimal(value, 1) + L" rad";
+        return Decimal(value, 1);
     case Quantity::NONE:
         break;
     }
@@ -396,9 +396,12 @@ void CPlotAxes::DrawVertical(CDC& dc, const CRect& client, const CRect& margins)
     const int x = margins.left - 1;
     dc.MoveTo(x, margins.top);
     dc.LineTo(x, margins.top + client.Height());
-    if (m_verticalQuantity == Quantity::IMAGINARY)
-        dc.DrawText(L"Im", CRect{0, 0, x - TICK_LENGTH - 2, TEXT_HEIGHT},
-                    DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+    // The unit stands above the labels.
+    const wchar_t* unit = m_verticalQuantity == Quantity::IMAGINARY ? L"Im"
+                          : m_verticalQuantity == Quantity::PHASE   ? L"rad"
+                                                                    : L"";
+    dc.DrawText(unit, CRect{0, 0, x - TICK_LENGTH - 2, TEXT_HEIGHT},
+                DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
     for (const Tick& tick : VerticalTicks()) {
         const int y = margins.top + tick.pixel;
         dc.MoveTo(x - TICK_LENGTH, y);
