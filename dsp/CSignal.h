@@ -112,7 +112,8 @@ public:
 
     // Listener windows. The window listens for as long as the handle lives, and the handle
     // must go before the window: a window later made at the same address would otherwise
-    // receive this signal's messages. An empty handle for no window or no memory.
+    // receive this signal's messages. An empty handle for no window, a window already
+    // listening, or no memory.
     [[nodiscard]] CListenerHandle Listen(CWnd* window) { return {m_listeners, window}; }
     std::set<CWnd*> GetListeners() const;
     // Counts the changes of the samples since the signal was made: a display computed at one

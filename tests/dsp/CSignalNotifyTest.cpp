@@ -46,6 +46,8 @@ TEST(Notification, FilterAndNoiseReachOnlyLiveWindows) {
     EXPECT_EQ(updates, (std::vector<WPARAM>(3, self)));
     for (const CRecordingWnd* window : {&destroyed, &late, &removed, &neverOpened})
         EXPECT_TRUE(window->messages.empty());
+    handles.clear();
+    EXPECT_TRUE(derived.GetListeners().empty()) << "a handle that goes takes its window off";
 }
 
 } // namespace
