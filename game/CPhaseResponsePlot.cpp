@@ -44,13 +44,14 @@ void CPhaseResponsePlot::ComputeDisplay() {
     m_values.clear();
     if (m_filter == nullptr || m_width <= 0)
         return;
-    const int count = SAMPLES_PER_COLUMN * m_width + 1;
+    const int perColumn = std::clamp(MAX_FREQUENCIES / m_width, 1, SAMPLES_PER_COLUMN);
+    const int count = perColumn * m_width + 1;
     const std::vector<double> all = m_delay ? dsp::CPhaseResponse::GroupDelay(*m_filter, count)
                                             : dsp::CPhaseResponse::Phase(*m_filter, count);
     m_top = 0.0;
     m_bottom = 0.0;
     for (int x = 0; x < m_width; ++x) {
-        const double value = std::clamp(all[SAMPLES_PER_COLUMN * x], -MAX_DELAY, MAX_DELAY);
+        const double value = std::clamp(all[static_cast<std::size_t>(perColumn) * x], -MAX_DELAY, MAX_DELAY);
         m_values.push_back(value);
         m_top = std::max(m_top, value);
         m_bottom = std::min(m_bottom, value);

@@ -19,8 +19,11 @@ namespace game {
 
 class CPhaseResponsePlot : public CSignalPlot {
 public:
-    // Frequencies computed per pixel column: unwrapping needs steps far below half a turn.
+    // Frequencies computed per pixel column: unwrapping needs steps far below half a turn. A
+    // wide plot takes fewer, down to one, so that a change of a long filter costs no more
+    // than its magnitude curve (see CAudioFilterPlot::MAX_RESPONSE_SAMPLES).
     static constexpr int SAMPLES_PER_COLUMN = 4;
+    static constexpr int MAX_FREQUENCIES = 2048;
     // Group delays beyond this many samples (beside a zero just off the unit circle) are held
     // at it, so that the rest of the line still has a scale.
     static constexpr double MAX_DELAY = 10000.0;
