@@ -251,26 +251,9 @@ bool CSignal::ApplyNoise(const CNoise& noise) {
     return true;
 }
 
-bool CSignal::AddListener(CWnd* window) {
-    if (window == nullptr)
-        return false;
-    std::lock_guard lock(m_listenerLock);
-    try {
-        m_listeners.insert(window);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    return true;
-}
-
-void CSignal::RemoveListener(CWnd* window) {
-    std::lock_guard lock(m_listenerLock);
-    m_listeners.erase(window);
-}
-
 std::set<CWnd*> CSignal::GetListeners() const {
-    std::lock_guard lock(m_listenerLock);
-    return m_listeners;
+    std::lock_guard lock(m_listeners->lock);
+    return m_listeners->windows;
 }
 
 void CSignal::PostToListeners(UINT message, WPARAM wParam, LPARAM lParam) const {

@@ -9,6 +9,7 @@
 // listener window is sent (posted) UpdateMessage() with the signal's address as wParam.
 
 #include "dsp/CFftwBuffer.h"
+#include "dsp/CListenerHandle.h"
 #include "dsp/CPlayback.h"
 #include "dsp/CSpectrogram.h"
 #include "dsp/CSpectrum.h"
@@ -109,10 +110,11 @@ public:
     float GetPlaybackGain() const { return m_playbackGain; }
     bool IsPlaying() const { return m_playback.IsPlaying(); }
 
-    // Listener windows. A window must remove itself before it is destroyed: a window later
-    // made at the same address would otherwise receive this signal's messages.
-    bool AddListener(CWnd* window);
-    void RemoveListener(CWnd* window);
+    // Listener windows. The window listens for as long as the handle lives, and the handle
+    // must go before the window: a window later made at the same address would otherwise
+    // receive this signal's messages. An empty handle for no window, a window already
+    // listening, or no memory.
+    [[nodiscard]] CListenerHandle Listen(CWnd* window) { return {m_listeners, window}; }
     std::set<CWnd*> GetListeners() const;
     // Counts the changes of the samples since the signal was made: a display computed at one
     // count is out of date at another, also when the news of the change reached no window.
@@ -145,8 +147,7 @@ private:
     float m_playbackGain = 1.0f;
     CSignal* m_source = nullptr; // not owned
     std::wstring m_fileName;
-    mutable std::mutex m_listenerLock;
-    std::set<CWnd*> m_listeners; // not owned
+    const std::shared_ptr<CListenerSet> m_listeners = std::make_shared<CListenerSet>();
     int m_blockLength = DEFAULT_BLOCK_LENGTH;
     mutable std::atomic<unsigned> m_revision{0};
     CPlayback m_playback{*this};

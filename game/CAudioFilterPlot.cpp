@@ -4,7 +4,6 @@
 #include "game/CGameContext.h"
 #include "game/CSpectrumPlot.h"
 #include "platform/CDC.h"
-#include "platform/CWindowClasses.h"
 
 #include <tinyxml2.h>
 
@@ -110,14 +109,13 @@ int IntAttribute(const tinyxml2::XMLElement& node, const char* name, int fallbac
 
 } // namespace
 
-CAudioFilterPlot::CAudioFilterPlot(CGameContext* context) : CElement(context), m_input(*this) {
-    CWindowClasses::EnsureRegistered(WINDOW_CLASS);
-}
+CAudioFilterPlot::CAudioFilterPlot(CGameContext* context)
+    : CSignalPlot(context, nullptr, WINDOW_CLASS) {}
 
-CAudioFilterPlot::~CAudioFilterPlot() {
-    DestroyWindow();
-    if (m_output != nullptr)
-        m_output->RemoveListener(this);
+const dsp::CFilter* CAudioFilterPlot::FilterMaking(const CGameContext& context,
+                                                   const dsp::CSignal* signal) {
+    const auto* maker = dynamic_cast<const CAudioFilterPlot*>(context.FindElementBySignal(signal));
+    return maker != nullptr && maker->m_output == signal ? &maker->m_filter : nullptr;
 }
 
 int CAudioFilterPlot::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) {
@@ -150,7 +148,7 @@ int CAudioFilterPlot::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWO
 }
 
 int CAudioFilterPlot::Prepare() {
-    if (m_input.IsBound())
+    if (IsBound())
         return ERR_NONE;
     if (const int bound = BindInput(); bound != ERR_NONE)
         return bound;
@@ -162,10 +160,10 @@ int CAudioFilterPlot::Prepare() {
 
 int CAudioFilterPlot::CheckWork() {
     const long long coefficients = m_filter.GetDenominatorCount() + m_filter.GetNumeratorCount();
-    const long long samples = m_input->GetSampleCount();
+    const long long samples = m_signal->GetSampleCount();
     if (coefficients * (samples + CURVE_WORK) <= WORK_BUDGET)
         return ERR_NONE;
-    m_input.Unbind();
+    Unbind();
     return Refuse(ERR_MEMORY, L"Der Filter ist zu aufwendig: " + std::to_wstring(coefficients) +
                                   L" Koeffizienten bei " + std::to_wstring(samples) +
                                   L" Abtastwerten; bei diesem Signal sind höchstens " +
@@ -201,26 +199,26 @@ int CAudioFilterPlot::BindInput() {
         return Refuse(ERR_EXAMPLE_NOT_FOUND, LoopReason(loop));
     dsp::CSignal* input =
         m_ownExample != nullptr ? m_ownExample : m_context->FindSignal(m_sourceId);
-    if (const int bound = m_input.Bind(*m_context, input, *this); bound != ERR_NONE)
+    if (const int bound = Bind(input); bound != ERR_NONE)
         return bound;
-    if (m_showSpectrum && !m_input->EnsureSpectrum()) {
-        m_input.Unbind();
+    if (m_showSpectrum && !m_signal->EnsureSpectrum()) {
+        Unbind();
         return ERR_PREPARE_FFT;
     }
-    m_input.Listen();
-    m_output->AddListener(this);
+    Listen();
+    m_outputListening = m_output->Listen(this);
     return ERR_NONE;
 }
 
 int CAudioFilterPlot::FilterIntoOutput() {
-    if (m_output->CreateFrom(m_input.Get()) != dsp::CSignal::RESULT_OK)
+    if (m_output->CreateFrom(m_signal) != dsp::CSignal::RESULT_OK)
         return ERR_MEMORY;
     m_output->ApplyFilter(m_filter);
     return ERR_NONE;
 }
 
 void CAudioFilterPlot::Refilter() {
-    if (m_input.IsBound())
+    if (IsBound())
         m_output->ApplyFilter(m_filter);
     ComputeTransferCurve();
     RepaintNow();
@@ -238,11 +236,6 @@ bool CAudioFilterPlot::TakeLeftRelease(UINT flags, CPoint point) {
     }
     ClearPick();
     return true;
-}
-
-void CAudioFilterPlot::RepaintNow() {
-    Invalidate(true);
-    UpdateWindow();
 }
 
 float CAudioFilterPlot::PowerGain(const dsp::CFilter& filter, float omega) {
@@ -339,7 +332,7 @@ int CAudioFilterPlot::RowOfGain(float h2, float peak, bool& offPlot) const {
     return CSpectrumPlot::RowOf(level, m_height);
 }
 
-void CAudioFilterPlot::UpdateDisplay() {
+void CAudioFilterPlot::ComputeDisplay() {
     ComputeTransferCurve();
     ComputeColumns();
     UpdateAxes();
@@ -359,14 +352,13 @@ void CAudioFilterPlot::UpdateAxes() {
 }
 
 double CAudioFilterPlot::InputRate() const {
-    return m_input.IsBound() ? m_input->GetFormat().sampleRate : 0.0;
+    return IsBound() ? m_signal->GetFormat().sampleRate : 0.0;
 }
 
 void CAudioFilterPlot::ComputeColumns() {
-    if (!m_input.IsBound() || !m_showSpectrum)
+    if (!IsBound() || !m_showSpectrum)
         return;
-    m_input.MarkSeen();
-    const dsp::CSpectrum& spectrum = m_input->GetSpectrum();
+    const dsp::CSpectrum& spectrum = m_signal->GetSpectrum();
     std::vector<float> v;
     try {
         v.assign(spectrum.GetPower(), spectrum.GetPower() + spectrum.GetBins());
@@ -420,9 +412,7 @@ void CAudioFilterPlot::NormalizeGain() {
     m_filter.SetCoefficients(a.data(), static_cast<int>(a.size()), b.data(), nb);
 }
 
-void CAudioFilterPlot::OnPaint(CDC& dc) {
-    if (m_showSpectrum && m_input.HasChanged())
-        UpdateDisplay();
+void CAudioFilterPlot::DrawPlot(CDC& dc) {
     const CPen* previous = dc.SelectPen(&m_spectrumPen);
     if (m_showSpectrum) {
         m_columns.DrawMeanLine(dc);
@@ -436,10 +426,6 @@ void CAudioFilterPlot::OnPaint(CDC& dc) {
         dc.SelectPen(&m_spectrumPen);
     }
     dc.SelectPen(previous);
-    DrawMark(dc, GetClientRect());
-    DrawOverPlot(dc);
-    m_axes.DrawReadout(dc, GetClientRect());
-    DrawFocus(dc);
 }
 
 void CAudioFilterPlot::DrawResponse(CDC& dc) const {
@@ -465,35 +451,9 @@ void CAudioFilterPlot::DrawOffPlotArrows(CDC& dc) const {
     }
 }
 
-bool CAudioFilterPlot::OnEraseBkgnd(CDC& dc) {
-    dc.FillSolidRect(GetClientRect(), RGB(255, 255, 255));
-    return true;
-}
-
-void CAudioFilterPlot::OnSize(int cx, int cy) {
-    CElement::OnSize(cx, cy);
-    const bool heightChanged = cy != m_height;
-    m_width = cx;
-    m_height = cy;
-    // Rows depend on the height too: a plot made only taller gets its curves remapped.
-    if (m_width != m_columns.Width() || heightChanged)
-        UpdateDisplay();
-}
-
-LRESULT CAudioFilterPlot::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message != dsp::CSignal::UpdateMessage())
-        return CElement::OnMessage(message, wParam, lParam);
-    if (m_input.IsUpdateOf(wParam))
-        OnInputChanged();
-    return 0;
-}
-
-void CAudioFilterPlot::OnInputChanged() {
-    // A hidden window catches up when it is painted (the input's revision tells).
-    if (IsWindowVisible()) {
-        UpdateDisplay();
-        RepaintNow();
-    }
+void CAudioFilterPlot::OnSignalChanged() {
+    if (IsWindowVisible())
+        CSignalPlot::OnSignalChanged();
     m_output->ApplyFilter(m_filter);
 }
 

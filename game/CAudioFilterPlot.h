@@ -8,37 +8,31 @@
 // everything that shows or plays the output stays up to date.
 
 #include "dsp/CFilter.h"
+#include "dsp/CListenerHandle.h"
 #include "game/CColumnEnvelope.h"
-#include "game/CElement.h"
-#include "game/CPlotAxes.h"
-#include "game/CPlotSignal.h"
+#include "game/CSignalPlot.h"
 #include "platform/CPen.h"
 
 #include <array>
 #include <string>
 #include <vector>
 
-namespace dsp {
-class CSignal;
-}
-
 namespace game {
 
-class CAudioFilterPlot : public CElement {
+class CAudioFilterPlot : public CSignalPlot {
 public:
     static constexpr int CURVE_POINTS = 200;
     static constexpr int TEST_FREQUENCIES = 50;
     using Curve = std::array<CPoint, CURVE_POINTS>;
 
     explicit CAudioFilterPlot(CGameContext* context);
-    ~CAudioFilterPlot() override;
 
     int Prepare() override;
     int ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) override;
     std::wstring AccessibleName() const override { return KindOfExample(L"Filter"); }
 
     // The transfer curve and the spectrum columns for the current filter, input and size.
-    void UpdateDisplay();
+    void UpdateDisplay() { Recompute(); }
     // The drawn magnitude response alone.
     void ComputeTransferCurve();
     // Scales the numerator so that the largest gain over the 50 test frequencies is 1.
@@ -69,7 +63,9 @@ public:
     static constexpr int MAX_RESPONSE_SAMPLES = 2048;
 
     const dsp::CFilter& GetFilter() const { return m_filter; }
-    dsp::CSignal* GetInput() const { return m_input.Get(); }
+    // The filter whose output the signal is, in the context; nullptr for any other signal.
+    static const dsp::CFilter* FilterMaking(const CGameContext& context, const dsp::CSignal* signal);
+    dsp::CSignal* GetInput() const { return m_signal; }
     dsp::CSignal* GetOutput() const { return m_output; }
     // The response as drawn, a vertical line per column x from point 2x (the highest row the
     // response reaches in the column) to point 2x + 1 (its lowest row).
@@ -80,7 +76,6 @@ public:
     bool IsLogarithmic() const { return m_logarithmic; }
 
 protected:
-    CPlotAxes* PlotAxes() override { return &m_axes; }
     // For kinds that draw something else in the response's place: it is then never computed,
     // which spares every filter change (and every step of a drag) its cost.
     void HideResponse() { m_showTransfer = false; }
@@ -98,7 +93,6 @@ protected:
     // The output re-filtered, a new transfer curve and the window repainted: after the player
     // changed the filter.
     void Refilter();
-    void RepaintNow();
     // The response of any filter as a line through CURVE_POINTS frequencies, in this plot's
     // scale and rows.
     void ComputeCurve(const dsp::CFilter& filter, Curve& curve,
@@ -110,16 +104,14 @@ protected:
     // In another element's switch group, a click on the element swaps panels instead.
     bool SwapsOnClick() const;
 
-    void OnPaint(CDC& dc) override;
-    // Painted last, over the curves and the mark: what a subclass adds to the plot.
-    virtual void DrawOverPlot(CDC& /*dc*/) {}
-    bool OnEraseBkgnd(CDC& dc) override;
-    void OnSize(int cx, int cy) override;
-    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void ComputeDisplay() override;
+    void DrawPlot(CDC& dc) override;
+    // Whenever the input changes the output is filtered anew, also while the window is hidden
+    // (a hidden window catches up when it is painted).
+    void OnSignalChanged() override;
 
     dsp::CFilter m_filter;
     const CPen m_spectrumPen{PS_SOLID, 1, RGB(90, 197, 99)};
-    CPlotAxes m_axes;
 
 private:
     void ComputeColumns();
@@ -130,7 +122,6 @@ private:
     // offPlot when the gain lies above the linear plot.
     int RowOfGain(float h2, float peak, bool& offPlot) const;
     void DrawResponse(CDC& dc) const;
-    void OnInputChanged();
     void DrawOffPlotArrows(CDC& dc) const;
     // The ids of the filter elements round a loop that feeds this element from its own output,
     // this element first; empty when the input comes from outside every loop.
@@ -142,11 +133,11 @@ private:
     bool m_showSpectrum = false;
     bool m_showTransfer = true;
     bool m_logarithmic = false;
-    CPlotSignal m_input;
     // The example this element loaded under its own id, which its output then replaced: the
     // element filters that example.
     dsp::CSignal* m_ownExample = nullptr;
     dsp::CSignal* m_output = nullptr; // owned by the slide's signal table
+    dsp::CListenerHandle m_outputListening;
     CColumnEnvelope m_columns;
     std::vector<CPoint> m_response;
     std::vector<bool> m_responseOffPlot; // per column: the gain there lies above the linear plot

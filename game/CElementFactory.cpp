@@ -2,7 +2,9 @@
 
 #include "game/CConstFilter.h"
 #include "game/CElement.h"
+#include "game/CImpulseResponsePlot.h"
 #include "game/CNotchFilter.h"
+#include "game/CPhaseResponsePlot.h"
 #include "game/CPoleZeroPlot.h"
 #include "game/CSpectrogramPlot.h"
 #include "game/CSpectrumPlot.h"
@@ -23,10 +25,12 @@ template <typename Element> std::unique_ptr<CElement> Make(CGameContext* context
 std::map<std::string, CElementFactory::Maker> BuiltInKinds() {
     return {
         {"afilter", Make<CConstFilter>},
+        {"impulse", Make<CImpulseResponsePlot>},
         {"notch",
          [](CGameContext* context) -> std::unique_ptr<CElement> {
              return std::make_unique<CNotchFilter>(context, 1.0f / 256.0f, 0.9f);
          }},
+        {"phase", Make<CPhaseResponsePlot>},
         {"polezero", Make<CPoleZeroPlot>},
         {"spectrum", Make<CSpectrumPlot>},
         {"spectrogram", Make<CSpectrogramPlot>},

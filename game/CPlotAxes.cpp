@@ -203,7 +203,9 @@ std::vector<CPlotAxes::Tick> CPlotAxes::Ticks(Quantity quantity, const Scale& sc
     const bool plane = quantity == Quantity::REAL || quantity == Quantity::IMAGINARY;
     // No step below one tick per few pixels needs to be tried.
     const double smallest = range * VERTICAL_SPACING / 4.0 / extent;
-    const double first = plane ? 1.0 : std::pow(10.0, std::floor(std::log10(smallest)));
+    const double decade = std::pow(10.0, std::floor(std::log10(smallest)));
+    // Samples are counted in whole steps.
+    const double first = plane ? 1.0 : quantity == Quantity::SAMPLE ? std::max(decade, 1.0) : decade;
     for (double power = first; power < 1e4 * first; power *= 10.0) {
         for (const double mantissa : {1.0, 2.0, 5.0}) {
             const double step = mantissa * power;
@@ -243,6 +245,13 @@ std::wstring CPlotAxes::Label(Quantity quantity, double value, bool horizontal) 
         return Decimal(value, 0) + L" dB";
     case Quantity::REAL:
     case Quantity::IMAGINARY:
+    case Quantity::DELAY:
+        return Decimal(value, 1);
+    case Quantity::SAMPLE:
+        return std::to_wstring(std::lround(value));
+    case Quantity::AMPLITUDE:
+        return Decimal(value, 2);
+    case Quantity::PHASE:
         return Decimal(value, 1);
     case Quantity::NONE:
         break;
@@ -289,6 +298,14 @@ std::wstring CPlotAxes::ValueText(Quantity quantity, double value) const {
         return Decimal(value, 3) + L" s";
     case Quantity::LEVEL:
         return Decimal(value, 1) + L" dB";
+    case Quantity::SAMPLE:
+        return L"n = " + std::to_wstring(std::lround(value));
+    case Quantity::AMPLITUDE:
+        return Decimal(value, 3);
+    case Quantity::PHASE:
+        return Decimal(value, 2) + L" rad";
+    case Quantity::DELAY:
+        return Decimal(value, 1) + L" Abtastwerte";
     default:
         return {};
     }
@@ -354,6 +371,7 @@ void CPlotAxes::DrawHorizontal(CDC& dc, const CRect& client, const CRect& margin
     // The unit stands at the right end; labels it would cover are left out.
     const wchar_t* unit = m_horizontalQuantity == Quantity::FREQUENCY ? L"Hz"
                           : m_horizontalQuantity == Quantity::REAL    ? L"Re"
+                          : m_horizontalQuantity == Quantity::SAMPLE  ? L"n"
                                                                       : L"";
     const int unitLeft = right + margins.right - Width(unit);
     const CRect textRow{0, y + TICK_LENGTH, right + margins.right, y + TICK_LENGTH + TEXT_HEIGHT};
@@ -378,9 +396,12 @@ void CPlotAxes::DrawVertical(CDC& dc, const CRect& client, const CRect& margins)
     const int x = margins.left - 1;
     dc.MoveTo(x, margins.top);
     dc.LineTo(x, margins.top + client.Height());
-    if (m_verticalQuantity == Quantity::IMAGINARY)
-        dc.DrawText(L"Im", CRect{0, 0, x - TICK_LENGTH - 2, TEXT_HEIGHT},
-                    DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+    // The unit stands above the labels.
+    const wchar_t* unit = m_verticalQuantity == Quantity::IMAGINARY ? L"Im"
+                          : m_verticalQuantity == Quantity::PHASE   ? L"rad"
+                                                                    : L"";
+    dc.DrawText(unit, CRect{0, 0, x - TICK_LENGTH - 2, TEXT_HEIGHT},
+                DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
     for (const Tick& tick : VerticalTicks()) {
         const int y = margins.top + tick.pixel;
         dc.MoveTo(x - TICK_LENGTH, y);

@@ -26,7 +26,9 @@ class CGameContext;
 
 class CPlotAxes {
 public:
-    enum class Quantity { NONE, FREQUENCY, TIME, LEVEL, REAL, IMAGINARY };
+    // SAMPLE counts samples along a plot ("n"), AMPLITUDE is a plain value, PHASE an angle in
+    // radians and DELAY a time in samples.
+    enum class Quantity { NONE, FREQUENCY, TIME, LEVEL, REAL, IMAGINARY, SAMPLE, AMPLITUDE, PHASE, DELAY };
 
     // What the pixels of one direction stand for.
     class Scale {

@@ -3,7 +3,6 @@
 #include "dsp/CSignal.h"
 #include "game/CGameContext.h"
 #include "platform/CDC.h"
-#include "platform/CWindowClasses.h"
 
 #include <tinyxml2.h>
 
@@ -23,40 +22,19 @@ constexpr float PER_NEPER = 0.06451613f;
 
 } // namespace
 
-CSpectrumPlot::CSpectrumPlot(CGameContext* context) : CElement(context), m_signal(*this) {
-    CWindowClasses::EnsureRegistered(WINDOW_CLASS);
-}
+CSpectrumPlot::CSpectrumPlot(CGameContext* context)
+    : CSignalPlot(context, "spectrum", WINDOW_CLASS) {}
 
-CSpectrumPlot::~CSpectrumPlot() {
-    DestroyWindow();
-}
-
-int CSpectrumPlot::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) {
-    if (const int result = ReadCellXml(node, area, style, "spectrum", WINDOW_CLASS);
-        result != ERR_NONE)
-        return result;
+int CSpectrumPlot::ReadPlotXml(const tinyxml2::XMLElement& node) {
     const char* scale = node.Attribute("scale");
     m_logarithmic = scale != nullptr && std::strcmp(scale, "log") == 0;
     m_axes.SetQuantities(CPlotAxes::Quantity::FREQUENCY,
                          m_logarithmic ? CPlotAxes::Quantity::LEVEL : CPlotAxes::Quantity::NONE);
-    if (const int result = ReadAxes(m_axes, node, area); result != ERR_NONE)
-        return result;
-    return ResolveSource(node);
+    return ERR_NONE;
 }
 
-int CSpectrumPlot::Prepare() {
-    if (m_signal.IsBound())
-        return ERR_NONE;
-    const int bound = m_signal.Bind(*m_context, m_sourceId, *this);
-    if (bound != ERR_NONE)
-        return bound;
-    if (!m_signal->EnsureSpectrum()) {
-        m_signal.Unbind();
-        return ERR_PREPARE_FFT;
-    }
-    m_signal.Listen();
-    ComputeDisplay();
-    return ERR_NONE;
+int CSpectrumPlot::OnBound() {
+    return m_signal->EnsureSpectrum() ? ERR_NONE : ERR_PREPARE_FFT;
 }
 
 float CSpectrumPlot::DisplayValue(float power, bool logarithmic) {
@@ -79,9 +57,7 @@ int CSpectrumPlot::RowOf(float level, int height) {
 
 void CSpectrumPlot::ComputeDisplay() {
     m_envelope = CColumnEnvelope();
-    m_envelopeHeight = m_height;
-    m_signal.MarkSeen();
-    if (!m_signal.IsBound() || !m_signal->GetSpectrum().Exists())
+    if (!IsBound() || !m_signal->GetSpectrum().Exists())
         return;
     const dsp::CSpectrum& spectrum = m_signal->GetSpectrum();
     const int bins = spectrum.GetBins();
@@ -102,41 +78,11 @@ void CSpectrumPlot::ComputeDisplay() {
                      CPlotAxes::Scale::Decibel(m_height), CSize{m_width, m_height});
 }
 
-void CSpectrumPlot::OnPaint(CDC& dc) {
-    if (m_envelope.Width() == 0 || m_signal.HasChanged())
-        ComputeDisplay();
+void CSpectrumPlot::DrawPlot(CDC& dc) {
     const CPen* previous = dc.SelectPen(&m_pen);
     m_envelope.DrawMeanLine(dc);
     m_envelope.DrawColumns(dc);
     dc.SelectPen(previous);
-    DrawMark(dc, GetClientRect());
-    m_axes.DrawReadout(dc, GetClientRect());
-    DrawFocus(dc);
-}
-
-bool CSpectrumPlot::OnEraseBkgnd(CDC& dc) {
-    dc.FillSolidRect(GetClientRect(), RGB(255, 255, 255));
-    return true;
-}
-
-void CSpectrumPlot::OnSize(int cx, int cy) {
-    CElement::OnSize(cx, cy);
-    m_width = cx;
-    m_height = cy;
-    // The rows depend on the height as well: a plot made only taller gets its curve remapped.
-    if (m_width != m_envelope.Width() || m_height != m_envelopeHeight)
-        ComputeDisplay();
-}
-
-LRESULT CSpectrumPlot::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message != dsp::CSignal::UpdateMessage())
-        return CElement::OnMessage(message, wParam, lParam);
-    if (m_signal.IsUpdateOf(wParam)) {
-        ComputeDisplay();
-        Invalidate(true);
-        UpdateWindow();
-    }
-    return 0;
 }
 
 } // namespace game

@@ -5,20 +5,14 @@
 // reduced to one pixel column each by the column envelope the wave plot uses.
 
 #include "game/CColumnEnvelope.h"
-#include "game/CElement.h"
-#include "game/CPlotAxes.h"
-#include "game/CPlotSignal.h"
+#include "game/CSignalPlot.h"
 #include "platform/CPen.h"
 
 namespace game {
 
-class CSpectrumPlot : public CElement {
+class CSpectrumPlot : public CSignalPlot {
 public:
     explicit CSpectrumPlot(CGameContext* context);
-    ~CSpectrumPlot() override;
-
-    int Prepare() override;
-    int ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) override;
     std::wstring AccessibleName() const override { return KindOfExample(L"Spektrum"); }
 
     // The level a bin of linear power p is drawn at, 1 being the top edge and 0 the bottom:
@@ -31,26 +25,19 @@ public:
     static int RowOf(float level, int height);
 
     bool IsLogarithmic() const { return m_logarithmic; }
-    const dsp::CSignal* GetSignal() const { return m_signal.Get(); }
     const CColumnEnvelope& GetEnvelope() const { return m_envelope; }
 
 protected:
-    CPlotAxes* PlotAxes() override { return &m_axes; }
-    void OnPaint(CDC& dc) override;
-    bool OnEraseBkgnd(CDC& dc) override;
-    void OnSize(int cx, int cy) override;
-    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    int ReadPlotXml(const tinyxml2::XMLElement& node) override;
+    int OnBound() override;
+    // The envelope of the display values for the element's current size.
+    void ComputeDisplay() override;
+    void DrawPlot(CDC& dc) override;
 
 private:
-    // The envelope of the display values for the element's current size.
-    void ComputeDisplay();
-
-    CPlotSignal m_signal;
     CPen m_pen{PS_SOLID, 1, RGB(90, 197, 99)};
     CColumnEnvelope m_envelope;
-    int m_envelopeHeight = 0; // the height the envelope's rows were mapped for
     bool m_logarithmic = false;
-    CPlotAxes m_axes;
 };
 
 } // namespace game

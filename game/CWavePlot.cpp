@@ -7,7 +7,6 @@
 #include "platform/CMessageBox.h"
 #include "platform/CRegularFile.h"
 #include "platform/CText.h"
-#include "platform/CWindowClasses.h"
 
 #include <tinyxml2.h>
 
@@ -63,36 +62,23 @@ std::string FirstLine(const std::string& path, std::size_t maxBytes) {
 } // namespace
 
 CWavePlot::CWavePlot(CGameContext* context)
-    : CElement(context), m_signal(*this), m_pen(PS_SOLID, 1, ENVELOPE_COLOR) {
-    CWindowClasses::EnsureRegistered(WINDOW_CLASS);
+    : CSignalPlot(context, "wave", WINDOW_CLASS), m_pen(PS_SOLID, 1, ENVELOPE_COLOR) {
     AcceptKeys();
 }
 
 // A bypassed sound reads the filter's input, which the slide may delete before the output.
 CWavePlot::~CWavePlot() {
-    if (m_signal.IsBound() && m_signal->IsBypassed())
+    if (IsBound() && m_signal->IsBypassed())
         m_signal->StopPlayback();
     DestroyWindow();
 }
 
-int CWavePlot::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) {
-    if (const int result = ReadCellXml(node, area, style, "wave", WINDOW_CLASS);
-        result != ERR_NONE)
-        return result;
+int CWavePlot::ReadPlotXml(const tinyxml2::XMLElement& /*node*/) {
     m_axes.SetQuantities(CPlotAxes::Quantity::TIME, CPlotAxes::Quantity::NONE);
-    if (const int result = ReadAxes(m_axes, node, area); result != ERR_NONE)
-        return result;
-    return ResolveSource(node);
+    return ERR_NONE;
 }
 
-int CWavePlot::Prepare() {
-    if (m_signal.IsBound())
-        return ERR_NONE;
-    const int bound = m_signal.Bind(*m_context, m_sourceId, *this);
-    if (bound != ERR_NONE)
-        return bound;
-    m_signal.Listen();
-    ComputeEnvelope();
+int CWavePlot::OnBound() {
     if (m_tooltip && m_text.empty())
         ReadCompanionText();
     return ERR_NONE;
@@ -108,10 +94,8 @@ int CWavePlot::RowOf(float sample, int height) {
     return h - static_cast<int>(scaled);
 }
 
-void CWavePlot::ComputeEnvelope() {
-    m_envelopeHeight = m_height;
-    m_signal.MarkSeen();
-    if (!m_signal.IsBound()) {
+void CWavePlot::ComputeDisplay() {
+    if (!IsBound()) {
         m_envelope = CColumnEnvelope();
         return;
     }
@@ -135,23 +119,21 @@ void CWavePlot::ReadCompanionText() {
     m_text = std::move(text);
 }
 
-void CWavePlot::OnPaint(CDC& dc) {
-    if (m_envelope.Width() != m_width || m_envelopeHeight != m_height || m_signal.HasChanged())
-        ComputeEnvelope();
+void CWavePlot::DrawPlot(CDC& dc) {
     const CPen* previous = dc.SelectPen(&m_pen);
     m_envelope.DrawColumns(dc);
     m_envelope.DrawMeanLine(dc);
     dc.SelectPen(previous);
-    DrawMark(dc, GetClientRect());
+}
+
+void CWavePlot::DrawOverPlot(CDC& dc) {
     DrawPlaybar(dc);
     DrawSwitchNotes(dc);
-    m_axes.DrawReadout(dc, GetClientRect());
-    DrawFocus(dc);
 }
 
 // In the lower corners, where the read-out along the top edge never covers them.
 void CWavePlot::DrawSwitchNotes(CDC& dc) const {
-    const bool bypassed = m_signal.IsBound() && m_signal->IsBypassed();
+    const bool bypassed = IsBound() && m_signal->IsBypassed();
     if (!m_looping && !bypassed)
         return;
     const CRect client = GetClientRect();
@@ -177,11 +159,6 @@ void CWavePlot::DrawPlaybar(CDC& dc) const {
     dc.SelectPen(previous);
 }
 
-bool CWavePlot::OnEraseBkgnd(CDC& dc) {
-    dc.FillSolidRect(GetClientRect(), BACKGROUND);
-    return true;
-}
-
 void CWavePlot::OnLButtonUp(UINT flags, CPoint point) {
     const int pressed = m_context->PressedIdFor(m_id);
     if (pressed != 0 && pressed != m_id) {
@@ -196,9 +173,9 @@ void CWavePlot::OnLButtonUp(UINT flags, CPoint point) {
 
 // A second click stops the sound, as the player of any media expects.
 void CWavePlot::PlayOrStop() {
-    if (m_signal.IsBound() && m_signal->IsPlaying())
+    if (IsBound() && m_signal->IsPlaying())
         StopSound();
-    else if (m_signal.IsBound())
+    else if (IsBound())
         PlayFrom(0);
 }
 
@@ -221,13 +198,13 @@ bool CWavePlot::OnKeyDown(UINT key, UINT flags) {
 
 void CWavePlot::ToggleLoop() {
     m_looping = !m_looping;
-    if (m_signal.IsBound())
+    if (IsBound())
         m_signal->SetLooping(m_looping);
     Invalidate(true);
 }
 
 bool CWavePlot::ToggleBypass() {
-    if (!m_signal.IsBound() || !m_signal->SetBypass(!m_signal->IsBypassed()))
+    if (!IsBound() || !m_signal->SetBypass(!m_signal->IsBypassed()))
         return false;
     Invalidate(true);
     return true;
@@ -236,9 +213,9 @@ bool CWavePlot::ToggleBypass() {
 // Without a sound device a click would seem to do nothing at all. The player hears about it
 // once per run; after that the plots stay quiet and the game goes on.
 void CWavePlot::PlayFrom(int frame) {
-    if (!m_signal.IsBound())
+    if (!IsBound())
         return;
-    dsp::CSignal& signal = *m_signal.Get();
+    dsp::CSignal& signal = *m_signal;
     if (signal.Play(frame, m_looping) || signal.IsPlaying() || signal.GetSampleCount() == 0)
         return;
     static std::atomic<bool> told{false};
@@ -247,7 +224,7 @@ void CWavePlot::PlayFrom(int frame) {
 }
 
 int CWavePlot::StopSound() {
-    if (!m_signal.IsBound())
+    if (!IsBound())
         return 0;
     const int reached = m_signal->GetPlayPosition();
     m_signal->StopPlayback();
@@ -256,28 +233,12 @@ int CWavePlot::StopSound() {
     return reached;
 }
 
-void CWavePlot::OnSize(int cx, int cy) {
-    CElement::OnSize(cx, cy);
-    m_width = cx;
-    m_height = cy;
-    if (m_envelope.Width() != m_width || m_envelopeHeight != m_height)
-        ComputeEnvelope();
-}
-
 LRESULT CWavePlot::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == dsp::CPlayback::PlaybarMessage()) {
         MovePlaybar(wParam, lParam);
         return 0;
     }
-    if (message == dsp::CSignal::UpdateMessage()) {
-        if (m_signal.IsUpdateOf(wParam)) {
-            ComputeEnvelope();
-            Invalidate(true);
-            UpdateWindow();
-        }
-        return 0;
-    }
-    return CElement::OnMessage(message, wParam, lParam);
+    return CSignalPlot::OnMessage(message, wParam, lParam);
 }
 
 // The bar is part of the picture: moving it repaints the plot at once, which takes the old bar
@@ -287,14 +248,14 @@ void CWavePlot::MovePlaybar(WPARAM erase, LPARAM draw) {
     const auto last = static_cast<long long>(draw);
     // Bars a stopped playback posted before it stopped arrive after it: they show nothing.
     const bool ended =
-        (first == last && first > 0) || !m_signal.IsBound() || !m_signal->IsPlaying();
+        (first == last && first > 0) || !IsBound() || !m_signal->IsPlaying();
     m_playbar = ended ? -1 : ColumnOf(last);
     Invalidate(true);
     UpdateWindow();
 }
 
 int CWavePlot::ColumnOf(long long position) const {
-    const int count = m_signal.IsBound() ? m_signal->GetSampleCount() : 0;
+    const int count = IsBound() ? m_signal->GetSampleCount() : 0;
     if (count <= 0 || position < 0)
         return -1;
     const double column =

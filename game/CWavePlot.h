@@ -12,27 +12,18 @@
 // play-bar messages of the signal's playback.
 
 #include "game/CColumnEnvelope.h"
-#include "game/CElement.h"
-#include "game/CPlotAxes.h"
-#include "game/CPlotSignal.h"
+#include "game/CSignalPlot.h"
 #include "platform/CPen.h"
-
-namespace dsp {
-class CSignal;
-}
 
 namespace game {
 
-class CWavePlot : public CElement {
+class CWavePlot : public CSignalPlot {
 public:
     explicit CWavePlot(CGameContext* context);
     ~CWavePlot() override;
 
-    int Prepare() override;
-    int ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) override;
     std::wstring AccessibleName() const override { return KindOfExample(L"Zeitsignal"); }
 
-    const dsp::CSignal* GetSignal() const { return m_signal.Get(); }
     const CColumnEnvelope& GetEnvelope() const { return m_envelope; }
     // Client column of the play bar; -1 while none is shown.
     int GetPlaybarColumn() const { return m_playbar; }
@@ -47,16 +38,16 @@ public:
     static int RowOf(float sample, int height);
 
 protected:
-    CPlotAxes* PlotAxes() override { return &m_axes; }
-    void OnPaint(CDC& dc) override;
-    bool OnEraseBkgnd(CDC& dc) override;
+    int ReadPlotXml(const tinyxml2::XMLElement& node) override;
+    int OnBound() override;
+    void ComputeDisplay() override;
+    void DrawPlot(CDC& dc) override;
+    void DrawOverPlot(CDC& dc) override;
     void OnLButtonUp(UINT flags, CPoint point) override;
     bool OnKeyDown(UINT key, UINT flags) override;
-    void OnSize(int cx, int cy) override;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void ComputeEnvelope();
     // The first line of the text file beside the example becomes the tooltip.
     void ReadCompanionText();
     void MovePlaybar(WPARAM erase, LPARAM draw);
@@ -69,13 +60,10 @@ private:
     // True when the key was for a filter's output that plays.
     bool ToggleBypass();
 
-    CPlotSignal m_signal;
     CPen m_pen;
     CColumnEnvelope m_envelope;
-    int m_envelopeHeight = 0; // the height the envelope's rows were mapped for
     int m_playbar = -1;
     bool m_looping = false;
-    CPlotAxes m_axes;
 };
 
 } // namespace game

@@ -63,6 +63,7 @@ protected:
         ASSERT_TRUE(m_window.Create(L"Test", L"", WS_VISIBLE, CRect{0, 0, 10, 10}, nullptr, 0));
     }
     void TearDown() override {
+        m_listening.Reset();
         m_signal.reset();
         m_root.reset();
         m_window.DestroyWindow();
@@ -76,7 +77,7 @@ protected:
     CSignal& Make(const std::vector<float>& samples, dsp::CWaveFormat f = Format(8000, 1, 16)) {
         m_signal = std::make_unique<CSignal>();
         m_signal->CreateFromSamples(f, samples.data(), static_cast<int>(samples.size()));
-        m_signal->AddListener(&m_window);
+        m_listening = m_signal->Listen(&m_window);
         return *m_signal;
     }
     // Finishes every queued block until the playback has ended and its last message arrived.
@@ -98,6 +99,7 @@ protected:
     CSoundOutput::Factory m_previous;
     CPlaybarWindow m_window;
     std::unique_ptr<CSignal> m_root, m_signal;
+    dsp::CListenerHandle m_listening;
 };
 
 // 25 ms blocks, queued while a block and a frame remain (three at least), each reported; louder
@@ -127,7 +129,8 @@ TEST_F(Playback, PlaysTheBlocksThatFitAndReportsEachOne) {
             m_root = std::move(m_signal);
             m_signal = std::make_unique<CSignal>();
             ASSERT_EQ(m_signal->CreateFrom(m_root.get()), 0u);
-            ASSERT_TRUE(m_signal->ApplyFilter(dsp::CFilter()) && m_signal->AddListener(&m_window));
+            ASSERT_TRUE(m_signal->ApplyFilter(dsp::CFilter()));
+            m_listening = m_signal->Listen(&m_window);
         }
         ASSERT_TRUE(m_signal->Play());
         PlayToEnd();

@@ -23,17 +23,19 @@ TEST(Notification, FilterAndNoiseReachOnlyLiveWindows) {
     CRecordingWnd live, destroyed, late, removed, neverOpened;
     for (CRecordingWnd* window : {&live, &destroyed, &late, &removed})
         ASSERT_TRUE(window->Open());
+    std::vector<dsp::CListenerHandle> handles;
     for (CWnd* window : {&live, &destroyed, &late, &removed, &neverOpened})
-        ASSERT_TRUE(derived.AddListener(window));
+        handles.push_back(derived.Listen(window));
+    EXPECT_FALSE(derived.Listen(&live).IsListening()) << "listens once";
     destroyed.DestroyWindow();
-    derived.RemoveListener(&removed);
+    handles[3].Reset();
     ASSERT_TRUE(derived.ApplyFilter(dsp::CFilter()));
     ASSERT_TRUE(derived.ApplyNoise(dsp::CSinNoise(0.1f, 0.5f)));
     std::thread([&] { derived.ApplyFilter(dsp::CFilter()); }).join();
     EXPECT_TRUE(live.messages.empty()) << "posted, not sent";
     late.DestroyWindow(); // after the messages were posted, before they arrive
-    EXPECT_FALSE(root->AddListener(nullptr));
-    ASSERT_TRUE(root->AddListener(&live));
+    EXPECT_FALSE(root->Listen(nullptr).IsListening());
+    const dsp::CListenerHandle rootListening = root->Listen(&live);
     EXPECT_FALSE(root->ApplyFilter(dsp::CFilter()));
     CApplication::ProcessMessagesFor(50);
     const WPARAM self = reinterpret_cast<WPARAM>(&derived);
@@ -44,6 +46,8 @@ TEST(Notification, FilterAndNoiseReachOnlyLiveWindows) {
     EXPECT_EQ(updates, (std::vector<WPARAM>(3, self)));
     for (const CRecordingWnd* window : {&destroyed, &late, &removed, &neverOpened})
         EXPECT_TRUE(window->messages.empty());
+    handles.clear();
+    EXPECT_TRUE(derived.GetListeners().empty()) << "a handle that goes takes its window off";
 }
 
 } // namespace
