@@ -8,6 +8,7 @@
 // so that a filter's effect shows as a change of level. When the samples change, every
 // listener window is sent (posted) UpdateMessage() with the signal's address as wParam.
 
+#include "dsp/CAnalysis.h"
 #include "dsp/CFftwBuffer.h"
 #include "dsp/CPlayback.h"
 #include "dsp/CSpectrogram.h"
@@ -18,9 +19,13 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
+#include <new>
 #include <set>
 #include <string>
+#include <typeinfo>
+#include <vector>
 
 class CWnd;
 
@@ -72,14 +77,26 @@ public:
     static float SampleToFloat(const std::uint8_t* frame, int bitsPerSample);
     static bool FloatToSample(float value, std::uint8_t* frame, int bitsPerSample);
 
-    // Analyses: made and computed on first demand; false when the signal is empty or memory or
-    // planning fails. A derived signal first makes its root's analysis (for the factor).
-    bool EnsureSpectrogram();
-    bool EnsureSpectrum();
-    // Recomputes the analyses that exist (spectrogram first); absent ones stay absent.
+    // Analyses of any kind T (a CAnalysis made by its default constructor): made and computed
+    // on first demand, then kept, refreshed when the samples change and released with them.
+    // Ensure is false when the signal is empty or memory or planning fails; a derived signal
+    // first makes its root's analysis of the kind (for the factor). Get gives the signal's
+    // analysis of the kind, or an absent one while there is none; the same object for the
+    // signal's life once made.
+    template <typename T> bool Ensure() {
+        return EnsureAnalysis(typeid(T), []() -> CAnalysis* { return new (std::nothrow) T; });
+    }
+    template <typename T> const T& Get() const {
+        static const T absent;
+        const CAnalysis* analysis = FindAnalysis(typeid(T));
+        return analysis != nullptr ? static_cast<const T&>(*analysis) : absent;
+    }
+    bool EnsureSpectrogram() { return Ensure<CSpectrogram>(); }
+    bool EnsureSpectrum() { return Ensure<CSpectrum>(); }
+    const CSpectrogram& GetSpectrogram() const { return Get<CSpectrogram>(); }
+    const CSpectrum& GetSpectrum() const { return Get<CSpectrum>(); }
+    // Recomputes the analyses that exist; absent ones stay absent.
     void RefreshAnalyses();
-    const CSpectrogram& GetSpectrogram() const { return m_spectrogram; }
-    const CSpectrum& GetSpectrum() const { return m_spectrum; }
 
     // This signal's samples = filter applied to its source's samples; analyses refreshed and
     // listeners told. False without a source or when the source is longer than this signal.
@@ -127,18 +144,28 @@ private:
     bool ReadWave(const std::wstring& path, std::wstring& reason);
     void SetFormat(const CWaveFormat& format);
     bool WouldLoop(const CSignal* source) const;
-    // Recomputes the analyses that exist; the first one reads the samples while feed (if any)
-    // writes them.
+    bool EnsureAnalysis(const std::type_info& type, CAnalysis* (*make)());
+    CAnalysis* FindAnalysis(const std::type_info& type) const;
+    // Takes ownership of a new analysis; null (and the analysis deleted) when it is null or the
+    // list cannot grow.
+    CAnalysis* Keep(CAnalysis* made);
+    // The factor a computation of the analysis starts with: its root's (0 for a root).
+    float RootFactor(const CAnalysis& analysis) const;
+    // Recomputes the analyses that exist, all in one run of the worker pool; they read the
+    // samples while feed (if any) writes them.
     void RefreshAnalyses(CSampleFeed* feed);
-    float RootSpectrogramFactor() const;
-    float RootSpectrumFactor() const;
+    // Pieces of all the analyses in the refresh before each takes its piece number round.
+    int PiecesBefore(int round) const;
     void NotifyUpdate() const;
     // Sets the playback gain from the samples' peak; the caller holds the sample lock or
     // nothing plays.
     void MeasurePlaybackGain();
 
-    CSpectrogram m_spectrogram;
-    CSpectrum m_spectrum;
+    struct CKept {
+        std::unique_ptr<CAnalysis> analysis;
+        int pieces = 0; // in the refresh under way
+    };
+    std::vector<CKept> m_analyses; // in the order they were made
     CWaveFormat m_format;
     CFftwBuffer<float> m_samples;
     int m_sampleCount = 0;
