@@ -1,12 +1,8 @@
 #pragma once
-// What a signal asks of each of its analyses (the spectrogram, the spectrum, any other): a
-// block made for a length of signal, computed from the samples in pieces so that the pieces of
-// all of a signal's analyses share one run of the worker pool, and scaled by a factor. A root
-// signal's block finds its own factor (asked with 0); a derived signal's block takes the factor
-// of its root's block of the same kind, so that a filter's effect shows as a change of level.
-//
-// The signal makes an analysis with its default constructor, so a kind of analysis needs
-// nothing from the signal but to be asked for (CSignal::Ensure<T>, CSignal::Get<T>).
+// What a signal asks of each of its analyses (CSignal::Ensure<T>): a block made for a length of
+// signal, computed in pieces so that all of a signal's analyses share one run of the worker
+// pool, and scaled by a factor: a root signal's block finds its own, a derived signal's takes
+// its root's, so that a filter's effect shows as a change of level.
 
 namespace dsp {
 
@@ -14,18 +10,14 @@ class CSampleFeed;
 
 class CAnalysis {
 public:
-    CAnalysis() = default;
     virtual ~CAnalysis() = default;
-    CAnalysis(const CAnalysis&) = delete;
-    CAnalysis& operator=(const CAnalysis&) = delete;
 
     // Makes the block for a signal of this many samples. False (and the block absent) when
     // memory or planning fails.
     virtual bool Create(int samples) = 0;
     virtual void Release() = 0;
     virtual bool Exists() const = 0;
-    // The factor of the last computation: 0 when the signal is silent or too short, and then
-    // every value is 0.
+    // 0 when the signal is silent or too short: every value is then 0.
     virtual float GetFactor() const = 0;
 
     // One computation in pieces: BeginCompute gives the number of pieces (0 for an absent

@@ -169,8 +169,14 @@ bool CSignal::EnsureAnalysis(const std::type_info& type, CAnalysis* (*make)()) {
     CSignal* root = GetRoot();
     if (root != this && !root->EnsureAnalysis(type, make))
         return false;
-    if (analysis == nullptr && (analysis = Keep(make())) == nullptr)
-        return false;
+    if (analysis == nullptr) {
+        try {
+            m_analyses.push_back({std::unique_ptr<CAnalysis>(make()), 0});
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        analysis = m_analyses.back().analysis.get();
+    }
     if (!analysis->Create(m_sampleCount))
         return false;
     if (!analysis->Compute(m_samples.Get(), RootFactor(*analysis))) {
@@ -187,18 +193,6 @@ CAnalysis* CSignal::FindAnalysis(const std::type_info& type) const {
     return nullptr;
 }
 
-CAnalysis* CSignal::Keep(CAnalysis* made) {
-    std::unique_ptr<CAnalysis> analysis(made);
-    if (!analysis)
-        return nullptr;
-    try {
-        m_analyses.push_back({std::move(analysis), 0});
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
-    return m_analyses.back().analysis.get();
-}
-
 void CSignal::RefreshAnalyses() {
     RefreshAnalyses(nullptr);
 }
@@ -211,17 +205,13 @@ void CSignal::RefreshAnalyses(CSampleFeed* feed) {
     for (CKept& kept : m_analyses)
         total += kept.pieces = kept.analysis->BeginCompute(RootFactor(*kept.analysis));
     const float* samples = m_samples.Get();
+    // Piece index is that of the analysis whose turn it is in its round: a short count beside
+    // the transforms of a piece.
     auto piece = [&](int index) {
-        // The last round that begins at or before index, then the analysis whose turn it is.
-        int round = 0;
-        for (int after = total; after - round > 1;) {
-            const int middle = (round + after) / 2;
-            (PiecesBefore(middle) <= index ? round : after) = middle;
-        }
-        int turn = index - PiecesBefore(round);
-        for (const CKept& kept : m_analyses)
-            if (kept.pieces > round && turn-- == 0)
-                kept.analysis->ComputePiece(samples, round, feed);
+        for (int round = 0;; ++round)
+            for (const CKept& kept : m_analyses)
+                if (kept.pieces > round && index-- == 0)
+                    return kept.analysis->ComputePiece(samples, round, feed);
     };
     auto write = [feed](int) {
         if (feed != nullptr)
@@ -231,13 +221,6 @@ void CSignal::RefreshAnalyses(CSampleFeed* feed) {
     // A computation that found no working memory leaves its block silent (all values 0).
     for (CKept& kept : m_analyses)
         kept.analysis->FinishCompute();
-}
-
-int CSignal::PiecesBefore(int round) const {
-    int pieces = 0;
-    for (const CKept& kept : m_analyses)
-        pieces += std::min(kept.pieces, round);
-    return pieces;
 }
 
 bool CSignal::ApplyFilter(const CFilter& filter) {

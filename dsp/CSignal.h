@@ -21,7 +21,6 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
-#include <new>
 #include <set>
 #include <string>
 #include <typeinfo>
@@ -77,14 +76,11 @@ public:
     static float SampleToFloat(const std::uint8_t* frame, int bitsPerSample);
     static bool FloatToSample(float value, std::uint8_t* frame, int bitsPerSample);
 
-    // Analyses of any kind T (a CAnalysis made by its default constructor): made and computed
-    // on first demand, then kept, refreshed when the samples change and released with them.
-    // Ensure is false when the signal is empty or memory or planning fails; a derived signal
-    // first makes its root's analysis of the kind (for the factor). Get gives the signal's
-    // analysis of the kind, or an absent one while there is none; the same object for the
-    // signal's life once made.
+    // Analyses of any kind T (a CAnalysis with a default constructor), made on first demand and
+    // kept for the signal's life: false when the signal is empty or memory or planning fails. A
+    // derived signal first makes its root's (for the factor). Get: an absent one until made.
     template <typename T> bool Ensure() {
-        return EnsureAnalysis(typeid(T), []() -> CAnalysis* { return new (std::nothrow) T; });
+        return EnsureAnalysis(typeid(T), []() -> CAnalysis* { return new T; });
     }
     template <typename T> const T& Get() const {
         static const T absent;
@@ -144,18 +140,14 @@ private:
     bool ReadWave(const std::wstring& path, std::wstring& reason);
     void SetFormat(const CWaveFormat& format);
     bool WouldLoop(const CSignal* source) const;
+    // make gives a new analysis of the kind (and may throw std::bad_alloc).
     bool EnsureAnalysis(const std::type_info& type, CAnalysis* (*make)());
     CAnalysis* FindAnalysis(const std::type_info& type) const;
-    // Takes ownership of a new analysis; null (and the analysis deleted) when it is null or the
-    // list cannot grow.
-    CAnalysis* Keep(CAnalysis* made);
     // The factor a computation of the analysis starts with: its root's (0 for a root).
     float RootFactor(const CAnalysis& analysis) const;
     // Recomputes the analyses that exist, all in one run of the worker pool; they read the
     // samples while feed (if any) writes them.
     void RefreshAnalyses(CSampleFeed* feed);
-    // Pieces of all the analyses in the refresh before each takes its piece number round.
-    int PiecesBefore(int round) const;
     void NotifyUpdate() const;
     // Sets the playback gain from the samples' peak; the caller holds the sample lock or
     // nothing plays.

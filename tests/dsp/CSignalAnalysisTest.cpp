@@ -178,11 +178,9 @@ TEST(Analysis, WithoutMemoryFailsAndLaterSucceeds) {
 // is computed.
 template <int STEP> class CPieceCount : public dsp::CAnalysis {
 public:
-    bool Create(int samples) override {
-        return m_counts.assign(samples / STEP, 0), m_exists = true;
-    }
-    void Release() override { m_exists = false; }
-    bool Exists() const override { return m_exists; }
+    bool Create(int samples) override { return m_counts.assign(samples / STEP, 0), true; }
+    void Release() override { m_counts.clear(); }
+    bool Exists() const override { return !m_counts.empty(); }
     float GetFactor() const override { return 1.0f; }
     int BeginCompute(float) override {
         return std::ranges::fill(m_counts, 0), int(m_counts.size());
@@ -195,7 +193,6 @@ public:
 
 private:
     std::vector<int> m_counts;
-    bool m_exists = false;
 };
 
 // Analyses whose pieces run out at different rounds share the filter's refresh: every piece once.
