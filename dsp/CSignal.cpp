@@ -65,8 +65,8 @@ CSignal::~CSignal() {
 void CSignal::Clear() {
     // The playback reads the samples until its thread has ended.
     m_playback.Stop();
-    m_spectrogram.Release();
-    m_spectrum.Release();
+    for (CKept& kept : m_analyses)
+        kept.analysis->Release();
     m_samples.Release();
     m_sampleCount = 0;
     m_playbackGain = 1.0f;
@@ -160,69 +160,67 @@ bool CSignal::FloatToSample(float value, std::uint8_t* frame, int bitsPerSample)
     }
 }
 
-bool CSignal::EnsureSpectrogram() {
+bool CSignal::EnsureAnalysis(const std::type_info& type, CAnalysis* (*make)()) {
     if (m_sampleCount == 0)
         return false;
-    if (m_spectrogram.Exists())
+    CAnalysis* analysis = FindAnalysis(type);
+    if (analysis != nullptr && analysis->Exists())
         return true;
     CSignal* root = GetRoot();
-    if (root != this && !root->EnsureSpectrogram())
+    if (root != this && !root->EnsureAnalysis(type, make))
         return false;
-    if (!m_spectrogram.Create(m_sampleCount))
+    if (analysis == nullptr) {
+        try {
+            m_analyses.push_back({std::unique_ptr<CAnalysis>(make()), 0});
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        analysis = m_analyses.back().analysis.get();
+    }
+    if (!analysis->Create(m_sampleCount))
         return false;
-    if (!m_spectrogram.Compute(m_samples.Get(), RootSpectrogramFactor())) {
-        m_spectrogram.Release();
+    if (!analysis->Compute(m_samples.Get(), RootFactor(*analysis))) {
+        analysis->Release();
         return false;
     }
     return true;
 }
 
-bool CSignal::EnsureSpectrum() {
-    if (m_sampleCount == 0)
-        return false;
-    if (m_spectrum.Exists())
-        return true;
-    CSignal* root = GetRoot();
-    if (root != this && !root->EnsureSpectrum())
-        return false;
-    if (!m_spectrum.Create(m_sampleCount))
-        return false;
-    if (!m_spectrum.Compute(m_samples.Get(), RootSpectrumFactor())) {
-        m_spectrum.Release();
-        return false;
-    }
-    return true;
+CAnalysis* CSignal::FindAnalysis(const std::type_info& type) const {
+    for (const CKept& kept : m_analyses)
+        if (typeid(*kept.analysis) == type)
+            return kept.analysis.get();
+    return nullptr;
 }
 
 void CSignal::RefreshAnalyses() {
     RefreshAnalyses(nullptr);
 }
 
-// Both analyses in one run of the worker pool, their pieces taken in the order of the samples
-// they read, so that a feed's writer is followed closely by both.
+// All analyses in one run of the worker pool, taking turns piece by piece in the order they
+// were made: their pieces read the samples at about the same pace, so that a feed's writer is
+// followed closely by all of them.
 void CSignal::RefreshAnalyses(CSampleFeed* feed) {
-    const int frames = m_spectrogram.Exists() ? m_spectrogram.BeginCompute(RootSpectrogramFactor()) : 0;
-    const int chunks = m_spectrum.Exists() ? m_spectrum.BeginCompute(RootSpectrumFactor()) : 0;
+    int total = 0;
+    for (CKept& kept : m_analyses)
+        total += kept.pieces = kept.analysis->BeginCompute(RootFactor(*kept.analysis));
     const float* samples = m_samples.Get();
-    const int paired = std::min(frames, chunks);
+    // Piece index is that of the analysis whose turn it is in its round: a short count beside
+    // the transforms of a piece.
     auto piece = [&](int index) {
-        const bool spectrogram = index < 2 * paired ? index % 2 == 0 : frames > chunks;
-        const int number = index < 2 * paired ? index / 2 : index - paired;
-        if (spectrogram)
-            m_spectrogram.ComputePiece(samples, number, feed);
-        else
-            m_spectrum.ComputePiece(samples, number, feed);
+        for (int round = 0;; ++round)
+            for (const CKept& kept : m_analyses)
+                if (kept.pieces > round && index-- == 0)
+                    return kept.analysis->ComputePiece(samples, round, feed);
     };
     auto write = [feed](int) {
         if (feed != nullptr)
             feed->Write();
     };
-    CWorkerPool::Shared().Run(frames + chunks, piece, write);
+    CWorkerPool::Shared().Run(total, piece, write);
     // A computation that found no working memory leaves its block silent (all values 0).
-    if (m_spectrogram.Exists())
-        m_spectrogram.FinishCompute();
-    if (m_spectrum.Exists())
-        m_spectrum.FinishCompute();
+    for (CKept& kept : m_analyses)
+        kept.analysis->FinishCompute();
 }
 
 bool CSignal::ApplyFilter(const CFilter& filter) {
@@ -320,14 +318,10 @@ bool CSignal::WouldLoop(const CSignal* source) const {
     return false;
 }
 
-float CSignal::RootSpectrogramFactor() const {
+float CSignal::RootFactor(const CAnalysis& analysis) const {
     const CSignal* root = GetRoot();
-    return root == this ? 0.0f : root->m_spectrogram.GetFactor();
-}
-
-float CSignal::RootSpectrumFactor() const {
-    const CSignal* root = GetRoot();
-    return root == this ? 0.0f : root->m_spectrum.GetFactor();
+    const CAnalysis* rootAnalysis = root == this ? nullptr : root->FindAnalysis(typeid(analysis));
+    return rootAnalysis != nullptr ? rootAnalysis->GetFactor() : 0.0f;
 }
 
 void CSignal::MeasurePlaybackGain() {

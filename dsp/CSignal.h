@@ -8,6 +8,7 @@
 // so that a filter's effect shows as a change of level. When the samples change, every
 // listener window is sent (posted) UpdateMessage() with the signal's address as wParam.
 
+#include "dsp/CAnalysis.h"
 #include "dsp/CFftwBuffer.h"
 #include "dsp/CListenerHandle.h"
 #include "dsp/CPlayback.h"
@@ -19,9 +20,12 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
+#include <typeinfo>
+#include <vector>
 
 class CWnd;
 
@@ -73,14 +77,23 @@ public:
     static float SampleToFloat(const std::uint8_t* frame, int bitsPerSample);
     static bool FloatToSample(float value, std::uint8_t* frame, int bitsPerSample);
 
-    // Analyses: made and computed on first demand; false when the signal is empty or memory or
-    // planning fails. A derived signal first makes its root's analysis (for the factor).
-    bool EnsureSpectrogram();
-    bool EnsureSpectrum();
-    // Recomputes the analyses that exist (spectrogram first); absent ones stay absent.
+    // Analyses of any kind T (a CAnalysis with a default constructor), made on first demand and
+    // kept for the signal's life: false when the signal is empty or memory or planning fails. A
+    // derived signal first makes its root's (for the factor). Get: an absent one until made.
+    template <typename T> bool Ensure() {
+        return EnsureAnalysis(typeid(T), []() -> CAnalysis* { return new T; });
+    }
+    template <typename T> const T& Get() const {
+        static const T absent;
+        const CAnalysis* analysis = FindAnalysis(typeid(T));
+        return analysis != nullptr ? static_cast<const T&>(*analysis) : absent;
+    }
+    bool EnsureSpectrogram() { return Ensure<CSpectrogram>(); }
+    bool EnsureSpectrum() { return Ensure<CSpectrum>(); }
+    const CSpectrogram& GetSpectrogram() const { return Get<CSpectrogram>(); }
+    const CSpectrum& GetSpectrum() const { return Get<CSpectrum>(); }
+    // Recomputes the analyses that exist; absent ones stay absent.
     void RefreshAnalyses();
-    const CSpectrogram& GetSpectrogram() const { return m_spectrogram; }
-    const CSpectrum& GetSpectrum() const { return m_spectrum; }
 
     // This signal's samples = filter applied to its source's samples; analyses refreshed and
     // listeners told. False without a source or when the source is longer than this signal.
@@ -129,18 +142,24 @@ private:
     bool ReadWave(const std::wstring& path, std::wstring& reason);
     void SetFormat(const CWaveFormat& format);
     bool WouldLoop(const CSignal* source) const;
-    // Recomputes the analyses that exist; the first one reads the samples while feed (if any)
-    // writes them.
+    // make gives a new analysis of the kind (and may throw std::bad_alloc).
+    bool EnsureAnalysis(const std::type_info& type, CAnalysis* (*make)());
+    CAnalysis* FindAnalysis(const std::type_info& type) const;
+    // The factor a computation of the analysis starts with: its root's (0 for a root).
+    float RootFactor(const CAnalysis& analysis) const;
+    // Recomputes the analyses that exist, all in one run of the worker pool; they read the
+    // samples while feed (if any) writes them.
     void RefreshAnalyses(CSampleFeed* feed);
-    float RootSpectrogramFactor() const;
-    float RootSpectrumFactor() const;
     void NotifyUpdate() const;
     // Sets the playback gain from the samples' peak; the caller holds the sample lock or
     // nothing plays.
     void MeasurePlaybackGain();
 
-    CSpectrogram m_spectrogram;
-    CSpectrum m_spectrum;
+    struct CKept {
+        std::unique_ptr<CAnalysis> analysis;
+        int pieces = 0; // in the refresh under way
+    };
+    std::vector<CKept> m_analyses; // in the order they were made
     CWaveFormat m_format;
     CFftwBuffer<float> m_samples;
     int m_sampleCount = 0;

@@ -4,7 +4,6 @@
 #include "dsp/CFloatBlocks.h"
 #include "dsp/CHammingWindow.h"
 #include "dsp/CSampleFeed.h"
-#include "dsp/CWorkerPool.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -185,13 +184,6 @@ void CSpectrogram::Release() {
     m_factor = 0.0f;
     m_matrixScale = 1.0f;
     m_exists = false;
-}
-
-bool CSpectrogram::Compute(const float* samples, float factor) {
-    const int pieces = BeginCompute(factor);
-    auto piece = [&](int index) { ComputePiece(samples, index, nullptr); };
-    CWorkerPool::Shared().Run(pieces, piece);
-    return FinishCompute();
 }
 
 int CSpectrogram::BeginCompute(float factor) {

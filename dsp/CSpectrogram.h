@@ -12,6 +12,7 @@
 // columns of the matrix and the largest value is the same whichever thread finds it, so the
 // result does not depend on how many threads there are.
 
+#include "dsp/CAnalysis.h"
 #include "dsp/CFftwBuffer.h"
 
 #include <fftw3.h>
@@ -22,9 +23,7 @@
 
 namespace dsp {
 
-class CSampleFeed;
-
-class CSpectrogram {
+class CSpectrogram : public CAnalysis {
 public:
     static constexpr int WINDOW_LENGTH = 1024;
     static constexpr int HOP = 512;
@@ -35,29 +34,18 @@ public:
     // Whole windows in a signal of this many samples.
     static int FrameCount(int samples);
 
-    // Makes the block for a signal of this many samples: the matrix and the plan. False (and
-    // the block absent) when memory or the plan cannot be had.
-    bool Create(int samples);
-    void Release();
-    // Recomputes the matrix from samples (as many as given to Create) on the worker pool. With
-    // factor 0 the block normalises itself so that its largest part becomes FULL_SCALE;
-    // otherwise every value is scaled by factor (a derived signal, with its root's factor).
-    // False, and every value 0, when a thread could not get its working memory.
-    bool Compute(const float* samples, float factor);
+    // Computing with factor 0 normalises the block so that its largest part becomes FULL_SCALE.
+    bool Create(int samples) override;
+    void Release() override;
+    int BeginCompute(float factor) override;
+    void ComputePiece(const float* samples, int piece, const CSampleFeed* feed) override;
+    bool FinishCompute() override;
 
-    // The same computation in pieces, so that one run of the pool can carry several analyses:
-    // BeginCompute gives the number of pieces, ComputePiece does one of them on any thread
-    // (waiting for its samples when a feed still writes them), FinishCompute follows the last.
-    int BeginCompute(float factor);
-    void ComputePiece(const float* samples, int piece, const CSampleFeed* feed);
-    bool FinishCompute();
-
-    bool Exists() const { return m_exists; }
+    bool Exists() const override { return m_exists; }
     int GetBins() const { return m_exists ? BINS : 0; }
     int GetFrames() const { return m_frames; }
     int GetHop() const { return m_exists ? HOP : 0; }
-    // 0 when the signal is silent or too short for one window: all values are then 0.
-    float GetFactor() const { return m_factor; }
+    float GetFactor() const override { return m_factor; }
     // Bin k of frame t is at k * GetStride() + t, to be multiplied by GetMatrixScale(): a root
     // signal keeps its transforms as they came, since its factor is known only after the last.
     const fftwf_complex* GetMatrix() const { return m_matrix.Get(); }

@@ -4,7 +4,6 @@
 #include "dsp/CFloatBlocks.h"
 #include "dsp/CHammingWindow.h"
 #include "dsp/CSampleFeed.h"
-#include "dsp/CWorkerPool.h"
 
 #include <algorithm>
 #include <cmath>
@@ -84,13 +83,6 @@ void CSpectrum::Release() {
     m_frames = 0;
     m_factor = 0.0f;
     m_exists = false;
-}
-
-bool CSpectrum::Compute(const float* samples, float factor) {
-    const int pieces = BeginCompute(factor);
-    auto piece = [&](int index) { ComputePiece(samples, index, nullptr); };
-    CWorkerPool::Shared().Run(pieces, piece);
-    return FinishCompute();
 }
 
 int CSpectrum::BeginCompute(float factor) {

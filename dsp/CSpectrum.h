@@ -6,6 +6,7 @@
 // and the chunks' sums are then added in chunk order: the same additions in the same order
 // however many threads there are, so the result does not depend on it.
 
+#include "dsp/CAnalysis.h"
 #include "dsp/CFftwBuffer.h"
 
 #include <fftw3.h>
@@ -14,9 +15,7 @@
 
 namespace dsp {
 
-class CSampleFeed;
-
-class CSpectrum {
+class CSpectrum : public CAnalysis {
 public:
     static constexpr int WINDOW_LENGTH = 2048;
     static constexpr int HOP = 1024;
@@ -29,29 +28,18 @@ public:
     // pieces of both analyses of a signal go through the samples at the same pace.
     static constexpr int CHUNK = 24;
 
-    // Makes the block for a signal of this many samples: buffers and plan. False (and the
-    // block absent) when memory or the plan cannot be had.
-    bool Create(int samples);
-    void Release();
-    // Recomputes the power from samples (as many as given to Create) on the worker pool. With
-    // factor 0 the block normalises itself so that its largest bin becomes 1; otherwise every
-    // bin is scaled by factor (a derived signal, with its root's factor). False, and every bin
-    // 0, when a thread could not get its working memory.
-    bool Compute(const float* samples, float factor);
+    // Computing with factor 0 normalises the block so that its largest bin becomes 1.
+    bool Create(int samples) override;
+    void Release() override;
+    int BeginCompute(float factor) override;
+    void ComputePiece(const float* samples, int piece, const CSampleFeed* feed) override;
+    bool FinishCompute() override;
 
-    // The same computation in pieces, so that one run of the pool can carry several analyses:
-    // BeginCompute gives the number of pieces, ComputePiece does one of them on any thread
-    // (waiting for its samples when a feed still writes them), FinishCompute follows the last.
-    int BeginCompute(float factor);
-    void ComputePiece(const float* samples, int piece, const CSampleFeed* feed);
-    bool FinishCompute();
-
-    bool Exists() const { return m_exists; }
+    bool Exists() const override { return m_exists; }
     int GetBins() const { return m_exists ? BINS : 0; }
     int GetFrames() const { return m_frames; }
     int GetHop() const { return m_exists ? HOP : 0; }
-    // 0 when the signal is silent or too short for one window: all bins are then 0.
-    float GetFactor() const { return m_factor; }
+    float GetFactor() const override { return m_factor; }
     // Linear power per bin, summed over the windows, after scaling.
     const float* GetPower() const { return m_power.Get(); }
 

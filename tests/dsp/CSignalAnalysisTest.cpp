@@ -173,4 +173,39 @@ TEST(Analysis, WithoutMemoryFailsAndLaterSucceeds) {
     ASSERT_TRUE(signal->EnsureSpectrogram());
     EXPECT_EQ(s.GetFrames(), 17577);
 }
+
+// An analysis of its own pace, asked of the signal like any other: counts how often each piece
+// is computed.
+template <int STEP> class CPieceCount : public dsp::CAnalysis {
+public:
+    bool Create(int samples) override { return m_counts.assign(samples / STEP, 0), true; }
+    void Release() override { m_counts.clear(); }
+    bool Exists() const override { return !m_counts.empty(); }
+    float GetFactor() const override { return 1.0f; }
+    int BeginCompute(float) override {
+        return std::ranges::fill(m_counts, 0), int(m_counts.size());
+    }
+    void ComputePiece(const float*, int piece, const dsp::CSampleFeed*) override {
+        ++m_counts[piece];
+    }
+    bool FinishCompute() override { return true; }
+    bool EachOnce() const { return std::ranges::count(m_counts, 1) == long(m_counts.size()); }
+
+private:
+    std::vector<int> m_counts;
+};
+
+// Analyses whose pieces run out at different rounds share the filter's refresh: every piece once.
+TEST(Analysis, AnalysesOfAnyPaceTakeTurns) {
+    for (const int samples : {9000, 44100, 150000}) {
+        auto root = ts::Make(ts::Noise(samples, 0.5f, 3));
+        CSignal derived;
+        ASSERT_EQ(derived.CreateFrom(root.get()), 0u);
+        ASSERT_TRUE(derived.Ensure<CPieceCount<700>>() && derived.EnsureSpectrogram() &&
+                    derived.Ensure<CPieceCount<9000>>());
+        ASSERT_TRUE(derived.ApplyFilter(ts::Filter({1}, {1})));
+        EXPECT_TRUE(derived.Get<CPieceCount<700>>().EachOnce()) << samples;
+        EXPECT_TRUE(derived.Get<CPieceCount<9000>>().EachOnce()) << samples;
+    }
+}
 } // namespace
