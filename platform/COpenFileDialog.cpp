@@ -23,9 +23,10 @@ std::wstring COpenFileDialog::Ask(CWnd* owner, const std::wstring& caption,
     }
     if (handler)
         return handler(caption);
-    QWidget* parent = owner != nullptr && CWindowMessages::IsLive(owner) ? owner->Widget() : nullptr;
-    const QString path = QFileDialog::getOpenFileName(parent, qtbridge::ToQString(caption),
-                                                      QDir::homePath(), qtbridge::ToQString(filter));
+    QWidget* parent =
+        owner != nullptr && CWindowMessages::IsLive(owner) ? owner->Widget() : nullptr;
+    const QString path = QFileDialog::getOpenFileName(
+        parent, qtbridge::ToQString(caption), QDir::homePath(), qtbridge::ToQString(filter));
     return path.toStdWString();
 }
 

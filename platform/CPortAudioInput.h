@@ -24,7 +24,6 @@ public:
     void Deliver(const short* samples, unsigned long frames);
 
 private:
-
     IListener* m_listener = nullptr; // not owned
     void* m_stream = nullptr;        // PaStream, open between Start and Stop
 };
