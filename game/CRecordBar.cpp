@@ -14,12 +14,13 @@ namespace game {
 
 namespace {
 
+const wchar_t* const WINDOW_CLASS = L"MFCRecordBar";
 constexpr int MARGIN = 3;
 constexpr int BUTTON_HEIGHT = 22;
 constexpr int RECORD_WIDTH = 90;
 constexpr int LOAD_WIDTH = 140;
 constexpr int METER_HEIGHT = 8;
-// The meter spans 48 dB; a normal voice at arm's length fills about half of it.
+// The meter shows the peak level from -48 dB (empty) to full scale.
 constexpr float METER_DB = 48.0f;
 const COLORREF BACKGROUND = RGB(240, 240, 240);
 const COLORREF METER_BACK = RGB(255, 255, 255);
@@ -40,8 +41,6 @@ float Peak(const std::vector<float>& sound) {
         peak = std::max(peak, std::fabs(v));
     return peak;
 }
-
-const wchar_t* const WINDOW_CLASS = L"MFCRecordBar";
 
 } // namespace
 
@@ -81,6 +80,7 @@ void CRecordBar::Record() {
     const int rate = static_cast<int>(m_signal.GetFormat().sampleRate);
     switch (m_recorder.Start(rate, m_signal.GetSampleCount())) {
     case CSoundInput::EStart::OK:
+        m_focusOnRecord = m_record.HasFocus();
         EnableButtons(false);
         ShowStatus(L"Gleich geht es los …");
         return;
@@ -117,7 +117,7 @@ void CRecordBar::LoadOwnFile() {
 }
 
 void CRecordBar::UseSound(std::vector<float> sound, const std::wstring& heard) {
-    m_signal.StopPlayback();
+    // Written under the playback's lock: a sound playing now goes on with the new samples.
     m_signal.ApplyNoise(CRecordedTake(sound, m_sound));
     const float peak = Peak(sound);
     m_sound = std::move(sound);
@@ -157,6 +157,9 @@ LRESULT CRecordBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (progress.complete) {
         m_recorder.Stop();
         EnableButtons(true);
+        // A keyboard player finds the button where the take began.
+        if (m_focusOnRecord)
+            m_record.SetFocus();
         UseSound(m_recorder.TakeSamples(), L"Du hörst deine Aufnahme.");
     } else if (progress.recording) {
         ShowStatus(L"Aufnahme läuft: noch " + std::to_wstring(progress.secondsLeft) + L" s");

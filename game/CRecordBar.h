@@ -59,8 +59,9 @@ private:
     void DrawMeter(CDC& dc, const CRect& area, float level) const;
 
     dsp::CSignal& m_signal;
-    std::vector<float> m_sound; // the signal's sound without what the slide added to it
-    bool m_ownSound = false;    // a take or a file replaced the example
+    std::vector<float> m_sound;   // the signal's sound without what the slide added to it
+    bool m_ownSound = false;      // a take or a file replaced the example
+    bool m_focusOnRecord = false; // the record button had the focus when the take began
     std::wstring m_status;
     CButton m_record;
     CButton m_load;

@@ -56,7 +56,7 @@ TEST(PortAudioInput, RecordsWhatThePlayedDeviceHears) {
     ASSERT_EQ(input->Start(RATE, collector), CSoundInput::EStart::OK);
     collector.WaitFor(RATE / 5); // played once the input runs, so that the take holds its start
     const std::string play = "pacat --rate=8000 --channels=1 --format=s16le --device=";
-    ASSERT_EQ(std::system((play + sink + " " + raw + " &").c_str()), 0);
+    ASSERT_EQ(std::system((play + sink + " " + raw + " >/dev/null 2>&1 &").c_str()), 0);
     const std::vector<float> recorded = collector.WaitFor(5 * RATE / 2);
     input->Stop();
     ASSERT_GE(recorded.size(), std::size_t(5 * RATE / 2));
