@@ -2,6 +2,8 @@
 
 #include "dsp/CSignal.h"
 #include "game/CGameContext.h"
+#include "game/CRecordBar.h"
+#include "game/CRecordedTake.h"
 #include "platform/CDC.h"
 #include "platform/CDirectory.h"
 #include "platform/CMessageBox.h"
@@ -78,7 +80,63 @@ int CWavePlot::ReadPlotXml(const tinyxml2::XMLElement& /*node*/) {
     return ERR_NONE;
 }
 
+int CWavePlot::ReadXml(const tinyxml2::XMLElement& node, CRect& area, DWORD style) {
+    if (const int result = CSignalPlot::ReadXml(node, area, style); result != ERR_NONE)
+        return result;
+    return node.Attribute("record") != nullptr ? ReadRecording(node, area) : ERR_NONE;
+}
+
+int CWavePlot::ReadRecording(const tinyxml2::XMLElement& node, CRect& area) {
+    const std::string written = node.Attribute("record");
+    const std::wstring line = L"Zeile " + std::to_wstring(node.GetLineNum()) + L": ";
+    double seconds = 0;
+    if (node.QueryDoubleAttribute("record", &seconds) != tinyxml2::XML_SUCCESS ||
+        !(seconds >= 1 && seconds <= MAX_RECORD_SECONDS)) {
+        m_context->ReportFailure(m_id, line + L"Die Aufnahmedauer record=\"" +
+                                           CText::ToWide(written) +
+                                           L"\" ist keine Zahl von 1 bis " +
+                                           std::to_wstring(MAX_RECORD_SECONDS) + L" Sekunden.");
+        return ERR_UNKNOWN_ELEMENT;
+    }
+    dsp::CSignal* signal = m_sourceId == m_id ? m_context->FindSignal(m_id) : nullptr;
+    if (signal == nullptr || signal->GetSource() != nullptr) {
+        m_context->ReportFailure(m_id, line + L"Eine Aufnahme braucht ein eigenes Beispiel "
+                                              L"(example=\"…\"), das gilt, solange nichts "
+                                              L"aufgenommen ist.");
+        return ERR_UNKNOWN_ELEMENT;
+    }
+    // Every take has the example's rate and this length, so the elements bound to the signal
+    // keep their sizes from take to take.
+    const dsp::CWaveFormat format = signal->GetFormat();
+    const int rate = static_cast<int>(format.sampleRate);
+    const int frames = static_cast<int>(std::lround(seconds * rate));
+    if (frames != signal->GetSampleCount()) {
+        const std::vector<float> fitted =
+            CRecordedTake::Fit(signal->GetSamples(), signal->GetSampleCount(), rate, rate, frames);
+        if (signal->CreateFromSamples(format, fitted.data(), frames) != dsp::CSignal::RESULT_OK)
+            return ERR_MEMORY;
+    }
+    m_recordBar = std::make_unique<CRecordBar>(*signal);
+    CRect frame = m_frame;
+    frame.bottom += CRecordBar::HEIGHT;
+    SetFrame(frame, area);
+    return ERR_NONE;
+}
+
+void CWavePlot::OnCreate() {
+    CWnd::OnCreate();
+    if (m_recordBar == nullptr)
+        return;
+    const int top = m_height + m_frame.bottom - CRecordBar::HEIGHT;
+    m_recordBar->CreateBar(
+        *this, CRect{-m_frame.left, top, m_width + m_frame.right, top + CRecordBar::HEIGHT},
+        &m_context->m_tooltipFont);
+}
+
 int CWavePlot::OnBound() {
+    // Before any other element adds to the signal (a notch its tone).
+    if (m_recordBar != nullptr)
+        m_recordBar->KeepSound();
     if (m_tooltip && m_text.empty())
         ReadCompanionText();
     return ERR_NONE;

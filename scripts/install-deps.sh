@@ -6,6 +6,7 @@ packages=(g++ cmake make pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev libff
           libbenchmark-dev fonts-liberation fontconfig xvfb xauth
           dpkg-dev desktop-file-utils appstream lintian xdotool x11-utils man-db)
 packages+=(clang libclang-rt-14-dev) # make fuzz: clang's libFuzzer and sanitizer runtimes
+packages+=(pulseaudio pulseaudio-utils libasound2-plugins) # the recording test's virtual microphone
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
