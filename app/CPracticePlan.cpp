@@ -6,7 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <tuple>
+#include <utility>
 
 namespace {
 
@@ -116,9 +116,11 @@ const CPracticePlan::Slide* CPracticePlan::NextSlide(const std::vector<CTryLog::
     for (const Slide& slide : m_slides)
         if (slide.topic == topic)
             candidates.push_back(&slide);
-    // Nearest level first, the easier one of two equally near; the slide just played last.
+    // Nearest level first, the easier one of two equally near. The slide just played counts
+    // as one and a half levels away: another slide a level off comes before it.
     const auto key = [&](const Slide* s) {
-        return std::tuple(std::abs(s->level - level), s->level > level, NameOf(s->path) == last);
+        const int distance = 2 * std::abs(s->level - level) + (NameOf(s->path) == last ? 3 : 0);
+        return std::pair(distance, s->level > level);
     };
     std::stable_sort(candidates.begin(), candidates.end(),
                      [&](const Slide* a, const Slide* b) { return key(a) < key(b); });

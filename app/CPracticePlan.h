@@ -11,7 +11,8 @@
 // longest ago (an untried topic first), then at random. Every fourth task instead goes to the
 // topic practised longest ago, whatever its share: the floor that brings every topic back.
 // The slide is one of the topic's slides at its level (the nearest level when it has none
-// there), at random, but not the slide just played when there is another.
+// there, the easier of two), at random; the slide just played comes again only when the topic
+// has no other slide within a level of it.
 
 #include "app/CTryLog.h"
 

@@ -10,14 +10,15 @@ namespace {
 
 constexpr int WEAK = 3; // "Spektrum"
 
-// Seven topics with a slide at each level: "t<topic>l<level>.xml".
+// Seven topics with two slides at each level: "t<topic>l<level><a or b>.xml".
 CPracticePlan Plan() {
     std::vector<CPracticePlan::Slide> slides;
     for (int topic = 1; topic < 8; ++topic)
         for (int level = 1; level <= 3; ++level)
-            slides.push_back({L"slides/t" + std::to_wstring(topic) + L"l" +
-                                  std::to_wstring(level) + L".xml",
-                              topic, level});
+            for (const wchar_t* twin : {L"a", L"b"})
+                slides.push_back({L"slides/t" + std::to_wstring(topic) + L"l" +
+                                      std::to_wstring(level) + twin + L".xml",
+                                  topic, level});
     return CPracticePlan(std::move(slides));
 }
 
@@ -60,6 +61,8 @@ TEST(PracticePlan, DrawsTheWeakestTopicAndClimbsWithSuccess) {
                                              [](const auto& s) { return s.topic == WEAK; });
              EXPECT_GE(weak, 10);
              EXPECT_EQ(states[WEAK].level, 1);
+             for (std::size_t i = 1; i < drawn.size(); ++i) // never the same slide twice
+                 EXPECT_NE(drawn[i].path, drawn[i - 1].path);
              std::set<int> topics; // the floor: every topic comes, and mastered ones come back
              for (const auto& s : drawn)
                  topics.insert(s.topic);
