@@ -1,5 +1,6 @@
 #include "app/CVelmoraDlg.h"
 
+#include "app/CProgress.h"
 #include "app/CScoreLine.h"
 #include "dialogs/CDialogTemplates.h"
 #include "dialogs/CHighScore.h"
@@ -562,4 +563,15 @@ void CVelmoraDlg::OnDestroy() {
     CDialog::OnDestroy();
 }
 
-void CVelmoraDlg::OnProgress() {}
+void CVelmoraDlg::OnProgress() {
+    std::vector<std::wstring> paths = m_context.AllSlides();
+    for (const CCourse& course : m_courses)
+        paths.insert(paths.end(), course.slides.begin(), course.slides.end());
+    const CProgress::Figures figures = CProgress::Compute(
+        m_statistics.GetSlides(), m_tries.Tries(), m_courses, CProgress::TopicsOf(paths));
+    CProgressView view(this);
+    view.SetTextFont(&m_context.m_textFont);
+    view.SetRows(figures.courses, figures.topics);
+    view.SetWeakest(figures.weakest);
+    view.DoModal();
+}
