@@ -395,3 +395,39 @@ TEST(CVelmoraDlgTicks, DurationsAcrossTheWrap) {
 }
 
 } // namespace
+
+namespace {
+
+// Practice waits for "Auswerten" before it picks the next task, then takes the topic not yet
+// tried; every try is kept with its maximum, and the progress view opens from the menu.
+TEST_F(MainDialog, PracticeChoosesByTheResultAndKeepsTheTries) {
+    for (const char* slide : {"a", "b"})
+        Write(std::string("slides/") + slide + ".xml",
+              std::string("<GameSlide topic='") + (*slide == 'a' ? "Spektrum" : "Kerbfilter") +
+                  "'><table rows='1' cols='1'><row><wave id='1'/></row></table>"
+                  "<explanation>Darum.</explanation></GameSlide>");
+    WriteGame("");
+    std::wstring first;
+    Play([&](CVelmoraDlg& d) {
+        Click(d, ID_PRACTICE);
+        ASSERT_TRUE(WaitUntil([&] { return Enabled(d, IDC_CHECK); }));
+        first = SlideName(d);
+        CApplication::ProcessMessagesFor(50);
+        EXPECT_FALSE(d.IsPreparing() || Enabled(d, IDC_NEXT));
+        Click(d, IDC_CHECK);
+        ASSERT_TRUE(WaitUntil([&] { return Enabled(d, IDC_NEXT); }));
+        Click(d, IDC_NEXT);
+        EXPECT_EQ(SlideName(d), first == L"a.xml" ? L"b.xml" : L"a.xml");
+        Click(d, IDC_MAINMENU);
+        AnswerScoreDialogs(d);
+        Click(d, ID_PROGRESS);
+        EXPECT_EQ(listDialogs, 1);
+    });
+    CTryLog kept;
+    ASSERT_TRUE(kept.LoadFile("stats.verlauf"));
+    ASSERT_EQ(kept.Tries().size(), 1u);
+    EXPECT_EQ(std::wstring(kept.Tries()[0].slide.begin(), kept.Tries()[0].slide.end()), first);
+    EXPECT_EQ(std::pair(kept.Tries()[0].points, kept.Tries()[0].maximum), std::pair(1, 1));
+}
+
+} // namespace
