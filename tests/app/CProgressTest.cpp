@@ -40,6 +40,7 @@ TEST(Progress, FiguresPerCourseAndTopicFromTheSavedFiles) {
         statistics.GetSlides(), log.Tries(), courses,
         {{"k1.xml", "Zeitsignal"}, {"s1.xml", "Spektrum"}, {"s2.xml", "Spektrum"}});
 
+    ASSERT_TRUE(figures.courses.size() == 3 && figures.topics.size() == 8);
     const struct {
         const ProgressRow& row;
         const wchar_t* label;
@@ -54,8 +55,6 @@ TEST(Progress, FiguresPerCourseAndTopicFromTheSavedFiles) {
         {figures.topics[1], L"Zeitsignal", 2, L"75 %", {1.0, 0.5}},
         {figures.topics[3], L"Spektrum", 4, L"40 %", {0, 1, 0, 1, 0, 1, 0, 1, 0, 1}},
     };
-    ASSERT_EQ(figures.courses.size(), 3u);
-    ASSERT_EQ(figures.topics.size(), 8u);
     for (const auto& c : cases) {
         SCOPED_TRACE(CText::ToNarrow(c.label));
         EXPECT_EQ(c.row.label, c.label);
