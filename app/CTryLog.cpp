@@ -81,9 +81,12 @@ bool CTryLog::SaveFile(const std::string& path) {
         return false;
     std::string old;
     std::vector<Try> tries;
-    // A file that is no log (damaged, or too long) is started afresh: it holds no scores.
-    if (file.ReadAll(old, MAX_FILE_BYTES))
-        Parse(old, tries);
+    // What stands there but is no log (damaged, too long, someone's own file) is kept beside
+    // it before a fresh log replaces it.
+    const bool read = file.ReadAll(old, MAX_FILE_BYTES);
+    if (!(read && (old.empty() || Parse(old, tries))) &&
+        !file.KeepCopyWithSuffix(".unreadable-" + std::to_string(std::time(nullptr))))
+        return false;
     tries.insert(tries.end(), m_unsaved.begin(), m_unsaved.end());
     KeepRecent(tries);
     if (!file.Replace(Format(tries)))
@@ -98,6 +101,7 @@ void CTryLog::Add(const std::wstring& slide, int points, int maximum, double sec
               std::isfinite(seconds) ? seconds : 0.0};
     m_unsaved.push_back(entry);
     m_tries.push_back(std::move(entry));
+    KeepRecent(m_unsaved); // a log that cannot be saved does not grow without end
     KeepRecent(m_tries);
 }
 
