@@ -390,6 +390,19 @@ void CVelmoraDlg::OnHighscoreButton(UINT id) {
         ShowHighScore(m_courses[index].title, -1);
 }
 
+void CVelmoraDlg::OnProgress() {
+    std::vector<std::wstring> paths = m_context.AllSlides();
+    for (const CCourse& course : m_courses)
+        paths.insert(paths.end(), course.slides.begin(), course.slides.end());
+    const CProgress::Figures figures = CProgress::Compute(
+        m_statistics.GetSlides(), m_tries.Tries(), m_courses, CProgress::TopicsOf(paths));
+    CProgressView view(this);
+    view.SetTextFont(&m_context.m_textFont);
+    view.SetRows(figures.courses, figures.topics);
+    view.SetWeakest(figures.weakest);
+    view.DoModal();
+}
+
 void CVelmoraDlg::OnCheck() {
     const double seconds = Seconds(m_slideShownTick, CTickCount::Now());
     if (m_currentSlide) {
@@ -561,17 +574,4 @@ void CVelmoraDlg::OnDestroy() {
     for (auto& button : m_menuButtons)
         button->DestroyWindow();
     CDialog::OnDestroy();
-}
-
-void CVelmoraDlg::OnProgress() {
-    std::vector<std::wstring> paths = m_context.AllSlides();
-    for (const CCourse& course : m_courses)
-        paths.insert(paths.end(), course.slides.begin(), course.slides.end());
-    const CProgress::Figures figures = CProgress::Compute(
-        m_statistics.GetSlides(), m_tries.Tries(), m_courses, CProgress::TopicsOf(paths));
-    CProgressView view(this);
-    view.SetTextFont(&m_context.m_textFont);
-    view.SetRows(figures.courses, figures.topics);
-    view.SetWeakest(figures.weakest);
-    view.DoModal();
 }
