@@ -1,5 +1,6 @@
 #include "app/CVelmoraDlg.h"
 
+#include "app/CProgress.h"
 #include "app/CScoreLine.h"
 #include "dialogs/CAssignmentCode.h"
 #include "dialogs/CDialogTemplates.h"
@@ -32,6 +33,7 @@ constexpr wchar_t LEAVE_COURSE[] = L"Den Kurs verlassen und zum Hauptmenü zurü
                                    L"Der Kurs wird abgebrochen und kommt nicht in die Bestenliste.";
 constexpr wchar_t LEAVE_RANDOM_TASKS[] =
     L"Die Zufallsaufgaben verlassen und zum Hauptmenü zurückkehren?";
+constexpr wchar_t LEAVE_PRACTICE[] = L"Das Üben beenden und zum Hauptmenü zurückkehren?";
 constexpr UINT IDR_MAINFRAME = 128; // the program icon
 // Font sizes outside this range (tenths of a point) are taken as the nearest bound.
 constexpr int MIN_FONT_SIZE = 40;
@@ -71,8 +73,9 @@ std::wstring Format(const wchar_t* format, const std::wstring& a, const std::wst
 
 CVelmoraDlg::CVelmoraDlg(std::string configFile, std::string statsFile)
     : CDialog(MainTemplate(), nullptr), m_configFile(std::move(configFile)),
-      m_statsFile(std::move(statsFile)) {
+      m_statsFile(std::move(statsFile)), m_tryLogFile(m_statsFile + ".verlauf") {
     m_statistics.LoadFile(m_statsFile);
+    m_tries.LoadFile(m_tryLogFile);
 }
 
 CVelmoraDlg::~CVelmoraDlg() {
@@ -97,6 +100,7 @@ bool CVelmoraDlg::OnInitDialog() {
     ShowAssignment();
     if (!LoadGameOptions())
         CMessageBox::Show(this, L"Could not load the game options!", PROGRAM_TITLE);
+    m_practice = CPracticePlan::FromFiles(m_context.AllSlides());
     BuildMainMenu();
     if (m_menuButtons.empty())
         return true;
@@ -168,7 +172,7 @@ void CVelmoraDlg::BuildMainMenu() {
     AddMenuButton(m_dialogTexts[L"rnd_course"], ID_COURSE_RANDOM, CRect{x0, y, x0 + narrow, y + 30});
     AddMenuButton(L"Aufgabencode…", ID_ASSIGNMENT_CODE,
                   CRect{x0 + (5 * full) / 6 + 3, y, x0 + full, y + 30});
-    y += 50;
+    y = AddLearningButtons(x0, full, y + 50);
     m_menuWindowHeight = std::max(y + 20, m_menuWindowHeight);
     const CRect now = GetWindowRect();
     MoveWindow(CRect{now.left, now.top, now.left + m_menuWindowWidth, now.top + m_menuWindowHeight});
@@ -181,6 +185,13 @@ CButton* CVelmoraDlg::AddMenuButton(const std::wstring& caption, UINT id, const 
     button->SetFont(&m_context.m_textFont);
     m_menuButtons.push_back(std::move(button));
     return m_menuButtons.back().get();
+}
+
+int CVelmoraDlg::AddLearningButtons(int x0, int full, int y) {
+    const int half = (full - 5) / 2;
+    AddMenuButton(L"Üben", ID_PRACTICE, CRect{x0, y, x0 + half, y + 30});
+    AddMenuButton(L"Fortschritt", ID_PROGRESS, CRect{x0 + full - half, y, x0 + full, y + 30});
+    return y + 50;
 }
 
 void CVelmoraDlg::ShowMenu(bool show) {
@@ -213,7 +224,9 @@ bool CVelmoraDlg::PrepareNextSlide() {
     if (m_nextSlide || m_preparing)
         return false;
     std::wstring path;
-    if (m_courseIndex < 0) {
+    if (IsPractice()) {
+        path = NextPracticeSlide();
+    } else if (m_courseIndex < 0) {
         path = m_context.GetRandomSlide();
     } else {
         const auto& slides = m_courses.at(static_cast<std::size_t>(m_courseIndex)).slides;
@@ -340,7 +353,9 @@ void CVelmoraDlg::PutSlideOnScreen() {
         Enable(IDC_CHECK, true);
     if (HasFocus())
         MoveFocusOnward();
-    PrepareNextSlide();
+    // Practice chooses the next task by the result of this one, so it waits for "Auswerten".
+    if (!IsPractice() || m_currentSlide->GetMaxPoints() <= 0)
+        PrepareNextSlide();
 }
 
 void CVelmoraDlg::DeleteSlide(std::unique_ptr<game::CGameSlide>& slide) {
@@ -359,8 +374,10 @@ void CVelmoraDlg::OnCommand(UINT id) {
         OnCheck();
     else if (id == IDC_MAINMENU)
         OnMainMenu();
-    else if (id >= ID_COURSE_RANDOM && id <= ID_COURSE_RANDOM + 100)
+    else if ((id >= ID_COURSE_RANDOM && id <= ID_COURSE_RANDOM + 100) || id == ID_PRACTICE)
         OnCourseButton(id);
+    else if (id == ID_PROGRESS)
+        OnProgress();
     else if (id >= ID_HIGHSCORE_FIRST && id <= ID_HIGHSCORE_FIRST + 100)
         OnHighscoreButton(id);
     else if (id == ID_ASSIGNMENT_CODE)
@@ -381,11 +398,14 @@ void CVelmoraDlg::OnCourseButton(UINT id) {
     m_totalPoints = 0;
     UpdateScoreLine();
     m_slideIndex = 1;
-    m_courseIndex = id == ID_COURSE_RANDOM ? -1 : static_cast<int>(id - ID_COURSE_FIRST);
+    m_courseIndex = id == ID_COURSE_RANDOM ? -1
+                    : id == ID_PRACTICE    ? PRACTICE_RUN
+                                           : static_cast<int>(id - ID_COURSE_FIRST);
     m_courseRows.clear();
     m_rowOpen = false;
     if (m_assignment.IsActive() && m_courseIndex < 0) {
-        // The random tasks under a code draw their slides in an order fixed by the code.
+        // The random tasks and practice under a code draw their slides in an order fixed by
+        // the code.
         m_context.RestartSlideCycle();
         CRandom::Pin(m_assignment.SeedFor(L""));
     }
@@ -401,6 +421,19 @@ void CVelmoraDlg::OnHighscoreButton(UINT id) {
         ShowHighScore(m_courses[index].title, -1);
 }
 
+void CVelmoraDlg::OnProgress() {
+    std::vector<std::wstring> paths = m_context.AllSlides();
+    for (const CCourse& course : m_courses)
+        paths.insert(paths.end(), course.slides.begin(), course.slides.end());
+    const CProgress::Figures figures = CProgress::Compute(
+        m_statistics.GetSlides(), m_tries.Tries(), m_courses, CProgress::TopicsOf(paths));
+    CProgressView view(this);
+    view.SetTextFont(&m_context.m_textFont);
+    view.SetRows(figures.courses, figures.topics);
+    view.SetWeakest(figures.weakest);
+    view.DoModal();
+}
+
 void CVelmoraDlg::OnCheck() {
     const double seconds = Seconds(m_slideShownTick, CTickCount::Now());
     if (m_currentSlide) {
@@ -408,9 +441,12 @@ void CVelmoraDlg::OnCheck() {
         m_achievedPoints += points;
         m_totalPoints += m_currentSlide->GetMaxPoints();
         m_statistics.AddSlideResult(m_currentSlide->GetName(), points, seconds);
+        m_tries.Add(m_currentSlide->GetName(), points, m_currentSlide->GetMaxPoints(), seconds);
         EndSlideRow(points, seconds);
         SaveStatistics(true);
         m_currentSlide->RevealAnswer();
+        if (IsPractice())
+            PrepareNextSlide();
     }
     UpdateScoreLine();
     Enable(IDC_CHECK, false);
@@ -464,8 +500,18 @@ void CVelmoraDlg::ShowHighScore(const std::wstring& title, int position) {
     list.DoModal();
 }
 
+std::wstring CVelmoraDlg::NextPracticeSlide() {
+    const CPracticePlan::Slide* slide =
+        m_practice.NextSlide(m_tries.Tries(), [](int count) { return CRandom::Next() % count; });
+    // A game whose slides name no topic still has tasks to practise: any of them.
+    return slide != nullptr ? slide->path : m_context.GetRandomSlide();
+}
+
 void CVelmoraDlg::SaveStatistics(bool tellFailure) {
     if (m_statistics.SaveFile(m_statsFile)) {
+        // The tries follow where the statistics could be saved. They only feed the progress
+        // view and practice: losing one is no reason to bother the player.
+        m_tries.SaveFile(m_tryLogFile);
         m_toldSaveError = 0;
         return;
     }
@@ -590,7 +636,10 @@ void CVelmoraDlg::OnEscape() {
         CDialog::OnEscape();
         return;
     }
-    if (CMessageBox::Ask(this, m_courseIndex < 0 ? LEAVE_RANDOM_TASKS : LEAVE_COURSE,
+    if (CMessageBox::Ask(this,
+                         IsPractice()         ? LEAVE_PRACTICE
+                         : m_courseIndex < 0 ? LEAVE_RANDOM_TASKS
+                                             : LEAVE_COURSE,
                          PROGRAM_TITLE) &&
         m_slideIndex != 0)
         OnMainMenu();

@@ -6,7 +6,9 @@
 #include "app/CAssignment.h"
 #include "app/CGameConfig.h"
 #include "app/CGameStatistics.h"
+#include "app/CPracticePlan.h"
 #include "app/CResultsFile.h"
+#include "app/CTryLog.h"
 #include "game/CGameContext.h"
 #include "platform/CDialog.h"
 #include "platform/CSessionEnd.h"
@@ -32,6 +34,8 @@ constexpr UINT IDC_POINTS = 1004;
 constexpr UINT IDC_INFO = 1009;
 constexpr UINT ID_COURSE_RANDOM = 9000;
 constexpr UINT ID_COURSE_FIRST = 9001;
+constexpr UINT ID_PRACTICE = 9150; // "Üben"
+constexpr UINT ID_PROGRESS = 9151; // "Fortschritt"
 constexpr UINT ID_HIGHSCORE_FIRST = 9200;
 constexpr UINT ID_SLIDE_WINDOW = 10000;
 constexpr UINT ID_ASSIGNMENT_CODE = 9400;
@@ -78,6 +82,8 @@ private:
     void ApplyDialogTexts(const CGameConfig& config);
     void BuildMainMenu();
     CButton* AddMenuButton(const std::wstring& caption, UINT id, const CRect& rect);
+    // The row of "Üben" and "Fortschritt"; returns the y below it.
+    int AddLearningButtons(int x0, int full, int y);
 
     // Starts preparing the next slide of the run on the worker thread.
     bool PrepareNextSlide();
@@ -88,6 +94,9 @@ private:
     void JoinPreparer();
 
     void OnCourseButton(UINT id);
+    bool IsPractice() const { return m_courseIndex == PRACTICE_RUN; }
+    std::wstring NextPracticeSlide();
+    void OnProgress();
     void OnHighscoreButton(UINT id);
     void OnCheck();
     void OnMainMenu();
@@ -120,8 +129,14 @@ private:
     void DeleteSlide(std::unique_ptr<game::CGameSlide>& slide);
     CRect SlideArea() const;
 
+    // m_courseIndex of the practice run; the random tasks are -1.
+    static constexpr int PRACTICE_RUN = -2;
+
     std::string m_configFile;
     std::string m_statsFile;
+    std::string m_tryLogFile; // beside the statistics
+    CTryLog m_tries;
+    CPracticePlan m_practice;
     int m_courseIndex = 0;
     int m_slideIndex = 0;
     std::vector<CCourse> m_courses;

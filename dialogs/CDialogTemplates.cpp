@@ -44,3 +44,13 @@ CDialogTemplate CDialogTemplates::KeyHelp(const std::wstring& text) {
     };
     return t;
 }
+
+CDialogTemplate CDialogTemplates::Progress() {
+    CDialogTemplate t;
+    t.width = 400;
+    t.height = 300;
+    t.caption = L"Fortschritt";
+    t.items = {
+        {CDialogItem::Kind::DefaultButton, IDOK, CRect{175, 280, 225, 294}, L"Schließen", 0}};
+    return t;
+}

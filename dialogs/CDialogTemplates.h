@@ -19,6 +19,9 @@ public:
     // "Spielername": the points reached in the first line; a label, the name's edit box and OK
     // in the second.
     static CDialogTemplate PlayerName();
+    // "Fortschritt": a frame with the default button "Schließen"; the view makes its rows
+    // itself and fits the height to them.
+    static CDialogTemplate Progress();
     // "Tastatur": the given lines, one a line, and "Schließen" below them.
     static CDialogTemplate KeyHelp(const std::wstring& text);
 };

@@ -4,6 +4,7 @@
 #include "game/CExplanation.h"
 #include "game/CGameContext.h"
 #include "game/CGameSlide.h"
+#include "game/CSlideTopic.h"
 #include "game/ElementError.h"
 #include "platform/CDirectory.h"
 #include "platform/CRegularFile.h"
@@ -78,6 +79,17 @@ void CheckExplanation(game::CGameSlide& slide, const std::wstring& path,
         {path, game::ERR_NONE, {}, 0, CText::ToWide(why), explanation->GetLine()});
 }
 
+// The game plays a slide with an unknown topic or level as one without, so practice and the
+// progress view would silently miss it: the author has to hear of it.
+void CheckTopic(const tinyxml2::XMLElement& root, const std::wstring& path,
+                CSlideChecker::Report& report) {
+    std::string error;
+    game::CSlideTopic::Read(root, &error);
+    if (!error.empty())
+        report.failures.push_back(
+            {path, game::ERR_NONE, {}, 0, CText::ToWide(error), root.GetLineNum()});
+}
+
 } // namespace
 
 CSlideChecker::Report CSlideChecker::Check(const std::string& configFile) {
@@ -106,6 +118,7 @@ void CSlideChecker::CheckSlide(const game::CGameContext& master, const std::wstr
     tinyxml2::XMLDocument document(true, tinyxml2::COLLAPSE_WHITESPACE);
     failure.code = game::CGameSlide::LoadDocument(path, document);
     if (failure.code == game::ERR_NONE) {
+        CheckTopic(*document.RootElement(), path, report);
         game::CGameSlide slide(master, CDirectory::FileName(path));
         CRect area = SLIDE_AREA;
         failure.code = slide.ReadXml(*document.RootElement(), area, WS_CHILD);

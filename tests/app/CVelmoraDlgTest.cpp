@@ -77,7 +77,9 @@ TEST_F(MainDialog, MenuRowsFollowTheCourses) {
                 EXPECT_EQ(list.right, RectOf(d, ID_COURSE_FIRST).right);
             }
             const int templateHeight = d.MapDialogRect(CRect{0, 0, 570, 428}).Height();
-            EXPECT_EQ(d.GetWindowRect().Height(), std::max(50 * rows + 120, templateHeight));
+            EXPECT_EQ(RectOf(d, ID_PRACTICE).top, 100 + 50 * rows);
+            EXPECT_EQ(RectOf(d, ID_PROGRESS).right, RectOf(d, ID_ASSIGNMENT_CODE).right);
+            EXPECT_EQ(d.GetWindowRect().Height(), std::max(50 * rows + 170, templateHeight));
             EXPECT_EQ(d.ScoreLine(), L"Es wurden 0 von 0 Punkten erreicht"); // the template's
             EXPECT_FALSE(Enabled(d, IDC_NEXT) || Enabled(d, IDC_CHECK));
         });
@@ -308,6 +310,7 @@ TEST_F(MainDialog, FailedSaveIsToldOnceAndTouchesNothing) {
             EXPECT_EQ(saved.GetSlides().at("a.xml").played, 2);
             EXPECT_EQ(saved.GetCourses().count("Alt"), 1u);
             before["stats"] = snapshot()["stats"];
+            before["stats.verlauf"] = snapshot()["stats.verlauf"]; // the tries follow
         } else {
             EXPECT_EQ(messages, std::vector<std::wstring>{
                                     L"Velmora|Die Ergebnisse konnten nicht gespeichert werden: " +
@@ -389,6 +392,42 @@ TEST_F(MainDialog, HammeringTheButtonsNeverShowsASlideOfALeftCourse) {
 TEST(CVelmoraDlgTicks, DurationsAcrossTheWrap) {
     EXPECT_DOUBLE_EQ(CVelmoraDlg::Seconds(0xFFFFFFFFu - 295u, 200u), 0.496);
     EXPECT_DOUBLE_EQ(CVelmoraDlg::Seconds(1000u, 3500u), 2.5);
+}
+
+} // namespace
+
+namespace {
+
+// Practice waits for "Auswerten" before it picks the next task, then takes the topic not yet
+// tried; every try is kept with its maximum, and the progress view opens from the menu.
+TEST_F(MainDialog, PracticeChoosesByTheResultAndKeepsTheTries) {
+    for (const char* slide : {"a", "b"})
+        Write(std::string("slides/") + slide + ".xml",
+              std::string("<GameSlide topic='") + (*slide == 'a' ? "Spektrum" : "Kerbfilter") +
+                  "'><table rows='1' cols='1'><row><wave id='1'/></row></table>"
+                  "<explanation>Darum.</explanation></GameSlide>");
+    WriteGame("");
+    std::wstring first;
+    Play([&](CVelmoraDlg& d) {
+        Click(d, ID_PRACTICE);
+        ASSERT_TRUE(WaitUntil([&] { return Enabled(d, IDC_CHECK); }));
+        first = SlideName(d);
+        CApplication::ProcessMessagesFor(50);
+        EXPECT_FALSE(d.IsPreparing() || Enabled(d, IDC_NEXT));
+        Click(d, IDC_CHECK);
+        ASSERT_TRUE(WaitUntil([&] { return Enabled(d, IDC_NEXT); }));
+        Click(d, IDC_NEXT);
+        EXPECT_EQ(SlideName(d), first == L"a.xml" ? L"b.xml" : L"a.xml");
+        Click(d, IDC_MAINMENU);
+        AnswerScoreDialogs(d);
+        Click(d, ID_PROGRESS);
+        EXPECT_EQ(listDialogs, 1);
+    });
+    CTryLog kept;
+    ASSERT_TRUE(kept.LoadFile("stats.verlauf"));
+    ASSERT_EQ(kept.Tries().size(), 1u);
+    EXPECT_EQ(std::wstring(kept.Tries()[0].slide.begin(), kept.Tries()[0].slide.end()), first);
+    EXPECT_EQ(std::pair(kept.Tries()[0].points, kept.Tries()[0].maximum), std::pair(1, 1));
 }
 
 } // namespace

@@ -47,6 +47,10 @@ TEST(SlideChecker, ReportsEverySlideTheGameCouldNotShowAndEveryUnreadableExplana
             {"slides/a.xml", exercise + "<explanation " + attributes + ">" + text +
                                  "</explanation></GameSlide>"}};
     };
+    const auto Topic = [](const std::string& attributes) {
+        return std::map<std::string, std::string>{
+            {"game.xml", Game({})}, {"slides/a.xml", "<GameSlide " + attributes + "/>"}};
+    };
     const std::string unknown = Fails(L"slides/a.xml", ERR_UNKNOWN_ELEMENT);
     const std::string line3 = "\nReason: Die Erklärung in Zeile 3 ";
     const struct {
@@ -111,6 +115,12 @@ TEST(SlideChecker, ReportsEverySlideTheGameCouldNotShowAndEveryUnreadableExplana
          {unknown + line3 + "ist 256 × -5 Pixel"}},
         {1, "absurd width", explained("width='50000'", "Weil."),
          {unknown + line3 + "ist 50000 × 128 Pixel"}},
+        {1, "topic and level", Topic("topic='Pole und Nullstellen' level='3'"), {}},
+        {1, "unknown topic", Topic("topic='spektrum' level='2'"),
+         {"Error: slides/a.xml:1: unknown topic \"spektrum\"; known are: \"Einführung\""}},
+        {1, "level above the top", Topic("topic='Spektrum' level='4'"),
+         {"Error: slides/a.xml:1: level \"4\" is not a whole number from 1 to 3"}},
+        {1, "level no number", Topic("level='zwei'"), {"Error: slides/a.xml:1: level \"zwei\""}},
         {1, "second explanation",
          explained("", "Weil.</explanation>\n<explanation>Noch einmal."),
          {unknown + "\nReason: Die Erklärung in Zeile 4 ist schon die zweite"}},
