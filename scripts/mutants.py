@@ -13,9 +13,10 @@ first two arguments of a call swapped. Comments, string literals, preprocessor l
 "#if 0" and log output are never mutated.
 
 Each fault is built out of tree: the mutated text goes to BUILD/mutants/work, is compiled with
-the file's own command from compile_commands.json, and linked ahead of the layer's library into a
-private copy of that layer's test binary (build/tests/test_<layer>). The source tree and the
-normal build are never touched, so nothing needs restoring, even after Ctrl-C. The copy runs with
+the file's own command from compile_commands.json, and linked ahead of the libraries into a
+private copy of every test binary that links the file's library, its own layer's first (a fault
+the layer's own suite misses may be felt in the suites above it). The source tree and the
+normal build are never touched, so nothing needs restoring, even after Ctrl-C. The copies run with
 --gtest_fail_fast (and --filter, for slow suites) under a timeout of a few times the clean run;
 --jobs faults are tried at once. A fault the compiler rejects does not count. The survivors
 (file:line, the fault) and the kill rate per file are printed, and every verdict is appended to
@@ -34,6 +35,7 @@ every changed .cpp file of the program's layers is taken. Needs only Python 3 an
 """
 
 import argparse
+import glob
 import concurrent.futures
 import json
 import os
@@ -263,32 +265,49 @@ def changed_files(base):
 
 
 class Builder:
-    """Builds a mutant without touching the source tree or the normal test binary: the mutated
-    text is compiled with the file's own command from compile_commands.json into a private
-    object, which is linked ahead of the layer's library into a private test binary (the
-    library's copy of the file is then never pulled in)."""
+    """Builds a mutant without touching the source tree or the normal test binaries: the
+    mutated text is compiled with the file's own command from compile_commands.json into a
+    private object, which is linked ahead of the libraries into a private copy of every test
+    binary that links the file's library (the library's copy of the file is then never pulled
+    in). The binary of the file's own layer comes first; the others catch what a layer's own
+    suite leaves to the suites above it (a platform fault felt in a game test)."""
 
     def __init__(self, build_dir, path):
         self.build_dir = os.path.abspath(build_dir)
-        layer = path.split("/")[0]
-        self.target = "test_" + layer
         source = os.path.abspath(path)
         with open(os.path.join(self.build_dir, "compile_commands.json")) as f:
             entry = next(e for e in json.load(f) if os.path.abspath(e["file"]) == source)
         self.compile_dir = entry["directory"]
         self.compile_args = shlex.split(entry["command"])
         self.source = source
-        # The layers' suites are built in tests/, the tools' own suite beside the tools.
-        self.test_dir = next(d for d in (os.path.join(self.build_dir, sub) for sub in ("tests", layer))
-                             if os.path.exists(os.path.join(d, "CMakeFiles", self.target + ".dir")))
-        with open(os.path.join(self.test_dir, "CMakeFiles", self.target + ".dir", "link.txt")) as f:
-            self.link_args = shlex.split(f.read())
-        self.binary = os.path.join(self.test_dir, self.target)
+        # The object's folder names its library: .../CMakeFiles/<library>.dir/<file>.o
+        output = self.compile_args[self.compile_args.index("-o") + 1]
+        library = "lib" + re.search(r"CMakeFiles/([^/]+)\.dir/", output).group(1) + ".a"
+        own = "test_" + path.split("/")[0]
+        self.binaries = []  # (target, folder, link arguments)
+        for link_file in sorted(glob.glob(os.path.join(self.build_dir, "**", "CMakeFiles",
+                                                       "test_*.dir", "link.txt"), recursive=True)):
+            with open(link_file) as f:
+                link_args = shlex.split(f.read())
+            if not any(os.path.basename(a) == library for a in link_args):
+                continue
+            target = os.path.basename(os.path.dirname(link_file))[:-len(".dir")]
+            folder = os.path.dirname(os.path.dirname(os.path.dirname(link_file)))
+            self.binaries.append((target, folder, link_args))
+        self.binaries.sort(key=lambda b: b[0] != own)
         self.work = os.path.join(self.build_dir, "mutants", "work")
         os.makedirs(self.work, exist_ok=True)
 
+    def targets(self):
+        return [target for target, _, _ in self.binaries]
+
+    def clean_binaries(self):
+        """(binary, folder) of the normal test binaries."""
+        return [(os.path.join(folder, target), folder) for target, folder, _ in self.binaries]
+
     def build(self, text, slot):
-        stem = os.path.join(self.work, f"{self.target}-{slot}")
+        """(binary, folder) of the private test binaries, or None when the mutant is rejected."""
+        stem = os.path.join(self.work, f"mutant-{slot}")
         with open(stem + ".cpp", "w") as f:
             f.write(text)
         args = list(self.compile_args)
@@ -298,16 +317,21 @@ class Builder:
         if subprocess.run(args, cwd=self.compile_dir, stdout=subprocess.DEVNULL,
                           stderr=subprocess.DEVNULL).returncode != 0:
             return None
-        link = list(self.link_args)
-        out = link.index("-o")
-        link[out + 1] = stem
-        link.insert(out, stem + ".o")
-        if shutil.which("ld.gold"):
-            link.insert(1, "-fuse-ld=gold")  # links the test binary in a third of the time
-        if subprocess.run(link, cwd=self.test_dir, stdout=subprocess.DEVNULL,
-                          stderr=subprocess.DEVNULL).returncode != 0:
-            return None
-        return stem
+        built = []
+        for target, folder, link_args in self.binaries:
+            link = list(link_args)
+            out = link.index("-o")
+            # Named as the suite is: ALSA's JACK plug-in warns about long program names.
+            binary = os.path.join(self.work, f"{target}-{slot}")
+            link[out + 1] = binary
+            link.insert(out, stem + ".o")
+            if shutil.which("ld.gold"):
+                link.insert(1, "-fuse-ld=gold")  # links a test binary in a third of the time
+            if subprocess.run(link, cwd=folder, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL).returncode != 0:
+                return None
+            built.append((binary, folder))
+        return built
 
 
 def run_tests(binary, cwd, gtest_filter, timeout, failed=None):
@@ -392,12 +416,16 @@ def main():
                 print(f"{path}:{number}: {kind}: {before.strip()}  ->  {after.strip()}")
             continue
         builder = Builder(args.build, path)
-        if subprocess.run(["cmake", "--build", args.build, "--target", builder.target],
+        if not builder.binaries:
+            print(f"{path}: no test binary links it; skipped")
+            continue
+        if subprocess.run(["cmake", "--build", args.build, "--target"] + builder.targets(),
                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode != 0:
-            print(f"{path}: the test binary does not build; skipped")
+            print(f"{path}: the test binaries do not build; skipped")
             continue
         started = time.time()
-        if run_tests(builder.binary, builder.test_dir, args.filter, 600) != 0:
+        if any(run_tests(binary, folder, args.filter, 600) != 0
+               for binary, folder in builder.clean_binaries()):
             print(f"{path}: the tests fail without a mutant; skipped")
             continue
         timeout = 5 + 4 * (time.time() - started)
@@ -411,12 +439,16 @@ def main():
             try:
                 mutated = list(lines)
                 mutated[number - 1] = after
-                binary = builder.build("\n".join(mutated), slot)
-                if binary is None:
+                binaries = builder.build("\n".join(mutated), slot)
+                if binaries is None:
                     return "not built", []
                 failed = [] if args.matrix else None
-                result = run_tests(binary, builder.test_dir, args.filter, timeout, failed)
-                return ("killed" if result != 0 else "SURVIVED"), failed or []
+                killed = False
+                for binary, folder in binaries:
+                    killed |= run_tests(binary, folder, args.filter, timeout, failed) != 0
+                    if killed and failed is None:
+                        break  # one binary that notices is enough without a matrix
+                return ("killed" if killed else "SURVIVED"), failed or []
             finally:
                 free_slots.put(slot)
 
