@@ -10,7 +10,6 @@ class CTrendPlot : public CWnd {
 public:
     // Shares from 0 to 1; others are drawn at the nearer edge.
     void SetShares(std::vector<double> shares);
-    const std::vector<double>& Shares() const { return m_shares; }
 
     static constexpr COLORREF LINE_COLOR = RGB(0, 90, 170);
 

@@ -35,7 +35,6 @@ public:
         return KindOfExample(m_delay ? L"Gruppenlaufzeit" : L"Phasengang");
     }
 
-    bool ShowsDelay() const { return m_delay; }
     // Per client column x: the value at the frequency x / width x half the sample rate, in
     // radians or samples.
     const std::vector<double>& GetValues() const { return m_values; }

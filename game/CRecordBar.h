@@ -43,7 +43,6 @@ public:
     void LoadOwnFile();
     // The line of state the strip shows.
     const std::wstring& Status() const { return m_status; }
-    bool IsRecording() const { return m_recorder.IsRunning(); }
 
 protected:
     void OnPaint(CDC& dc) override;
