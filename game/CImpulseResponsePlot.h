@@ -6,17 +6,13 @@
 // filter's coefficients whenever they change, as its magnitude curve does. The plot is
 // scaled to the values shown, so it tells the response's shape, not its level.
 
-#include "game/CSignalPlot.h"
+#include "game/CFilterResponsePlot.h"
 
 #include <vector>
 
-namespace dsp {
-class CFilter;
-}
-
 namespace game {
 
-class CImpulseResponsePlot : public CSignalPlot {
+class CImpulseResponsePlot : public CFilterResponsePlot {
 public:
     static constexpr int DEFAULT_SAMPLES = 32;
     static constexpr int MIN_SAMPLES = 2;
@@ -31,23 +27,17 @@ public:
     int GetSampleCount() const { return m_count; }
     // The values shown, in double precision.
     const std::vector<double>& GetResponse() const { return m_response; }
-    // The client column of sample n's stem, and the row of a value.
+    // The client column of sample n's stem.
     int ColumnOf(int n) const;
-    int RowOf(double value) const;
 
 protected:
     int ReadPlotXml(const tinyxml2::XMLElement& node) override;
-    int OnBound() override;
     void ComputeDisplay() override;
     void DrawPlot(CDC& dc) override;
 
 private:
-    const dsp::CFilter* m_filter = nullptr; // the filter element's own
     int m_count = DEFAULT_SAMPLES;
     std::vector<double> m_response;
-    // The values at the top and bottom rows inside the inset: the shown range with 0 in it.
-    double m_top = 1.0;
-    double m_bottom = -1.0;
 };
 
 } // namespace game

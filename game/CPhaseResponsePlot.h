@@ -7,17 +7,13 @@
 // filter's coefficients whenever they change, as its magnitude curve does. It is scaled to
 // the values shown, with 0 always inside the plot.
 
-#include "game/CSignalPlot.h"
+#include "game/CFilterResponsePlot.h"
 
 #include <vector>
 
-namespace dsp {
-class CFilter;
-}
-
 namespace game {
 
-class CPhaseResponsePlot : public CSignalPlot {
+class CPhaseResponsePlot : public CFilterResponsePlot {
 public:
     // Frequencies computed per pixel column: unwrapping needs steps far below half a turn. A
     // wide plot takes fewer, down to one, so that a change of a long filter costs no more
@@ -38,20 +34,15 @@ public:
     // Per client column x: the value at the frequency x / width x half the sample rate, in
     // radians or samples.
     const std::vector<double>& GetValues() const { return m_values; }
-    int RowOf(double value) const;
 
 protected:
     int ReadPlotXml(const tinyxml2::XMLElement& node) override;
-    int OnBound() override;
     void ComputeDisplay() override;
     void DrawPlot(CDC& dc) override;
 
 private:
-    const dsp::CFilter* m_filter = nullptr; // the filter element's own
     bool m_delay = false;
     std::vector<double> m_values;
-    double m_top = 1.0;
-    double m_bottom = -1.0;
 };
 
 } // namespace game

@@ -99,8 +99,9 @@ TEST_F(FilterViews, ShowTheImpulseResponseAndPhaseOfTheFilter) {
             if (std::abs(h) < 1e-6)
                 continue;
             EXPECT_NEAR(std::remainder(phase[x] - std::arg(h), 2 * PI), 0.0, 1e-6) << x;
-            if (x > 0 && !c.zeroOnCircle)
+            if (x > 0 && !c.zeroOnCircle) {
                 EXPECT_LT(std::fabs(phase[x] - phase[x - 1]), 1.0) << "unwrapped at " << x;
+            }
             const double step = 1e-5;
             const double slope = std::arg((At(b, omega + step) / At(a, omega + step)) /
                                           (At(b, omega - step) / At(a, omega - step))) / (2 * step);
