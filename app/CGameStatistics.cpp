@@ -10,7 +10,6 @@
 #include <climits>
 #include <cerrno>
 #include <cmath>
-#include <ctime>
 #include <functional>
 #include <utility>
 
@@ -318,14 +317,7 @@ bool CGameStatistics::ReadForMerge(const CLockedFile& file) {
 // The file about to be replaced may hold scores we could not read (damaged, or written by
 // another version of the game): they stay beside it under a name of their own.
 bool CGameStatistics::KeepIfUnreadable(const CLockedFile& file) {
-    const std::string stamp = FormatInt(static_cast<int>(std::time(nullptr) % 1000000000));
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string suffix =
-            ".unreadable-" + stamp + (attempt > 0 ? "-" + FormatInt(attempt) : std::string());
-        if (file.KeepCopyWithSuffix(suffix))
-            return true;
-    }
-    return false;
+    return !file.KeepCopyAside(".unreadable-").empty();
 }
 
 void CGameStatistics::Merge(const std::map<std::string, SlideGain>& slides,

@@ -93,8 +93,8 @@ bool CResultsFile::Append(const std::vector<Row>& rows) {
     if (!file.ReadAll(text, MAX_FILE_BYTES))
         return Fail(L"ist größer als 64 MiB oder kann nicht gelesen werden");
     if (!text.empty() && !IsResultsText(text)) {
-        const std::string suffix = ".unlesbar-" + std::to_string(std::time(nullptr));
-        if (!file.KeepCopyWithSuffix(suffix))
+        const std::string suffix = file.KeepCopyAside(".unlesbar-");
+        if (suffix.empty())
             return Fail(L"ist keine Ergebnisdatei und kann nicht beiseitegelegt werden");
         m_message = Quoted(m_path) + L" war keine Ergebnisdatei des Spiels; sie liegt jetzt "
                                      L"unverändert unter " + Quoted(m_path + suffix) +

@@ -85,7 +85,7 @@ bool CTryLog::SaveFile(const std::string& path) {
     // it before a fresh log replaces it.
     const bool read = file.ReadAll(old, MAX_FILE_BYTES);
     if (!(read && (old.empty() || Parse(old, tries))) &&
-        !file.KeepCopyWithSuffix(".unreadable-" + std::to_string(std::time(nullptr))))
+        file.KeepCopyAside(".unreadable-").empty())
         return false;
     tries.insert(tries.end(), m_unsaved.begin(), m_unsaved.end());
     KeepRecent(tries);

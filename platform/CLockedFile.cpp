@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <ctime>
 #include <dirent.h>
 #include <memory>
 #include <fcntl.h>
@@ -159,6 +160,17 @@ bool CLockedFile::IsWritable() const {
     if (faccessat(AT_FDCWD, m_path.c_str(), W_OK, AT_EACCESS) != 0)
         return Fail(errno);
     return true;
+}
+
+std::string CLockedFile::KeepCopyAside(const std::string& tag) const {
+    const std::string stamp = tag + std::to_string(std::time(nullptr));
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string suffix =
+            attempt > 0 ? stamp + "-" + std::to_string(attempt) : stamp;
+        if (KeepCopyWithSuffix(suffix))
+            return suffix;
+    }
+    return {};
 }
 
 bool CLockedFile::KeepCopyWithSuffix(const std::string& suffix) const {

@@ -45,6 +45,9 @@ public:
     // is replaced, so that its bytes survive the replacement. Never overwrites a file of that
     // name: false then, and whenever the name cannot be made.
     bool KeepCopyWithSuffix(const std::string& suffix) const;
+    // The same under the suffix tag + the time in seconds, or tag + time + "-1", "-2", ...
+    // when that name is taken: the suffix used, empty when no name could be made.
+    std::string KeepCopyAside(const std::string& tag) const;
 
 private:
     bool Fail(int error) const;
