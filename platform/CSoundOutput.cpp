@@ -1,15 +1,7 @@
 #include "platform/CSoundOutput.h"
 
+#include "platform/CDeviceFactory.h"
 #include "platform/CPortAudioOutput.h"
-
-#include <mutex>
-
-namespace {
-
-std::mutex g_factoryMutex;
-CSoundOutput::Factory g_factory; // empty: the default device
-
-} // namespace
 
 bool CSoundFormat::IsPlayable() const {
     if (bitsPerSample != 8 && bitsPerSample != 16)
@@ -17,19 +9,14 @@ bool CSoundFormat::IsPlayable() const {
     return sampleRate > 0 && channels > 0 && blockAlign >= channels * (bitsPerSample / 8);
 }
 
-std::unique_ptr<CSoundOutput> CSoundOutput::Make() {
-    Factory factory;
-    {
-        std::lock_guard lock(g_factoryMutex);
-        factory = g_factory;
-    }
-    if (factory)
-        return factory();
-    return std::make_unique<CPortAudioOutput>();
-}
+namespace {
+
+using Devices = CDeviceFactory<CSoundOutput, CPortAudioOutput>;
+
+} // namespace
+
+std::unique_ptr<CSoundOutput> CSoundOutput::Make() { return Devices::Make(); }
 
 CSoundOutput::Factory CSoundOutput::SetFactory(Factory factory) {
-    std::lock_guard lock(g_factoryMutex);
-    std::swap(g_factory, factory);
-    return factory;
+    return Devices::Set(std::move(factory));
 }
