@@ -1,4 +1,5 @@
 #include "tools/CSlideChecker.h"
+#include "tools/CSlideReview.h"
 
 #include "app/CGameConfig.h"
 #include "game/CExplanation.h"
@@ -124,6 +125,7 @@ void CSlideChecker::CheckSlide(const game::CGameContext& master, const std::wstr
         failure.code = slide.ReadXml(*document.RootElement(), area, WS_CHILD);
         if (failure.code == game::ERR_NONE) {
             CheckExplanation(slide, path, report);
+            CSlideReview::Review(slide, path, report);
             return;
         }
         failure.element = slide.Context().FailedElement();
@@ -145,8 +147,9 @@ std::string CSlideChecker::LimitExceeded(const std::wstring& path) {
 
 std::string CSlideChecker::Message(const Failure& failure) {
     if (failure.code == game::ERR_NONE)
-        return "Error: " + CText::ToNarrow(failure.slide) + ":" + std::to_string(failure.line) +
-               ": " + CText::ToNarrow(failure.reason);
+        return "Error: " + CText::ToNarrow(failure.slide) +
+               (failure.line > 0 ? ":" + std::to_string(failure.line) : "") + ": " +
+               CText::ToNarrow(failure.reason);
     std::string message = "Could not load the slide " + CText::ToNarrow(failure.slide) +
                           "\nError: " + CText::ToNarrow(game::ErrorMessage(failure.code));
     if (!failure.limit.empty())

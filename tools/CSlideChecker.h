@@ -45,8 +45,8 @@ public:
     static Report Check(const std::string& configFile);
     // Reads one slide file with the master context as the game does; the game's failure, or
     // with code ERR_NONE when the game could show it. Then looks at what the game shows: an
-    // explanation that overflows its area is a failure (code ERR_NONE, with line and reason),
-    // an exercise without explanation a warning.
+    // explanation or text that overflows its area is a failure (code ERR_NONE, with line and
+    // reason), an exercise without explanation a warning, and so is what CSlideReview finds.
     static void CheckSlide(const game::CGameContext& master, const std::wstring& path,
                            Report& report);
 

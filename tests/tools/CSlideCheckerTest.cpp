@@ -141,6 +141,77 @@ TEST(SlideChecker, ReportsEverySlideTheGameCouldNotShowAndEveryUnreadableExplana
     }
 }
 
+// What a player would be misled by though the slide loads: a spectrum that stops short of
+// half the sample rate, curves and spectra to be matched on different scales or spans, an
+// expression broken across lines, a text larger than its area.
+TEST(SlideChecker, WarnsOfWhatWouldMisleadThePlayer) {
+    const auto slide = [](const std::string& body) {
+        return std::map<std::string, std::string>{
+            {"game.xml", Game({})}, {"examples/ton.wav", Tone()},
+            {"slides/a.xml", "<GameSlide>" + body + "<explanation width='800' height='60'>"
+                             "Darum.</explanation></GameSlide>"}};
+    };
+    const auto spectrum = [](int id, const std::string& attributes) {
+        return "<spectrum id='" + std::to_string(id) + "' switch='1' example_from='1' " +
+               attributes + "/>";
+    };
+    const auto matched = [&](const std::string& filter, const std::string& spectra) {
+        return slide("<table rows='2' cols='2'><row><afilter id='1' width='205' " + filter +
+                     " example='examples/ton.wav'><b order='2'>1 1</b></afilter><afilter id='2' "
+                     "width='205' " + filter + " example_from='1'><b order='2'>1 -1</b>"
+                     "</afilter></row><row>" + spectrum(3, spectra) + spectrum(4, spectra) +
+                     "</row></table>");
+    };
+    // Spectra of the wave 1 in a table.
+    const auto row = [&](const std::string& spectra, int cols = 3) {
+        return slide("<table rows='1' cols='" + std::to_string(cols) +
+                     "'><row><wave id='1' example='examples/ton.wav'/>" + spectra +
+                     "</row></table>");
+    };
+    const std::string warn = "Warning: slides/a.xml: ", text = "<static width='100' height='300'>";
+    const struct {
+        const char* name;
+        std::map<std::string, std::string> files;
+        std::vector<std::string> messages; // each the start of a message, in order
+    } cases[] = {
+        {"every bin shown", row(spectrum(2, "width='205'") + spectrum(3, "width='256'")), {}},
+        {"bins left out", row(spectrum(2, "width='220'") + spectrum(3, "width='205'")),
+         {warn + "element 2: 220 columns leave out the last 145 of 1025 bins, so the spectrum "
+                 "shows 0-3434 Hz of 0-4000 Hz",
+          warn + "curves and spectra to be matched span different frequencies"}},
+        {"filter input shown in too few columns",
+         row("<afilter id='2' spec_in='1' width='220' example_from='1'><b order='2'>1 1</b>"
+             "</afilter>", 2),
+         {warn + "element 2: 220 columns leave out the last 145"}},
+        {"matched on one scale", matched("scale='log'", "width='205' scale='log'"), {}},
+        {"matched on two scales", matched("", "width='205' scale='log'"),
+         {warn + "curves and spectra to be matched are on different scales: linear 1, 2, "
+                 "logarithmic 3, 4"}},
+        {"matched over two spans", matched("", "width='220'"),
+         {warn + "element 3: 220 columns", warn + "element 4: 220 columns",
+          warn + "curves and spectra to be matched span different frequencies: element 3 "
+                 "0-3434 Hz, element 2 0-4000 Hz"}},
+        {"expression on one line", slide(text + "Hier ist z = 1 und f = 440 Hz.</static>"), {}},
+        {"expression broken", slide(text + "a = b = c = d = e = f = g = h = i = j</static>"),
+         {warn + "\"a = b = c = d = e = f = g = h = i = j\" breaks across two lines"}},
+        {"expression broken in the explanation",
+         {{"game.xml", Game({})},
+          {"slides/a.xml", "<GameSlide><explanation width='100' height='300'>a = b = c = d = e = "
+                           "f = g = h = i = j</explanation></GameSlide>"}},
+         {warn + "\"a = b = c = d = e = f = g = h = i = j\" breaks"}},
+        {"line break written inside", slide(text + "a = b = c = d =\\ne = f = g</static>"), {}},
+        {"text larger than its area", slide("<static width='40' height='20'>Tiefpass</static>"),
+         {"Error: slides/a.xml: the text \"Tiefpass\" needs "}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<std::string> messages = Messages(Check(c.files));
+        ASSERT_EQ(messages.size(), c.messages.size()) << (messages.empty() ? "" : messages[0]);
+        for (std::size_t i = 0; i < messages.size(); ++i)
+            EXPECT_EQ(messages[i].substr(0, c.messages[i].size()), c.messages[i]);
+    }
+}
+
 // An author reads the game's own messages, and which limit a slide broke.
 TEST(SlideChecker, SpeaksWithTheGamesMessagesAndNamesTheLimit) {
     std::string many = "<GameSlide>";
