@@ -142,6 +142,9 @@ void CSlideReview::CheckPlots(const game::CContainer& container) {
 void CSlideReview::CheckTexts(const game::CContainer& container) {
     const CFont& font = m_slide.Context().m_textFont;
     for (const game::StaticText& text : container.StaticTexts()) {
+        // An empty cell is spacing: a line's height of nothing is not text that is cut off.
+        if (text.text.find_first_not_of(L" \t\r\n") == std::wstring::npos)
+            continue;
         const CSize needed = CStatic::TextExtent(text.text, font, text.rect.Width());
         if (needed.cx > text.rect.Width() || needed.cy > text.rect.Height())
             m_report.failures.push_back(
