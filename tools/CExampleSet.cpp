@@ -153,6 +153,14 @@ Example Excerpt(int frequency) {
             MonoSound([frequency](const CSynth& s) { return s.Sine(frequency, 0.8); }), false};
 }
 
+// A tenth of a second of a sine, all at one level: long enough to hear its pitch, short enough
+// that its periods can be counted in a plot, and only the density of the waves tells it apart.
+Example ShortTone(int frequency) {
+    return {"ton_" + std::to_string(frequency) + "hz_kurz", Mono(RATE, 16), 0.1,
+            "Sinuston mit " + std::to_string(frequency) + " Hz, eine Zehntelsekunde lang",
+            MonoSound([frequency](const CSynth& s) { return s.Sine(frequency, 0.5); })};
+}
+
 // The examples of the sampling, filter, notch and pole-zero courses.
 std::vector<Example> FilterList() {
     std::vector<Example> list = {
@@ -160,11 +168,21 @@ std::vector<Example> FilterList() {
          MonoSound([](const CSynth& s) { return s.WhiteNoise(0x5EED0003u, 0.5); })},
         {"rauschen_11025hz", Mono(11025, 16), 2.0, "Weißes Rauschen, mit 11025 Hz abgetastet",
          MonoSound([](const CSynth& s) { return s.WhiteNoise(0x5EED0004u, 0.5); })},
-        // A quiet sine: at 8 bit the rounding noise is only about 24 dB below it.
+        // A quiet sine: at 8 bit the noise of rounding and dither is only about 20 dB below it.
         {"leise_16bit", Mono(RATE, 16), 2.0, "Leiser Sinuston mit 440 Hz, 16 Bit",
          MonoSound([](const CSynth& s) { return s.Sine(440.0, 0.06); })},
+        // Dithered with triangular noise of one step either way, as a careful recording is:
+        // rounding alone would repeat with the tone and make lines instead of a noise floor.
         {"leise_8bit", Mono(RATE, 8), 2.0, "Leiser Sinuston mit 440 Hz, 8 Bit",
-         MonoSound([](const CSynth& s) { return s.Sine(440.0, 0.06); })},
+         MonoSound([](const CSynth& s) {
+             constexpr double HALF_STEP = 0.5 / 127.0;
+             CSynth::Samples tone = s.Sine(440.0, 0.06);
+             const CSynth::Samples a = s.WhiteNoise(0x5EED0006u, HALF_STEP);
+             const CSynth::Samples b = s.WhiteNoise(0x5EED0007u, HALF_STEP);
+             for (std::size_t n = 0; n < tone.size(); ++n)
+                 tone[n] += a[n] + b[n];
+             return tone;
+         })},
         {"saegezahn_500hz", Mono(RATE, 16), 2.0,
          "Sägezahnklang mit 500 Hz: Harmonische bei 500, 1000, 1500, ... Hz",
          MonoSound([](const CSynth& s) { return s.Sawtooth(500.0, 0.5); })},
@@ -184,7 +202,7 @@ std::vector<Example> FilterList() {
     };
     for (const std::uint32_t rate : {16000u, 11025u, 8000u})
         list.push_back(AliasChirp(rate));
-    for (const int frequency : {1000, 7000, 1500, 2500, 6000})
+    for (const int frequency : {1000, 7000, 5500, 7500})
         list.push_back(ToneAt8k(frequency));
     for (const int frequency : {100, 200, 400})
         list.push_back(Excerpt(frequency));
@@ -193,6 +211,8 @@ std::vector<Example> FilterList() {
 
 std::vector<Example> MakeList() {
     std::vector<Example> list = PartOneList();
+    for (const int frequency : {100, 200, 400})
+        list.push_back(ShortTone(frequency));
     for (Example& example : FilterList())
         list.push_back(std::move(example));
     return list;
