@@ -161,6 +161,51 @@ Example ShortTone(int frequency) {
             MonoSound([frequency](const CSynth& s) { return s.Sine(frequency, 0.5); })};
 }
 
+// One tone at a level in dB below 0.8 of full scale, at 1000 Hz, the centre of a spectrum bin.
+Example Level(int decibels) {
+    const std::string db = std::to_string(decibels);
+    return {decibels == 0 ? "pegel_0db" : "pegel_minus_" + db + "db", Mono(RATE, 16), 2.0,
+            "Sinuston mit 1000 Hz, " + (decibels == 0 ? "Bezugspegel" : db + " dB leiser"),
+            MonoSound([decibels](const CSynth& s) {
+                return s.Sine(1000.0, 0.8 * std::pow(10.0, -decibels / 20.0));
+            })};
+}
+
+// Harmonics of 150 Hz at one RMS level, long to listen to or short to see the waveform,
+// all starting together or each at its own phase, drawn from the examples' noise source.
+Example Phases(bool random, double seconds) {
+    const std::string name = random ? "phasen_zufaellig" : "phasen_null";
+    const bool excerpt = seconds < 1.0;
+    return {name + (excerpt ? "_ausschnitt" : ""), Mono(RATE, 16), seconds,
+            std::string(random ? "Harmonische von 150 Hz mit zufälligen Phasen"
+                               : "Harmonische von 150 Hz, alle mit der Phase 0") +
+                (excerpt ? ", Ausschnitt" : ""),
+            MonoSound([random](const CSynth& s) {
+                std::vector<double> phases;
+                const CSynth::Samples draws = CSynth(RATE, 30).WhiteNoise(0x5EED0008u, 3.14159);
+                if (random)
+                    phases.assign(draws.begin(), draws.end());
+                return AtRms(s.PhasedHarmonics(150.0, phases));
+            }),
+            !excerpt};
+}
+
+// The chirp of AliasChirp(8000) as a sampler with a low-pass in front records it: silent
+// from about 3900 Hz on, where the plain one folds back.
+Example LowPassedChirp() {
+    return {"chirp_abgetastet_8000_tiefpass", Mono(RATE, 16), 3.0,
+            "Chirp von 100 Hz bis 7900 Hz, mit Tiefpass auf 8000 Hz abgetastet",
+            MonoSound([](const CSynth& s) {
+                CSynth::Samples chirp = s.LinearChirp(100.0, 7900.0, 0.5);
+                const double seconds = chirp.size() / static_cast<double>(RATE);
+                for (std::size_t n = 0; n < chirp.size(); ++n) {
+                    const double hz = 100.0 + 7800.0 * (n / static_cast<double>(RATE)) / seconds;
+                    chirp[n] *= static_cast<float>(std::clamp((3900.0 - hz) / 200.0, 0.0, 1.0));
+                }
+                return chirp;
+            })};
+}
+
 // The examples of the sampling, filter, notch and pole-zero courses.
 std::vector<Example> FilterList() {
     std::vector<Example> list = {
@@ -173,6 +218,9 @@ std::vector<Example> FilterList() {
          MonoSound([](const CSynth& s) { return s.Sine(440.0, 0.06); })},
         // Dithered with triangular noise of one step either way, as a careful recording is:
         // rounding alone would repeat with the tone and make lines instead of a noise floor.
+        {"leise_8bit_ohne_dither", Mono(RATE, 8), 2.0,
+         "Leiser Sinuston mit 440 Hz, 8 Bit, nur gerundet",
+         MonoSound([](const CSynth& s) { return s.Sine(440.0, 0.06); })},
         {"leise_8bit", Mono(RATE, 8), 2.0, "Leiser Sinuston mit 440 Hz, 8 Bit",
          MonoSound([](const CSynth& s) {
              constexpr double HALF_STEP = 0.5 / 127.0;
@@ -213,6 +261,13 @@ std::vector<Example> MakeList() {
     std::vector<Example> list = PartOneList();
     for (const int frequency : {100, 200, 400})
         list.push_back(ShortTone(frequency));
+    for (const int decibels : {0, 6, 20, 40})
+        list.push_back(Level(decibels));
+    for (const bool random : {false, true}) {
+        list.push_back(Phases(random, 2.0));
+        list.push_back(Phases(random, 0.04));
+    }
+    list.push_back(LowPassedChirp());
     for (Example& example : FilterList())
         list.push_back(std::move(example));
     return list;

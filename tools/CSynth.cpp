@@ -110,6 +110,17 @@ CSynth::Samples CSynth::Sawtooth(double frequency, double amplitude) const {
         [](int) { return 0.0; });
 }
 
+CSynth::Samples CSynth::PhasedHarmonics(double frequency,
+                                         const std::vector<double>& phases) const {
+    std::vector<double> sum(static_cast<std::size_t>(m_frames), 0.0);
+    for (int k = 1; k * frequency < Nyquist(); ++k) {
+        const double phase = static_cast<std::size_t>(k) <= phases.size() ? phases[k - 1] : 0.0;
+        for (int n = 0; n < m_frames; ++n)
+            sum[n] += std::sin(TWO_PI * k * frequency * Time(n) + phase) / k;
+    }
+    return Samples(sum.begin(), sum.end());
+}
+
 CSynth::Samples CSynth::LinearChirp(double from, double to, double amplitude) const {
     const double sweep = (to - from) / Time(m_frames); // Hz per second
     return FromPhase(amplitude,

@@ -26,6 +26,10 @@ public:
     // naive waveform would fold its upper harmonics back into the audible band.
     Samples Square(double frequency, double amplitude) const;
     Samples Sawtooth(double frequency, double amplitude) const;
+    // Harmonic k of frequency (below half the sample rate) with amplitude 1 / k and the phase
+    // phases[k - 1] in radians (0 where the list ends): with all phases 0 it is a sawtooth's
+    // spectrum, with others the same spectrum under another waveform.
+    Samples PhasedHarmonics(double frequency, const std::vector<double>& phases) const;
     Samples LinearChirp(double from, double to, double amplitude) const;
     Samples ExponentialChirp(double from, double to, double amplitude) const;
     // A plucked string: harmonics that die away, the higher ones faster.

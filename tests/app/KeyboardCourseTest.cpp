@@ -133,7 +133,7 @@ TEST_F(KeyboardCourse, EveryBundledCourseToItsEndWithFullPoints) {
     fs::remove(m_folder / "stats");
     testing_panels::CScopedKind waves{
         "wave", [](game::CGameContext* c) { return std::make_unique<game::CWavePlot>(c); }};
-    int endings = 0;
+    std::size_t endings = 0, courses = 0;
     const auto playSlide = [&](CVelmoraDlg& d) {
         const int before = Points(d).first;
         const std::string name = CText::ToNarrow(d.CurrentSlide()->GetName());
@@ -147,7 +147,8 @@ TEST_F(KeyboardCourse, EveryBundledCourseToItsEndWithFullPoints) {
     Play(
         [&](CVelmoraDlg& d) {
             AnswerByKeys(d, [] { return Qt::Key_Return; });
-            ASSERT_GE(d.Courses().size(), 8u);
+            courses = d.Courses().size();
+            ASSERT_GE(courses, 10u);
             for (std::size_t c = 0; c < d.Courses().size() && !HasFatalFailure(); ++c) {
                 ASSERT_TRUE(StartCourse(d, c)) << c;
                 std::size_t slides = 0; // "Weiter" shows the next one at once, or ends the course
@@ -164,7 +165,7 @@ TEST_F(KeyboardCourse, EveryBundledCourseToItsEndWithFullPoints) {
             }
         },
         180000);
-    EXPECT_EQ(endings, 8);
+    EXPECT_EQ(endings, courses);
     EXPECT_TRUE(asked.contains("Bestenliste|")) << asked.toStdString();
     EXPECT_NE(Read("stats").size(), 0u);
     EXPECT_TRUE(messages.empty()) << (messages.empty() ? "" : CText::ToNarrow(messages[0]));
