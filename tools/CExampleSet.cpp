@@ -268,6 +268,15 @@ std::vector<Example> MakeList() {
         list.push_back(Phases(random, 0.04));
     }
     list.push_back(LowPassedChirp());
+    // One tone, and two whose distance the spectrum cannot or can resolve.
+    list.push_back({"aufloesung_ein_ton", Mono(RATE, 16), 2.0, "Sinuston mit 1000 Hz",
+                    MonoSound([](const CSynth& s) { return s.Sine(1000.0, 0.5); })});
+    for (const int apart : {5, 60})
+        list.push_back({"aufloesung_" + std::to_string(apart) + "hz", Mono(RATE, 16), 2.0,
+                        "Zwei Sinustöne, 1000 Hz und " + std::to_string(1000 + apart) + " Hz",
+                        MonoSound([apart](const CSynth& s) {
+                            return s.Tones({1000.0, 1000.0 + apart}, 0.5);
+                        })});
     for (Example& example : FilterList())
         list.push_back(std::move(example));
     return list;
