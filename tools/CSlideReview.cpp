@@ -47,11 +47,9 @@ std::optional<FrequencyPlot> FrequencyPlotOf(const game::CElement& element) {
     plot.spanHz = plot.halfRateHz;
     plot.bins = signal->GetSpectrum().GetBins();
     if (plot.spectrum != nullptr && plot.spectrum->Width() > 0 && plot.bins > 1) {
-        // The envelope leaves out the bins beyond whole blocks of k per column.
-        const int shown = std::min(plot.bins, plot.spectrum->ValuesPerColumn() >= 4
-                                                  ? plot.spectrum->ValuesPerColumn() *
-                                                        plot.spectrum->Width()
-                                                  : plot.bins);
+        // From four bins a column on, the envelope draws whole blocks of k and leaves the rest.
+        const int k = plot.spectrum->ValuesPerColumn();
+        const int shown = k >= 4 ? std::min(plot.bins, k * plot.spectrum->Width()) : plot.bins;
         plot.spanHz = plot.halfRateHz * (shown - 1) / (plot.bins - 1);
     }
     return plot;
