@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <numbers>
 #include <set>
 
 namespace examples {
@@ -70,10 +71,10 @@ std::vector<Example> PartOneList() {
         {"sinus_220hz", Mono(RATE, 16), 2.0, "Sinuston mit 220 Hz",
          MonoSound([](const CSynth& s) { return AtRms(s.Sine(220.0, 1.0)); })},
         {"rechteck_220hz", Mono(RATE, 16), 2.0,
-         "Rechteckklang mit 220 Hz: nur ungeradzahlige Harmonische (f, 3f, 5f, ...)",
+         "Rechteckklang mit 220 Hz: nur ungeradzahlige Harmonische (f, 3f, 5f, …)",
          MonoSound([](const CSynth& s) { return AtRms(s.Square(220.0, 1.0)); })},
         {"saegezahn_220hz", Mono(RATE, 16), 2.0,
-         "Sägezahnklang mit 220 Hz: alle Harmonischen (f, 2f, 3f, ...)",
+         "Sägezahnklang mit 220 Hz: alle Harmonischen (f, 2f, 3f, …)",
          MonoSound([](const CSynth& s) { return AtRms(s.Sawtooth(220.0, 1.0)); })},
         {"sinus_220hz_ausschnitt", Mono(RATE, 16), EXCERPT_SECONDS,
          "Ausschnitt von 20 ms aus einer Schwingung mit 220 Hz",
@@ -182,7 +183,7 @@ Example Phases(bool random, double seconds) {
                 (excerpt ? ", Ausschnitt" : ""),
             MonoSound([random](const CSynth& s) {
                 std::vector<double> phases;
-                const CSynth::Samples draws = CSynth(RATE, 30).WhiteNoise(0x5EED0008u, 3.14159);
+                const CSynth::Samples draws = CSynth(RATE, 30).WhiteNoise(0x5EED0008u, std::numbers::pi);
                 if (random)
                     phases.assign(draws.begin(), draws.end());
                 return AtRms(s.PhasedHarmonics(150.0, phases));
@@ -216,11 +217,11 @@ std::vector<Example> FilterList() {
         // A quiet sine: at 8 bit the noise of rounding and dither is only about 20 dB below it.
         {"leise_16bit", Mono(RATE, 16), 2.0, "Leiser Sinuston mit 440 Hz, 16 Bit",
          MonoSound([](const CSynth& s) { return s.Sine(440.0, 0.06); })},
-        // Dithered with triangular noise of one step either way, as a careful recording is:
-        // rounding alone would repeat with the tone and make lines instead of a noise floor.
+        // Rounding alone repeats with the tone and makes lines instead of a noise floor.
         {"leise_8bit_ohne_dither", Mono(RATE, 8), 2.0,
          "Leiser Sinuston mit 440 Hz, 8 Bit, nur gerundet",
          MonoSound([](const CSynth& s) { return s.Sine(440.0, 0.06); })},
+        // Dithered with triangular noise of one step either way, as a careful recording is.
         {"leise_8bit", Mono(RATE, 8), 2.0, "Leiser Sinuston mit 440 Hz, 8 Bit",
          MonoSound([](const CSynth& s) {
              constexpr double HALF_STEP = 0.5 / 127.0;
@@ -232,7 +233,7 @@ std::vector<Example> FilterList() {
              return tone;
          })},
         {"saegezahn_500hz", Mono(RATE, 16), 2.0,
-         "Sägezahnklang mit 500 Hz: Harmonische bei 500, 1000, 1500, ... Hz",
+         "Sägezahnklang mit 500 Hz: Harmonische bei 500, 1000, 1500, … Hz",
          MonoSound([](const CSynth& s) { return s.Sawtooth(500.0, 0.5); })},
         {"einzelklick", Mono(RATE, 16), 1.5, "Ein einzelner Klick",
          MonoSound([](const CSynth& s) { return s.ClickTrain(0.5, 0.5); })},
@@ -268,9 +269,7 @@ std::vector<Example> MakeList() {
         list.push_back(Phases(random, 0.04));
     }
     list.push_back(LowPassedChirp());
-    // One tone, and two whose distance the spectrum cannot or can resolve.
-    list.push_back({"aufloesung_ein_ton", Mono(RATE, 16), 2.0, "Sinuston mit 1000 Hz",
-                    MonoSound([](const CSynth& s) { return s.Sine(1000.0, 0.5); })});
+    // Two tones whose distance the spectrum cannot or can resolve.
     for (const int apart : {5, 60})
         list.push_back({"aufloesung_" + std::to_string(apart) + "hz", Mono(RATE, 16), 2.0,
                         "Zwei Sinustöne, 1000 Hz und " + std::to_string(1000 + apart) + " Hz",
