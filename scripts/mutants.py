@@ -27,7 +27,8 @@ equivalent mutant (one that cannot change behaviour): the report names the line 
 --sample N keeps every N-th fault of a file, the same ones on every run of the same source.
 
 --matrix runs every test of the suite against every fault (no fail-fast) and appends to
-BUILD/mutants/matrix.txt which tests failed; --redundant MATRIX then lists the tests that never
+BUILD/mutants/matrix.txt which tests failed (a test that crashes or hangs its binary is named,
+and the tests after it run in a fresh process); --redundant MATRIX then lists the tests that never
 are the only one to catch a fault there: the candidates when the suite is to be made smaller.
 
 With --base, only lines that differ from that commit (git diff -U0) are mutated; without files,
@@ -336,25 +337,56 @@ class Builder:
 
 def run_tests(binary, cwd, gtest_filter, timeout, failed=None):
     """The suite's exit code, or "timeout". With a list for failed, every test runs and the
-    names of those that failed are added to it."""
+    names of those that failed are added to it; a test that crashes or hangs the binary counts
+    as failed, and the tests after it run in a fresh process."""
+    if failed is not None:
+        return run_every_test(binary, cwd, gtest_filter, timeout, failed)
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
-    args = [binary, "--gtest_brief=1"]
-    if failed is None:
-        args.append("--gtest_fail_fast")
+    args = [binary, "--gtest_brief=1", "--gtest_fail_fast"]
     if gtest_filter:
         args.append("--gtest_filter=" + gtest_filter)
     try:
         run = subprocess.run(args, env=env, cwd=cwd, timeout=timeout, stderr=subprocess.DEVNULL,
-                             stdout=subprocess.DEVNULL if failed is None else subprocess.PIPE,
-                             text=True, errors="replace")
+                             stdout=subprocess.DEVNULL)
     except subprocess.TimeoutExpired:
-        if failed is not None:
-            failed.append("(timeout)")
         return "timeout"
-    if failed is not None:
-        names = re.findall(r"^\[  FAILED  \] (\S+?)(?:,| \(|$)", run.stdout, re.M)
-        failed.extend(sorted(set(names)) or (["(crash)"] if run.returncode else []))
     return run.returncode
+
+
+def without(gtest_filter, names):
+    """The filter with the named tests left out."""
+    if not names:
+        return gtest_filter or "*"
+    rest = ":".join(names)
+    if gtest_filter and "-" in gtest_filter:
+        return gtest_filter + ":" + rest
+    return (gtest_filter or "*") + "-" + rest
+
+
+def run_every_test(binary, cwd, gtest_filter, timeout, failed):
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+    ran, code, before = [], 0, len(failed)
+    while True:
+        args = [binary, "--gtest_filter=" + without(gtest_filter, ran)]
+        try:
+            run = subprocess.run(args, env=env, cwd=cwd, timeout=timeout,
+                                 stderr=subprocess.DEVNULL, stdout=subprocess.PIPE)
+            output, ended = run.stdout, run.returncode
+        except subprocess.TimeoutExpired as hung:
+            output, ended = hung.stdout or b"", "timeout"
+        text = output.decode("utf-8", "replace")
+        started = re.findall(r"^\[ RUN      \] (\S+)", text, re.M)
+        ends = {name: verdict for verdict, name in
+                re.findall(r"^\[ +(OK|FAILED) +\] (\S+) \(", text, re.M)}
+        # The test that was running when the binary died caught the fault itself.
+        failed.extend(name for name in started if ends.get(name, "FAILED") == "FAILED")
+        ran.extend(started)
+        code = code or ended
+        if ended == 0 or all(name in ends for name in started):
+            break
+    if code != 0 and len(failed) == before:
+        failed.append("(timeout)" if code == "timeout" else "(crash)")
+    return code
 
 
 def redundant_tests(matrix):
