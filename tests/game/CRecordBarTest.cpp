@@ -43,8 +43,9 @@ const std::vector<std::int16_t> EXAMPLE = Tone(8000, 0.05, 0.2);
 class RecordBarTest : public SlideFixture {
 protected:
     void SetUp() override {
-        if (!host.HasWindow())
+        if (!host.HasWindow()) {
             ASSERT_TRUE(host.Create(L"Host", L"", WS_VISIBLE, CRect{0, 0, 1200, 900}, nullptr, 0));
+        }
         const std::wstring example = folder.Write("a.wav", CWaveBytes::Mono16(EXAMPLE));
         ASSERT_EQ(ReadTables("<table rows='1' cols='2'><row><wave id='1' record='1' example='" +
                              CText::ToNarrow(example) +
