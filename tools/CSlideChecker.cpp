@@ -9,7 +9,6 @@
 #include "game/ElementError.h"
 #include "platform/CDirectory.h"
 #include "platform/CRegularFile.h"
-#include "platform/CStatic.h"
 #include "platform/CText.h"
 #include "platform/CWnd.h"
 
@@ -54,10 +53,6 @@ const game::CExplanation* ExplanationOf(const game::CGameSlide& slide) {
     return nullptr;
 }
 
-std::string Pixels(int width, int height) {
-    return std::to_string(width) + " x " + std::to_string(height) + " pixels";
-}
-
 // A player who got an exercise wrong should learn why; and all of the reason must show, in
 // the slide's font, wrapped as its control wraps it.
 void CheckExplanation(game::CGameSlide& slide, const std::wstring& path,
@@ -69,15 +64,12 @@ void CheckExplanation(game::CGameSlide& slide, const std::wstring& path,
                 {path, "gives points (" + std::to_string(points) + ") but has no explanation"});
         return;
     }
-    const CRect area = explanation->GetRect();
-    const CSize needed =
-        CStatic::TextExtent(explanation->GetText(), slide.Context().m_textFont, area.Width());
-    if (needed.cx <= area.Width() && needed.cy <= area.Height())
-        return;
-    const std::string why = "the explanation needs " + Pixels(needed.cx, needed.cy) +
-                            ", its area has " + Pixels(area.Width(), area.Height());
-    report.failures.push_back(
-        {path, game::ERR_NONE, {}, 0, CText::ToWide(why), explanation->GetLine()});
+    const std::string overflow = CSlideReview::Overflow(
+        explanation->GetText(), slide.Context().m_textFont, explanation->GetRect());
+    if (!overflow.empty())
+        report.failures.push_back({path, game::ERR_NONE, {}, 0,
+                                   CText::ToWide("the explanation " + overflow),
+                                   explanation->GetLine()});
 }
 
 // The game plays a slide with an unknown topic or level as one without, so practice and the

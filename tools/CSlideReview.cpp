@@ -22,37 +22,48 @@ namespace {
 struct FrequencyPlot {
     int id = 0;
     bool logarithmic = false;
-    double spanHz = 0.0;    // the frequency at the right edge
     double halfRateHz = 0.0; // half the sample rate, where the right edge should be
-    const game::CColumnEnvelope* spectrum = nullptr; // the drawn spectrum, if any
     int bins = 0;
+    int columns = 0; // of the drawn spectrum; 0 without one
+    int shown = 0;   // bins the spectrum draws, from the first on
+
+    // The frequency at the right edge.
+    double SpanHz() const {
+        return shown < bins ? halfRateHz * (shown - 1) / (bins - 1) : halfRateHz;
+    }
 };
 
 std::optional<FrequencyPlot> FrequencyPlotOf(const game::CElement& element) {
     FrequencyPlot plot{element.GetId()};
     const dsp::CSignal* signal = nullptr;
-    if (const auto* spectrum = dynamic_cast<const game::CSpectrumPlot*>(&element)) {
-        plot.logarithmic = spectrum->IsLogarithmic();
-        plot.spectrum = &spectrum->GetEnvelope();
-        signal = spectrum->GetSignal();
+    const game::CColumnEnvelope* spectrum = nullptr;
+    if (const auto* plotted = dynamic_cast<const game::CSpectrumPlot*>(&element)) {
+        plot.logarithmic = plotted->IsLogarithmic();
+        spectrum = &plotted->GetEnvelope();
+        signal = plotted->GetSignal();
     } else if (const auto* filter = dynamic_cast<const game::CAudioFilterPlot*>(&element)) {
         plot.logarithmic = filter->IsLogarithmic();
         if (filter->ShowsSpectrum())
-            plot.spectrum = &filter->GetColumns();
+            spectrum = &filter->GetColumns();
         signal = filter->GetSignal();
     }
     if (signal == nullptr)
         return std::nullopt;
     plot.halfRateHz = signal->GetFormat().sampleRate / 2.0;
-    plot.spanHz = plot.halfRateHz;
     plot.bins = signal->GetSpectrum().GetBins();
-    if (plot.spectrum != nullptr && plot.spectrum->Width() > 0 && plot.bins > 1) {
+    plot.shown = plot.bins;
+    if (spectrum != nullptr && spectrum->Width() > 0) {
         // From four bins a column on, the envelope draws whole blocks of k and leaves the rest.
-        const int k = plot.spectrum->ValuesPerColumn();
-        const int shown = k >= 4 ? std::min(plot.bins, k * plot.spectrum->Width()) : plot.bins;
-        plot.spanHz = plot.halfRateHz * (shown - 1) / (plot.bins - 1);
+        plot.columns = spectrum->Width();
+        const int k = spectrum->ValuesPerColumn();
+        if (k >= 4)
+            plot.shown = std::min(plot.bins, k * plot.columns);
     }
     return plot;
+}
+
+std::string Pixels(int width, int height) {
+    return std::to_string(width) + " x " + std::to_string(height) + " pixels";
 }
 
 std::string Hz(double hz) {
@@ -92,6 +103,15 @@ void CSlideReview::Review(const game::CGameSlide& slide, const std::wstring& pat
     CSlideReview(slide, path, report).Walk(slide);
 }
 
+std::string CSlideReview::Overflow(const std::wstring& text, const CFont& font,
+                                   const CRect& area) {
+    const CSize needed = CStatic::TextExtent(text, font, area.Width());
+    if (needed.cx <= area.Width() && needed.cy <= area.Height())
+        return {};
+    return "needs " + Pixels(needed.cx, needed.cy) + ", its area has " +
+           Pixels(area.Width(), area.Height());
+}
+
 CSlideReview::CSlideReview(const game::CGameSlide& slide, const std::wstring& path,
                            CSlideChecker::Report& report)
     : m_slide(slide), m_path(path), m_report(report) {}
@@ -110,16 +130,13 @@ void CSlideReview::CheckPlots(const game::CContainer& container) {
         if (const auto plot = FrequencyPlotOf(*child))
             plots.push_back(*plot);
     for (const FrequencyPlot& plot : plots) {
-        if (plot.spanHz >= plot.halfRateHz)
-            continue;
-        const int width = plot.spectrum->Width();
-        const int dropped = plot.bins - plot.spectrum->ValuesPerColumn() * width;
         // The bin on half the sample rate alone, as 256 columns leave it, is not missed.
+        const int dropped = plot.bins - plot.shown;
         if (dropped <= 1)
             continue;
-        Warn("element " + std::to_string(plot.id) + ": " + std::to_string(width) +
+        Warn("element " + std::to_string(plot.id) + ": " + std::to_string(plot.columns) +
              " columns leave out the last " + std::to_string(dropped) + " of " +
-             std::to_string(plot.bins) + " bins, so the spectrum shows " + Hz(plot.spanHz) +
+             std::to_string(plot.bins) + " bins, so the spectrum shows " + Hz(plot.SpanHz()) +
              " of " + Hz(plot.halfRateHz) + "; a width of 205, 256 or more shows every bin");
     }
     if (plots.size() < 2 || !IsSwitchTable(container))
@@ -130,11 +147,11 @@ void CSlideReview::CheckPlots(const game::CContainer& container) {
              ", logarithmic " + log);
     const auto [narrow, wide] = std::minmax_element(
         plots.begin(), plots.end(),
-        [](const FrequencyPlot& a, const FrequencyPlot& b) { return a.spanHz < b.spanHz; });
-    if (wide->spanHz > narrow->spanHz * 1.01)
+        [](const FrequencyPlot& a, const FrequencyPlot& b) { return a.SpanHz() < b.SpanHz(); });
+    if (wide->SpanHz() > narrow->SpanHz() * 1.01)
         Warn("curves and spectra to be matched span different frequencies: element " +
-             std::to_string(narrow->id) + " " + Hz(narrow->spanHz) + ", element " +
-             std::to_string(wide->id) + " " + Hz(wide->spanHz));
+             std::to_string(narrow->id) + " " + Hz(narrow->SpanHz()) + ", element " +
+             std::to_string(wide->id) + " " + Hz(wide->SpanHz()));
 }
 
 void CSlideReview::CheckTexts(const game::CContainer& container) {
@@ -143,15 +160,10 @@ void CSlideReview::CheckTexts(const game::CContainer& container) {
         // An empty cell is spacing: a line's height of nothing is not text that is cut off.
         if (text.text.find_first_not_of(L" \t\r\n") == std::wstring::npos)
             continue;
-        const CSize needed = CStatic::TextExtent(text.text, font, text.rect.Width());
-        if (needed.cx > text.rect.Width() || needed.cy > text.rect.Height())
-            m_report.failures.push_back(
-                {m_path, game::ERR_NONE, {}, 0,
-                 L"the text \"" + text.text.substr(0, 30) + L"\" needs " +
-                     CText::ToWide(std::to_string(needed.cx) + " x " + std::to_string(needed.cy)) +
-                     L" pixels, its area has " +
-                     CText::ToWide(std::to_string(text.rect.Width()) + " x " +
-                                   std::to_string(text.rect.Height()))});
+        if (const std::string overflow = Overflow(text.text, font, text.rect); !overflow.empty())
+            m_report.failures.push_back({m_path, game::ERR_NONE, {}, 0,
+                                         L"the text \"" + text.text.substr(0, 30) + L"\" " +
+                                             CText::ToWide(overflow)});
         CheckExpressions(text.text, text.rect.Width());
     }
     for (const auto& child : container.Children())

@@ -5,7 +5,10 @@
 // expression or a number with its unit broken across two lines; a text larger than its area.
 // Texts are laid out at the size the author wrote, in the slide's font.
 
+#include "platform/WinTypes.h"
 #include "tools/CSlideChecker.h"
+
+class CFont;
 
 namespace game {
 class CContainer;
@@ -16,6 +19,9 @@ class CSlideReview {
 public:
     static void Review(const game::CGameSlide& slide, const std::wstring& path,
                        CSlideChecker::Report& report);
+    // "needs W x H pixels, its area has W x H pixels" when the text, wrapped in the font as its
+    // control wraps it, does not fit the area; empty when it does.
+    static std::string Overflow(const std::wstring& text, const CFont& font, const CRect& area);
 
 private:
     CSlideReview(const game::CGameSlide& slide, const std::wstring& path,

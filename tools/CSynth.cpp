@@ -81,17 +81,19 @@ CSynth::Samples CSynth::Tones(const std::vector<double>& frequencies, double amp
     return out;
 }
 
-template <class Weight, class Decay>
-CSynth::Samples CSynth::Harmonics(double frequency, Weight weight, Decay decay) const {
+template <class Weight, class Decay, class Phase>
+CSynth::Samples CSynth::Harmonics(double frequency, Weight weight, Decay decay,
+                                  Phase phase) const {
     std::vector<double> sum(static_cast<std::size_t>(m_frames), 0.0);
     for (int k = 1; k * frequency < Nyquist(); ++k) {
         const double a = weight(k);
         if (a == 0.0)
             continue;
         const double rate = decay(k);
+        const double start = phase(k);
         for (int n = 0; n < m_frames; ++n) {
             const double t = Time(n);
-            sum[n] += a * std::exp(-rate * t) * std::sin(TWO_PI * k * frequency * t);
+            sum[n] += a * std::exp(-rate * t) * std::sin(TWO_PI * k * frequency * t + start);
         }
     }
     return Samples(sum.begin(), sum.end());
@@ -112,13 +114,9 @@ CSynth::Samples CSynth::Sawtooth(double frequency, double amplitude) const {
 
 CSynth::Samples CSynth::PhasedHarmonics(double frequency,
                                          const std::vector<double>& phases) const {
-    std::vector<double> sum(static_cast<std::size_t>(m_frames), 0.0);
-    for (int k = 1; k * frequency < Nyquist(); ++k) {
-        const double phase = static_cast<std::size_t>(k) <= phases.size() ? phases[k - 1] : 0.0;
-        for (int n = 0; n < m_frames; ++n)
-            sum[n] += std::sin(TWO_PI * k * frequency * Time(n) + phase) / k;
-    }
-    return Samples(sum.begin(), sum.end());
+    return Harmonics(
+        frequency, [](int k) { return 1.0 / k; }, [](int) { return 0.0; },
+        [&](int k) { return static_cast<std::size_t>(k) <= phases.size() ? phases[k - 1] : 0.0; });
 }
 
 CSynth::Samples CSynth::LinearChirp(double from, double to, double amplitude) const {

@@ -53,10 +53,14 @@ public:
 private:
     double Time(int frame) const { return frame / static_cast<double>(m_sampleRate); }
     double Nyquist() const { return m_sampleRate / 2.0; }
+    struct NoPhase {
+        double operator()(int) const { return 0.0; }
+    };
     // Sum of sines at the harmonics of frequency below Nyquist, harmonic k weighted by
-    // weight(k) (and, for the pluck, decaying at decay(k) per second).
-    template <class Weight, class Decay>
-    Samples Harmonics(double frequency, Weight weight, Decay decay) const;
+    // weight(k) (and, for the pluck, decaying at decay(k) per second), starting at the phase
+    // phase(k) in radians.
+    template <class Weight, class Decay, class Phase = NoPhase>
+    Samples Harmonics(double frequency, Weight weight, Decay decay, Phase phase = {}) const;
     Samples FromPhase(double amplitude, auto phaseAt) const;
 
     std::uint32_t m_sampleRate;
