@@ -162,6 +162,25 @@ Example ShortTone(int frequency) {
             MonoSound([frequency](const CSynth& s) { return s.Sine(frequency, 0.5); })};
 }
 
+// A burst of whole periods of 1000 Hz, alone in half a second of silence: the shorter the burst,
+// the wider its line in the spectrum (about 2 / duration from null to null). Whole periods
+// start and end at zero, so the burst needs no ramp that would widen its line further.
+Example Burst(int milliseconds) {
+    const std::string ms = std::to_string(milliseconds);
+    return {"ton_1000hz_" + ms + "ms", Mono(RATE, 16), 0.5,
+            "Sinuston mit 1000 Hz, " + ms + " ms lang, in einer halben Sekunde Stille",
+            MonoSound([milliseconds](const CSynth& s) {
+                CSynth::Samples samples = s.Sine(1000.0, 0.5);
+                const std::size_t length = static_cast<std::size_t>(RATE) * milliseconds / 1000;
+                const std::size_t start = (samples.size() - std::min(length, samples.size())) / 2;
+                for (std::size_t i = 0; i < samples.size(); ++i)
+                    if (i < start || i >= start + length)
+                        samples[i] = 0.0f;
+                return samples;
+            }),
+            false};
+}
+
 // One tone at a level in dB below 0.8 of full scale, at 1000 Hz, the centre of a spectrum bin.
 Example Level(int decibels) {
     const std::string db = std::to_string(decibels);
@@ -262,6 +281,8 @@ std::vector<Example> MakeList() {
     std::vector<Example> list = PartOneList();
     for (const int frequency : {100, 200, 400})
         list.push_back(ShortTone(frequency));
+    for (const int milliseconds : {2, 10, 500})
+        list.push_back(Burst(milliseconds));
     for (const int decibels : {0, 6, 20, 40})
         list.push_back(Level(decibels));
     for (const bool random : {false, true}) {
