@@ -12,7 +12,6 @@ using game::CListeningButtons;
 using game::CNotchFilter;
 using game::ERR_NONE;
 
-static constexpr COLORREF ANSWER_BLUE = RGB(0, 0, 255), BLACK = RGB(0, 0, 0);
 
 class NotchTest : public PlotFixture<CNotchFilter> {
 protected:
@@ -174,42 +173,6 @@ TEST_F(NotchTest, TheDrawnPeakScoresAtEveryWidth) {
     }
 }
 
-// After evaluation, and only then, a dashed line with a triangle on the tone's column and both
-// frequencies in whole Hz; a click no longer moves the notch.
-TEST_F(NotchTest, EvaluationShowsTheAnswer) {
-    const struct {
-        int width, tone, click;
-        const wchar_t* text;
-    } cases[] = {
-        {256, 40, 50, L"Ton: 3445 Hz, deine Kerbe: 4307 Hz"},
-        {530, 99, 300, L"Ton: 8527 Hz, deine Kerbe: 12481 Hz"},
-    };
-    for (const auto& c : cases) {
-        Prepare(c.tone, "spec_in='1' width='" + std::to_string(c.width) + "'");
-        Show();
-        ClickAt(c.click);
-        const auto answerPixels = [this](int fromX, int toX, int rows, COLORREF colour) {
-            return Count(Grab().copy(fromX, 0, toX - fromX + 1, rows), colour);
-        };
-        const int x = plot->GetSolution();
-        EXPECT_EQ(answerPixels(0, c.width - 1, 128, ANSWER_BLUE), 0) << c.width;
-        EXPECT_EQ(answerPixels(0, c.width - 1, 25, BLACK), 0) << c.width;
-        EXPECT_TRUE(plot->AnswerText().empty());
-        plot->RevealAnswer();
-        CApplication::ProcessMessages();
-        EXPECT_GE(answerPixels(x, x, 128, ANSWER_BLUE), 128 / 2) << c.width;
-        EXPECT_EQ(answerPixels(x - 5, x + 5, 1, ANSWER_BLUE), 11) << "the triangle's top row";
-        EXPECT_EQ(answerPixels(0, c.width - 1, 128, ANSWER_BLUE),
-                  answerPixels(x - 5, x + 5, 128, ANSWER_BLUE))
-            << "nowhere but on the tone";
-        EXPECT_GT(answerPixels(0, c.width - 1, 25, BLACK), 20) << "the text";
-        EXPECT_EQ(plot->AnswerText(), c.text);
-        ClickAt(x);
-        EXPECT_EQ(plot->GetNotch(), c.click) << "the answer given stands";
-        plot.reset();
-    }
-}
-
 // After evaluation the player hears the own notch (the tone stays, wrongly placed) or the
 // notch on the tone (the tone goes); each switch refilters a playing output in place, so the
 // playback goes on with the next block of the new samples.
@@ -258,23 +221,6 @@ TEST_F(NotchTest, BothSolutionsCanBeHeardDuringPlayback) {
     EXPECT_EQ(device->OpenCount(), 1) << "never started again";
     sound.PlayOut(output);
     plot.reset();
-}
-
-// An example without samples refuses the slide, also when asked again.
-TEST_F(NotchTest, InputWithoutSamplesFails) {
-    context.SetSignal(5, std::make_unique<dsp::CSignal>());
-    for (const auto& [xml, error] :
-         {std::pair{"<notch id='7' example_from='5'/>", game::ERR_MEMORY},
-          {"<notch id='8' example_from='5' spec_in='1'/>", game::ERR_PREPARE_FFT}}) {
-        tinyxml2::XMLDocument document;
-        document.Parse(xml);
-        auto notch = game::CElementFactory::Create("notch", &context);
-        CRect area{0, 0, 256, 128};
-        ASSERT_EQ(notch->ReadXml(*document.RootElement(), area, WS_CHILD), ERR_NONE);
-        EXPECT_EQ(notch->Prepare(), error) << xml;
-        EXPECT_TRUE(error == game::ERR_MEMORY || notch->Prepare() == error)
-            << "a failed preparation binds nothing";
-    }
 }
 
 // Spectra prepared before the notch added its tone show the tone on screen; the example and
