@@ -22,6 +22,31 @@ protected:
     CGameConfig config;
 };
 
+TEST_F(GameConfig, FontsTextsAndWindowMode) {
+    const struct {
+        std::string xml;
+        int size;
+        std::wstring face;
+        bool fit;
+    } cases[] = {
+        {Game("<font size='120' name='Times'/>"), 120, L"Times", false},
+        {Game("<font/>"), 140, L"Times", false},
+        {Game(""), 140, L"Times", false},
+        {Game("<font size='90' name=''/>"), 90, L"Times", false},
+        {Game("<font size='100' name='Serif'/><font size='300' name='X'/>"), 100, L"Serif", false},
+        {Game("<font size='zwölf'/>"), 140, L"Times", false},
+        {Game("", "fit_to_screen='-3'"), 140, L"Times", false},
+        {Game("", "fit_to_screen='1'"), 140, L"Times", true},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(Load(c.xml)) << c.xml;
+        EXPECT_EQ(config.fontSize, c.size) << c.xml;
+        EXPECT_EQ(config.fontName, c.face) << c.xml;
+        EXPECT_EQ(config.fitToScreen, c.fit) << c.xml;
+        EXPECT_TRUE(config.complete) << c.xml;
+    }
+}
+
 // Texts the file leaves out keep the program's own; of two "dialogtext" the first counts.
 // A course needs a title and a slide; empty slide entries are left out.
 TEST_F(GameConfig, DialogTextsAndCoursesAsWritten) {
@@ -66,6 +91,21 @@ TEST_F(GameConfig, StopsEarlyKeepingWhatWasRead) {
         EXPECT_FALSE(config.complete);
         EXPECT_TRUE(config.courses.empty());
     }
+}
+
+TEST(CScoreLine, OnlyTwoNumbersAndPercentAreFilledIn) {
+    const struct {
+        std::wstring format;
+        std::wstring expected;
+    } cases[] = {
+        {L"Es wurden %d von %d Punkte erreicht", L"Es wurden 5 von 7 Punkte erreicht"},
+        {L"%d%% von %d", L"5% von 7"},
+        {L"%s %n %x %d %d %d", L"%s %n %x 5 7 %d"},
+        {L"Punkte: %", L"Punkte: %"},
+        {L"", L""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CScoreLine::Format(c.format, 5, 7), c.expected) << c.format;
 }
 
 } // namespace

@@ -44,6 +44,79 @@ CGameStatistics Sample() {
     return stats;
 }
 
+bool LoadDocument(CGameStatistics& stats, const std::string& plain) {
+    const std::string text = CGameStatistics::EncodeText(plain);
+    return stats.LoadStatistics(text.data(), text.size());
+}
+
+const std::string HEAD = R"(<?xml version="1.0"?><GameStatistics>)";
+const std::string TAIL = "</GameStatistics>";
+
+// The scrambling is part of the file format: with another key, existing files are lost.
+// White space around the digits (an editor's line end, a copy's blanks) is no damage.
+TEST(CGameStatisticsText, ScramblesAndDecodesTheFileDigits) {
+    // 'a' ^ 0xA5 = 0xC4, 'b' ^ 0xC4 = 0xA6, 'c' ^ 0xA6 = 0xC5; low nibble first.
+    EXPECT_EQ(CGameStatistics::EncodeText("abc"), "4C6A5C");
+    const struct {
+        const char* digits;
+        bool readable;
+    } cases[] = {{"4c6a5C", true},
+                 {"4C6A5C7", true}, // unpaired last digit ignored
+                 {"4C6G5C", false},
+                 {"4C 6A5C", false},
+                 {" \t4C6A5C \r\n\n", true}};
+    for (const auto& c : cases) {
+        std::string plain;
+        EXPECT_EQ(CGameStatistics::DecodeText(c.digits, plain), c.readable) << c.digits;
+        EXPECT_EQ(plain, c.readable ? "abc" : "") << c.digits;
+    }
+    std::string all, back;
+    for (int i = 0; i < 256; ++i)
+        all += static_cast<char>(255 - i);
+    ASSERT_TRUE(CGameStatistics::DecodeText(CGameStatistics::EncodeText(all), back));
+    EXPECT_EQ(back, all);
+}
+
+TEST(CGameStatisticsLoading, SkipsNamelessElementsAndTamesAbsurdNumbers) {
+    CGameStatistics stats;
+    ASSERT_TRUE(LoadDocument(
+        stats, HEAD +
+                   "<SlideStatistics>"
+                   R"(<slide played="3" avrg_points="1" avrg_time="1"/>)"
+                   R"(<slide titel="neg" played="-5" avrg_points="nan" avrg_time="inf"/>)"
+                   R"(<slide titel="max" played="99999999999" avrg_points="1e308"/>)"
+                   R"(<slide titel="top" played="2147483647" avrg_points="4" avrg_time="-1e308"/>)"
+                   R"(<slide titel="bad" played="2x" avrg_points="," avrg_time=" 3"/>)"
+                   R"(<slide titel="big" played="2" avrg_time="1e308"/>)"
+                   "</SlideStatistics><CourseStatistics>"
+                   R"(<course played="1"><scores/></course>)"
+                   R"(<course titel="k" played="2"><scores>)"
+                   R"(<score points="9" time="1"/>)"
+                   R"(<score name="a" points="5" time="nan"/>)"
+                   R"(<score name="b" points="5" time="-inf"/>)"
+                   R"(<score name="c" points="x" time="3"/>)"
+                   "</scores></course></CourseStatistics>" +
+                   TAIL));
+    const CGameStatistics::SlideMap expectedSlides = {
+        {"bad", {0.0, 0.0, 0}}, {"big", {1e308, 0.0, 2}},        {"max", {0.0, 1e308, 0}},
+        {"neg", {0.0, 0.0, 0}}, {"top", {-1e308, 4.0, INT_MAX}},
+    };
+    EXPECT_EQ(stats.GetSlides(), expectedSlides);
+    ASSERT_EQ(stats.GetCourses().size(), 1u);
+    // NaN and infinite times read as 0: "a" and "b" are then one entry, the first one kept.
+    EXPECT_EQ(stats.GetScores(L"k"), (std::vector<Score>{{"a", 5, 0.0}, {"c", 0, 3.0}}));
+    // Results added on top of such values stay finite and counted.
+    stats.AddSlideResult(L"neg", 6, 2.0);
+    stats.AddSlideResult(L"top", 4, 1e307);
+    EXPECT_EQ(stats.GetSlides().at("neg"), (SlideStat{2.0, 6.0, 1}));
+    stats.AddSlideResult(L"big", 0, 1e307); // 2 * 1e308 would overflow
+    EXPECT_DOUBLE_EQ(stats.GetSlides().at("big").avrg_time, 7e307);
+    const SlideStat& top = stats.GetSlides().at("top");
+    EXPECT_EQ(top.played, INT_MAX);
+    // The mean of INT_MAX times -1e308 and once 1e307, where n * average would overflow.
+    EXPECT_NEAR(top.avrg_time, -1e308 + 1.1e308 / 2147483648.0, 1e294);
+}
+
 class StatisticsFile : public testing::Test {
 protected:
     static std::string Read(const fs::path& path) {

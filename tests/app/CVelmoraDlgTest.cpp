@@ -16,6 +16,9 @@ namespace fs = std::filesystem;
 
 class MainDialog : public GameFolder {
 protected:
+    static CRect RectOf(CVelmoraDlg& dialog, UINT id) {
+        return dialog.ScreenToClient(dialog.GetDlgItem(id)->GetWindowRect());
+    }
     // Starts the first course and evaluates its first slide.
     static void EvaluateFirstSlide(CVelmoraDlg& d) {
         Click(d, ID_COURSE_FIRST);
@@ -28,6 +31,63 @@ protected:
         return saved;
     }
 };
+
+// A menu row of 50 pixels per course with slides, then the random tasks; a high-score button
+// beside its course; the window grows to hold them all; a missing game file is reported.
+TEST_F(MainDialog, MenuRowsFollowTheCourses) {
+    const std::string a = "<slide>slides/a.xml</slide>";
+    std::string twenty;
+    for (int i = 0; i < 20; ++i)
+        twenty += "<course titel='K" + std::to_string(i) + "'>" + a + "</course>";
+    const struct {
+        std::optional<std::string> courses; // no value: no game.xml
+        std::vector<std::wstring> titles;
+        int highscoreRow; // -1: none
+    } cases[] = {
+        {"<course titel='Eins'>" + a + "</course><course titel='Zwei' highscore='1'>" + a +
+             "</course><course titel='Leer'><slide></slide></course><course titel='Drei'>" + a +
+             "</course>",
+         {L"Eins", L"Zwei", L"Drei"},
+         1},
+        {std::nullopt, {}, -1},
+        {twenty, std::vector<std::wstring>(20), -1},
+    };
+    WriteSlide("a.xml", "<static/>", 1);
+    for (const auto& c : cases) {
+        messages.clear();
+        fs::remove("game.xml");
+        if (c.courses)
+            WriteGame(*c.courses);
+        Play([&](CVelmoraDlg& d) {
+            const int rows = static_cast<int>(c.titles.size());
+            for (int i = 0; i < rows; ++i) {
+                EXPECT_EQ(RectOf(d, ID_COURSE_FIRST + i).top, 50 + 50 * i);
+                if (!c.titles[i].empty()) {
+                    EXPECT_EQ(d.GetDlgItem(ID_COURSE_FIRST + i)->GetWindowText(), c.titles[i]);
+                }
+                EXPECT_EQ(d.GetDlgItem(ID_HIGHSCORE_FIRST + i) != nullptr, i == c.highscoreRow);
+            }
+            EXPECT_EQ(d.GetDlgItem(ID_COURSE_FIRST + rows), nullptr);
+            EXPECT_EQ(RectOf(d, ID_COURSE_RANDOM).top, 50 + 50 * rows);
+            EXPECT_EQ(d.GetDlgItem(ID_COURSE_RANDOM)->GetWindowText(),
+                      L"Zufällige Aufgabenauswahl");
+            if (c.highscoreRow >= 0) {
+                const CRect list = RectOf(d, ID_HIGHSCORE_FIRST + c.highscoreRow);
+                EXPECT_EQ(list.left, RectOf(d, ID_COURSE_FIRST + c.highscoreRow).right + 5);
+                EXPECT_EQ(list.right, RectOf(d, ID_COURSE_FIRST).right);
+            }
+            const int templateHeight = d.MapDialogRect(CRect{0, 0, 570, 428}).Height();
+            EXPECT_EQ(RectOf(d, ID_PRACTICE).top, 100 + 50 * rows);
+            EXPECT_EQ(RectOf(d, ID_PROGRESS).right, RectOf(d, ID_ASSIGNMENT_CODE).right);
+            EXPECT_EQ(d.GetWindowRect().Height(), std::max(50 * rows + 170, templateHeight));
+            EXPECT_EQ(d.ScoreLine(), L"Es wurden 0 von 0 Punkten erreicht"); // the template's
+            EXPECT_FALSE(Enabled(d, IDC_NEXT) || Enabled(d, IDC_CHECK));
+        });
+        EXPECT_EQ(messages, c.courses ? std::vector<std::wstring>{}
+                                      : std::vector<std::wstring>{
+                                            L"Velmora|Could not load the game options!"});
+    }
+}
 
 // The player cannot resize or maximise the window, yet a course that fits the screen fills
 // it, and the menu brings the fixed menu size back. The icon is the program's.

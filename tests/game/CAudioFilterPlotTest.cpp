@@ -7,7 +7,7 @@
 using game::CConstFilter;
 using game::ERR_NONE;
 
-static constexpr COLORREF RED = RGB(200, 0, 0);
+static constexpr COLORREF GREEN = RGB(90, 197, 99), RED = RGB(200, 0, 0);
 
 // |B(w)|^2 / |A(w)|^2 in double precision.
 static double PowerGain(const std::vector<double>& a, const std::vector<double>& b, double w) {
@@ -53,6 +53,38 @@ protected:
     }
     dsp::CSignal& Output() { return *plot->GetOutput(); }
 };
+
+// The display attributes, and spectrum columns of as many bins as the width allows (the last
+// bin left out), or the mean line only.
+TEST_F(FilterPlotTest, ReadsItsDisplayAttributes) {
+    const struct {
+        std::string attributes;
+        bool log, spectrum, transfer;
+        int width, perColumn;
+    } cases[] = {
+        {"", false, false, true, 0, 0},
+        {"scale='log'", true, false, true, 0, 0},
+        {"scale='LOG'", false, false, true, 0, 0},
+        {"transfer='0'", false, false, false, 0, 0},
+        {"transfer='2'", false, false, false, 0, 0},
+        {"transfer='ja'", false, false, true, 0, 0},
+        {"spec_in='1' width='256'", false, true, true, 256, 4},
+        {"spec_in='1x' width='300'", false, true, true, 300, 3},
+        {"spec_in='1' width='1100'", false, true, true, 1100, 0},
+        {"spec_in='2'", false, false, true, 0, 0},
+        {"spec_in='ja'", false, false, true, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.attributes);
+        Prepare(Noise(8000, 2), c.attributes);
+        EXPECT_EQ(plot->IsLogarithmic(), c.log);
+        EXPECT_EQ(plot->ShowsSpectrum(), c.spectrum);
+        EXPECT_EQ(plot->ShowsTransfer(), c.transfer);
+        EXPECT_EQ(plot->GetColumns().Width(), c.width);
+        EXPECT_EQ(plot->GetColumns().ValuesPerColumn(), c.perColumn);
+        EXPECT_EQ(plot->GetColumns().HasRange(), c.perColumn > 0);
+    }
+}
 
 // The curve reaches, in every column, the row of the gain at the column's frequency (linear:
 // scaled to the largest gain up to 10 it can show, an arrow up from the top edge where the gain
@@ -137,4 +169,125 @@ TEST_F(FilterPlotTest, DegenerateAndUnstableFiltersStayFinite) {
         for (int k = 0; k < Output().GetSpectrum().GetBins(); ++k)
             ASSERT_TRUE(std::isfinite(Output().GetSpectrum().GetPower()[k]));
     }
+}
+
+// Combs, FIR (0.5 +- 0.5 z^-N) and recursive (0.2 / (1 - 0.8 z^-D), as on the bundled slide):
+// every tooth is drawn at its true height and every gap at its true depth within a pixel,
+// wherever the teeth fall between the columns. The extremes lie at multiples of pi / N.
+TEST_F(FilterPlotTest, CombTeethKeepTheirHeight) {
+    const auto comb = [](int delay, double first, double last) {
+        std::vector<double> c(static_cast<std::size_t>(delay) + 1);
+        c.front() = first;
+        c.back() = last;
+        return c;
+    };
+    const struct {
+        std::string scale;
+        std::vector<double> a, b;
+        int width;
+    } cases[] = {
+        {"", comb(5, 1, -0.8), {0.2}, 256},   {"log", comb(10, 1, -0.8), {0.2}, 256},
+        {"", comb(20, 1, -0.8), {0.2}, 256},  {"log", comb(20, 1, -0.8), {0.2}, 300},
+        {"log", {1}, comb(8, 0.5, 0.5), 512}, {"", {1}, comb(13, 0.5, -0.5), 300},
+        {"log", {1}, comb(40, 0.5, 0.5), 512},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.scale + " " + Text(c.a) + "/ " + Text(c.b) + std::to_string(c.width));
+        const int delay = static_cast<int>(std::max(c.a.size(), c.b.size())) - 1;
+        Prepare(Noise(1000, 9),
+                "scale='" + c.scale + "' width='" + std::to_string(c.width) + "' height='128'",
+                Children(c.a, c.b));
+        Show(CRect{0, 0, 600, 200});
+        const QImage image = Grab();
+        std::vector<int> top(c.width, 1000), bottom(c.width, -1);
+        for (int x = 0; x < c.width; ++x)
+            for (int y = 0; y < 128; ++y)
+                if (PixelOf(image, x, y) == RED) {
+                    top[x] = std::min(top[x], y);
+                    bottom[x] = y;
+                }
+        const double pi = std::numbers::pi;
+        // Column x shows the frequencies within half a column of x pi / width.
+        for (int m = 0; 2 * m * c.width < (2 * c.width - 1) * delay; ++m) {
+            const double h2 = PowerGain(c.a, c.b, m * pi / delay);
+            const bool peak = h2 > PowerGain(c.a, c.b, (m + 0.5) * pi / delay);
+            // The peak gain is 1: the linear plot is not rescaled.
+            const double level = c.scale == "log" ? (std::log(h2) + 15) / 15.5 : std::sqrt(h2);
+            const double row = std::min(127.0, 128 - 128 * level);
+            // A zero on the unit circle lies deeper than any frequency a log plot samples.
+            if (!peak && c.scale == "log" && h2 < 1e-6)
+                continue;
+            const int x = static_cast<int>(std::lround(m * static_cast<double>(c.width) / delay));
+            int drawn = peak ? 1000 : -1;
+            for (int n = std::max(0, x - 1); n <= std::min(c.width - 1, x + 1); ++n)
+                drawn = peak ? std::min(drawn, top[n]) : std::max(drawn, bottom[n]);
+            EXPECT_NEAR(drawn, row, 1.01) << (peak ? " tooth " : " gap ") << m;
+        }
+        plot.reset();
+    }
+}
+
+// The log spectrum is relative to the data: the weakest bin on the bottom row, power 1 on the
+// top edge; a spectrum without any power below 1 draws every non-zero bin on the top edge.
+TEST_F(FilterPlotTest, LogSpectrumSpansTheData) {
+    std::vector<float> tone(8192); // exactly on bin 256 of 2048: every other bin far weaker
+    for (std::size_t i = 0; i < tone.size(); ++i)
+        tone[i] = static_cast<float>(std::sin(2 * std::numbers::pi * 256 * i / 2048.0));
+    Prepare(tone, "scale='log' spec_in='1' width='1025' height='100'");
+    const float* power = plot->GetInput()->GetSpectrum().GetPower();
+    int weakest = 256;
+    for (int k = 0; k < 1025; ++k)
+        if (power[k] > 0.0f && power[k] < power[weakest])
+            weakest = k;
+    const auto& rows = plot->GetColumns().TopRows();
+    EXPECT_EQ(rows[weakest], 99);
+    for (const int k : {255, 256, 257}) { // the tone and its neighbours, between the edges
+        const double level = std::log(power[k]) / std::fabs(std::log(power[weakest])) + 1;
+        EXPECT_NEAR(rows[k], 100 - 100 * level, 1) << k;
+    }
+
+    // Filter 8 takes the hundredfold louder output of filter 7: no power below 1 at all.
+    Prepare(Noise(20000, 5), "", "<b order='1'>100</b>");
+    CConstFilter second(&context);
+    tinyxml2::XMLDocument xml;
+    xml.Parse("<afilter id='8' example_from='7' scale='log' spec_in='1' width='300' "
+              "height='100'><b>1</b></afilter>");
+    CRect area{0, 0, 300, 100};
+    ASSERT_EQ(second.ReadXml(*xml.RootElement(), area, WS_CHILD), ERR_NONE);
+    ASSERT_EQ(second.Prepare(), ERR_NONE);
+    EXPECT_EQ(second.GetColumns().BottomRows(), std::vector<int>(300, 0));
+}
+
+// Noise through a low-pass: the response falls from the top-left corner; the spectrum of the
+// noise fills the bottom with green columns on white.
+TEST_F(FilterPlotTest, PaintsSpectrumAndResponse) {
+    Prepare(Noise(20000, 4), "spec_in='1' width='256' height='128'", "<b order='2'>0.5 0.5</b>");
+    Show();
+    const QImage image = Grab();
+    EXPECT_EQ(PixelOf(image, 0, 0), RED) << "gain 1 at frequency 0 on the top edge";
+    EXPECT_EQ(plot->GetTransferCurve().back().y, 127) << "a zero at half the sample rate";
+    EXPECT_GT(Count(image, GREEN), 256) << "every column has spectrum";
+    EXPECT_GT(Count(image, RGB(255, 255, 255)), 256 * 64) << "on white";
+    // Magnitudes in columns of four bins from their top to their bottom row, and an unbroken
+    // response curve across every column.
+    const float* power = plot->GetInput()->GetSpectrum().GetPower();
+    const auto& columns = plot->GetColumns();
+    int span = 0, filled = 0;
+    for (int x = 0; x < 256; ++x) {
+        const float top = *std::max_element(power + 4 * x, power + 4 * x + 4);
+        EXPECT_NEAR(columns.TopRows()[x], 128 - std::sqrt(top) * 128, 1) << x;
+        for (int y = columns.TopRows()[x]; y < columns.BottomRows()[x]; ++y, ++span)
+            filled += PixelOf(image, x, y) == GREEN;
+        EXPECT_GT(Count(image.copy(x, 0, 1, 128), RED), 0) << x;
+    }
+    EXPECT_GT(filled, span * 9 / 10);
+    plot->SetMark(game::MARK_WRONG);
+    EXPECT_NE(Grab(), image) << "the mark is drawn";
+    plot->MoveWindow(CRect{0, 0, 256, 64}); // only lower: the curve is remapped all the same
+    CApplication::ProcessMessages();
+    EXPECT_EQ(plot->GetTransferCurve().back().y, 63);
+    plot->MoveWindow(CRect{0, 0, 200, 64});
+    CApplication::ProcessMessages();
+    EXPECT_EQ(plot->GetColumns().Width(), 200);
+    EXPECT_EQ(plot->GetTransferCurve().back().x, 199);
 }

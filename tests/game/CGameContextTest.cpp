@@ -12,9 +12,45 @@
 
 class Catalogue : public ::testing::Test {
 protected:
+    static int Resolve(game::CGameContext& in, const std::string& element, int ownId) {
+        tinyxml2::XMLDocument document;
+        document.Parse(element.c_str());
+        return in.ResolveExample(*document.RootElement(), ownId);
+    }
     CTempFolder examples;
     game::CGameContext context;
 };
+
+// An element finds its example by file, by another element's id, or at random with "*".
+TEST_F(Catalogue, ResolvingExamples) {
+    examples.Write("ton.wav", CWaveBytes::Mono16({0, 1000, -1000, 0}));
+    context.AddExampleFolder(examples.Folder());
+    const std::string path =
+        CText::ToNarrow(examples.Write("direkt.wav", CWaveBytes::Mono16({1, 2, 3})));
+    const struct {
+        std::string element;
+        int ownId;
+        int result;
+        bool loaded; // a signal under ownId afterwards
+    } cases[] = {
+        {"<wave example='*' example_from='3'/>", 5, 5, true}, // "*" wins
+        {"<wave example='" + path + "'/>", 6, 6, true},
+        {"<wave example='" + path + ".fehlt'/>", 7, 0, false},
+        {"<wave example_from='3'/>", 8, 3, false},
+        {"<wave example='' example_from='4'/>", 9, 4, false},
+        {"<wave example_from='0'/>", 10, 0, false},
+        {"<wave example_from='-2'/>", 11, 0, false},
+        {"<wave example_from='drei'/>", 12, 0, false},
+        {"<wave/>", 13, 0, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Resolve(context, c.element, c.ownId), c.result) << c.element;
+        EXPECT_EQ(context.FindSignal(c.ownId) != nullptr, c.loaded) << c.element;
+    }
+    EXPECT_EQ(context.FindSignal(6)->GetSampleCount(), 3);
+    game::CGameContext empty; // without any example, "*" finds nothing
+    EXPECT_EQ(Resolve(empty, "<wave example='*'/>", 1), 0);
+}
 
 // Only readable game slides are listed, in folder and name order; copies share the pool.
 TEST_F(Catalogue, SlideFoldersListOnlyGameSlidesInFolderOrder) {

@@ -71,3 +71,52 @@ TEST_F(SlideFixture, ReadFailuresGiveTheirCodes) {
         EXPECT_EQ(slide->IsReady(), c.code == ERR_NONE) << c.blocks;
     }
 }
+
+TEST_F(SlideFixture, StaticTextEscapesAndPoints) {
+    ASSERT_EQ(ReadTables("<static>Zeile 1\\nZeile 2\\tTab \\x</static>"), ERR_NONE);
+    EXPECT_EQ(slide->StaticTexts().front().text, L"Zeile 1\n\rZeile 2\tTab \\x");
+    EXPECT_EQ(slide->GetMaxPoints(), 0);
+    ASSERT_EQ(ReadTables("<table rows='1' cols='2'><row><wave id='1' points='2'/><wave id='2' "
+                         "points='3'/></row></table>" +
+                         OneCell("<wave id='3' points='0'/>") + "<hidden/>"),
+              ERR_NONE);
+    EXPECT_EQ(slide->GetMaxPoints(), 5);
+    EXPECT_EQ(slide->GetPoints(), 5);
+}
+
+TEST_F(SlideFixture, FitToAreaScalesAboutTheSlideOrigin) {
+    ASSERT_EQ(Read("<GameSlide>" + OneCell("<wave id='1'/>") + "<static>t</static></GameSlide>",
+                   CRect{0, 30, 296, 400}),
+              ERR_NONE);
+    ASSERT_EQ(slide->GetRect(), (CRect{0, 30, 296, 336}));
+    slide->FitToArea(CRect{0, 0, 592, 612}); // twice the size
+    EXPECT_EQ(slide->GetRect(), (CRect{0, 30, 592, 642}));
+    EXPECT_EQ(slide->Children()[0]->GetRect(), (CRect{20, 20, 572, 316}));
+    EXPECT_EQ(Panel(1)->GetRect(), (CRect{20, 20, 532, 276}));
+    EXPECT_EQ(slide->StaticTexts().front().rect, (CRect{40, 336, 552, 592}));
+}
+
+// Element windows get ids below the slide's, clear of the dialog's own; texts become controls;
+// scaling after the windows exist changes nothing; a parent without a window is refused.
+TEST_F(SlideFixture, WindowsGetTheirIdsTextsAndOrder) {
+    ASSERT_EQ(ReadTables("<table rows='1' cols='2'><row><wave id='4'/><static>a</static></row>"
+                         "</table><static>b</static>" + OneCell("<wave id='9'/>")),
+              ERR_NONE);
+    CWnd neverCreated;
+    EXPECT_EQ(slide->CreateElementWindow(&neverCreated, 1), game::ERR_CREATE_WND);
+    EXPECT_FALSE(Panel(4)->HasWindow());
+    ASSERT_TRUE(host.Create(L"Host", L"", 0, CRect{0, 0, 600, 600}, nullptr, 0));
+    ASSERT_EQ(slide->CreateElementWindow(&host, 1000), ERR_NONE);
+    EXPECT_EQ(Table(0).GetDlgCtrlID(), 1100u);
+    EXPECT_EQ(Panel(4)->GetDlgCtrlID(), 1101u);
+    EXPECT_EQ(Panel(9)->GetDlgCtrlID(), 1201u);
+    EXPECT_TRUE(slide->StaticTexts().empty() && Table(0).StaticTexts().empty());
+    EXPECT_EQ(Table(0).GetDlgItem(0xFFFF)->GetWindowText(), L"a");
+    EXPECT_EQ(slide->GetDlgItem(0xFFFF)->GetWindowText(), L"b");
+    const CRect before = Panel(4)->GetRect();
+    slide->FitToArea(CRect{0, 0, 10, 10});
+    Panel(4)->ScaleHorizontal(2.0f);
+    EXPECT_EQ(Panel(4)->GetRect(), before);
+    slide->DestroyWindow();
+    EXPECT_FALSE(Panel(4)->HasWindow() || slide->HasWindow());
+}

@@ -7,6 +7,7 @@
 using game::CPoleZeroPlot;
 using game::ERR_NONE;
 
+static constexpr COLORREF BLACK = RGB(0, 0, 0), RED = RGB(200, 0, 0), GREEN = RGB(90, 197, 99);
 
 // The coefficients of prod (1 - r z^-1) over the roots at these pixel offsets (radius 90), a
 // root off the axis with its conjugate, in double precision.
@@ -182,6 +183,65 @@ TEST_F(PoleZeroTest, GesturesPlaceTheRootsTheFilterIsBuiltFrom) {
     EXPECT_TRUE(plot->HasFocus()) << "a click gives the plot the keys";
 }
 
+// A resized plot keeps the roots' pixel offsets and its polynomials; new roots use the new
+// radius, and a removal rebuilds the rest with it.
+TEST_F(PoleZeroTest, SizeChangeKeepsPixelOffsets) {
+    Zero(145, 95); // 0.5 with radius 90
+    const std::vector<float> before = Numerator();
+    plot->MoveWindow(CRect{0, 0, 400, 200});
+    CApplication::ProcessMessages();
+    EXPECT_EQ(plot->GetRadius(), 180);
+    EXPECT_EQ(plot->GetCentre(), (CPoint{200, 195}));
+    EXPECT_EQ(plot->GetZeros(), (std::vector<CPoint>{{45, 0}}));
+    EXPECT_EQ(Numerator(), before);
+    Zero(290, 195); // 0.5 again, multiplied into the old one
+    EXPECT_NEAR(Numerator()[1] / Numerator()[0], -1.0, 1e-5);
+    EXPECT_NEAR(Numerator()[2] / Numerator()[0], 0.25, 1e-5);
+    Zero(290, 195); // the old 45 pixels are now 0.25
+    EXPECT_NEAR(Numerator()[1] / Numerator()[0], -0.25, 1e-5);
+}
+
+// Black axes and unit circle, a pole as a red diagonal cross, a zero as a hollow green ring.
+TEST_F(PoleZeroTest, PaintsAxesCircleAndMarkers) {
+    Zero(55, 65);
+    Pole(130, 35);
+    const QImage image = Grab();
+    const auto near = [&](int x, int y, COLORREF colour) {
+        return Count(image.copy(x - 1, y - 1, 3, 3), colour) > 0;
+    };
+    EXPECT_EQ(PixelOf(image, 20, 95), BLACK) << "real axis";
+    EXPECT_EQ(PixelOf(image, 100, 20), BLACK) << "imaginary axis";
+    EXPECT_TRUE(near(164, 31, BLACK) && near(36, 31, BLACK)) << "unit circle";
+    EXPECT_NE(PixelOf(image, 145, 50), BLACK) << "inside the circle";
+    EXPECT_TRUE(PixelOf(image, 127, 32) == RED && PixelOf(image, 134, 39) == RED) << "cross";
+    EXPECT_NE(PixelOf(image, 130, 32), RED) << "not a plus";
+    EXPECT_TRUE(near(60, 65, GREEN) && near(55, 60, GREEN)) << "ring";
+    EXPECT_NE(PixelOf(image, 55, 65), GREEN) << "hollow";
+}
+
+// In a plot a few pixels high, roots far out overflow a polynomial: zeros are rebuilt within
+// float after a removal (the numerator is normalised anyway), a pole that would overflow the
+// denominator is refused, so the filter heard stays the one drawn and the plot says why.
+TEST_F(PoleZeroTest, RootsFarOutNeverLeaveAPassThrough) {
+    for (const int height : {2, 20}) { // radius 1 and 18
+        ASSERT_EQ(Make("width='1000' height='" + std::to_string(height) + "'"), ERR_NONE);
+        for (int i = 0; i < 16; ++i)
+            Zero(995 - 6 * i, height - 1); // on the axis, 405 to 495 pixels right of the centre
+        Zero(995, height - 1);             // removes the first
+        ASSERT_EQ(plot->GetZeros().size(), 15u) << height;
+        const dsp::CFilter& f = plot->GetFilter();
+        ASSERT_EQ(f.GetNumeratorCount(), 16) << height;
+        EXPECT_NEAR(PeakGain(Values(f.GetNumerator(), 16), {1.0}), 1.0, 0.01) << height;
+        for (int i = 0; i < 18; ++i)
+            Pole(995 - 6 * i, height - 1);
+        EXPECT_LT(plot->GetPoles().size(), 18u) << height;
+        EXPECT_EQ(f.GetDenominatorCount(), static_cast<int>(plot->GetPoles().size()) + 1);
+        EXPECT_EQ(f.GetNumeratorCount(), 16) << height;
+    }
+    // The 20 pixels high plot has room for the reason.
+    EXPECT_LT(Count(Grab().copy(0, 0, 300, 12), RGB(255, 255, 255)), 300 * 12 - 30);
+}
+
 // The target of the lowpass exercise: a zero at z = -1 and a pole at z = 0.8, which lie at
 // pixels 10 and 172 on the axis of the 200 x 100 plot.
 static const std::string LOWPASS = "<target zeros='-1' poles='0.8'/>";
@@ -239,4 +299,56 @@ TEST_F(PoleZeroTest, ScoresADesignCloseToTheTargetAndRefusesBrokenTargets) {
                     reason.find(L"Zeile 1") != std::wstring::npos)
             << b.target << ": " << CText::ToNarrow(reason);
     }
+}
+
+// Once evaluated, and only then, the target's roots appear where they belong and its response
+// is drawn dashed over the player's, on the rows the filter plots use; the player's design
+// stays as it was given, and it and the target can be heard in turn while the output plays.
+TEST_F(PoleZeroTest, EvaluationShowsAndPlaysTheTarget) {
+    const ScopedDevice sound;
+    std::vector<float> impulse(300);
+    impulse[20] = 0.8f;
+    context.SetSignal(5, MakeSignal(impulse));
+    ASSERT_EQ(Make(SIZE, LOWPASS), ERR_NONE);
+    Zero(190, 95); // a highpass
+    const auto count = [&](int x, int y, int half, COLORREF colour) {
+        return Count(Grab().copy(std::max(0, x - half), y - half, 2 * half + 1, 2 * half + 1),
+                     colour);
+    };
+    const COLORREF BLUE = RGB(0, 0, 255);
+    EXPECT_EQ(count(10, 95, 9, BLUE) + count(172, 95, 9, BLUE), 0) << "nothing before evaluation";
+    dsp::CSignal& output = *plot->GetOutput();
+    ASSERT_TRUE(output.Play());
+    plot->RevealAnswer();
+    EXPECT_GT(count(10, 95, 9, BLUE), 10) << "the zero at -1";
+    EXPECT_GT(count(172, 95, 9, BLUE), 10) << "the pole at 0.8";
+    // |H| scaled to its peak, from the bottom edge (row 100) to the top (row 0), at the
+    // curve's points 10, 25, 50, 75 of 200 across the width: the target's dashes start there.
+    const auto row = [](double level) { return std::clamp(100 - int(100 * level), 2, 97); };
+    for (const int i : {10, 25, 50, 75}) { // left of the buttons
+        const int x = 200 * i / 199;
+        const std::complex<double> z = std::polar(1.0, -std::numbers::pi * x / 200);
+        EXPECT_GT(count(x, row(std::abs((1.0 + z) / (1.0 - 0.8 * z)) / 10.0), 2, BLUE), 0) << x;
+        EXPECT_GT(count(x, row(std::abs(1.0 - z) / 2.0), 2, RED), 0) << x << ": the design's own";
+    }
+    using game::CListeningButtons;
+    for (const auto& [button, lowpass] : {std::pair{CListeningButtons::ID_RIGHT_SOLUTION, true},
+                                          {CListeningButtons::ID_PLAYER_SOLUTION, false}}) {
+        PressButton(button);
+        double low = 0.0, high = 0.0; // gains at 0 Hz and half the rate, for one impulse
+        for (int n = 0; n < output.GetSampleCount(); ++n) {
+            low += output.GetSamples()[n];
+            high += (n % 2 == 0 ? 1.0 : -1.0) * output.GetSamples()[n];
+        }
+        EXPECT_GT(std::fabs(lowpass ? low : high), 100 * std::fabs(lowpass ? high : low));
+        EXPECT_TRUE(output.IsPlaying());
+    }
+    EXPECT_EQ(sound.device->OpenCount(), 1) << "never started again";
+    Zero(100, 40);
+    Pole(100, 40);
+    Do({'d', {{190, 95}, {170, 70}, {150, 50}}});
+    EXPECT_EQ(plot->GetZeros(), (std::vector<CPoint>{{90, 0}})) << "the design given stands";
+    EXPECT_TRUE(plot->GetPoles().empty());
+    sound.PlayOut(output);
+    plot.reset();
 }

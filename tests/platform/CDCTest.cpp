@@ -1,4 +1,4 @@
-// Text painted through the device context, checked on pixels.
+// Painting through the device context: the GDI rules the plots rely on, checked on pixels.
 #include "common/PaintedImage.h"
 
 #include "platform/CDC.h"
@@ -6,16 +6,105 @@
 #include "platform/CImageBuffer.h"
 
 #include "platform/CQtFont.h"
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
 
 namespace {
 
+using Pixel = PaintedImage::Pixel;
+constexpr COLORREF WHITE = RGB(255, 255, 255);
+constexpr COLORREF BLACK = RGB(0, 0, 0);
+constexpr COLORREF BLUE = RGB(0, 0, 200);
 constexpr COLORREF RED = RGB(255, 0, 0);
 
-CLogFont Description(int height, const wchar_t* face) {
+// Widths 0 and 1 draw one crisp pixel, the null pen nothing; other pens are refused and the one
+// before draws on; a pen deleted while selected still draws; the first pen is black.
+TEST(CDCTest, OnlySolidOnePixelAndNullPensAreMade) {
+    const struct {
+        int style, width;
+        bool made;
+    } cases[] = {{PS_SOLID, 0, true},  {PS_SOLID, 1, true}, {PS_NULL, 1, true},
+                 {PS_SOLID, 3, false}, {1, 1, false},       {PS_SOLID, -1, false}};
+    const CPen red(PS_SOLID, 1, RED);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.style << " " << c.width);
+        const PaintedImage image(20, 12, [&](CDC& dc) {
+            const CPen* original = dc.SelectPen(&red);
+            {
+                const CPen pen(c.style, c.width, BLUE);
+                EXPECT_EQ(pen.IsCreated(), c.made);
+                EXPECT_EQ(dc.SelectPen(&pen), c.made ? &red : nullptr);
+            }
+            dc.MoveTo(4, 5);
+            dc.LineTo(14, 5);
+            dc.SelectPen(original);
+            dc.MoveTo(4, 8);
+            dc.LineTo(14, 8);
+        });
+        const COLORREF drawn = c.made ? BLUE : RED;
+        const bool visible = c.style == PS_SOLID || !c.made;
+        EXPECT_EQ(image.OfColor(drawn).size(), visible ? 10u : 0u);
+        EXPECT_EQ(image.OfColor(BLACK).size(), 10u);
+        EXPECT_EQ(image.Changed().size(), visible ? 20u : 10u);
+    }
+}
+
+// Lines cover their start point but not their end point, one pixel per step along the longer
+// axis; Polyline leaves the position where LineTo goes on from.
+TEST(CDCTest, PolylineDrawsEveryVertexButTheLastAndLineToContinues) {
+    const CPoint points[] = {{1, 1}, {6, 1}, {6, 6}, {1, 9}};
+    const PaintedImage image(12, 12, [&](CDC& dc) {
+        dc.MoveTo(11, 11);
+        dc.Polyline(points, 4);
+        EXPECT_EQ(dc.GetCurrentPosition(), (CPoint{11, 11}));
+        dc.LineTo(11, 7);
+        dc.LineTo(8, 7);
+        dc.LineTo(9, 1);
+        dc.LineTo(9, 1); // no length, no pixel
+    });
+    const auto changed = image.Changed();
+    EXPECT_EQ(changed.size(), 15u + 4u + 3u + 6u);
+    for (const Pixel& p : {Pixel{1, 1}, Pixel{6, 1}, Pixel{6, 6}, Pixel{11, 11}, Pixel{8, 7}})
+        EXPECT_TRUE(changed.count(p)) << p.first << "," << p.second;
+    EXPECT_FALSE(changed.count({1, 9}) || changed.count({9, 1}));
+}
+
+// Arcs run counterclockwise from the ray to the start point to the ray to the end point.
+TEST(CDCTest, ArcRunsCounterclockwiseFromStartToEnd) {
+    const struct {
+        CPoint start, end;
+        bool above, below;
+    } cases[] = {{{40, 25}, {40, 25}, true, true}, // whole
+                 {{40, 25}, {10, 25}, true, false},
+                 {{10, 25}, {40, 25}, false, true}};
+    for (const auto& c : cases) {
+        const PaintedImage image(50, 50, [&](CDC& dc) {
+            dc.Arc({10, 10, 41, 41}, c.start, c.end);
+        });
+        const auto changed = image.Changed();
+        SCOPED_TRACE(testing::Message() << c.above << c.below);
+        EXPECT_EQ(changed.begin()->first, 10);
+        EXPECT_EQ(changed.rbegin()->first, 40);
+        const auto rowUsed = [&](int from, int to) {
+            return std::any_of(changed.begin(), changed.end(),
+                               [&](Pixel p) { return p.second >= from && p.second <= to; });
+        };
+        EXPECT_EQ(rowUsed(0, 12), c.above);
+        EXPECT_EQ(rowUsed(38, 49), c.below);
+        EXPECT_EQ(image.OfColor(BLACK), changed) << "a crisp one-pixel arc";
+    }
+}
+
+CLogFont Description(int height, const wchar_t* face, int weight = 400) {
     CLogFont description;
     description.height = height;
     description.faceName = face;
+    description.weight = weight;
     return description;
 }
 
@@ -44,6 +133,56 @@ TEST(CDCTest, DrawTextPlacesTextInItsColourInsideItsRectangle) {
         EXPECT_NEAR(sumY / ink.size(), (box.top + box.bottom) / 2.0, 6) << format;
         EXPECT_GT(height, 20);
     }
+}
+
+// With two device pixels per logical pixel a one-pixel line is a crisp two device pixels wide,
+// and a stretched image is averaged at the finer resolution.
+TEST(CDCTest, HighDensityDevicesKeepLogicalPixelsCrisp) {
+    QImage target(40, 40, QImage::Format_RGB32);
+    target.setDevicePixelRatio(2);
+    target.fill(Qt::white);
+    CImageBuffer ramp;
+    ASSERT_TRUE(ramp.Create(2, 1));
+    ramp.SetPixel(1, 0, WHITE);
+    {
+        QPainter painter(&target);
+        CDC dc(painter);
+        dc.MoveTo(2, 5);
+        dc.LineTo(12, 5);
+        dc.StretchHalftone(ramp, CRect{0, 10, 3, 11}); // 6 device pixels from 2 source pixels
+    }
+    for (int y = 8; y < 14; ++y) {
+        const bool onLine = y == 10 || y == 11;
+        EXPECT_EQ(target.pixel(4, y) == qRgb(0, 0, 0), onLine) << "device row " << y;
+        EXPECT_EQ(target.pixel(23, y) == qRgb(0, 0, 0), onLine) << "device row " << y;
+        EXPECT_EQ(target.pixel(24, y), qRgb(255, 255, 255)) << "end point left out";
+    }
+    std::vector<int> greys;
+    for (int x = 0; x < 6; ++x)
+        greys.push_back(qRed(target.pixel(x, 20)));
+    EXPECT_EQ(greys, (std::vector<int>{0, 0, 0, 255, 255, 255}));
+}
+
+// Negative heights are the character (em) height, positive ones the whole cell; Times is a
+// real serif; the style carries over; a never-created font is the application's.
+TEST(CQtFontTest, HeightsFollowTheWindowsSigns) {
+    for (const wchar_t* face : {L"Times", L"Liberation Sans"}) {
+        EXPECT_EQ(CQtFont::FromLogFont(Description(-13, face)).pixelSize(), 13);
+        for (const auto& [height, cell] : {std::pair{22, 22}, std::pair{0, 16}}) {
+            const QFontMetrics metrics(CQtFont::FromLogFont(Description(height, face)));
+            EXPECT_NEAR(metrics.ascent() + metrics.descent(), cell, 1) << height;
+        }
+    }
+    const QString family = QFontInfo(CQtFont::FromLogFont(Description(-20, L"Times"))).family();
+    EXPECT_FALSE(family.contains("Sans")) << family.toStdString();
+    CLogFont description = Description(-16, L"Liberation Serif", 700);
+    description.italic = description.underline = true;
+    const QFont font = CQtFont::FromLogFont(description);
+    EXPECT_TRUE(font.bold() && font.italic() && font.underline());
+    EXPECT_EQ(CQtFont::FromLogFont(Description(-16, L"Liberation Serif", 0)).weight(),
+              QFont::Normal)
+        << "weight 0 means no preference";
+    EXPECT_EQ(CQtFont::FromFont(CFont()), QFont());
 }
 
 } // namespace

@@ -35,6 +35,16 @@ TEST(CText, Utf8AndWindows1252) {
         << "a lone surrogate";
 }
 
+TEST(CDirectory, ListsMatchingFilesByNameCaseInsensitively) {
+    const CTempFolder dir;
+    std::filesystem::create_directories(std::filesystem::path(dir.Folder()) / "sub.wav");
+    for (const char* name : {"b.WAV", "a.wav", "c.wave", "d.xml", "wav", "e.Wav"})
+        dir.Write(name, "x");
+    const auto names = CDirectory::List(dir.Folder(), L"*.wav");
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"a.wav", L"b.WAV", L"e.Wav"}));
+    EXPECT_TRUE(CDirectory::List(L"/no/such/folder", L"*.wav").empty());
+}
+
 // Names from the file system keep their bytes on the way to the game and back to open(); a
 // slide's path may use either separator.
 TEST(CDirectory, EveryNameComesBackByteForByte) {

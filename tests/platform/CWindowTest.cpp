@@ -1,17 +1,17 @@
-// Windows and messages: posted messages reach live windows only, texts show markup as written.
+// Windows, dialogs and messages: posted messages, keys, mouse release, plain texts.
 #include "common/CRecordingWnd.h"
+#include "common/ModalRun.h"
 #include "platform/CApplication.h"
+#include "platform/CDialog.h"
 #include "platform/CMessageBox.h"
 #include "platform/CStatic.h"
 #include "platform/CToolTipCtrl.h"
 #include "platform/CWindowMessages.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QTest>
 #include <QTextDocument>
-#include <QTimer>
-#include <gtest/gtest.h>
 
 #include <memory>
 #include <thread>
@@ -51,6 +51,53 @@ TEST(CWindowMessages, PostedMessagesReachOnlyLiveWindows) {
     EXPECT_TRUE(destroyed.messages.empty() && later.messages.empty());
     EXPECT_EQ(live.SendMessage(0xC123, 7, 8), 42);
     EXPECT_EQ(live.messages.back().lParam, 8);
+}
+
+// Controls sit where the template puts them, in dialog units; Enter, Escape and the close box
+// end the dialog with their answers.
+TEST(CDialog, KeysAndCloseBoxEndTheDialog) {
+    CDialogTemplate t;
+    t.width = 160;
+    t.height = 60;
+    t.caption = L"Frage";
+    t.items = {{CDialogItem::Kind::Static, 100, {7, 7, 150, 20}, L"Weiter?"},
+               {CDialogItem::Kind::DefaultButton, IDOK, {30, 40, 80, 54}, L"OK"},
+               {CDialogItem::Kind::Button, IDCANCEL, {90, 40, 140, 54}, L"Abbrechen"}};
+    const struct {
+        std::function<void(QWidget*)> action;
+        int result;
+    } cases[] = {{[](QWidget* w) { QTest::keyClick(w, Qt::Key_Return); }, IDOK},
+                 {[](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); }, IDCANCEL},
+                 {[](QWidget* w) { w->close(); }, IDCANCEL}};
+    for (const auto& c : cases) {
+        CDialog dialog(t, nullptr);
+        EXPECT_EQ(RunModal(dialog,
+                           [&] {
+                               const CRect whole = dialog.MapDialogRect(CRect{0, 0, 160, 60});
+                               EXPECT_EQ(dialog.GetClientRect(), whole);
+                               EXPECT_GT(whole.Width(), 160) << "a unit is wider than a pixel";
+                               EXPECT_EQ(dialog.ScreenToClient(
+                                             dialog.GetDlgItem(IDCANCEL)->GetWindowRect()),
+                                         dialog.MapDialogRect(CRect{90, 40, 140, 54}));
+                               EXPECT_EQ(dialog.GetDlgItem(100)->GetWindowText(), L"Weiter?");
+                               c.action(dialog.Widget());
+                           }),
+                  c.result);
+        EXPECT_FALSE(dialog.HasWindow());
+    }
+}
+
+TEST(CMessageBox, OffTheUiThreadItIsHandedOverWithoutWaiting) {
+    std::vector<std::wstring> shown;
+    CMessageBox::SetHandler([&](const std::wstring& text, const std::wstring& caption) {
+        EXPECT_TRUE(CApplication::IsUiThread());
+        shown.push_back(caption + L": " + text);
+    });
+    std::thread([] { CMessageBox::Show(nullptr, L"Fehler", L"Error loading slide"); }).join();
+    EXPECT_TRUE(shown.empty());
+    CApplication::ProcessMessages();
+    EXPECT_EQ(shown, (std::vector<std::wstring>{L"Error loading slide: Fehler"}));
+    CMessageBox::SetHandler(nullptr);
 }
 
 // What the player reads of a text Qt shows in this format.
@@ -93,6 +140,47 @@ TEST(PlainText, TooltipsAndMessageBoxesShowMarkupAsWritten) {
         });
         CMessageBox::Show(nullptr, text, L"Fehler");
         EXPECT_EQ(shown.toStdString(), written);
+    }
+}
+
+// A release outside every window of the program reaches no window, so a panel pressed before
+// stays pressed; keys reach the focused window as VK_ codes with their modifiers, and a key it
+// does not use goes on to its parent, so a slide hears what its elements leave alone.
+TEST(CWndWidget, MouseAndKeysReachTheRightWindow) {
+    CRecordingWnd host, panel;
+    panel.usedKey = VK_SPACE;
+    panel.SetFocusable(CWnd::Focus::CLICK);
+    ASSERT_TRUE(host.Open(nullptr, CRect{0, 0, 400, 300}));
+    ASSERT_TRUE(panel.Open(&host, CRect{10, 10, 110, 60}));
+    CApplication::ProcessMessages();
+    const auto click = [&](QPoint release) {
+        QTest::mousePress(panel.Widget(), Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseRelease(panel.Widget(), Qt::LeftButton, {}, release);
+    };
+    click({5000, 5000}); // Qt sends it to the pressed panel
+    EXPECT_TRUE(panel.releases.empty() && host.releases.empty());
+    click({200, 200});
+    ASSERT_EQ(host.releases.size(), 1u);
+    EXPECT_EQ(host.releases[0].x, 210);
+    click({7, 8});
+    ASSERT_EQ(panel.releases.size(), 1u);
+    EXPECT_EQ(panel.releases[0].y, 8);
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        UINT vk, flags;
+        bool toParent;
+    } cases[] = {{Qt::Key_Space, Qt::NoModifier, VK_SPACE, 0, false},
+                 {Qt::Key_Z, Qt::ControlModifier, 'Z', MK_CONTROL, true},
+                 {Qt::Key_Left, Qt::ShiftModifier, VK_LEFT, MK_SHIFT, true},
+                 {Qt::Key_F1, Qt::NoModifier, VK_F1, 0, true}};
+    for (const auto& c : cases) {
+        host.keys.clear();
+        panel.keys.clear();
+        QTest::keyClick(panel.Widget(), c.key, c.modifiers);
+        ASSERT_EQ(panel.keys.size(), 1u) << c.vk;
+        EXPECT_EQ(panel.keys[0], std::make_pair(c.vk, c.flags));
+        EXPECT_EQ(host.keys.size(), c.toParent ? 1u : 0u) << c.vk;
     }
 }
 

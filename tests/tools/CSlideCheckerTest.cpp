@@ -212,6 +212,31 @@ TEST(SlideChecker, WarnsOfWhatWouldMisleadThePlayer) {
     }
 }
 
+// An author reads the game's own messages, and which limit a slide broke.
+TEST(SlideChecker, SpeaksWithTheGamesMessagesAndNamesTheLimit) {
+    std::string many = "<GameSlide>";
+    for (int i = 0; i < 2500; ++i)
+        many += "<static/>";
+    const CSlideChecker::Report report =
+        Check({{"game.xml", Game({})},
+               {"slides/viele.xml", many + "</GameSlide>"},
+               {"slides/breit.xml", "<GameSlide><static width='2000000000'/></GameSlide>"}});
+    std::vector<std::string> messages = Messages(report);
+    std::sort(messages.begin(), messages.end());
+    const std::string cannot = "Could not load the slide slides/";
+    EXPECT_EQ(messages,
+              (std::vector<std::string>{cannot + "breit.xml\nError: Memory alocation error\n"
+                                                 "Limit: width beyond 100000 pixels",
+                                        cannot + "viele.xml\nError: Memory alocation error\n"
+                                                 "Limit: more than 2000 elements"}));
+    EXPECT_EQ(CSlideChecker::Message({L"slides/übung.xml", ERR_COLUMNS}),
+              cannot + "\xC3\xBC"
+                       "bung.xml\nError: Invalid number of colums");
+    EXPECT_STREQ(CSlideChecker::ConfigMessage(), "Could not load the game options!");
+    EXPECT_EQ(CSlideChecker::Summary(report), "2 slides checked, 2 failed");
+    EXPECT_EQ(CSlideChecker::Summary({}), "0 slides checked, 0 failed, game options not loaded");
+}
+
 // Help, an unknown option, a checkout before the build wrote its examples, a slide's picture.
 TEST(SlideTools, AnswerHelpRefuseUnknownOptionsAndSayWhatIsMissing) {
     CTempFolder unbuilt;

@@ -2,6 +2,7 @@
 // is worked out again from the sounds and filter coefficients alone, by the rules a teacher
 // would use (which line is strongest, where the zeros lie, what the formula under a panel does),
 // without the game's elements: a slide whose key contradicts its own signals fails.
+#include "common/ReferenceFilter.h"
 #include "dsp/CSignal.h"
 #include "platform/CText.h"
 
@@ -10,14 +11,16 @@
 #include <tinyxml2.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <complex>
 #include <filesystem>
-#include <functional>
 #include <map>
 #include <numbers>
+#include <optional>
 #include <regex>
 #include <set>
+#include <sstream>
 
 namespace {
 
@@ -38,16 +41,7 @@ struct Filter {
         return poly(b) / poly(a);
     }
     std::vector<double> Apply(const std::vector<double>& x) const {
-        std::vector<double> y(x.size());
-        for (std::size_t n = 0; n < x.size(); ++n) {
-            double sum = 0.0;
-            for (std::size_t k = 0; k < b.size() && k <= n; ++k)
-                sum += b[k] * x[n - k];
-            for (std::size_t k = 1; k < a.size() && k <= n; ++k)
-                sum -= a[k] * y[n - k];
-            y[n] = sum / a[0];
-        }
-        return y;
+        return ReferenceFilter(a, b, x);
     }
 };
 
