@@ -153,4 +153,31 @@ TEST(CHighScoreTest, TheCloseButtonEnterEscapeAndTheCloseBoxCloseIt) {
     }
 }
 
+// A coloured cell paints its background and text in the colours it was given, and until then
+// blends into the dialog it sits in.
+TEST(CColorStaticSTTest, PaintsInItsColours) {
+    const struct {
+        bool setColors;
+        COLORREF text, background;
+    } cases[] = {{true, RGB(0, 0, 255), RGB(255, 255, 0)},
+                 {false, CSystemColors::ButtonText(), CSystemColors::ButtonFace()}};
+    for (const auto& c : cases) {
+        CWnd parent;
+        ASSERT_TRUE(parent.Create(L"", L"", 0, CRect{0, 0, 200, 60}, nullptr, 0));
+        CColorStaticST label;
+        ASSERT_TRUE(label.Create(L"STATIC", L"WWW Mitte", WS_CHILD | WS_VISIBLE | SS_CENTER,
+                                 CRect{10, 10, 190, 50}, &parent, 0xFFFF));
+        if (c.setColors) {
+            label.SetTextColor(c.text);
+            label.SetBkColor(c.background);
+        }
+        const QImage image = label.Widget()->grab().toImage();
+        for (const auto& [x, y] : {std::pair{0, 0}, {image.width() - 1, image.height() - 1}})
+            EXPECT_EQ(image.pixel(x, y), qRgb(GetRValue(c.background), GetGValue(c.background),
+                                              GetBValue(c.background)));
+        EXPECT_TRUE(Shows(label.Widget(), CRect{0, 0, 180, 40}, c.text))
+            << "the text is drawn in the text colour";
+    }
+}
+
 } // namespace

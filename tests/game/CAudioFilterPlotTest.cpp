@@ -171,6 +171,33 @@ TEST_F(FilterPlotTest, DegenerateAndUnstableFiltersStayFinite) {
     }
 }
 
+// A response or input spectrum below the plot's range (no gain at all, a level under the log
+// floor, a zero of the response, silence) runs along the bottom row instead of vanishing.
+TEST_F(FilterPlotTest, BelowTheRangeRunsAlongTheBottomRow) {
+    const struct {
+        std::string attributes, children;
+        bool silent;
+        COLORREF colour;
+        int step; // between the columns checked
+    } cases[] = {
+        {"", "<b order='1'>0</b>", false, RED, 1},
+        {"scale='log'", "<b order='1'>0</b>", false, RED, 1},
+        {"scale='log'", "<b order='1'>0.0001</b>", false, RED, 1}, // -80 dB
+        {"", "<b order='5'>0.5 0 0 0 -0.5</b>", false, RED, 128},  // zeros at 0 and pi / 2
+        {"spec_in='1' transfer='0'", "<b>1</b>", true, GREEN, 1},
+        {"scale='log' spec_in='1' transfer='0'", "<b>1</b>", true, GREEN, 1},
+    };
+    for (const auto& c : cases) {
+        Prepare(c.silent ? std::vector<float>(4000, 0.0f) : Noise(4000, 8),
+                c.attributes + " width='256' height='128'", c.children);
+        Show();
+        const QImage image = Grab();
+        for (int x = 0; x < 255; x += c.step) // the last one left out, as a flat line ends
+            EXPECT_EQ(PixelOf(image, x, 127), c.colour) << c.attributes << c.children << " " << x;
+        plot.reset();
+    }
+}
+
 // Combs, FIR (0.5 +- 0.5 z^-N) and recursive (0.2 / (1 - 0.8 z^-D), as on the bundled slide):
 // every tooth is drawn at its true height and every gap at its true depth within a pixel,
 // wherever the teeth fall between the columns. The extremes lie at multiples of pi / N.

@@ -12,7 +12,7 @@
 
 using game::ERR_NONE;
 
-static constexpr COLORREF RED = RGB(255, 0, 0);
+static constexpr COLORREF WHITE = RGB(255, 255, 255), BLUE = RGB(0, 0, 200), RED = RGB(255, 0, 0);
 
 // +1 and -1 in turn: every column of a k >= 1 envelope spans the whole height.
 static std::vector<float> FullSwing(int count) {
@@ -60,6 +60,35 @@ protected:
     CSoundOutput::Factory m_previous;
     CTempFolder folder;
 };
+
+// Columns from maximum to minimum (the end row left out) in RGB(0, 0, 200) on white; with
+// fewer samples than pixels only the mean line (its last point left out).
+TEST_F(WavePlotTest, PaintsTheEnvelopeOnWhite) {
+    Prepare(MakeSignal(FullSwing(10000)));
+    QImage picture = Grab();
+    ASSERT_EQ(picture.size(), QSize(100, 101));
+    for (int x = 0; x < 100; ++x)
+        for (int y = 0; y <= 100; ++y)
+            ASSERT_EQ(PixelOf(picture, x, y), y < 100 ? BLUE : WHITE) << x << "," << y;
+    plot->SetMark(game::MARK_WRONG);
+    EXPECT_NE(Grab(), picture) << "the mark is drawn";
+    plot->MoveWindow(CRect{0, 0, 60, 101}); // only narrower: the columns follow
+    CApplication::ProcessMessages();
+    EXPECT_EQ(plot->GetEnvelope().Width(), 60);
+
+    Prepare(MakeSignal(std::vector<float>(50, 0.5f)));
+    picture = Grab();
+    for (int y = 0; y < 101; ++y)
+        for (int x = 0; x < 100; ++x)
+            ASSERT_EQ(PixelOf(picture, x, y), y == 25 && x < 99 ? BLUE : WHITE) << x << "," << y;
+}
+
+TEST_F(WavePlotTest, ChangedSamplesRedrawTheEnvelope) {
+    Prepare(MakeSignal(std::vector<float>(1000, 0.0f)));
+    ASSERT_TRUE(Signal().ApplyNoise(dsp::CSinNoise(1.0f, 1.0f)));
+    ASSERT_TRUE(ProcessUntil([this] { return plot->GetEnvelope().TopRows()[0] < 20; }));
+    EXPECT_EQ(PixelOf(Grab(), 0, plot->GetEnvelope().TopRows()[0]), BLUE);
+}
 
 // Without a sound device the first click tells the player, later ones stay quiet, and once a
 // device is back a click plays again.
