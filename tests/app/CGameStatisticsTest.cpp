@@ -44,6 +44,13 @@ CGameStatistics Sample() {
     return stats;
 }
 
+std::string SavedDocument(const CGameStatistics& stats) {
+    std::string text, plain;
+    EXPECT_TRUE(stats.SaveStatistics(text));
+    EXPECT_TRUE(CGameStatistics::DecodeText(text, plain));
+    return plain;
+}
+
 bool LoadDocument(CGameStatistics& stats, const std::string& plain) {
     const std::string text = CGameStatistics::EncodeText(plain);
     return stats.LoadStatistics(text.data(), text.size());
@@ -75,6 +82,56 @@ TEST(CGameStatisticsText, ScramblesAndDecodesTheFileDigits) {
         all += static_cast<char>(255 - i);
     ASSERT_TRUE(CGameStatistics::DecodeText(CGameStatistics::EncodeText(all), back));
     EXPECT_EQ(back, all);
+}
+
+TEST(CGameStatisticsDocument, HasTheFileLayoutWithPrintfNumbers) {
+    CGameStatistics stats;
+    stats.AddSlideResult(L"s1.xml", 4, 10.0);
+    stats.AddSlideResult(L"s1.xml", 2, 20.0);
+    stats.AddSlideResult(L"t.xml", 1, 12.3456789);
+    stats.AddCourseResult(L"Filter", 7, 50.0);
+    stats.SetScoreName(L"Filter", 0, L"Anna");
+    EXPECT_TRUE(stats.GetScores(L"Neu").empty()); // looked at, never played
+    EXPECT_EQ(stats.GetSlides().at("s1.xml"), (SlideStat{15.0, 3.0, 2}));
+    EXPECT_EQ(SavedDocument(stats),
+              HEAD +
+                  "<SlideStatistics>"
+                  R"(<slide titel="s1.xml" played="2" avrg_points="3" avrg_time="15"/>)"
+                  R"(<slide titel="t.xml" played="1" avrg_points="1" avrg_time="12.3457"/>)"
+                  "</SlideStatistics><CourseStatistics>"
+                  R"(<course titel="Filter" played="1" avrg_points="7" avrg_time="50">)"
+                  R"(<scores><score name="Anna" points="7" time="50"/></scores></course>)"
+                  R"(<course titel="Neu" played="0" avrg_points="0" avrg_time="0">)"
+                  "<scores/></course></CourseStatistics>" +
+                  TAIL);
+    CGameStatistics loaded;
+    ASSERT_TRUE(LoadDocument(loaded, SavedDocument(stats)));
+    EXPECT_EQ(loaded.GetSlides().at("t.xml").avrg_time, 12.3457);
+    EXPECT_EQ(loaded.GetCourses().at("Neu"), CGameStatistics::CourseStat{});
+}
+
+// Foreign or damaged texts, and every cut of a saved file (a full disk, a killed copy), load
+// nothing and leave the statistics as they were.
+TEST(CGameStatisticsLoading, RejectsForeignTextsAndKeepsWhatItHad) {
+    const std::string body = "<SlideStatistics/><CourseStatistics/>";
+    std::vector<std::string> cases = {
+        "plain text", R"(<?xml version="1.0"?><Statistics>)" + body + "</Statistics>",
+        HEAD + "<SlideStatistics/>" + TAIL,
+        HEAD + body + TAIL + std::string(1, '\0') + "<x/>", // a zero byte inside
+    };
+    const std::string saved = SavedDocument(Sample());
+    for (std::size_t length = 0; length < saved.size(); length += 3)
+        cases.push_back(saved.substr(0, length));
+    for (const std::string& plain : cases) {
+        CGameStatistics stats;
+        stats.AddSlideResult(L"kept", 3, 4.0);
+        const CGameStatistics::SlideMap before = stats.GetSlides();
+        EXPECT_FALSE(LoadDocument(stats, plain)) << plain;
+        EXPECT_EQ(stats.GetSlides(), before) << plain;
+    }
+    CGameStatistics stats;
+    EXPECT_FALSE(stats.LoadStatistics("4C6A5G", 6));
+    EXPECT_TRUE(LoadDocument(stats, HEAD + body + TAIL));
 }
 
 TEST(CGameStatisticsLoading, SkipsNamelessElementsAndTamesAbsurdNumbers) {

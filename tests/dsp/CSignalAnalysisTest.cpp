@@ -20,6 +20,28 @@ namespace ts = testsignals;
 
 namespace {
 
+TEST(Analysis, FrameCountsAreWholeWindows) {
+    const struct {
+        int samples, spectrogramFrames, spectrumFrames;
+    } cases[] = {{1536, 2, 0}, {1535, 1, 0}, {1023, 0, 0}, {4096, 7, 3}, {4095, 6, 2}};
+    for (const auto& c : cases) {
+        auto signal = ts::Make(ts::Noise(c.samples, 0.5f, 1));
+        ASSERT_TRUE(signal->EnsureSpectrogram() && signal->EnsureSpectrum()) << c.samples;
+        EXPECT_EQ(signal->GetSpectrogram().GetFrames(), c.spectrogramFrames) << c.samples;
+        EXPECT_EQ(signal->GetSpectrum().GetFrames(), c.spectrumFrames) << c.samples;
+        EXPECT_EQ(signal->GetSpectrogram().GetBins() + signal->GetSpectrum().GetBins(), 1538);
+    }
+    // All power at half the sample rate: the last bin alone sets the scale.
+    std::vector<float> samples(4096);
+    for (int i = 0; i < 4096; ++i)
+        samples[i] = i % 2 ? -0.5f : 0.5f;
+    auto signal = ts::Make(samples);
+    ASSERT_TRUE(signal->EnsureSpectrogram() && signal->EnsureSpectrum());
+    for (int t = 0; t < signal->GetSpectrogram().GetFrames(); ++t)
+        EXPECT_NEAR(std::abs(signal->GetSpectrogram().GetValue(512, t)), 0.8f, 1e-6f) << t;
+    EXPECT_FLOAT_EQ(signal->GetSpectrum().GetPower()[1024], 1.0f);
+}
+
 // Silent, short, vanishing, unstable or huge signals are drawn empty (scale 0) or at least
 // finite, never NaN or infinite; at 1e-23 only the spectrum's power vanishes.
 TEST(Analysis, DegenerateSignalsGiveZeroOrFiniteAnalyses) {

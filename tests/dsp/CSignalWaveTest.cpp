@@ -132,6 +132,29 @@ TEST(SampleConversion, FloatToSampleLimitsAndTruncates) {
     EXPECT_EQ(frame[0], 1);
 }
 
+TEST(DerivedSignal, IsASilentCopyOfARootAndNeverItsOwnSource) {
+    CTempFolder folder;
+    CSignal root, empty, derived, second;
+    ASSERT_EQ(root.LoadWave(folder.Write("root.wav", W::Mono16({1000, 2000, 3000}, 44100))), 0u);
+    // Both arguments belong to the signal and must be read before it lets go of them.
+    ASSERT_EQ(root.CreateFromSamples(root.GetFormat(), root.GetSamples() + 1, 2), 0u);
+    ASSERT_EQ(root.GetSampleCount(), 2);
+    EXPECT_EQ(root.GetSamples()[0], 2000 / 32768.0f);
+    ASSERT_EQ(derived.CreateFrom(&root), CSignal::RESULT_OK);
+    EXPECT_EQ(derived.GetSource(), &root);
+    EXPECT_EQ(derived.GetFormat(), root.GetFormat());
+    EXPECT_EQ(std::vector<float>(derived.GetSamples(), derived.GetSamples() + 2),
+              std::vector<float>(2, 0.0f));
+    ASSERT_EQ(second.CreateFrom(&derived), 0u);
+    EXPECT_EQ(second.GetRoot(), &root);
+    for (CSignal* source : {static_cast<CSignal*>(nullptr), &empty, &derived})
+        EXPECT_EQ(derived.CreateFrom(source), CSignal::RESULT_FAIL);
+    ASSERT_EQ(derived.CreateFrom(&root), 0u);
+    EXPECT_EQ(root.CreateFrom(&derived), CSignal::RESULT_FAIL) << "the pair would lose its root";
+    EXPECT_EQ(derived.GetRoot(), &root);
+    EXPECT_FALSE(derived.EnsureSpectrogram() || derived.EnsureSpectrum()) << "its root is empty";
+}
+
 // The level a signal plays at follows its content: louder than full scale is played scaled, a
 // runaway held at the sample limit plays silent, and a newly loaded file starts at full level.
 TEST(PlaybackGain, FollowsEveryNewContent) {

@@ -136,3 +136,32 @@ TEST_F(PlotAxesTest, ReadoutNamesTheValueUnderThePointer) {
         }
     }
 }
+
+// Every plot the player arranges draws its mark once evaluated, and the plots of a signal show
+// it again when the signal changes.
+TEST_F(PlotAxesTest, EveryPlotDrawsItsMarkAndFollowsItsSignal) {
+    for (const std::string tag : {"wave", "spectrum", "spectrogram", "afilter"}) {
+        const bool ofTheSignal = tag != "afilter";
+        Show("<" + tag + " example_from='5' width='300'" +
+             (ofTheSignal ? "/>" : "><b order='1'>1</b></afilter>"));
+        const QImage plain = Grab();
+        plot->SetMark(game::MARK_CORRECT);
+        const QImage marked = Grab();
+        EXPECT_TRUE(marked != plain) << tag << ": the mark is not drawn";
+        if (!ofTheSignal)
+            continue;
+        struct : QObject {
+            int count = 0;
+            bool eventFilter(QObject*, QEvent* event) override {
+                count += event->type() == QEvent::Paint;
+                return false;
+            }
+        } paints;
+        plot->Widget()->installEventFilter(&paints);
+        ASSERT_TRUE(context->FindSignal(5)->ApplyNoise(
+            dsp::CSinNoise(0.5f, static_cast<float>(2 * std::numbers::pi * 100 / 2048))));
+        CApplication::ProcessMessagesFor(50);
+        EXPECT_GT(paints.count, 0) << tag << ": not drawn again";
+        EXPECT_TRUE(Grab() != marked) << tag << ": the changed signal is not shown";
+    }
+}

@@ -37,6 +37,39 @@ TEST_F(TableTest, NextRowStartsBelowTheTallestCell) {
     EXPECT_EQ(Table().ExpectedIds(), (std::vector<int>{1, 0, 2, 0, 3, 0}));
 }
 
+// A shuffled row takes its cells in the order the generator, reseeded from the clock, draws
+// them (k = draw modulo the cells left), replayed here within the same second.
+TEST_F(TableTest, ShuffledRowsFollowTheDrawsOfTheReseededGenerator) {
+    const std::string xml =
+        "<table rows='2' cols='5'><row shuffle='1'><wave id='1'/><wave id='2'/><static/>"
+        "<wave id='3'/><wave id='4'/></row><row shuffle='2'><wave id='8'/><wave id='9'/>"
+        "<static/><static/><static/></row></table>";
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const std::time_t before = std::time(nullptr);
+        ASSERT_EQ(ReadTables(xml), ERR_NONE);
+        const std::vector<int> first = Table().CurrentIds();
+        ASSERT_EQ(ReadTables(xml), ERR_NONE);
+        CRandom::SeedWithTime();
+        if (std::time(nullptr) != before)
+            continue; // a second boundary fell between the reads
+        std::vector<int> left = {1, 2, 0, 3, 4}, expected;
+        while (!left.empty()) {
+            const auto k = std::size_t(CRandom::Next()) % left.size();
+            expected.push_back(left[k]);
+            left.erase(left.begin() + std::ptrdiff_t(k));
+        }
+        expected.insert(expected.end(), {8, 9, 0, 0, 0});
+        EXPECT_EQ(Table().CurrentIds(), expected);
+        EXPECT_EQ(first, expected);
+        EXPECT_EQ(Table().ExpectedIds(), (std::vector<int>{1, 2, 0, 3, 4, 8, 9, 0, 0, 0}));
+        for (int c = 0; c < 5; ++c)
+            if (expected[c] != 0) {
+                EXPECT_EQ(Panel(expected[c])->GetRect().left, 10 + 266 * c) << expected[c];
+            }
+        return;
+    }
+}
+
 // Each cell is marked from where it belongs: a panel in another's cell or short of its points
 // is wrong; a panel without points to win is neither counted nor marked, nor one without id.
 TEST_F(TableTest, EvaluationMarksEachCellFromWhereItBelongs) {
