@@ -285,6 +285,27 @@ TEST_F(FilterPlotTest, LogSpectrumSpansTheData) {
     EXPECT_EQ(second.GetColumns().BottomRows(), std::vector<int>(300, 0));
 }
 
+// Only news about the input re-filters; the output's and a stranger's are ignored, and a
+// hidden window re-filters as well, so that what depends on it stays up to date.
+TEST_F(FilterPlotTest, ReFiltersOnlyWhenTheInputChanges) {
+    context.SetSignal(9, MakeSignal(std::vector<float>(10, 0.5f)));
+    ASSERT_TRUE(host.Create(L"Host", L"", WS_VISIBLE, CRect{0, 0, 300, 300}, nullptr, 0));
+    for (const bool visible : {true, false}) {
+        Prepare(std::vector<float>(400, 0.5f), "width='100' height='50'", "<b order='1'>2</b>",
+                WS_CHILD | (visible ? WS_VISIBLE : 0));
+        Show();
+        EXPECT_EQ(plot->IsWindowVisible(), visible);
+        for (const int id : {7, 9, 5}) {
+            Output().GetSamples()[0] = -3.0f; // a mark the filter would overwrite
+            plot->SendMessage(dsp::CSignal::UpdateMessage(),
+                              reinterpret_cast<WPARAM>(context.FindSignal(id)), 0);
+            EXPECT_FLOAT_EQ(Output().GetSamples()[0], id == 5 ? 1.0f : -3.0f)
+                << "signal " << id << (visible ? " visible" : " hidden");
+        }
+        plot.reset();
+    }
+}
+
 // Noise through a low-pass: the response falls from the top-left corner; the spectrum of the
 // noise fills the bottom with green columns on white.
 TEST_F(FilterPlotTest, PaintsSpectrumAndResponse) {

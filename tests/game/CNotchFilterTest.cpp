@@ -12,6 +12,7 @@ using game::CListeningButtons;
 using game::CNotchFilter;
 using game::ERR_NONE;
 
+static constexpr COLORREF ANSWER_BLUE = RGB(0, 0, 255), BLACK = RGB(0, 0, 0);
 
 class NotchTest : public PlotFixture<CNotchFilter> {
 protected:
@@ -221,6 +222,23 @@ TEST_F(NotchTest, BothSolutionsCanBeHeardDuringPlayback) {
     EXPECT_EQ(device->OpenCount(), 1) << "never started again";
     sound.PlayOut(output);
     plot.reset();
+}
+
+// An example without samples refuses the slide, also when asked again.
+TEST_F(NotchTest, InputWithoutSamplesFails) {
+    context.SetSignal(5, std::make_unique<dsp::CSignal>());
+    for (const auto& [xml, error] :
+         {std::pair{"<notch id='7' example_from='5'/>", game::ERR_MEMORY},
+          {"<notch id='8' example_from='5' spec_in='1'/>", game::ERR_PREPARE_FFT}}) {
+        tinyxml2::XMLDocument document;
+        document.Parse(xml);
+        auto notch = game::CElementFactory::Create("notch", &context);
+        CRect area{0, 0, 256, 128};
+        ASSERT_EQ(notch->ReadXml(*document.RootElement(), area, WS_CHILD), ERR_NONE);
+        EXPECT_EQ(notch->Prepare(), error) << xml;
+        EXPECT_TRUE(error == game::ERR_MEMORY || notch->Prepare() == error)
+            << "a failed preparation binds nothing";
+    }
 }
 
 // Spectra prepared before the notch added its tone show the tone on screen; the example and
