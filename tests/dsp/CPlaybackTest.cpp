@@ -149,6 +149,27 @@ TEST_F(Playback, PlaysTheBlocksThatFitAndReportsEachOne) {
     }
 }
 
+// A click while playing changes nothing; a later one plays again from the start.
+TEST_F(Playback, ClicksStartOnlyWhatMayStart) {
+    Make(Ramp(10 * B));
+    ASSERT_TRUE(m_signal->Play());
+    ASSERT_TRUE(m_device->FinishNext());
+    ASSERT_TRUE(m_device->WaitForQueued(4));
+    EXPECT_FALSE(m_signal->Play());
+    EXPECT_EQ(m_device->OpenCount(), 1);
+    PlayToEnd();
+    const std::vector<Bar> first = m_window.bars;
+    const auto firstBlocks = m_device->Queued();
+    m_window.bars.clear();
+    ASSERT_TRUE(m_signal->Play());
+    PlayToEnd();
+    EXPECT_EQ(m_device->OpenCount(), 2);
+    EXPECT_EQ(m_window.bars, first);
+    const auto all = m_device->Queued();
+    ASSERT_EQ(all.size(), 2 * firstBlocks.size());
+    EXPECT_EQ(all[firstBlocks.size()].bytes, firstBlocks[0].bytes) << "again from the start";
+}
+
 // An output that opens but takes no block.
 class CRefusingOutput : public CSoundOutput {
 public:
@@ -162,6 +183,23 @@ public:
 private:
     bool& m_aborted;
 };
+
+// Nothing starts or moves a bar for a format no device plays, without a device or an output,
+// or when no block is taken.
+TEST_F(Playback, NothingStartsThatCannotPlay) {
+    EXPECT_FALSE(Make(Ramp(10 * B), Format(8000, 1, 24)).Play());
+    Make(Ramp(10 * B));
+    m_device->SetAvailable(false);
+    EXPECT_FALSE(m_signal->Play());
+    CSoundOutput::SetFactory([] { return std::unique_ptr<CSoundOutput>(); });
+    EXPECT_FALSE(m_signal->Play());
+    bool aborted = false;
+    CSoundOutput::SetFactory([&] { return std::make_unique<CRefusingOutput>(aborted); });
+    EXPECT_FALSE(m_signal->Play());
+    EXPECT_TRUE(aborted && !m_signal->IsPlaying());
+    CApplication::ProcessMessagesFor(20);
+    EXPECT_TRUE(m_window.bars.empty());
+}
 
 // The samples go away while they play: the signal is deleted, or gets new content.
 TEST_F(Playback, SamplesGoneWhilePlayingStopAndPostNoMore) {

@@ -339,3 +339,47 @@ TEST_F(FilterPlotTest, PaintsSpectrumAndResponse) {
     EXPECT_EQ(plot->GetColumns().Width(), 200);
     EXPECT_EQ(plot->GetTransferCurve().back().x, 199);
 }
+
+// The coefficient children: numbers after runs of separators, each ending at the first
+// character that cannot continue a number; a missing child is the single coefficient 1.
+TEST_F(FilterPlotTest, ReadsItsCoefficientChildren) {
+    using V = std::vector<float>;
+    const struct {
+        std::string children;
+        V a, b;
+    } accepted[] = {
+        {"<b order='3'>1 2 1</b>", V{1}, V{1, 2, 1}},
+        {"<a order='3'>1, -1.8, 0.81</a>", V{1, -1.8f, 0.81f}, V{1}},
+        {"<a>1 0.5</a>", V{}, V{1}},
+        {"<b order='2'>1 2 3</b>", V{1}, V{1, 2}},
+        {"<b order='1'>,,\n 0.5</b>", V{1}, V{0.5f}},
+        {"<b order='2'>1e-3 2</b>", V{1}, V{0.001f, 2}},
+        {"<b order='2'>1-2 3</b>", V{1}, V{1, 3}},
+        {"<b order='2'>-.5 +2.</b>", V{1}, V{-0.5f, 2}},
+        {"<b/>", V{1}, V{}},
+    };
+    for (const auto& c : accepted) {
+        ASSERT_EQ(Read("<afilter example_from='5'>" + c.children + "</afilter>"), ERR_NONE);
+        const dsp::CFilter& f = plot->GetFilter();
+        EXPECT_EQ(Values(f.GetDenominator(), f.GetDenominatorCount()), c.a) << c.children;
+        EXPECT_EQ(Values(f.GetNumerator(), f.GetNumeratorCount()), c.b) << c.children;
+    }
+    for (const std::string refused :
+         {"<b order='3'>1, 2,</b>", "<b order='2'>1E-3 2</b>", "<b order='1'>x1</b>",
+          "<b order='2'>1e999 1</b>", "<b order='2'>1e39 1</b>", "<b order='2'>1 nan</b>",
+          "<b order='1'>inf</b>", "<b order='1'>0x10</b>", "<b order='1'>+-1</b>",
+          "<a order='2'>0 1</a>", "<a order='2'>1e-39 1</a>", // too small to divide by
+          "<b order='2000000000'>1 2 3</b>", "<b order='-1'>1</b>", ""})
+        EXPECT_EQ(Read("<afilter example_from='5'>" + refused + "</afilter>"),
+                  game::ERR_MISSING_ELEMENT)
+            << refused;
+    EXPECT_EQ(Read("<filter example_from='5'><b>1</b></filter>"), game::ERR_XML_TITLE);
+    EXPECT_EQ(Read("<afilter><b>1</b></afilter>"), game::ERR_EXAMPLE_NOT_FOUND);
+    // The element reports its extent to the table that places it.
+    tinyxml2::XMLDocument xml;
+    xml.Parse("<afilter example_from='5' width='300' height='90'><b>1</b></afilter>");
+    CConstFilter filter(&context);
+    CRect area{20, 30, 999, 999};
+    ASSERT_EQ(filter.ReadXml(*xml.RootElement(), area, WS_CHILD), ERR_NONE);
+    EXPECT_EQ(area, (CRect{20, 30, 320, 120}));
+}

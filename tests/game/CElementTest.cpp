@@ -1,10 +1,5 @@
 #include "SlideFixture.h"
 
-#include "platform/CBitmap.h"
-#include "platform/CDC.h"
-
-#include <QPainter>
-
 using game::ERR_NONE;
 
 class OnScreen : public SlideFixture {
@@ -49,4 +44,19 @@ TEST_F(OnScreen, PressSurvivesAReleaseElsewhere) {
     // Each now belongs to the other's table: its old one would clip it away.
     EXPECT_EQ(Panel(1)->GetParent(), slide->Children().at(1).get());
     EXPECT_EQ(Panel(3)->GetParent(), slide->Children().at(0).get());
+}
+
+// Tooltips only for tooltip='1' with text; elements without id share key 0, the last wins.
+TEST_F(OnScreen, TooltipsAndElementsWithoutId) {
+    Show("<table rows='1' cols='6'><row><wave id='1' tooltip='1'>Klavier</wave>"
+         "<wave id='2' tooltip='2'>Geige</wave><wave id='3' tooltip='1'/><wave id='4'>x</wave>"
+         "<wave id='-1'>first</wave><wave id='-5'>last</wave></row></table>");
+    const CToolTipCtrl& tips = slide->Context().m_toolTip;
+    EXPECT_TRUE(tips.IsActive());
+    EXPECT_EQ(tips.GetToolText(Panel(1)), L"Klavier");
+    for (int id : {2, 3, 4})
+        EXPECT_EQ(tips.GetToolText(Panel(id)), L"") << id;
+    ASSERT_NE(Panel(0), nullptr);
+    EXPECT_EQ(Panel(0)->GetText(), L"last");
+    EXPECT_EQ(Panel(7), nullptr);
 }

@@ -174,6 +174,42 @@ TEST_F(NotchTest, TheDrawnPeakScoresAtEveryWidth) {
     }
 }
 
+// After evaluation, and only then, a dashed line with a triangle on the tone's column and both
+// frequencies in whole Hz; a click no longer moves the notch.
+TEST_F(NotchTest, EvaluationShowsTheAnswer) {
+    const struct {
+        int width, tone, click;
+        const wchar_t* text;
+    } cases[] = {
+        {256, 40, 50, L"Ton: 3445 Hz, deine Kerbe: 4307 Hz"},
+        {530, 99, 300, L"Ton: 8527 Hz, deine Kerbe: 12481 Hz"},
+    };
+    for (const auto& c : cases) {
+        Prepare(c.tone, "spec_in='1' width='" + std::to_string(c.width) + "'");
+        Show();
+        ClickAt(c.click);
+        const auto answerPixels = [this](int fromX, int toX, int rows, COLORREF colour) {
+            return Count(Grab().copy(fromX, 0, toX - fromX + 1, rows), colour);
+        };
+        const int x = plot->GetSolution();
+        EXPECT_EQ(answerPixels(0, c.width - 1, 128, ANSWER_BLUE), 0) << c.width;
+        EXPECT_EQ(answerPixels(0, c.width - 1, 25, BLACK), 0) << c.width;
+        EXPECT_TRUE(plot->AnswerText().empty());
+        plot->RevealAnswer();
+        CApplication::ProcessMessages();
+        EXPECT_GE(answerPixels(x, x, 128, ANSWER_BLUE), 128 / 2) << c.width;
+        EXPECT_EQ(answerPixels(x - 5, x + 5, 1, ANSWER_BLUE), 11) << "the triangle's top row";
+        EXPECT_EQ(answerPixels(0, c.width - 1, 128, ANSWER_BLUE),
+                  answerPixels(x - 5, x + 5, 128, ANSWER_BLUE))
+            << "nowhere but on the tone";
+        EXPECT_GT(answerPixels(0, c.width - 1, 25, BLACK), 20) << "the text";
+        EXPECT_EQ(plot->AnswerText(), c.text);
+        ClickAt(x);
+        EXPECT_EQ(plot->GetNotch(), c.click) << "the answer given stands";
+        plot.reset();
+    }
+}
+
 // After evaluation the player hears the own notch (the tone stays, wrongly placed) or the
 // notch on the tone (the tone goes); each switch refilters a playing output in place, so the
 // playback goes on with the next block of the new samples.

@@ -183,6 +183,31 @@ TEST_F(PoleZeroTest, GesturesPlaceTheRootsTheFilterIsBuiltFrom) {
     EXPECT_TRUE(plot->HasFocus()) << "a click gives the plot the keys";
 }
 
+// A design holds up to 19 numerator and 20 denominator coefficients: a root that does not fit
+// is ignored, and a removal makes room again.
+TEST_F(PoleZeroTest, RootsBeyondTheLimitAreIgnored) {
+    Zero(66, 40);
+    for (int i = 0; i < 8; ++i) { // pairs: 19 and 17 coefficients
+        Zero(10 + 20 * i, 20);
+        Pole(5 + 20 * i, 30);
+    }
+    const struct {
+        bool pole;
+        CPoint at;
+        int count;
+    } clicks[] = {
+        {false, {190, 90}, 19},  {false, {66, 40}, 17}, {false, {195, 53}, 19},
+        {false, {195, 10}, 19},  {true, {190, 93}, 18}, {true, {180, 10}, 20},
+        {true, {170, 94}, 20},
+    };
+    EXPECT_EQ(plot->GetNumeratorCount(), 19);
+    for (const auto& c : clicks) {
+        c.pole ? Pole(c.at.x, c.at.y) : Zero(c.at.x, c.at.y);
+        EXPECT_EQ(c.pole ? plot->GetDenominatorCount() : plot->GetNumeratorCount(), c.count)
+            << c.at.x << "," << c.at.y;
+    }
+}
+
 // A resized plot keeps the roots' pixel offsets and its polynomials; new roots use the new
 // radius, and a removal rebuilds the rest with it.
 TEST_F(PoleZeroTest, SizeChangeKeepsPixelOffsets) {
