@@ -110,6 +110,29 @@ TEST(CGameStatisticsDocument, HasTheFileLayoutWithPrintfNumbers) {
     EXPECT_EQ(loaded.GetCourses().at("Neu"), CGameStatistics::CourseStat{});
 }
 
+TEST(CGameStatisticsResults, ListsScoresBestFirstAndKeepsEqualOnesOnce) {
+    CGameStatistics stats;
+    for (const auto& [points, seconds, position] :
+         {std::tuple{7, 50.0, 0}, {5, 20.0, 1}, {5, 30.0, 2}, {5, 25.0, 2}, {7, 50.0, 0}})
+        EXPECT_EQ(stats.AddCourseResult(L"K", points, seconds), position) << points << seconds;
+    EXPECT_TRUE(stats.SetScoreName(L"K", 0, L"Bea")); // names the first (7, 50)
+    const std::vector<Score> expected = {
+        {"Bea", 7, 50.0}, {"Unbekannt", 5, 20.0}, {"Unbekannt", 5, 25.0}, {"Unbekannt", 5, 30.0}};
+    EXPECT_EQ(stats.GetScores(L"K"), expected);
+    const CGameStatistics::CourseStat& course = stats.GetCourses().at("K");
+    EXPECT_EQ(course.played, 5); // the repeated result still counts as played
+    EXPECT_DOUBLE_EQ(course.avrg_points, 29.0 / 5);
+    EXPECT_DOUBLE_EQ(course.avrg_time, 35.0);
+    // A time that is not a number (a broken clock) counts as 0 and keeps the order sound.
+    stats.AddSlideResult(L"n", 1, std::nan(""));
+    EXPECT_EQ(stats.AddCourseResult(L"n", 1, std::nan("")), 0);
+    EXPECT_EQ(stats.GetSlides().at("n").avrg_time, 0.0);
+    EXPECT_EQ(stats.GetScores(L"n").at(0).time, 0.0);
+    for (const auto& [title, position] : {std::pair{L"K", 4}, {L"K", -1}, {L"Unbekannter Kurs", 0}})
+        EXPECT_FALSE(stats.SetScoreName(title, position, L"x")) << position;
+    EXPECT_EQ(stats.GetCourses().count("Unbekannter Kurs"), 0u);
+}
+
 // Foreign or damaged texts, and every cut of a saved file (a full disk, a killed copy), load
 // nothing and leave the statistics as they were.
 TEST(CGameStatisticsLoading, RejectsForeignTextsAndKeepsWhatItHad) {

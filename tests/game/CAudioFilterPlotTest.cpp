@@ -1,6 +1,9 @@
 #include "PlotFixture.h"
 #include "common/ReferenceFilter.h"
 #include "game/CConstFilter.h"
+#include "game/CElementFactory.h"
+#include "game/CGameSlide.h"
+#include "game/CSpectrumPlot.h"
 
 #include <complex>
 
@@ -382,4 +385,50 @@ TEST_F(FilterPlotTest, ReadsItsCoefficientChildren) {
     CRect area{20, 30, 999, 999};
     ASSERT_EQ(filter.ReadXml(*xml.RootElement(), area, WS_CHILD), ERR_NONE);
     EXPECT_EQ(area, (CRect{20, 30, 320, 120}));
+}
+
+// A hidden chain of two fixed filters, written in reverse order, the first of an example of its
+// own, feeds a visible spectrum plot: the plot shows the twice-filtered example, and nothing of
+// the chain is seen.
+TEST(HiddenChain, FeedsVisiblePlotsAndStaysOutOfSight) {
+    CTempFolder folder;
+    std::vector<std::int16_t> pcm(4000);
+    std::vector<float> x(pcm.size());
+    for (std::size_t i = 0; i < pcm.size(); ++i) {
+        pcm[i] = static_cast<std::int16_t>(8000 * std::sin(i * 0.9) + 4000 * std::sin(i * 0.05));
+        x[i] = pcm[i] / 32768.0f;
+    }
+    const std::string xml =
+        "<GameSlide><hidden><afilter id='3' example_from='2'><b order='2'>0.5 0.5</b></afilter>"
+        "<afilter id='2' example='" +
+        CText::ToNarrow(folder.Write("x.wav", CWaveBytes::Mono16(pcm))) +
+        "'><a order='2'>1 -0.5</a><b order='1'>0.5</b></afilter></hidden><table rows='1' "
+        "cols='1'><row><spectrum id='4' example_from='3'/></row></table></GameSlide>";
+    tinyxml2::XMLDocument document(true, tinyxml2::COLLAPSE_WHITESPACE);
+    ASSERT_EQ(document.Parse(xml.c_str()), tinyxml2::XML_SUCCESS);
+    game::CGameContext master;
+    game::CGameSlide slide(master, L"kette");
+    CRect area{0, 0, 800, 400};
+    ASSERT_EQ(slide.ReadXml(*document.RootElement(), area, WS_CHILD | WS_VISIBLE), ERR_NONE);
+    EXPECT_EQ(slide.GetMaxPoints(), 1) << "the hidden filters count for nothing";
+
+    const std::vector<double> twice =
+        ReferenceFilter({1}, {0.5, 0.5}, ReferenceFilter({1, -0.5}, {0.5}, x));
+    const auto* shown = dynamic_cast<game::CSpectrumPlot*>(slide.Context().FindElement(4));
+    ASSERT_NE(shown, nullptr);
+    ASSERT_EQ(shown->GetSignal()->GetSampleCount(), 4000);
+    for (int n = 0; n < 4000; ++n)
+        ASSERT_NEAR(shown->GetSignal()->GetSamples()[n], twice[n], 1e-5) << n;
+
+    CWnd host; // made before it is shown, as the dialog puts a prepared slide on screen
+    ASSERT_TRUE(host.Create(L"Host", L"", 0, CRect{0, 0, 800, 400}, nullptr, 0));
+    ASSERT_EQ(slide.CreateElementWindow(&host, 1), ERR_NONE);
+    host.ShowWindow(true);
+    CApplication::ProcessMessages();
+    for (const int id : {2, 3}) {
+        game::CElement* filter = slide.Context().FindElement(id);
+        EXPECT_FALSE(filter->IsWindowVisible()) << id;
+        EXPECT_FALSE(filter->GetParent()->IsWindowVisible()) << id;
+    }
+    slide.DestroyWindow();
 }

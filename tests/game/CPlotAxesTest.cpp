@@ -137,6 +137,23 @@ TEST_F(PlotAxesTest, ReadoutNamesTheValueUnderThePointer) {
     }
 }
 
+// A switch that is neither 0 nor 1 refuses the element and names its line.
+TEST_F(PlotAxesTest, MalformedSwitchesAreRefused) {
+    for (const auto& [attribute, reason] :
+         {std::pair{"axes='ja'", L"Zeile 1: axes=\"ja\""}, {"readout='2'", L"Zeile 1: readout=\"2\""},
+          {"axes=''", L"Zeile 1: axes=\"\""}}) {
+        game::CGameContext refusing;
+        tinyxml2::XMLDocument xml;
+        xml.Parse((std::string("<wave id='3' example_from='5' ") + attribute + "/>").c_str());
+        auto wave = game::CElementFactory::Create("wave", &refusing);
+        CRect area{0, 0, 500, 500};
+        EXPECT_EQ(wave->ReadXml(*xml.RootElement(), area, WS_CHILD), game::ERR_UNKNOWN_ELEMENT);
+        EXPECT_EQ(refusing.FailedElement(), 3);
+        EXPECT_NE(refusing.FailureReason().find(reason), std::wstring::npos)
+            << CText::ToNarrow(refusing.FailureReason());
+    }
+}
+
 // Every plot the player arranges draws its mark once evaluated, and the plots of a signal show
 // it again when the signal changes.
 TEST_F(PlotAxesTest, EveryPlotDrawsItsMarkAndFollowsItsSignal) {
