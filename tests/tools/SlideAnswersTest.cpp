@@ -193,8 +193,9 @@ std::string Track(const Panel& panel) {
     std::vector<double> track;
     const long frame = long(panel.rate / 10);
     for (long at = 0; at + frame <= long(panel.x.size()); at += frame)
-        track.push_back(Spectrum({{panel.x.begin() + at, panel.x.begin() + at + frame}, panel.rate})
-                            .Strongest());
+        track.push_back(
+            Spectrum({{panel.x.begin() + at, panel.x.begin() + at + frame}, panel.rate, {}})
+                .Strongest());
     const double first = track.front(), last = track.back(), middle = track[track.size() / 2];
     std::size_t rising = 0;
     for (std::size_t i = 1; i < track.size(); ++i)
@@ -479,10 +480,12 @@ void ExpectMatching(const SlideSignals& signals, const tinyxml2::XMLElement* shu
         theirs.push_back(signals.Of(*cell));
     ASSERT_EQ(ours.size(), theirs.size());
     for (std::size_t i = 0; i < ours.size(); ++i)
-        for (std::size_t j = 0; j < theirs.size(); ++j)
-            if (j != i)
+        for (std::size_t j = 0; j < theirs.size(); ++j) {
+            if (j != i) {
                 EXPECT_LT(Distance(ours[i], theirs[i]), Distance(ours[i], theirs[j]))
                     << "column " << i + 1 << " is nearer to column " << j + 1;
+            }
+        }
 }
 
 // Each panel of a shuffled row is what the label of its column says, and not what another
