@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -31,10 +32,6 @@ std::vector<HighScoreEntry> Scores(int count) {
     return scores;
 }
 
-CRect InDialog(const CHighScore& dialog, const CWnd* control) {
-    return dialog.ScreenToClient(control->GetWindowRect());
-}
-
 // Whether the widget shows a pixel close to the colour within the rectangle (text is smoothed).
 bool Shows(QWidget* widget, const CRect& r, COLORREF color) {
     const QImage picture = widget->grab().toImage();
@@ -49,10 +46,9 @@ bool Shows(QWidget* widget, const CRect& r, COLORREF color) {
     return false;
 }
 
-// Every row keeps its slot whether or not the ones above are filled, empty slots stay blank,
-// and the names take half the list's width, points and time a quarter each. Places are
-// right-aligned in two characters, times have one decimal (with a comma) and the unit, and the
-// caller's font reaches every text. The same dialog shown again keeps nothing of the earlier list.
+// Rows keep their slots whether or not the ones above are filled, empty slots stay blank; places
+// right-aligned in two characters, times with one decimal (a comma) and the unit, the caller's
+// font on every text. The same dialog shown again keeps nothing of the earlier list.
 TEST(CHighScoreTest, RowsKeepTheirSlotsAndTheNewResultIsRed) {
     const struct {
         int count, position;
@@ -67,24 +63,33 @@ TEST(CHighScoreTest, RowsKeepTheirSlotsAndTheNewResultIsRed) {
         SCOPED_TRACE(std::to_string(c.count) + " scores, new at " + std::to_string(c.position));
         dialog.SetScores(Scores(c.count), c.position);
         RunModal(dialog, [&] {
-            // Tops and bottoms of what shows: heading, column headings, rows, the button.
-            std::vector<std::pair<int, int>> expected = {{10, 60}, {70, 100}, {70, 100}, {70, 100}};
+            // Every visible control as (left, top, right, bottom): the heading over the middle
+            // four fifths, then the column headings, the rows and the centred button.
+            using Box = std::array<int, 4>;
+            const int w = dialog.GetClientRect().Width(), name = w / 10, points = name + 2 * w / 5;
+            const int x[] = {name, points, points + w / 5, points + 2 * (w / 5)};
+            const int button = dialog.GetDlgItem(IDOK)->GetWindowRect().Width();
+            std::vector<Box> expected = {{name, 10, name + 4 * w / 5, 60},
+                                         {(w - button) / 2, 330, (w - button) / 2 + button, 360}};
+            const auto cells = [&](int top, int bottom) {
+                for (int k = 0; k < 3; ++k)
+                    expected.push_back({x[k], top, x[k + 1], bottom});
+            };
+            cells(70, 100);
             const auto expectRow = [&](const HighScoreRow& row, int place, int top, bool red) {
                 ASSERT_TRUE(row.nameControl && row.pointsControl && row.timeControl) << place;
                 EXPECT_EQ(row.nameControl->GetWindowText(),
                           (place < 10 ? L" " : L"") + std::to_wstring(place) + L". Spieler " +
                               std::to_wstring(place));
                 EXPECT_EQ(row.pointsControl->GetWindowText(), std::to_wstring(101 - place));
-                if (place <= 5) {
-                    EXPECT_EQ(row.timeControl->GetWindowText(), SHOWN_TIMES[place - 1]);
-                }
+                EXPECT_EQ(row.timeControl->GetWindowText(),
+                          place <= 5 ? SHOWN_TIMES[place - 1] : L"10,0 s");
                 for (const CColorStaticST* cell :
-                     {row.nameControl.get(), row.pointsControl.get(), row.timeControl.get()}) {
+                     {row.nameControl.get(), row.pointsControl.get(), row.timeControl.get()})
                     EXPECT_EQ(cell->GetTextColor(), red ? RED : CSystemColors::ButtonText());
-                    expected.push_back({top, top + 30});
-                }
-                EXPECT_EQ(Shows(dialog.Widget(), InDialog(dialog, row.nameControl.get()), RED),
-                          red);
+                cells(top, top + 30);
+                const CRect cell = dialog.ScreenToClient(row.nameControl->GetWindowRect());
+                EXPECT_EQ(Shows(dialog.Widget(), cell, RED), red);
             };
             for (int i = 0; i < std::min(c.count, CHighScore::LISTED_ROWS); ++i)
                 expectRow(dialog.GetRow(i), i + 1, 105 + 35 * i, i == c.position);
@@ -93,32 +98,21 @@ TEST(CHighScoreTest, RowsKeepTheirSlotsAndTheNewResultIsRed) {
                 expectRow(own, c.position + 1, 290, true);
             else
                 EXPECT_FALSE(own.nameControl || own.pointsControl || own.timeControl);
-            expected.push_back({330, 360}); // the button
-            std::vector<std::pair<int, int>> shown;
-            int headingRight = 0;
+            std::vector<Box> shown;
             for (const QWidget* child :
                  dialog.Widget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
                 if (child->isVisible()) {
-                    shown.push_back({child->y(), child->geometry().bottom() + 1});
-                    headingRight = child->y() == 10 ? child->geometry().right() + 1 : headingRight;
+                    const QRect g = child->geometry();
+                    shown.push_back({g.left(), g.top(), g.right() + 1, g.bottom() + 1});
                     EXPECT_EQ(child->font().pixelSize(), 19);
                 }
-            std::sort(shown.begin(), shown.end());
-            std::sort(expected.begin(), expected.end());
+            std::ranges::sort(shown);
+            std::ranges::sort(expected);
             EXPECT_EQ(shown, expected);
             EXPECT_EQ(dialog.Widget()->windowTitle(), "Bestenliste");
             EXPECT_EQ(dialog.GetClientRect().Height(),
                       std::max(370, dialog.MapDialogRect(CRect{0, 0, 338, 197}).Height()))
                 << "the button keeps 10 pixels clear of the dialog's bottom edge";
-            const int w = dialog.GetClientRect().Width();
-            const CRect name = InDialog(dialog, dialog.GetRow(0).nameControl.get());
-            const CRect points = InDialog(dialog, dialog.GetRow(0).pointsControl.get());
-            const CRect time = InDialog(dialog, dialog.GetRow(0).timeControl.get());
-            EXPECT_EQ(std::pair(name.left, name.right), std::pair(w / 10, points.left));
-            EXPECT_EQ(std::pair(points.left, time.left),
-                      std::pair(w / 10 + 2 * w / 5, points.right));
-            EXPECT_NEAR(time.right, w - w / 10, 2);
-            EXPECT_EQ(headingRight, w / 10 + 4 * w / 5);
             dialog.EndDialog(IDCANCEL);
         });
     }
@@ -127,29 +121,23 @@ TEST(CHighScoreTest, RowsKeepTheirSlotsAndTheNewResultIsRed) {
 // Every way out the player tries closes the list: the button "Schließen", Enter for it, Escape
 // and the close box.
 TEST(CHighScoreTest, TheCloseButtonEnterEscapeAndTheCloseBoxCloseIt) {
-    const struct {
-        Qt::Key key; // Key_unknown: the button; Key_Close: the close box
-        int result;
-    } cases[] = {{Qt::Key_unknown, IDOK},
-                 {Qt::Key_Return, IDOK},
-                 {Qt::Key_Enter, IDOK},
-                 {Qt::Key_Escape, IDCANCEL},
-                 {Qt::Key_Close, IDCANCEL}};
-    for (const auto& c : cases) {
+    // Key_unknown: the button; Key_Close: the close box. Only Escape and the box cancel.
+    for (const Qt::Key key :
+         {Qt::Key_unknown, Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape, Qt::Key_Close}) {
         CHighScore dialog;
         dialog.SetScores(Scores(8), 7);
         const int result = RunModal(dialog, [&] {
             const CWnd* button = dialog.GetDlgItem(IDOK);
             ASSERT_NE(button, nullptr);
             EXPECT_EQ(button->GetWindowText(), L"Schließen");
-            if (c.key == Qt::Key_unknown)
+            if (key == Qt::Key_unknown)
                 QTest::mouseClick(button->Widget(), Qt::LeftButton);
-            else if (c.key == Qt::Key_Close)
+            else if (key == Qt::Key_Close)
                 dialog.Widget()->close();
             else
-                QTest::keyClick(dialog.Widget(), c.key);
+                QTest::keyClick(dialog.Widget(), key);
         });
-        EXPECT_EQ(result, c.result) << c.key;
+        EXPECT_EQ(result, key == Qt::Key_Escape || key == Qt::Key_Close ? IDCANCEL : IDOK) << key;
     }
 }
 

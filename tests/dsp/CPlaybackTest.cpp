@@ -1,17 +1,11 @@
-#include "dsp/CFilter.h"
+#include "TestSignals.h"
+
 #include "dsp/CPlayback.h"
-#include "dsp/CSignal.h"
 
 #include "common/CTestSoundOutput.h"
 #include "platform/CApplication.h"
 #include "platform/CTickCount.h"
 #include "platform/CWnd.h"
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <memory>
-#include <vector>
 
 using dsp::CSignal;
 
@@ -20,11 +14,8 @@ namespace {
 using Bar = std::pair<long long, long long>; // (erase, draw)
 constexpr int B = 200;                       // block length at 8000 Hz
 
-class CPlaybarWindow : public CWnd {
-public:
+struct CPlaybarWindow : CWnd {
     std::vector<Bar> bars;
-
-protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
         if (message == dsp::CPlayback::PlaybarMessage())
             bars.emplace_back(static_cast<long long>(wParam), lParam);
@@ -37,23 +28,8 @@ dsp::CWaveFormat Format(unsigned rate, int channels, int bits) {
     return {1, std::uint16_t(channels), rate, rate * align, align, std::uint16_t(bits), 0};
 }
 
-std::vector<float> Ramp(int count) {
-    std::vector<float> v(count);
-    for (int i = 0; i < count; ++i)
-        v[i] = -1.0f + 2.0f * float(i) / float(count);
-    return v;
-}
-
-// FloatToSample of every frame in every channel, silence after the end.
-std::vector<std::uint8_t> Expected(const std::vector<float>& samples, const dsp::CWaveFormat& f,
-                                   std::size_t frames) {
-    std::vector<std::uint8_t> out(frames * f.blockAlign);
-    for (std::size_t i = 0; i < frames; ++i)
-        for (int c = 0; c < f.channels; ++c)
-            CSignal::FloatToSample(i < samples.size() ? samples[i] : 0.0f,
-                                   out.data() + i * f.blockAlign + c * f.bitsPerSample / 8,
-                                   f.bitsPerSample);
-    return out;
+std::vector<float> Sound(int count) {
+    return testsignals::Noise(count, 1.0f, unsigned(count));
 }
 
 class Playback : public testing::Test {
@@ -62,13 +38,8 @@ protected:
         m_previous = CTestSoundOutput::Install(m_device);
         ASSERT_TRUE(m_window.Create(L"Test", L"", WS_VISIBLE, CRect{0, 0, 10, 10}, nullptr, 0));
     }
-    void TearDown() override {
-        m_listening.Reset();
-        m_signal.reset();
-        m_root.reset();
-        m_window.DestroyWindow();
-        CSoundOutput::SetFactory(m_previous);
-    }
+    // The members go in reverse: the listener, the signals, then the window.
+    void TearDown() override { CSoundOutput::SetFactory(m_previous); }
     void NewDevice() {
         m_device = std::make_shared<CTestSoundOutput::Device>();
         CTestSoundOutput::Install(m_device);
@@ -103,7 +74,7 @@ protected:
 };
 
 // 25 ms blocks, queued while a block and a frame remain (three at least), each reported; louder
-// than full scale, a root or a filter's output, plays scaled down to it.
+// than full scale, a root or a filter's output, plays scaled down to it, silence after the end.
 TEST_F(Playback, PlaysTheBlocksThatFitAndReportsEachOne) {
     const struct {
         int samples, blocks, channels, bits;
@@ -118,16 +89,13 @@ TEST_F(Playback, PlaysTheBlocksThatFitAndReportsEachOne) {
         SCOPED_TRACE(testing::Message() << c.samples << " at " << c.rate << " x" << c.loudness);
         NewDevice();
         const int block = int(c.rate) / 40;
-        std::vector<float> samples = Ramp(c.samples);
+        std::vector<float> samples = Sound(c.samples), loud(c.samples);
         samples[3] = -1.0f; // full scale
-        std::vector<float> loud = samples;
-        for (float& v : loud)
-            v *= c.loudness;
+        std::ranges::transform(samples, loud.begin(), [&](float v) { return v * c.loudness; });
         const dsp::CWaveFormat format = Format(c.rate, c.channels, c.bits);
         Make(loud, format);
         if (c.derived) {
-            m_root = std::move(m_signal);
-            m_signal = std::make_unique<CSignal>();
+            m_root = std::exchange(m_signal, std::make_unique<CSignal>());
             ASSERT_EQ(m_signal->CreateFrom(m_root.get()), 0u);
             ASSERT_TRUE(m_signal->ApplyFilter(dsp::CFilter()));
             m_listening = m_signal->Listen(&m_window);
@@ -138,29 +106,34 @@ TEST_F(Playback, PlaysTheBlocksThatFitAndReportsEachOne) {
         ASSERT_EQ(queued.size(), static_cast<std::size_t>(c.blocks));
         EXPECT_EQ(queued.back().block, (c.blocks - 1) % 3) << "buffers are reused in turn";
         EXPECT_EQ(m_device->LastFormat().channels, c.channels);
-        std::vector<std::uint8_t> bytes;
+        std::vector<std::uint8_t> bytes,
+            expected(std::size_t(c.blocks) * block * format.blockAlign);
         for (const auto& q : queued)
             bytes.insert(bytes.end(), q.bytes.begin(), q.bytes.end());
-        EXPECT_EQ(bytes, Expected(samples, format, std::size_t(c.blocks) * block));
-        std::vector<Bar> expected{{0, 0}};
+        for (std::size_t i = 0; i < expected.size() / format.blockAlign; ++i)
+            for (int channel = 0; channel < c.channels; ++channel)
+                CSignal::FloatToSample(i < samples.size() ? samples[i] : 0.0f,
+                                       &expected[i * format.blockAlign + channel * c.bits / 8],
+                                       c.bits);
+        EXPECT_EQ(bytes, expected);
+        std::vector<Bar> bars{{0, 0}};
         for (int b = 0; b <= c.blocks; ++b)
-            expected.emplace_back(b * block, std::min(b + 1, c.blocks) * block);
-        EXPECT_EQ(m_window.bars, expected);
+            bars.emplace_back(b * block, std::min(b + 1, c.blocks) * block);
+        EXPECT_EQ(m_window.bars, bars);
     }
 }
 
 // A click while playing changes nothing; a later one plays again from the start.
 TEST_F(Playback, ClicksStartOnlyWhatMayStart) {
-    Make(Ramp(10 * B));
+    Make(Sound(10 * B));
     ASSERT_TRUE(m_signal->Play());
     ASSERT_TRUE(m_device->FinishNext());
     ASSERT_TRUE(m_device->WaitForQueued(4));
     EXPECT_FALSE(m_signal->Play());
     EXPECT_EQ(m_device->OpenCount(), 1);
     PlayToEnd();
-    const std::vector<Bar> first = m_window.bars;
+    const std::vector<Bar> first = std::exchange(m_window.bars, {});
     const auto firstBlocks = m_device->Queued();
-    m_window.bars.clear();
     ASSERT_TRUE(m_signal->Play());
     PlayToEnd();
     EXPECT_EQ(m_device->OpenCount(), 2);
@@ -171,24 +144,21 @@ TEST_F(Playback, ClicksStartOnlyWhatMayStart) {
 }
 
 // An output that opens but takes no block.
-class CRefusingOutput : public CSoundOutput {
-public:
-    explicit CRefusingOutput(bool& aborted) : m_aborted(aborted) {}
+struct CRefusingOutput : CSoundOutput {
+    explicit CRefusingOutput(bool& aborted) : aborted(aborted) {}
     bool Open(const CSoundFormat&, IListener&) override { return true; }
     bool Queue(int, const std::uint8_t*, std::size_t) override { return false; }
     bool Start() override { return true; }
     void Close() override {}
-    void Abort() override { m_aborted = true; }
-
-private:
-    bool& m_aborted;
+    void Abort() override { aborted = true; }
+    bool& aborted;
 };
 
 // Nothing starts or moves a bar for a format no device plays, without a device or an output,
 // or when no block is taken.
 TEST_F(Playback, NothingStartsThatCannotPlay) {
-    EXPECT_FALSE(Make(Ramp(10 * B), Format(8000, 1, 24)).Play());
-    Make(Ramp(10 * B));
+    EXPECT_FALSE(Make(Sound(10 * B), Format(8000, 1, 24)).Play());
+    Make(Sound(10 * B));
     m_device->SetAvailable(false);
     EXPECT_FALSE(m_signal->Play());
     CSoundOutput::SetFactory([] { return std::unique_ptr<CSoundOutput>(); });
@@ -205,14 +175,14 @@ TEST_F(Playback, NothingStartsThatCannotPlay) {
 TEST_F(Playback, SamplesGoneWhilePlayingStopAndPostNoMore) {
     for (const bool deleted : {true, false}) {
         NewDevice();
-        Make(Ramp(100 * B));
+        Make(Sound(100 * B));
         ASSERT_TRUE(m_signal->Play());
         ASSERT_TRUE(m_device->FinishNext());
         ASSERT_TRUE(m_device->WaitForQueued(4));
         if (deleted)
             m_signal.reset();
         else
-            m_signal->CreateFromSamples(Format(8000, 1, 16), Ramp(B).data(), B);
+            m_signal->CreateFromSamples(Format(8000, 1, 16), Sound(B).data(), B);
         EXPECT_FALSE(m_device->IsOpen());
         EXPECT_EQ(m_device->PendingCount(), 0u);
         CApplication::ProcessMessagesFor(30);

@@ -11,8 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
-#include <vector>
+#include <array>
+#include <ranges>
+#include <tuple>
 
 namespace {
 
@@ -88,31 +89,20 @@ TEST(CDCTest, ArcRunsCounterclockwiseFromStartToEnd) {
         });
         const auto changed = image.Changed();
         SCOPED_TRACE(testing::Message() << c.above << c.below);
-        EXPECT_EQ(changed.begin()->first, 10);
-        EXPECT_EQ(changed.rbegin()->first, 40);
-        const auto rowUsed = [&](int from, int to) {
-            return std::any_of(changed.begin(), changed.end(),
-                               [&](Pixel p) { return p.second >= from && p.second <= to; });
-        };
-        EXPECT_EQ(rowUsed(0, 12), c.above);
-        EXPECT_EQ(rowUsed(38, 49), c.below);
+        const auto [top, bottom] = std::ranges::minmax(changed | std::views::values);
+        EXPECT_EQ(
+            std::tuple(changed.begin()->first, changed.rbegin()->first, top <= 12, bottom >= 38),
+            std::tuple(10, 40, c.above, c.below))
+            << "leftmost, rightmost, above, below";
         EXPECT_EQ(image.OfColor(BLACK), changed) << "a crisp one-pixel arc";
     }
-}
-
-CLogFont Description(int height, const wchar_t* face, int weight = 400) {
-    CLogFont description;
-    description.height = height;
-    description.faceName = face;
-    description.weight = weight;
-    return description;
 }
 
 // Left, centred and right text in its colour, vertically centred, inside its rectangle only.
 TEST(CDCTest, DrawTextPlacesTextInItsColourInsideItsRectangle) {
     const CRect box{10, 20, 210, 60};
     CFont font;
-    ASSERT_TRUE(font.CreateFontIndirect(Description(-20, L"Liberation Sans")));
+    ASSERT_TRUE(font.CreateFontIndirect({-20, 400, false, false, L"Liberation Sans"}));
     for (const auto& [format, fromLeft] :
          {std::pair{DT_LEFT, 0.1}, {DT_CENTER, 0.5}, {DT_RIGHT, 0.9}}) {
         int height = 0;
@@ -151,37 +141,35 @@ TEST(CDCTest, HighDensityDevicesKeepLogicalPixelsCrisp) {
         dc.LineTo(12, 5);
         dc.StretchHalftone(ramp, CRect{0, 10, 3, 11}); // 6 device pixels from 2 source pixels
     }
+    const QRgb black = qRgb(0, 0, 0), white = qRgb(255, 255, 255);
     for (int y = 8; y < 14; ++y) {
-        const bool onLine = y == 10 || y == 11;
-        EXPECT_EQ(target.pixel(4, y) == qRgb(0, 0, 0), onLine) << "device row " << y;
-        EXPECT_EQ(target.pixel(23, y) == qRgb(0, 0, 0), onLine) << "device row " << y;
-        EXPECT_EQ(target.pixel(24, y), qRgb(255, 255, 255)) << "end point left out";
+        const QRgb line = y == 10 || y == 11 ? black : white; // the end point is left out
+        EXPECT_EQ((std::array{target.pixel(4, y), target.pixel(23, y), target.pixel(24, y)}),
+                  (std::array{line, line, white}))
+            << "device row " << y;
     }
-    std::vector<int> greys;
     for (int x = 0; x < 6; ++x)
-        greys.push_back(qRed(target.pixel(x, 20)));
-    EXPECT_EQ(greys, (std::vector<int>{0, 0, 0, 255, 255, 255}));
+        EXPECT_EQ(target.pixel(x, 20), x < 3 ? black : white) << x;
 }
 
 // Negative heights are the character (em) height, positive ones the whole cell; Times is a
 // real serif; the style carries over; a never-created font is the application's.
 TEST(CQtFontTest, HeightsFollowTheWindowsSigns) {
+    const auto font = [](int height, const wchar_t* face, int weight = 400, bool styled = false) {
+        return CQtFont::FromLogFont({height, weight, styled, styled, face});
+    };
     for (const wchar_t* face : {L"Times", L"Liberation Sans"}) {
-        EXPECT_EQ(CQtFont::FromLogFont(Description(-13, face)).pixelSize(), 13);
+        EXPECT_EQ(font(-13, face).pixelSize(), 13);
         for (const auto& [height, cell] : {std::pair{22, 22}, std::pair{0, 16}}) {
-            const QFontMetrics metrics(CQtFont::FromLogFont(Description(height, face)));
+            const QFontMetrics metrics(font(height, face));
             EXPECT_NEAR(metrics.ascent() + metrics.descent(), cell, 1) << height;
         }
     }
-    const QString family = QFontInfo(CQtFont::FromLogFont(Description(-20, L"Times"))).family();
+    const QString family = QFontInfo(font(-20, L"Times")).family();
     EXPECT_FALSE(family.contains("Sans")) << family.toStdString();
-    CLogFont description = Description(-16, L"Liberation Serif", 700);
-    description.italic = description.underline = true;
-    const QFont font = CQtFont::FromLogFont(description);
-    EXPECT_TRUE(font.bold() && font.italic() && font.underline());
-    EXPECT_EQ(CQtFont::FromLogFont(Description(-16, L"Liberation Serif", 0)).weight(),
-              QFont::Normal)
-        << "weight 0 means no preference";
+    const QFont styled = font(-16, L"Liberation Serif", 700, true);
+    EXPECT_TRUE(styled.bold() && styled.italic() && styled.underline());
+    EXPECT_EQ(font(-16, L"Liberation Serif", 0).weight(), QFont::Normal) << "0: no preference";
     EXPECT_EQ(CQtFont::FromFont(CFont()), QFont());
 }
 

@@ -1,10 +1,7 @@
-#include "common/CTempFolder.h"
+#include "SlideCheck.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,29 +11,14 @@ namespace {
 
 const std::string HEADER = "player,code,course,slide,points,maximum,seconds,date\n";
 
-struct Outcome {
-    int status = -1;
-    std::string output; // what the teacher reads on the terminal
-};
+using slidecheck::Outcome;
 
 // The installed command as a teacher calls it, from the folder given.
 Outcome ClassReport(const std::string& arguments, const std::string& folder = ".") {
-    const std::string command =
-        "cd '" + folder + "' && " + CLASSREPORT_PROGRAM + " " + arguments + " 2>&1";
-    Outcome run;
-    FILE* program = popen(command.c_str(), "r");
-    if (program == nullptr)
-        return run;
-    for (int c; (c = std::fgetc(program)) != EOF;)
-        run.output += static_cast<char>(c);
-    const int status = pclose(program);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return slidecheck::RunCommand("cd '" + folder + "' && " + CLASSREPORT_PROGRAM + " " + arguments);
 }
 
-std::string Narrow(const std::wstring& path) {
-    return std::filesystem::path(path).string();
-}
+std::string Narrow(const std::wstring& path) { return CText::ToNarrow(path); }
 
 std::string ReadBytes(const std::string& path) {
     std::ifstream file(path, std::ios::binary);

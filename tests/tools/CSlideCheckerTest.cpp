@@ -7,11 +7,7 @@
 
 #include <QImage>
 
-#include <sys/wait.h>
-
 #include <algorithm>
-#include <cstdio>
-#include <utility>
 
 namespace {
 
@@ -263,14 +259,9 @@ TEST(SlideTools, AnswerHelpRefuseUnknownOptionsAndSayWhatIsMissing) {
         {view + " '" + slide + "' --grab '" + image + "'", 0, ""},
     };
     for (const auto& c : cases) {
-        FILE* program = popen((c.arguments + " 2>&1").c_str(), "r");
-        ASSERT_NE(program, nullptr);
-        std::string output;
-        for (int ch; (ch = std::fgetc(program)) != EOF;)
-            output += static_cast<char>(ch);
-        const int status = pclose(program);
-        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, c.status) << c.arguments;
-        EXPECT_NE(output.find(c.output), std::string::npos) << c.arguments << "\n" << output;
+        const Outcome run = RunCommand(c.arguments);
+        EXPECT_EQ(run.status, c.status) << c.arguments;
+        EXPECT_NE(run.output.find(c.output), std::string::npos) << c.arguments << "\n" << run.output;
     }
     const QImage grabbed(QString::fromStdString(image));
     int ink = 0;

@@ -7,9 +7,11 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <future>
 #include <map>
@@ -79,6 +81,23 @@ inline std::vector<std::string> Messages(const CSlideChecker::Report& report) {
     for (const auto& warning : report.warnings)
         messages.push_back(CSlideChecker::Message(warning));
     return messages;
+}
+
+// A command's exit status (-1: it did not exit) and everything it printed.
+struct Outcome {
+    int status = -1;
+    std::string output;
+};
+inline Outcome RunCommand(const std::string& command) {
+    Outcome run;
+    FILE* program = popen((command + " 2>&1").c_str(), "r");
+    if (program == nullptr)
+        return run;
+    for (int c; (c = std::fgetc(program)) != EOF;)
+        run.output += static_cast<char>(c);
+    const int status = pclose(program);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
 }
 
 } // namespace slidecheck
