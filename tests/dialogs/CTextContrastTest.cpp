@@ -32,31 +32,6 @@ double Contrast(COLORREF a, COLORREF b) {
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-// A pixel in the middle of a mark's stroke.
-COLORREF Stroke(UINT mark, int x, int y) {
-    CBitmap bitmap;
-    return bitmap.LoadBitmap(mark) ? bitmap.GetPixel(x, y) : RGB(255, 255, 255);
-}
-
-TEST(TextContrast, ColouredTextAndMarksStayReadable) {
-    const COLORREF white = RGB(255, 255, 255);
-    struct Pair {
-        const char* what;
-        COLORREF ink;
-        COLORREF paper;
-        double least;
-    };
-    const Pair pairs[] = {
-        {"new result in the high-score list", CHighScore::HIGHLIGHT_COLOR,
-         CSystemColors::ButtonFace(), 4.5},
-        {"dialog text", CSystemColors::ButtonText(), CSystemColors::ButtonFace(), 4.5},
-        {"tick", Stroke(IDB_MARK_CORRECT, 78, 64), white, 3.0},
-        {"cross", Stroke(IDB_MARK_WRONG, 64, 64), white, 3.0},
-    };
-    for (const Pair& p : pairs)
-        EXPECT_GE(Contrast(p.ink, p.paper), p.least) << p.what;
-}
-
 // How far apart two colours look to a dichromat (Viénot, Brettel and Mollon's simulation, in
 // linear RGB), in sRGB steps.
 double SeenApart(COLORREF a, COLORREF b, const double (&m)[3][3]) {
@@ -71,17 +46,29 @@ double SeenApart(COLORREF a, COLORREF b, const double (&m)[3][3]) {
     return std::sqrt(squares);
 }
 
-TEST(TextContrast, TickAndCrossDifferForRedGreenBlindEyes) {
-    const COLORREF tick = Stroke(IDB_MARK_CORRECT, 78, 64), cross = Stroke(IDB_MARK_WRONG, 64, 64);
-    struct Eye {
+TEST(TextContrast, ColouredTextAndMarksStayReadableAlsoForRedGreenBlindEyes) {
+    CBitmap tickMark, crossMark; // a pixel in the middle of each stroke
+    ASSERT_TRUE(tickMark.LoadBitmap(IDB_MARK_CORRECT) && crossMark.LoadBitmap(IDB_MARK_WRONG));
+    const COLORREF tick = tickMark.GetPixel(78, 64), cross = crossMark.GetPixel(64, 64);
+    const COLORREF white = RGB(255, 255, 255), face = CSystemColors::ButtonFace();
+    const struct {
+        const char* what;
+        COLORREF ink, paper;
+        double least;
+    } pairs[] = {{"new result in the high-score list", CHighScore::HIGHLIGHT_COLOR, face, 4.5},
+                 {"dialog text", CSystemColors::ButtonText(), face, 4.5},
+                 {"tick", tick, white, 3.0},
+                 {"cross", cross, white, 3.0}};
+    for (const auto& p : pairs)
+        EXPECT_GE(Contrast(p.ink, p.paper), p.least) << p.what;
+    const struct {
         const char* what;
         double m[3][3];
-    };
-    const Eye eyes[] = {
+    } eyes[] = {
         {"deuteranopia", {{0.29275, 0.70725, 0}, {0.29275, 0.70725, 0}, {-0.02234, 0.02234, 1}}},
         {"protanopia", {{0.11238, 0.88762, 0}, {0.11238, 0.88762, 0}, {0.00401, -0.00401, 1}}},
     };
-    for (const Eye& eye : eyes)
+    for (const auto& eye : eyes)
         EXPECT_GE(SeenApart(tick, cross, eye.m), 100.0) << eye.what;
 }
 

@@ -69,10 +69,9 @@ TEST(CImageBufferTest, AreaAveragingBlendsWhatEachPixelCovers) {
             for (int x = 0; x < c.width; ++x)
                 EXPECT_EQ(scaled.GetPixel(x, y), Grey(c.expected[y][x])) << c.name;
     }
-    const COLORREF colours[] = {RGB(255, 0, 0), RGB(0, 255, 0)}; // averaged apart
-    CImageBuffer mixed;
-    ASSERT_TRUE(mixed.Create(2, 1));
-    mixed.SetRow(0, colours, 2);
+    CImageBuffer mixed = GreyImage({{0, 0}}); // channels averaged apart
+    mixed.SetPixel(0, 0, RGB(255, 0, 0));
+    mixed.SetPixel(1, 0, RGB(0, 255, 0));
     EXPECT_EQ(mixed.AreaAveraged(1, 1).GetPixel(0, 0), RGB(128, 128, 0));
     // So many pixels that 255 times their count needs more than 32 bits.
     const std::vector<COLORREF> white(4200, RGB(255, 255, 255));
