@@ -9,73 +9,69 @@ namespace {
 
 class GameConfig : public GameFolder {
 protected:
-    bool Load(const std::string& gameXml) {
-        Write("game.xml", gameXml);
+    // game.xml with both folders around the elements, or the elements alone when raw.
+    bool Load(const std::string& elements, const std::string& attributes = "", bool raw = false) {
+        raw ? Write("game.xml", elements) : WriteGame(elements, "", attributes);
         config = CGameConfig();
         return config.Load("game.xml", context);
-    }
-    static std::string Game(const std::string& inner, const std::string& attributes = "") {
-        return "<game " + attributes + "><audioexamples>examples</audioexamples>" +
-               "<slides>slides</slides>" + inner + "</game>";
     }
     game::CGameContext context;
     CGameConfig config;
 };
 
-TEST_F(GameConfig, FontsTextsAndWindowMode) {
+// A font or window mode left out, or written as nothing the game can use, keeps the default.
+TEST_F(GameConfig, FontAndWindowModeAsWrittenOrTheDefault) {
     const struct {
-        std::string xml;
+        std::string xml, attributes;
         int size;
         std::wstring face;
         bool fit;
     } cases[] = {
-        {Game("<font size='120' name='Times'/>"), 120, L"Times", false},
-        {Game("<font/>"), 140, L"Times", false},
-        {Game(""), 140, L"Times", false},
-        {Game("<font size='90' name=''/>"), 90, L"Times", false},
-        {Game("<font size='100' name='Serif'/><font size='300' name='X'/>"), 100, L"Serif", false},
-        {Game("<font size='zwölf'/>"), 140, L"Times", false},
-        {Game("", "fit_to_screen='-3'"), 140, L"Times", false},
-        {Game("", "fit_to_screen='1'"), 140, L"Times", true},
+        {"<font size='120' name='Times'/>", "", 120, L"Times", false},
+        {"<font/>", "", 140, L"Times", false},
+        {"", "", 140, L"Times", false},
+        {"<font size='90' name=''/>", "", 90, L"Times", false},
+        {"<font size='100' name='Serif'/><font size='300' name='X'/>", "", 100, L"Serif", false},
+        {"<font size='zwölf'/>", "", 140, L"Times", false},
+        {"", " fit_to_screen='-3'", 140, L"Times", false},
+        {"", " fit_to_screen='1'", 140, L"Times", true},
     };
     for (const auto& c : cases) {
-        ASSERT_TRUE(Load(c.xml)) << c.xml;
-        EXPECT_EQ(config.fontSize, c.size) << c.xml;
-        EXPECT_EQ(config.fontName, c.face) << c.xml;
-        EXPECT_EQ(config.fitToScreen, c.fit) << c.xml;
-        EXPECT_TRUE(config.complete) << c.xml;
+        SCOPED_TRACE(c.xml + c.attributes);
+        ASSERT_TRUE(Load(c.xml, c.attributes));
+        EXPECT_EQ(std::tuple(config.fontSize, config.fontName, config.fitToScreen, config.complete),
+                  std::tuple(c.size, c.face, c.fit, true));
     }
 }
 
 // Texts the file leaves out keep the program's own; of two "dialogtext" the first counts.
 // A course needs a title and a slide; empty slide entries are left out.
 TEST_F(GameConfig, DialogTextsAndCoursesAsWritten) {
-    ASSERT_TRUE(Load(Game("<dialogtext><next>Nächste</next></dialogtext>")));
+    ASSERT_TRUE(Load("<dialogtext><next>Nächste</next></dialogtext>"));
     EXPECT_EQ(config.nextCaption, L"Nächste");
     EXPECT_FALSE(config.checkCaption.has_value());
     EXPECT_EQ(config.dialogTexts, (std::map<std::wstring, std::wstring>{
                                       {L"cur_points", L"Es wurden %d von %d Punkte erreicht"},
                                       {L"rnd_course", L"Zufällige Aufgabenauswahl"},
                                       {L"highscore", L"Bestenliste"}}));
-    ASSERT_TRUE(Load(Game("<dialogtext><highscore>Top</highscore><check>Los</check>"
-                          "<mainmenu>Menü</mainmenu></dialogtext>"
-                          "<dialogtext><highscore>zweite</highscore></dialogtext>"
-                          "<course titel='A' highscore='2'><slide>slides\\a.xml</slide><slide/>"
-                          "<slide>b.xml</slide></course>"
-                          "<course titel='Leer'><slide></slide></course>"
-                          "<course><slide>x.xml</slide></course>"
-                          "<course titel=''><slide>x.xml</slide></course>"
-                          "<course titel='B' highscore='0'><slide>c.xml</slide></course>")));
+    ASSERT_TRUE(Load("<dialogtext><highscore>Top</highscore><check>Los</check>"
+                     "<mainmenu>Menü</mainmenu></dialogtext>"
+                     "<dialogtext><highscore>zweite</highscore></dialogtext>"
+                     "<course titel='A' highscore='2'><slide>slides\\a.xml</slide><slide/>"
+                     "<slide>b.xml</slide></course>"
+                     "<course titel='Leer'><slide></slide></course>"
+                     "<course><slide>x.xml</slide></course>"
+                     "<course titel=''><slide>x.xml</slide></course>"
+                     "<course titel='B' highscore='0'><slide>c.xml</slide></course>"));
     EXPECT_TRUE(config.hasDialogTexts);
     EXPECT_EQ(config.dialogTexts[L"highscore"], L"Top");
     EXPECT_EQ(config.checkCaption, L"Los");
     EXPECT_EQ(config.mainMenuCaption, L"Menü");
-    ASSERT_EQ(config.courses.size(), 2u);
-    EXPECT_EQ(config.courses[0].title, L"A");
-    EXPECT_EQ(config.courses[0].slides, (std::vector<std::wstring>{L"slides\\a.xml", L"b.xml"}));
-    EXPECT_TRUE(config.courses[0].hasHighscore);
-    EXPECT_EQ(config.courses[1].title, L"B");
-    EXPECT_FALSE(config.courses[1].hasHighscore);
+    std::vector<std::tuple<std::wstring, std::vector<std::wstring>, bool>> courses;
+    for (const CCourse& c : config.courses)
+        courses.emplace_back(c.title, c.slides, c.hasHighscore);
+    EXPECT_EQ(courses, (decltype(courses){{L"A", {L"slides\\a.xml", L"b.xml"}, true},
+                                          {L"B", {L"c.xml"}, false}}));
 }
 
 // Not well-formed, another root, or a folder missing: incomplete, and no course taken.
@@ -87,25 +83,21 @@ TEST_F(GameConfig, StopsEarlyKeepingWhatWasRead) {
           "<game><audioexamples>e</audioexamples><course "
           "titel='A'><slide>a</slide></course></game>",
           ""}) {
-        EXPECT_FALSE(Load(xml)) << xml;
-        EXPECT_FALSE(config.complete);
-        EXPECT_TRUE(config.courses.empty());
+        EXPECT_FALSE(Load(xml, "", true)) << xml;
+        EXPECT_TRUE(!config.complete && config.courses.empty()) << xml;
     }
 }
 
 TEST(CScoreLine, OnlyTwoNumbersAndPercentAreFilledIn) {
-    const struct {
-        std::wstring format;
-        std::wstring expected;
-    } cases[] = {
+    const std::pair<std::wstring, std::wstring> cases[] = {
         {L"Es wurden %d von %d Punkte erreicht", L"Es wurden 5 von 7 Punkte erreicht"},
         {L"%d%% von %d", L"5% von 7"},
         {L"%s %n %x %d %d %d", L"%s %n %x 5 7 %d"},
         {L"Punkte: %", L"Punkte: %"},
         {L"", L""},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(CScoreLine::Format(c.format, 5, 7), c.expected) << c.format;
+    for (const auto& [format, expected] : cases)
+        EXPECT_EQ(CScoreLine::Format(format, 5, 7), expected) << format;
 }
 
 } // namespace

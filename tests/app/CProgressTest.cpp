@@ -41,27 +41,17 @@ TEST(Progress, FiguresPerCourseAndTopicFromTheSavedFiles) {
         {{"k1.xml", "Zeitsignal"}, {"s1.xml", "Spektrum"}, {"s2.xml", "Spektrum"}});
 
     ASSERT_TRUE(figures.courses.size() == 3 && figures.topics.size() == 8);
-    const struct {
-        const ProgressRow& row;
-        const wchar_t* label;
-        int tries;
-        const wchar_t* share;
-        std::vector<double> trend;
-    } cases[] = {
-        {figures.courses[0], L"Klang", 2, L"75 %", {1.0, 0.5}},
-        {figures.courses[1], L"Spektren", 4, L"40 %", {0, 1, 0, 1, 0, 1, 0, 1, 0, 1}},
-        {figures.courses[2], L"Ungespielt", 0, L"–", {}},
-        {figures.topics[0], L"Einführung", 0, L"–", {}},
-        {figures.topics[1], L"Zeitsignal", 2, L"75 %", {1.0, 0.5}},
-        {figures.topics[3], L"Spektrum", 4, L"40 %", {0, 1, 0, 1, 0, 1, 0, 1, 0, 1}},
+    using Row = std::tuple<std::wstring, int, std::wstring, std::vector<double>>;
+    const auto row = [](const ProgressRow& r) {
+        return Row(r.label, r.tries, CProgressView::ShareText(r.share), r.trend);
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(CText::ToNarrow(c.label));
-        EXPECT_EQ(c.row.label, c.label);
-        EXPECT_EQ(c.row.tries, c.tries);
-        EXPECT_EQ(CProgressView::ShareText(c.row.share), c.share);
-        EXPECT_EQ(c.row.trend, c.trend);
-    }
+    EXPECT_EQ(row(figures.courses[0]), Row(L"Klang", 2, L"75 %", {1.0, 0.5}));
+    EXPECT_EQ(row(figures.courses[1]),
+              Row(L"Spektren", 4, L"40 %", {0, 1, 0, 1, 0, 1, 0, 1, 0, 1}));
+    EXPECT_EQ(row(figures.courses[2]), Row(L"Ungespielt", 0, L"–", {}));
+    EXPECT_EQ(row(figures.topics[0]), Row(L"Einführung", 0, L"–", {}));
+    EXPECT_EQ(row(figures.topics[1]), Row(L"Zeitsignal", 2, L"75 %", {1.0, 0.5}));
+    EXPECT_EQ(row(figures.topics[3]), Row(L"Spektrum", 4, L"40 %", {0, 1, 0, 1, 0, 1, 0, 1, 0, 1}));
     EXPECT_EQ(figures.weakest, (std::vector<std::wstring>{L"Spektrum", L"Zeitsignal"}));
 }
 

@@ -4,6 +4,7 @@
 // test panels (one point each unless "points" says otherwise). Message boxes are collected.
 
 #include "app/CVelmoraDlg.h"
+#include "common/CTempFolder.h"
 #include "common/ModalRun.h"
 #include "common/TestPanel.h"
 #include "game/CGameSlide.h"
@@ -24,7 +25,6 @@
 #include <functional>
 #include <iterator>
 #include <string>
-#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -32,11 +32,6 @@ class GameFolder : public ::testing::Test {
 protected:
     void SetUp() override {
         m_previous = std::filesystem::current_path();
-        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_folder = std::filesystem::temp_directory_path() /
-                   ("velmora_" + std::string(test->test_suite_name()) + "_" + test->name() + "_" +
-                    std::to_string(::getpid()));
-        std::filesystem::remove_all(m_folder);
         std::filesystem::create_directories(m_folder / "slides");
         std::filesystem::create_directories(m_folder / "examples");
         std::filesystem::current_path(m_folder);
@@ -44,10 +39,9 @@ protected:
             messages.push_back(caption + L"|" + text);
         });
     }
-    void TearDown() override {
+    void TearDown() override { // the folder goes with the fixture, once it is no longer current
         CMessageBox::SetHandler(nullptr);
         std::filesystem::current_path(m_previous);
-        std::filesystem::remove_all(m_folder);
     }
 
     static void Write(const std::string& name, const std::string& text) {
@@ -108,7 +102,8 @@ protected:
 
     // Answers the end-of-course dialogs from inside their own loops: the name dialog gets
     // name() typed and Return (Escape for a null name), the list is closed with Escape.
-    void AnswerScoreDialogs(CWnd& main, std::function<QString()> name = [] { return "Anna"; }) {
+    void AnswerScoreDialogs(
+        CWnd& main, std::function<QString()> name = [] { return "Anna"; }) {
         responder.setInterval(5);
         QObject::connect(&responder, &QTimer::timeout, [this, &main, name] {
             QWidget* modal = QApplication::activeModalWidget();
@@ -129,7 +124,8 @@ protected:
     int nameDialogs = 0;
     int listDialogs = 0;
     testing_panels::CTestPanels m_panels;
-    std::filesystem::path m_folder;
+    const CTempFolder m_temp;
+    const std::filesystem::path m_folder{m_temp.Folder()};
 
 private:
     std::filesystem::path m_previous;

@@ -27,26 +27,19 @@ protected:
         QWidget* focus = QApplication::focusWidget();
         QTest::keyClick(focus != nullptr ? focus : d.Widget(), key);
     }
-    // Tab until the control has the focus; false when Tab never reaches it.
-    static bool TabTo(CVelmoraDlg& d, UINT id) {
-        const CWnd* target = d.GetDlgItem(id);
-        for (int i = 0; i < 80 && !target->HasFocus(); ++i)
+    // Tab until the window has the focus; false when Tab never reaches it.
+    static bool TabTo(CVelmoraDlg& d, const CWnd& window) {
+        for (int i = 0; i < 200 && !window.HasFocus(); ++i)
             Key(d, Qt::Key_Tab);
-        return target->HasFocus();
+        return window.HasFocus();
     }
     // Every button pressed here is used up by the press; the focus must not fall onto
     // "Hauptmenü", which the next Space would press.
     static void Press(CVelmoraDlg& d, UINT id, Qt::Key key) {
-        ASSERT_TRUE(TabTo(d, id)) << id;
+        ASSERT_TRUE(TabTo(d, *d.GetDlgItem(id))) << id;
         Key(d, key);
         CApplication::ProcessMessages();
         EXPECT_FALSE(d.GetDlgItem(IDC_MAINMENU)->HasFocus()) << "after button " << id;
-    }
-    // Tab until the window has the focus.
-    static void TabTo(CVelmoraDlg& d, const CWnd& window) {
-        for (int i = 0; i < 200 && !window.HasFocus(); ++i)
-            Key(d, Qt::Key_Tab);
-        ASSERT_TRUE(window.HasFocus());
     }
     // Solves the slide as a player without a mouse: Enter on a panel and on the one whose cell
     // it belongs in, the notch moved onto its tone, the target's roots set at the cursor.
@@ -58,7 +51,7 @@ protected:
                     for (const int id : {table->ExpectedIds()[k], table->CurrentIds()[k]}) {
                         if (table->ExpectedIds()[k] == table->CurrentIds()[k])
                             break;
-                        TabTo(d, *slide.Context().FindElement(id));
+                        ASSERT_TRUE(TabTo(d, *slide.Context().FindElement(id)));
                         Key(d, Qt::Key_Return);
                     }
                 ASSERT_EQ(table->CurrentIds(), table->ExpectedIds());
@@ -68,7 +61,7 @@ protected:
     }
     static void Answer(CVelmoraDlg& d, game::CElement& element) {
         if (auto* notch = dynamic_cast<game::CNotchFilter*>(&element)) {
-            TabTo(d, *notch);
+            ASSERT_TRUE(TabTo(d, *notch));
             // A key first places the notch: the tone may lie where the notch starts.
             Key(d, Qt::Key_Right);
             for (int i = 0; i < 1000 && notch->GetNotch() != notch->GetSolution(); ++i)
@@ -77,7 +70,7 @@ protected:
         auto* plane = dynamic_cast<game::CPoleZeroPlot*>(&element);
         if (plane == nullptr || !plane->HasTarget())
             return;
-        TabTo(d, *plane);
+        ASSERT_TRUE(TabTo(d, *plane));
         const CPoint centre = plane->GetCentre();
         for (const bool poles : {false, true})
             for (const auto root : plane->TargetRoots(poles)) {
@@ -174,15 +167,13 @@ TEST_F(KeyboardCourse, EveryBundledCourseToItsEndWithFullPoints) {
 // Escape in a course asks before it leaves; in the menu it ends the game. F1 shows the keys.
 TEST_F(KeyboardCourse, EscapeAsksAndF1Helps) {
     WriteSlide("a.xml", "<wave id='1'/><wave id='2'/>", 2);
-    WriteGame("<course titel='Kurs'><slide>slides/a.xml</slide><slide>slides/a.xml</slide></course>");
-    struct Case {
-        Qt::Key key;
-        Qt::Key answer;
-        const char* caption;
-        const char* says;
+    WriteGame(
+        "<course titel='Kurs'><slide>slides/a.xml</slide><slide>slides/a.xml</slide></course>");
+    const struct {
+        Qt::Key key, answer;
+        const char *caption, *says;
         bool stays;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {Qt::Key_Escape, Qt::Key_N, "Velmora", "Den Kurs verlassen", true},
         {Qt::Key_Escape, Qt::Key_Escape, "Velmora", "Den Kurs verlassen", true},
         {Qt::Key_Escape, Qt::Key_Return, "Velmora", "Den Kurs verlassen", true},
@@ -193,7 +184,7 @@ TEST_F(KeyboardCourse, EscapeAsksAndF1Helps) {
     Play([&](CVelmoraDlg& d) {
         Qt::Key answer = Qt::Key_Escape;
         AnswerByKeys(d, [&] { return answer; });
-        for (const Case& c : cases) {
+        for (const auto& c : cases) {
             SCOPED_TRACE(c.says);
             if (InMenu(d)) {
                 ASSERT_TRUE(StartCourse(d, 0));
@@ -204,7 +195,7 @@ TEST_F(KeyboardCourse, EscapeAsksAndF1Helps) {
             ASSERT_TRUE(WaitUntil([&] { return QApplication::activeModalWidget() == d.Widget(); }));
             CApplication::ProcessMessagesFor(150); // a mnemonic's click comes a moment later
             EXPECT_TRUE(*c.caption == '\0' ? asked.isEmpty()
-                                            : asked.startsWith(c.caption) && asked.contains(c.says))
+                                           : asked.startsWith(c.caption) && asked.contains(c.says))
                 << asked.toStdString();
             EXPECT_EQ(d.CurrentSlide() != nullptr && !InMenu(d), c.stays);
             EXPECT_TRUE(d.IsModalRunning());
