@@ -1,7 +1,6 @@
 #include "PlotFixture.h"
 #include "common/ReferenceFilter.h"
 #include "game/CConstFilter.h"
-#include "game/CElementFactory.h"
 #include "game/CGameSlide.h"
 #include "game/CSpectrumPlot.h"
 
@@ -23,32 +22,24 @@ static double PowerGain(const std::vector<double>& a, const std::vector<double>&
     return at(b) / at(a);
 }
 
-static std::string Text(const std::vector<double>& v) {
-    std::string s;
-    for (const double d : v)
-        s += std::to_string(d) + " ";
-    return s;
-}
-
-// The coefficients as the slide's text has them.
-static std::vector<double> Rounded(std::vector<double> v) {
-    for (double& d : v)
-        d = std::stod(std::to_string(d));
-    return v;
-}
-
-// The coefficient children of a filter b / a.
+// The coefficient children of a filter b / a (coefficients of at most six decimals).
 static std::string Children(const std::vector<double>& a, const std::vector<double>& b) {
-    return "<a order='" + std::to_string(a.size()) + "'>" + Text(a) + "</a><b order='" +
-           std::to_string(b.size()) + "'>" + Text(b) + "</b>";
+    const auto child = [](const std::string& tag, const std::vector<double>& v) {
+        std::string s = "<" + tag + " order='" + std::to_string(v.size()) + "'>";
+        for (const double d : v)
+            s += std::to_string(d) + " ";
+        return s + "</" + tag + ">";
+    };
+    return child("a", a) + child("b", b);
 }
 
 class FilterPlotTest : public PlotFixture<CConstFilter> {
 protected:
-    // A fixed filter of signal 5 with the given attributes and coefficient children.
+    // A fresh fixed filter of signal 5 with the given attributes and coefficient children.
     void Prepare(const std::vector<float>& samples, const std::string& attributes,
                  const std::string& children = "<b order='1'>1</b>",
                  DWORD style = WS_CHILD | WS_VISIBLE) {
+        plot.reset(); // before its input goes
         ReadAndPrepare(MakeSignal(samples),
                        "<afilter id='7' example_from='5' " + attributes + ">" + children +
                            "</afilter>",
@@ -57,154 +48,12 @@ protected:
     dsp::CSignal& Output() { return *plot->GetOutput(); }
 };
 
-// The display attributes, and spectrum columns of as many bins as the width allows (the last
-// bin left out), or the mean line only.
-TEST_F(FilterPlotTest, ReadsItsDisplayAttributes) {
-    const struct {
-        std::string attributes;
-        bool log, spectrum, transfer;
-        int width, perColumn;
-    } cases[] = {
-        {"", false, false, true, 0, 0},
-        {"scale='log'", true, false, true, 0, 0},
-        {"scale='LOG'", false, false, true, 0, 0},
-        {"transfer='0'", false, false, false, 0, 0},
-        {"transfer='2'", false, false, false, 0, 0},
-        {"transfer='ja'", false, false, true, 0, 0},
-        {"spec_in='1' width='256'", false, true, true, 256, 4},
-        {"spec_in='1x' width='300'", false, true, true, 300, 3},
-        {"spec_in='1' width='1100'", false, true, true, 1100, 0},
-        {"spec_in='2'", false, false, true, 0, 0},
-        {"spec_in='ja'", false, false, true, 0, 0},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.attributes);
-        Prepare(Noise(8000, 2), c.attributes);
-        EXPECT_EQ(plot->IsLogarithmic(), c.log);
-        EXPECT_EQ(plot->ShowsSpectrum(), c.spectrum);
-        EXPECT_EQ(plot->ShowsTransfer(), c.transfer);
-        EXPECT_EQ(plot->GetColumns().Width(), c.width);
-        EXPECT_EQ(plot->GetColumns().ValuesPerColumn(), c.perColumn);
-        EXPECT_EQ(plot->GetColumns().HasRange(), c.perColumn > 0);
-    }
-}
-
 // The curve reaches, in every column, the row of the gain at the column's frequency (linear:
 // scaled to the largest gain up to 10 it can show, an arrow up from the top edge where the gain
-// leaves the plot); the output, published under the element's id, is the input filtered.
-TEST_F(FilterPlotTest, ResponseCurveAndOutputAgainstDoublePrecision) {
-    const struct {
-        std::string scale;
-        std::vector<double> a, b;
-    } cases[] = {
-        {"log", {1, -1.8 * std::cos(0.3), 0.81}, {1, -2 * std::cos(0.3), 1}},
-        {"log", {1, -0.5}, {1, 1}},
-        {"", {1}, {0.25, 0.25}}, // peak gain 0.5: drawn at its true size
-        {"", {1}, {2, 2}},       // peak gain 4: scaled so that the peak touches the top
-        {"", {1, 0.9}, {1}},     // high-pass resonance: peak 10 at half the sample rate
-        {"", {1, -1}, {1}},      // pole at z = 1
-        {"", {1, 0, 1}, {1}},    // poles at +-j: a quarter of the sample rate
-    };
-    for (const auto& c : cases) {
-        const std::vector<double> a = Rounded(c.a), b = Rounded(c.b); // as the slide has them
-        SCOPED_TRACE(c.scale + " " + Text(a) + "/ " + Text(b));
-        const std::vector<float> x = Noise(3000, 1);
-        Prepare(x, "scale='" + c.scale + "' width='256' height='128'", Children(a, b));
-        Show();
-        const QImage image = Grab();
-        const auto& curve = plot->GetTransferCurve();
-        ASSERT_EQ(curve.size(), 512u);
-        double peak = 1; // a response crossing 10 comes as close as the columns allow
-        for (int i = 0; i <= 100000; ++i)
-            if (const double h2 = PowerGain(a, b, i * std::numbers::pi / 100000); h2 <= 100)
-                peak = std::max(peak, h2);
-        for (int x = 0; x < 256; ++x) {
-            const double h2 = PowerGain(a, b, x * std::numbers::pi / 256);
-            const int top = curve[2 * x].y, bottom = curve[2 * x + 1].y;
-            const bool log = c.scale == "log", off = !log && h2 > 150;
-            const double row = std::min(
-                127.0, 128 - 128 * (log ? (std::log(h2) + 15) / 15.5 : std::sqrt(h2 / peak)));
-            EXPECT_EQ(curve[2 * x].x, x);
-            EXPECT_TRUE(off ? top == 0 : (!log && h2 >= 25) || (row > top - 1.5 && row < bottom + 1.5))
-                << "column " << x << ": " << top << " to " << bottom << ", not " << row;
-            EXPECT_TRUE(log || (h2 <= 150 && h2 >= 66) ||
-                        (PixelOf(image, x, 5) == RED) == (off || (top <= 5 && bottom >= 5)))
-                << "column " << x << ": an arrow on row 5, or the curve itself passing there";
-        }
-        ASSERT_EQ(context.FindSignal(7), plot->GetOutput());
-        EXPECT_EQ(plot->GetInput()->GetListeners().count(plot.get()), 1u);
-        EXPECT_EQ(Output().GetListeners().count(plot.get()), 1u);
-        const std::vector<double> y = ReferenceFilter(a, b, x);
-        ASSERT_EQ(Output().GetSampleCount(), 3000);
-        for (int n = 0; n < 3000; ++n)
-            ASSERT_NEAR(Output().GetSamples()[n], y[n], 1e-4 * (1 + std::fabs(y[n]))) << n;
-        plot.reset();
-    }
-}
-
-// Pass-through, a pole on the unit circle and an unstable filter draw a finite curve and give
-// finite output; a runaway output plays silent.
-TEST_F(FilterPlotTest, DegenerateAndUnstableFiltersStayFinite) {
-    const struct {
-        std::string children;
-        int firstRow;       // row of the response at frequency 0 in the log display
-        float playbackGain; // -1: not checked
-    } cases[] = {
-        {"<a>1</a>", 128 - static_cast<int>(15 / 15.5f * 128), 1.0f},      // no denominator
-        {"<a order='2'>1 -1</a>", 128 - static_cast<int>(128 * 3.0f), -1}, // pole at z = 1
-        {"<a order='2'>1 -2.5</a>", -1, 0.0f},                             // unstable
-        {"<a order='2'>1 -1</a><b order='2'>1 -1</b>", 5, 1.0f},           // pole and zero cancel
-        {"<b order='1'>4</b>", -1, 0.5f},  // peak 2: played scaled, not clipped
-        {"<b order='1'>0</b>", 127, 1.0f}, // no response at all: the bottom row
-    };
-    for (const auto& c : cases) {
-        std::vector<float> x = Noise(5000, 3);
-        x[0] = 0.5f;
-        Prepare(x, "scale='log' spec_in='1' width='256' height='128'", c.children);
-        SCOPED_TRACE(c.children);
-        EXPECT_TRUE(c.firstRow < 0 || plot->GetTransferCurve()[0].y == c.firstRow);
-        for (const CPoint& p : plot->GetTransferCurve())
-            EXPECT_TRUE(p.y >= -256 && p.y <= 384);
-        for (int n = 0; n < Output().GetSampleCount(); ++n)
-            ASSERT_TRUE(std::isfinite(Output().GetSamples()[n]));
-        EXPECT_TRUE(c.playbackGain < 0 || Output().GetPlaybackGain() == c.playbackGain);
-        EXPECT_TRUE(Output().EnsureSpectrum());
-        for (int k = 0; k < Output().GetSpectrum().GetBins(); ++k)
-            ASSERT_TRUE(std::isfinite(Output().GetSpectrum().GetPower()[k]));
-    }
-}
-
-// A response or input spectrum below the plot's range (no gain at all, a level under the log
-// floor, a zero of the response, silence) runs along the bottom row instead of vanishing.
-TEST_F(FilterPlotTest, BelowTheRangeRunsAlongTheBottomRow) {
-    const struct {
-        std::string attributes, children;
-        bool silent;
-        COLORREF colour;
-        int step; // between the columns checked
-    } cases[] = {
-        {"", "<b order='1'>0</b>", false, RED, 1},
-        {"scale='log'", "<b order='1'>0</b>", false, RED, 1},
-        {"scale='log'", "<b order='1'>0.0001</b>", false, RED, 1}, // -80 dB
-        {"", "<b order='5'>0.5 0 0 0 -0.5</b>", false, RED, 128},  // zeros at 0 and pi / 2
-        {"spec_in='1' transfer='0'", "<b>1</b>", true, GREEN, 1},
-        {"scale='log' spec_in='1' transfer='0'", "<b>1</b>", true, GREEN, 1},
-    };
-    for (const auto& c : cases) {
-        Prepare(c.silent ? std::vector<float>(4000, 0.0f) : Noise(4000, 8),
-                c.attributes + " width='256' height='128'", c.children);
-        Show();
-        const QImage image = Grab();
-        for (int x = 0; x < 255; x += c.step) // the last one left out, as a flat line ends
-            EXPECT_EQ(PixelOf(image, x, 127), c.colour) << c.attributes << c.children << " " << x;
-        plot.reset();
-    }
-}
-
-// Combs, FIR (0.5 +- 0.5 z^-N) and recursive (0.2 / (1 - 0.8 z^-D), as on the bundled slide):
-// every tooth is drawn at its true height and every gap at its true depth within a pixel,
-// wherever the teeth fall between the columns. The extremes lie at multiples of pi / N.
-TEST_F(FilterPlotTest, CombTeethKeepTheirHeight) {
+// leaves the plot); the output, published under the element's id, is the input filtered. Combs
+// (FIR 0.5 +- 0.5 z^-N, recursive 0.2 / (1 - 0.8 z^-D) as on the bundled slide) keep every tooth
+// and gap, at multiples of pi / N, within a pixel wherever they fall between the columns.
+TEST_F(FilterPlotTest, ResponseCurveTeethAndOutputAgainstDoublePrecision) {
     const auto comb = [](int delay, double first, double last) {
         std::vector<double> c(static_cast<std::size_t>(delay) + 1);
         c.front() = first;
@@ -214,46 +63,121 @@ TEST_F(FilterPlotTest, CombTeethKeepTheirHeight) {
     const struct {
         std::string scale;
         std::vector<double> a, b;
-        int width;
+        int width = 256;
+        bool teeth = false;
     } cases[] = {
-        {"", comb(5, 1, -0.8), {0.2}, 256},   {"log", comb(10, 1, -0.8), {0.2}, 256},
-        {"", comb(20, 1, -0.8), {0.2}, 256},  {"log", comb(20, 1, -0.8), {0.2}, 300},
-        {"log", {1}, comb(8, 0.5, 0.5), 512}, {"", {1}, comb(13, 0.5, -0.5), 300},
-        {"log", {1}, comb(40, 0.5, 0.5), 512},
+        {"log", {1, -1.719606, 0.81}, {1, -1.910673, 1}}, // a notch at 0.3
+        {"log", {1, -0.5}, {1, 1}},
+        {"", {1}, {0.25, 0.25}}, // peak gain 0.5: drawn at its true size
+        {"", {1}, {2, 2}},       // peak gain 4: scaled so that the peak touches the top
+        {"", {1, 0.9}, {1}},     // high-pass resonance: peak 10 at half the sample rate
+        {"", {1, -1}, {1}},      // pole at z = 1
+        {"", {1, 0, 1}, {1}},    // poles at +-j: a quarter of the sample rate
+        {"", comb(5, 1, -0.8), {0.2}, 256, true},   {"log", comb(10, 1, -0.8), {0.2}, 256, true},
+        {"", comb(20, 1, -0.8), {0.2}, 256, true},  {"log", comb(20, 1, -0.8), {0.2}, 300, true},
+        {"log", {1}, comb(8, 0.5, 0.5), 512, true}, {"", {1}, comb(13, 0.5, -0.5), 300, true},
+        {"log", {1}, comb(40, 0.5, 0.5), 512, true},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.scale + " " + Text(c.a) + "/ " + Text(c.b) + std::to_string(c.width));
-        const int delay = static_cast<int>(std::max(c.a.size(), c.b.size())) - 1;
-        Prepare(Noise(1000, 9),
-                "scale='" + c.scale + "' width='" + std::to_string(c.width) + "' height='128'",
-                Children(c.a, c.b));
-        Show(CRect{0, 0, 600, 200});
+    const std::vector<float> input = Noise(3000, 1);
+    const double pi = std::numbers::pi;
+    for (const auto& [scale, a, b, width, teeth] : cases) {
+        SCOPED_TRACE(scale + Children(a, b) + std::to_string(width));
+        const bool log = scale == "log";
+        Prepare(input, "scale='" + scale + "' width='" + std::to_string(width) + "' height='128'",
+                Children(a, b));
+        Show();
         const QImage image = Grab();
-        std::vector<int> top(c.width, 1000), bottom(c.width, -1);
-        for (int x = 0; x < c.width; ++x)
-            for (int y = 0; y < 128; ++y)
-                if (PixelOf(image, x, y) == RED) {
-                    top[x] = std::min(top[x], y);
-                    bottom[x] = y;
-                }
-        const double pi = std::numbers::pi;
-        // Column x shows the frequencies within half a column of x pi / width.
-        for (int m = 0; 2 * m * c.width < (2 * c.width - 1) * delay; ++m) {
-            const double h2 = PowerGain(c.a, c.b, m * pi / delay);
-            const bool peak = h2 > PowerGain(c.a, c.b, (m + 0.5) * pi / delay);
-            // The peak gain is 1: the linear plot is not rescaled.
-            const double level = c.scale == "log" ? (std::log(h2) + 15) / 15.5 : std::sqrt(h2);
-            const double row = std::min(127.0, 128 - 128 * level);
-            // A zero on the unit circle lies deeper than any frequency a log plot samples.
-            if (!peak && c.scale == "log" && h2 < 1e-6)
-                continue;
-            const int x = static_cast<int>(std::lround(m * static_cast<double>(c.width) / delay));
-            int drawn = peak ? 1000 : -1;
-            for (int n = std::max(0, x - 1); n <= std::min(c.width - 1, x + 1); ++n)
-                drawn = peak ? std::min(drawn, top[n]) : std::max(drawn, bottom[n]);
-            EXPECT_NEAR(drawn, row, 1.01) << (peak ? " tooth " : " gap ") << m;
+        const auto& curve = plot->GetTransferCurve(); // the top and bottom row of each column
+        ASSERT_EQ(curve.size(), 2u * width);
+        double peak = 1; // a response crossing 10 comes as close as the columns allow
+        for (int i = 0; i <= 100000; ++i)
+            if (const double h2 = PowerGain(a, b, i * pi / 100000); h2 <= 100)
+                peak = std::max(peak, h2);
+        const auto row = [&](double h2) {
+            const double level = log ? (std::log(h2) + 15) / 15.5 : std::sqrt(h2 / peak);
+            return std::min(127.0, 128 - 128 * level);
+        };
+        for (int x = 0; x < width; ++x) {
+            const double h2 = PowerGain(a, b, x * pi / width);
+            const int top = curve[2 * x].y, bottom = curve[2 * x + 1].y;
+            const bool off = !log && h2 > 150;
+            EXPECT_EQ(curve[2 * x].x, x);
+            EXPECT_TRUE(off ? top == 0
+                            : (!log && h2 >= 25) || (row(h2) > top - 1.5 && row(h2) < bottom + 1.5))
+                << "column " << x << ": " << top << " to " << bottom << ", not " << row(h2);
+            EXPECT_TRUE(log || (h2 <= 150 && h2 >= 66) ||
+                        (PixelOf(image, x, 5) == RED) == (off || (top <= 5 && bottom >= 5)))
+                << "column " << x << ": an arrow on row 5, or the curve itself passing there";
         }
-        plot.reset();
+        // Column x shows the frequencies within half a column of x pi / width.
+        const int delay = static_cast<int>(std::max(a.size(), b.size())) - 1;
+        for (int m = 0; teeth && 2 * m * width < (2 * width - 1) * delay; ++m) {
+            const double h2 = PowerGain(a, b, m * pi / delay);
+            const bool tooth = h2 > PowerGain(a, b, (m + 0.5) * pi / delay);
+            // A zero on the unit circle lies deeper than any frequency a log plot samples.
+            if (!tooth && log && h2 < 1e-6)
+                continue;
+            const int x = static_cast<int>(std::lround(m * static_cast<double>(width) / delay));
+            int drawn = tooth ? 1000 : -1;
+            for (int n = std::max(0, x - 1); n <= std::min(width - 1, x + 1); ++n)
+                drawn = tooth ? std::min(drawn, curve[2 * n].y)
+                              : std::max(drawn, curve[2 * n + 1].y);
+            EXPECT_NEAR(drawn, row(h2), 1.01) << (tooth ? " tooth " : " gap ") << m;
+        }
+        ASSERT_EQ(context.FindSignal(7), plot->GetOutput());
+        EXPECT_EQ(plot->GetInput()->GetListeners().count(plot.get()), 1u);
+        EXPECT_EQ(Output().GetListeners().count(plot.get()), 1u);
+        const std::vector<double> y = ReferenceFilter(a, b, input);
+        ASSERT_EQ(Output().GetSampleCount(), 3000);
+        for (int n = 0; n < 3000; ++n)
+            ASSERT_NEAR(Output().GetSamples()[n], y[n], 1e-4 * (1 + std::fabs(y[n]))) << n;
+    }
+}
+
+// Pass-through, a pole on the unit circle and an unstable filter draw a finite curve and give
+// finite output; a runaway output plays silent. A response or input spectrum below the plot's
+// range (no gain at all, a level under the log floor, a zero of the response, silence) runs along
+// the bottom row instead of vanishing.
+TEST_F(FilterPlotTest, DegenerateFiltersStayFiniteAndOnThePlot) {
+    const std::string LOG = "scale='log' spec_in='1'";
+    const struct {
+        std::string attributes, children;
+        int firstRow = -1;       // of the response at frequency 0; -1: not checked
+        float playbackGain = -1; // -1: not checked
+        COLORREF bottom = 0;     // along the bottom row (green: the spectrum of silence)
+        int step = 1;            // between the columns checked there
+    } cases[] = {
+        {LOG, "<a>1</a>", 128 - static_cast<int>(15 / 15.5f * 128), 1.0f}, // no denominator
+        {LOG, "<a order='2'>1 -1</a>", 128 - static_cast<int>(128 * 3.0f)}, // pole at z = 1
+        {LOG, "<a order='2'>1 -2.5</a>", -1, 0.0f},                         // unstable
+        {LOG, "<a order='2'>1 -1</a><b order='2'>1 -1</b>", 5, 1.0f},       // pole and zero cancel
+        {LOG, "<b order='1'>4</b>", -1, 0.5f},  // peak 2: played scaled, not clipped
+        {LOG, "<b order='1'>0</b>", 127, 1.0f}, // no response at all: the bottom row
+        {"", "<b order='1'>0</b>", -1, -1, RED}, {"scale='log'", "<b order='1'>0</b>", -1, -1, RED},
+        {"scale='log'", "<b order='1'>0.0001</b>", -1, -1, RED},      // -80 dB
+        {"", "<b order='5'>0.5 0 0 0 -0.5</b>", -1, -1, RED, 128},    // zeros at 0 and pi / 2
+        {"spec_in='1' transfer='0'", "<b>1</b>", -1, -1, GREEN},
+        {"scale='log' spec_in='1' transfer='0'", "<b>1</b>", -1, -1, GREEN},
+    };
+    std::vector<float> noise = Noise(5000, 3);
+    noise[0] = 0.5f;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.attributes + c.children);
+        Prepare(c.bottom == GREEN ? std::vector<float>(5000, 0.0f) : noise,
+                c.attributes + " width='256' height='128'", c.children);
+        Show();
+        const QImage image = Grab();
+        EXPECT_TRUE(c.firstRow < 0 || plot->GetTransferCurve()[0].y == c.firstRow);
+        for (const CPoint& p : plot->GetTransferCurve())
+            EXPECT_TRUE(p.y >= -256 && p.y <= 384);
+        for (int n = 0; n < Output().GetSampleCount(); ++n)
+            ASSERT_TRUE(std::isfinite(Output().GetSamples()[n]));
+        EXPECT_TRUE(c.playbackGain < 0 || Output().GetPlaybackGain() == c.playbackGain);
+        EXPECT_TRUE(Output().EnsureSpectrum());
+        for (int k = 0; k < Output().GetSpectrum().GetBins(); ++k)
+            ASSERT_TRUE(std::isfinite(Output().GetSpectrum().GetPower()[k]));
+        for (int x = 0; c.bottom != 0 && x < 255; x += c.step) // the last left out: a line's end
+            EXPECT_EQ(PixelOf(image, x, 127), c.bottom) << x;
     }
 }
 
@@ -275,24 +199,19 @@ TEST_F(FilterPlotTest, LogSpectrumSpansTheData) {
         const double level = std::log(power[k]) / std::fabs(std::log(power[weakest])) + 1;
         EXPECT_NEAR(rows[k], 100 - 100 * level, 1) << k;
     }
-
-    // Filter 8 takes the hundredfold louder output of filter 7: no power below 1 at all.
     Prepare(Noise(20000, 5), "", "<b order='1'>100</b>");
-    CConstFilter second(&context);
-    tinyxml2::XMLDocument xml;
-    xml.Parse("<afilter id='8' example_from='7' scale='log' spec_in='1' width='300' "
-              "height='100'><b>1</b></afilter>");
-    CRect area{0, 0, 300, 100};
-    ASSERT_EQ(second.ReadXml(*xml.RootElement(), area, WS_CHILD), ERR_NONE);
-    ASSERT_EQ(second.Prepare(), ERR_NONE);
-    EXPECT_EQ(second.GetColumns().BottomRows(), std::vector<int>(300, 0));
+    const auto louder = std::move(plot); // filter 8 takes its hundredfold louder output
+    ASSERT_EQ(Read("<afilter id='8' example_from='7' scale='log' spec_in='1' width='300' "
+                   "height='100'><b>1</b></afilter>"),
+              ERR_NONE);
+    ASSERT_EQ(plot->Prepare(), ERR_NONE);
+    EXPECT_EQ(plot->GetColumns().BottomRows(), std::vector<int>(300, 0));
 }
 
 // Only news about the input re-filters; the output's and a stranger's are ignored, and a
 // hidden window re-filters as well, so that what depends on it stays up to date.
 TEST_F(FilterPlotTest, ReFiltersOnlyWhenTheInputChanges) {
     context.SetSignal(9, MakeSignal(std::vector<float>(10, 0.5f)));
-    ASSERT_TRUE(host.Create(L"Host", L"", WS_VISIBLE, CRect{0, 0, 300, 300}, nullptr, 0));
     for (const bool visible : {true, false}) {
         Prepare(std::vector<float>(400, 0.5f), "width='100' height='50'", "<b order='1'>2</b>",
                 WS_CHILD | (visible ? WS_VISIBLE : 0));
@@ -305,7 +224,6 @@ TEST_F(FilterPlotTest, ReFiltersOnlyWhenTheInputChanges) {
             EXPECT_FLOAT_EQ(Output().GetSamples()[0], id == 5 ? 1.0f : -3.0f)
                 << "signal " << id << (visible ? " visible" : " hidden");
         }
-        plot.reset();
     }
 }
 
@@ -343,23 +261,44 @@ TEST_F(FilterPlotTest, PaintsSpectrumAndResponse) {
     EXPECT_EQ(plot->GetTransferCurve().back().x, 199);
 }
 
-// The coefficient children: numbers after runs of separators, each ending at the first
-// character that cannot continue a number; a missing child is the single coefficient 1.
-TEST_F(FilterPlotTest, ReadsItsCoefficientChildren) {
+// The display attributes, and spectrum columns of as many bins as the width allows (the last
+// bin left out), or the mean line only. The coefficient children: numbers after runs of
+// separators, each ending at the first character that cannot continue a number; a missing child
+// is the single coefficient 1.
+TEST_F(FilterPlotTest, ReadsItsDisplayAttributesAndCoefficients) {
+    const struct {
+        std::string attributes;
+        bool log, spectrum, transfer;
+        int width, perColumn;
+    } cases[] = {
+        {"", false, false, true, 0, 0},           {"scale='log'", true, false, true, 0, 0},
+        {"scale='LOG'", false, false, true, 0, 0}, {"transfer='0'", false, false, false, 0, 0},
+        {"transfer='2'", false, false, false, 0, 0}, {"transfer='ja'", false, false, true, 0, 0},
+        {"spec_in='2'", false, false, true, 0, 0}, {"spec_in='ja'", false, false, true, 0, 0},
+        {"spec_in='1' width='256'", false, true, true, 256, 4},
+        {"spec_in='1x' width='300'", false, true, true, 300, 3},
+        {"spec_in='1' width='1100'", false, true, true, 1100, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.attributes);
+        Prepare(Noise(8000, 2), c.attributes);
+        EXPECT_EQ(plot->IsLogarithmic(), c.log);
+        EXPECT_EQ(plot->ShowsSpectrum(), c.spectrum);
+        EXPECT_EQ(plot->ShowsTransfer(), c.transfer);
+        EXPECT_EQ(plot->GetColumns().Width(), c.width);
+        EXPECT_EQ(plot->GetColumns().ValuesPerColumn(), c.perColumn);
+        EXPECT_EQ(plot->GetColumns().HasRange(), c.perColumn > 0);
+    }
     using V = std::vector<float>;
     const struct {
         std::string children;
         V a, b;
     } accepted[] = {
-        {"<b order='3'>1 2 1</b>", V{1}, V{1, 2, 1}},
+        {"<b order='3'>1 2 1</b>", V{1}, V{1, 2, 1}}, {"<a>1 0.5</a>", V{}, V{1}},
         {"<a order='3'>1, -1.8, 0.81</a>", V{1, -1.8f, 0.81f}, V{1}},
-        {"<a>1 0.5</a>", V{}, V{1}},
-        {"<b order='2'>1 2 3</b>", V{1}, V{1, 2}},
-        {"<b order='1'>,,\n 0.5</b>", V{1}, V{0.5f}},
-        {"<b order='2'>1e-3 2</b>", V{1}, V{0.001f, 2}},
-        {"<b order='2'>1-2 3</b>", V{1}, V{1, 3}},
-        {"<b order='2'>-.5 +2.</b>", V{1}, V{-0.5f, 2}},
-        {"<b/>", V{1}, V{}},
+        {"<b order='2'>1 2 3</b>", V{1}, V{1, 2}}, {"<b order='1'>,,\n 0.5</b>", V{1}, V{0.5f}},
+        {"<b order='2'>1e-3 2</b>", V{1}, V{0.001f, 2}}, {"<b order='2'>1-2 3</b>", V{1}, V{1, 3}},
+        {"<b order='2'>-.5 +2.</b>", V{1}, V{-0.5f, 2}}, {"<b/>", V{1}, V{}},
     };
     for (const auto& c : accepted) {
         ASSERT_EQ(Read("<afilter example_from='5'>" + c.children + "</afilter>"), ERR_NONE);
@@ -381,9 +320,8 @@ TEST_F(FilterPlotTest, ReadsItsCoefficientChildren) {
     // The element reports its extent to the table that places it.
     tinyxml2::XMLDocument xml;
     xml.Parse("<afilter example_from='5' width='300' height='90'><b>1</b></afilter>");
-    CConstFilter filter(&context);
     CRect area{20, 30, 999, 999};
-    ASSERT_EQ(filter.ReadXml(*xml.RootElement(), area, WS_CHILD), ERR_NONE);
+    ASSERT_EQ(CConstFilter(&context).ReadXml(*xml.RootElement(), area, WS_CHILD), ERR_NONE);
     EXPECT_EQ(area, (CRect{20, 30, 320, 120}));
 }
 
@@ -393,11 +331,8 @@ TEST_F(FilterPlotTest, ReadsItsCoefficientChildren) {
 TEST(HiddenChain, FeedsVisiblePlotsAndStaysOutOfSight) {
     CTempFolder folder;
     std::vector<std::int16_t> pcm(4000);
-    std::vector<float> x(pcm.size());
-    for (std::size_t i = 0; i < pcm.size(); ++i) {
+    for (std::size_t i = 0; i < pcm.size(); ++i)
         pcm[i] = static_cast<std::int16_t>(8000 * std::sin(i * 0.9) + 4000 * std::sin(i * 0.05));
-        x[i] = pcm[i] / 32768.0f;
-    }
     const std::string xml =
         "<GameSlide><hidden><afilter id='3' example_from='2'><b order='2'>0.5 0.5</b></afilter>"
         "<afilter id='2' example='" +
@@ -411,24 +346,21 @@ TEST(HiddenChain, FeedsVisiblePlotsAndStaysOutOfSight) {
     CRect area{0, 0, 800, 400};
     ASSERT_EQ(slide.ReadXml(*document.RootElement(), area, WS_CHILD | WS_VISIBLE), ERR_NONE);
     EXPECT_EQ(slide.GetMaxPoints(), 1) << "the hidden filters count for nothing";
-
     const std::vector<double> twice =
-        ReferenceFilter({1}, {0.5, 0.5}, ReferenceFilter({1, -0.5}, {0.5}, x));
+        ReferenceFilter({1}, {0.5, 0.5}, ReferenceFilter({1, -0.5}, {0.5}, pcm));
     const auto* shown = dynamic_cast<game::CSpectrumPlot*>(slide.Context().FindElement(4));
     ASSERT_NE(shown, nullptr);
     ASSERT_EQ(shown->GetSignal()->GetSampleCount(), 4000);
     for (int n = 0; n < 4000; ++n)
-        ASSERT_NEAR(shown->GetSignal()->GetSamples()[n], twice[n], 1e-5) << n;
-
+        ASSERT_NEAR(shown->GetSignal()->GetSamples()[n], twice[n] / 32768, 1e-5) << n;
     CWnd host; // made before it is shown, as the dialog puts a prepared slide on screen
     ASSERT_TRUE(host.Create(L"Host", L"", 0, CRect{0, 0, 800, 400}, nullptr, 0));
     ASSERT_EQ(slide.CreateElementWindow(&host, 1), ERR_NONE);
     host.ShowWindow(true);
     CApplication::ProcessMessages();
     for (const int id : {2, 3}) {
-        game::CElement* filter = slide.Context().FindElement(id);
-        EXPECT_FALSE(filter->IsWindowVisible()) << id;
-        EXPECT_FALSE(filter->GetParent()->IsWindowVisible()) << id;
+        EXPECT_FALSE(slide.Context().FindElement(id)->IsWindowVisible()) << id;
+        EXPECT_FALSE(slide.Context().FindElement(id)->GetParent()->IsWindowVisible()) << id;
     }
     slide.DestroyWindow();
 }

@@ -8,16 +8,12 @@
 
 using game::CColumnEnvelope;
 
-// Rows that read back as the values times 1000.
-static int Milli(float v) {
-    return static_cast<int>(std::lround(v * 1000.0f));
-}
-
 // Values on columns: at least 4 a column, whole blocks (the rest not shown) give each column
 // its extremes and mean; with 1 to 3, value i goes to column trunc(i x columns / count), the last
 // reaching the last column; fewer values than columns give only the mean line, each value on
 // its column, the columns between interpolated and those right of the last value repeating it.
 TEST(CColumnEnvelope, EachColumnShowsTheValuesItCovers) {
+    const auto milli = [](float v) { return static_cast<int>(std::lround(v * 1000.0f)); };
     const struct {
         std::vector<float> values;
         int columns, perColumn;
@@ -29,7 +25,7 @@ TEST(CColumnEnvelope, EachColumnShowsTheValuesItCovers) {
     };
     for (const auto& c : cases) {
         const CColumnEnvelope e = CColumnEnvelope::Compute(
-            c.values.data(), static_cast<int>(c.values.size()), c.columns, Milli);
+            c.values.data(), static_cast<int>(c.values.size()), c.columns, milli);
         ASSERT_EQ(e.Width(), c.columns);
         EXPECT_EQ(e.ValuesPerColumn(), c.perColumn);
         EXPECT_EQ(e.TopRows(), c.top) << c.perColumn;
@@ -39,7 +35,7 @@ TEST(CColumnEnvelope, EachColumnShowsTheValuesItCovers) {
     const std::vector<float> v(10, 0.5f);
     for (const auto& [values, count, columns] : {std::tuple{v.data(), 0, 10}, {v.data(), 10, 0},
                                                  {nullptr, 10, 10}, {v.data(), -1, 10}}) {
-        const CColumnEnvelope e = CColumnEnvelope::Compute(values, count, columns, Milli);
+        const CColumnEnvelope e = CColumnEnvelope::Compute(values, count, columns, milli);
         EXPECT_EQ(e.Width(), 0) << count << " values on " << columns;
         EXPECT_FALSE(e.HasMean());
     }

@@ -1,6 +1,5 @@
 #include "game/CNotchFilter.h"
 #include "PlotFixture.h"
-#include "common/CTestSoundOutput.h"
 #include "game/CElementFactory.h"
 #include "game/CGameSlide.h"
 #include "game/CSpectrumPlot.h"
@@ -17,28 +16,27 @@ static constexpr COLORREF ANSWER_BLUE = RGB(0, 0, 255), BLACK = RGB(0, 0, 0);
 class NotchTest : public PlotFixture<CNotchFilter> {
 protected:
     // A notch made by the factory on quiet noise (signal 5) into which it puts its tone: the
-    // seeded sequence draws the tone on this column of a 256-wide plot.
-    void Prepare(int toneColumn, const std::string& attributes, int samples = 44100) {
-        ASSERT_EQ(Make(context, toneColumn, attributes, samples), ERR_NONE);
-    }
-    // The code of reading and preparing such a notch in where.
-    int Make(game::CGameContext& where, int toneColumn, const std::string& attributes,
-             int samples = 44100) {
-        for (unsigned seed = 1;; ++seed) {
-            game::CToneSequence::Seed(seed);
-            if (game::CToneSequence::Next(28, 100) == toneColumn) {
-                game::CToneSequence::Seed(seed);
-                break;
-            }
-        }
-        where.SetSignal(5, MakeSignal(Noise(samples, 11, 0.02f), 44100));
+    // seeded sequence draws the tone on this column of a 256-wide plot. The code of reading and
+    // preparing it in where (by default, the fixture's context).
+    int Make(int toneColumn, const std::string& attributes, int samples = 44100,
+             game::CGameContext* where = nullptr) {
+        unsigned seed = 1;
+        while ((game::CToneSequence::Seed(seed), game::CToneSequence::Next(28, 100)) != toneColumn)
+            ++seed;
+        game::CToneSequence::Seed(seed);
+        plot.reset(); // before its input goes
+        where = where != nullptr ? where : &context;
+        where->SetSignal(5, MakeSignal(Noise(samples, 11, 0.02f), 44100));
         document = std::make_unique<tinyxml2::XMLDocument>();
         document->Parse(("<notch id='7' example_from='5' " + attributes + "/>").c_str());
         plot.reset(dynamic_cast<CNotchFilter*>(
-            game::CElementFactory::Create("notch", &where).release()));
+            game::CElementFactory::Create("notch", where).release()));
         CRect area{0, 0, 3000, 1000};
         const int read = plot->ReadXml(*document->RootElement(), area, WS_CHILD | WS_VISIBLE);
         return read != ERR_NONE ? read : plot->Prepare();
+    }
+    void Prepare(int toneColumn, const std::string& attributes, int samples = 44100) {
+        ASSERT_EQ(Make(toneColumn, attributes, samples), ERR_NONE);
     }
     void ClickAt(int x) {
         QTest::mouseClick(plot->Widget(), Qt::LeftButton, {}, QPoint(x, 10));
@@ -56,10 +54,8 @@ TEST_F(NotchTest, NotchCoefficientsAndFitting) {
     Prepare(40, "");
     const float c = std::cos(128 * (1.0f / 256) * 3.1415927f);
     const dsp::CFilter& filter = plot->GetFilter();
-    EXPECT_EQ(std::vector<float>(filter.GetNumerator(), filter.GetNumerator() + 3),
-              (std::vector<float>{1.0f, -2.0f * c, 1.0f}));
-    EXPECT_EQ(std::vector<float>(filter.GetDenominator(), filter.GetDenominator() + 3),
-              (std::vector<float>{1.0f, -1.8f * c, 0.81f}));
+    EXPECT_EQ(Values(filter.GetNumerator(), 3), (std::vector<float>{1.0f, -2.0f * c, 1.0f}));
+    EXPECT_EQ(Values(filter.GetDenominator(), 3), (std::vector<float>{1.0f, -1.8f * c, 0.81f}));
     const float step = plot->GetStep();
     plot->ScaleHorizontal(1.5f);
     EXPECT_EQ(plot->GetSolution(), 59); // where 384 columns draw bin 160
@@ -79,21 +75,16 @@ TEST_F(NotchTest, ScoresOnlyWhenTheNotchSitsOnTheTone) {
         int click; // -1: none
         int pointsAfter;
     } cases[] = {
-        {"", 40, 40, 128, 0, 40, 1},
-        {"", 40, 40, 128, 0, 41, 0},
-        {"", 40, 40, 128, 0, 39, 0},
-        {"solution='1'", 99, 99, 99, 1, -1, 1},
-        {"solution='1'", 99, 99, 99, 1, 100, 0},
-        {"width='512'", 40, 79, 128, 0, 79, 1},
-        {"width='530'", 62, 128, 128, 0, 128, 1},
-        {"width='100'", 127, 50, 128, 0, 50, 1},
+        {"", 40, 40, 128, 0, 40, 1},               {"", 40, 40, 128, 0, 41, 0},
+        {"", 40, 40, 128, 0, 39, 0},               {"points='4'", 40, 40, 128, 0, 40, 4},
+        {"solution='1'", 99, 99, 99, 1, -1, 1},    {"solution='1'", 99, 99, 99, 1, 100, 0},
+        {"width='512'", 40, 79, 128, 0, 79, 1},    {"width='530'", 62, 128, 128, 0, 128, 1},
+        {"width='100'", 127, 50, 128, 0, 50, 1},   {"switch='7'", 50, 50, 128, 0, 50, 1},
         {"points='4' tolerance_hz='100'", 40, 40, 128, 0, 40, 4},
         {"points='4' tolerance_hz='100'", 40, 40, 128, 0, 41, 2},  // 86.1 Hz off
         {"points='3' tolerance_hz='86.2'", 40, 40, 128, 0, 39, 1}, // 86.1 Hz off
         {"points='4' tolerance_hz='100'", 40, 40, 128, 0, 42, 0},  // 172.3 Hz off
         {"points='4' tolerance_hz='86'", 40, 40, 128, 0, 41, 0},
-        {"points='4'", 40, 40, 128, 0, 40, 4},
-        {"switch='7'", 50, 50, 128, 0, 50, 1},
         {"switch='3'", 50, 50, 128, 0, 50, 0}, // the context keeps the group: the last row
     };
     for (const auto& c : cases) {
@@ -108,7 +99,6 @@ TEST_F(NotchTest, ScoresOnlyWhenTheNotchSitsOnTheTone) {
         ClickAt(c.click);
         EXPECT_EQ(plot->GetNotch(), c.attributes == "switch='3'" ? 128 : c.click);
         EXPECT_EQ(plot->GetPoints(), c.pointsAfter) << "click " << c.click;
-        plot.reset();
     }
     // A tolerance that is no frequency refuses the slide and says where.
     for (const auto& [attributes, quoted] :
@@ -116,38 +106,65 @@ TEST_F(NotchTest, ScoresOnlyWhenTheNotchSitsOnTheTone) {
           {"tolerance_hz='weit'", L"\"weit\""}, {"tolerance_hz='50 Hz'", L"\"50 Hz\""},
           {"tolerance_hz='22051'", L"22050 Hz"}}) {
         game::CGameContext fresh; // the first reason of a context stands
-        EXPECT_EQ(Make(fresh, 40, attributes), game::ERR_UNKNOWN_ELEMENT) << attributes;
+        EXPECT_EQ(Make(40, attributes, 44100, &fresh), game::ERR_UNKNOWN_ELEMENT) << attributes;
         EXPECT_EQ(fresh.FailedElement(), 7) << attributes;
         const std::wstring& reason = fresh.FailureReason();
-        EXPECT_TRUE(reason.find(L"Zeile 1:") != std::wstring::npos &&
-                    reason.find(quoted) != std::wstring::npos)
+        EXPECT_TRUE(reason.find(L"Zeile 1:") != reason.npos && reason.find(quoted) != reason.npos)
             << CText::ToNarrow(reason);
-        plot.reset();
+        plot.reset(); // before the context it was made in
     }
 }
 
 // The tone is seen in the input at the solution column's frequency, and a click on it takes
-// it out of the output by more than 20 dB while the rest passes.
-TEST_F(NotchTest, ClickOnTheToneRemovesIt) {
-    for (const auto& [tone, width] : {std::pair{28, 256}, {75, 512}, {127, 256}}) {
-        Prepare(tone, "spec_in='1' width='" + std::to_string(width) + "'");
+// it out of the output by more than 20 dB while the rest passes, the response lowest there.
+// After evaluation, and only then, a dashed line with a triangle on the tone's column and both
+// frequencies in whole Hz; a click no longer moves the notch.
+TEST_F(NotchTest, ClickOnTheToneRemovesItAndEvaluationShowsTheAnswer) {
+    const struct {
+        int tone, width, click;
+        const wchar_t* text; // nullptr: not checked
+    } cases[] = {
+        {28, 256, 50, nullptr}, {75, 512, 50, nullptr}, {127, 256, 50, nullptr},
+        {40, 256, 50, L"Ton: 3445 Hz, deine Kerbe: 4307 Hz"},
+        {99, 530, 300, L"Ton: 8527 Hz, deine Kerbe: 12481 Hz"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "tone " << c.tone << " width " << c.width);
+        Prepare(c.tone, "spec_in='1' width='" + std::to_string(c.width) + "'");
         const dsp::CSignal& input = *plot->GetInput();
         const float* power = input.GetSpectrum().GetPower();
-        EXPECT_NEAR(std::max_element(power, power + 1025) - power, tone * 4, 1) << tone;
+        EXPECT_NEAR(std::max_element(power, power + 1025) - power, c.tone * 4, 1);
         Show();
-        ClickAt(plot->GetSolution());
+        const int x = plot->GetSolution();
+        ClickAt(x);
         dsp::CSignal& output = *plot->GetOutput();
         ASSERT_TRUE(output.EnsureSpectrum());
-        EXPECT_GT(10 * std::log10(PowerAt(input, tone) / PowerAt(output, tone)), 20.0) << tone;
-        const double elsewhere =
-            10 * std::log10(PowerAt(input, tone + 60) / PowerAt(output, tone + 60));
-        EXPECT_LT(std::fabs(elsewhere), 1.0) << tone;
-        // The response curve is lowest at the notch.
+        EXPECT_GT(10 * std::log10(PowerAt(input, c.tone) / PowerAt(output, c.tone)), 20.0);
+        EXPECT_LT(std::fabs(10 * std::log10(PowerAt(input, c.tone + 60) /
+                                            PowerAt(output, c.tone + 60))),
+                  1.0);
         const auto& curve = plot->GetTransferCurve();
-        const auto lowest = std::max_element(curve.begin(), curve.end(),
-                                             [](CPoint p, CPoint q) { return p.y < q.y; });
-        EXPECT_NEAR(lowest->x, plot->GetSolution(), width / 100) << tone;
-        plot.reset();
+        EXPECT_NEAR(std::max_element(curve.begin(), curve.end(),
+                                     [](CPoint p, CPoint q) { return p.y < q.y; })->x,
+                    x, c.width / 100);
+        ClickAt(c.click);
+        const auto answerPixels = [this](int fromX, int toX, int rows, COLORREF colour) {
+            return Count(Grab().copy(fromX, 0, toX - fromX + 1, rows), colour);
+        };
+        EXPECT_EQ(answerPixels(0, c.width - 1, 128, ANSWER_BLUE), 0);
+        EXPECT_EQ(answerPixels(0, c.width - 1, 25, BLACK), 0);
+        EXPECT_TRUE(plot->AnswerText().empty());
+        plot->RevealAnswer();
+        CApplication::ProcessMessages();
+        EXPECT_GE(answerPixels(x, x, 128, ANSWER_BLUE), 128 / 2);
+        EXPECT_EQ(answerPixels(x - 5, x + 5, 1, ANSWER_BLUE), 11) << "the triangle's top row";
+        EXPECT_EQ(answerPixels(0, c.width - 1, 128, ANSWER_BLUE),
+                  answerPixels(x - 5, x + 5, 128, ANSWER_BLUE))
+            << "nowhere but on the tone";
+        EXPECT_GT(answerPixels(0, c.width - 1, 25, BLACK), 20) << "the text";
+        EXPECT_TRUE(c.text == nullptr || plot->AnswerText() == c.text);
+        ClickAt(x);
+        EXPECT_EQ(plot->GetNotch(), c.click) << "the answer given stands";
     }
 }
 
@@ -170,43 +187,6 @@ TEST_F(NotchTest, TheDrawnPeakScoresAtEveryWidth) {
             ClickAt(peak + offset);
             EXPECT_EQ(plot->GetPoints(), offset == 0) << width << " " << tone << " " << offset;
         }
-        plot.reset();
-    }
-}
-
-// After evaluation, and only then, a dashed line with a triangle on the tone's column and both
-// frequencies in whole Hz; a click no longer moves the notch.
-TEST_F(NotchTest, EvaluationShowsTheAnswer) {
-    const struct {
-        int width, tone, click;
-        const wchar_t* text;
-    } cases[] = {
-        {256, 40, 50, L"Ton: 3445 Hz, deine Kerbe: 4307 Hz"},
-        {530, 99, 300, L"Ton: 8527 Hz, deine Kerbe: 12481 Hz"},
-    };
-    for (const auto& c : cases) {
-        Prepare(c.tone, "spec_in='1' width='" + std::to_string(c.width) + "'");
-        Show();
-        ClickAt(c.click);
-        const auto answerPixels = [this](int fromX, int toX, int rows, COLORREF colour) {
-            return Count(Grab().copy(fromX, 0, toX - fromX + 1, rows), colour);
-        };
-        const int x = plot->GetSolution();
-        EXPECT_EQ(answerPixels(0, c.width - 1, 128, ANSWER_BLUE), 0) << c.width;
-        EXPECT_EQ(answerPixels(0, c.width - 1, 25, BLACK), 0) << c.width;
-        EXPECT_TRUE(plot->AnswerText().empty());
-        plot->RevealAnswer();
-        CApplication::ProcessMessages();
-        EXPECT_GE(answerPixels(x, x, 128, ANSWER_BLUE), 128 / 2) << c.width;
-        EXPECT_EQ(answerPixels(x - 5, x + 5, 1, ANSWER_BLUE), 11) << "the triangle's top row";
-        EXPECT_EQ(answerPixels(0, c.width - 1, 128, ANSWER_BLUE),
-                  answerPixels(x - 5, x + 5, 128, ANSWER_BLUE))
-            << "nowhere but on the tone";
-        EXPECT_GT(answerPixels(0, c.width - 1, 25, BLACK), 20) << "the text";
-        EXPECT_EQ(plot->AnswerText(), c.text);
-        ClickAt(x);
-        EXPECT_EQ(plot->GetNotch(), c.click) << "the answer given stands";
-        plot.reset();
     }
 }
 
@@ -224,24 +204,20 @@ TEST_F(NotchTest, BothSolutionsCanBeHeardDuringPlayback) {
     ASSERT_TRUE(output.Play());
     ASSERT_TRUE(device->FinishNext());
     plot->RevealAnswer();
-    const struct {
-        UINT button; // 0: a click on the plot at the tone instead
-        bool toneGone;
-    } steps[] = {
-        {CListeningButtons::ID_PLAYER_SOLUTION, false}, // heard from the start: changes nothing
-        {CListeningButtons::ID_RIGHT_SOLUTION, true},
-        {0, true},
-        {CListeningButtons::ID_PLAYER_SOLUTION, false},
-    };
-    for (const auto& step : steps) {
-        if (step.button != 0)
-            PressButton(step.button);
+    // The own notch, heard from the start (changes nothing), the right one, a click on the
+    // plot at the tone (button 0), and the own again.
+    for (const auto& [button, toneGone] :
+         {std::pair{CListeningButtons::ID_PLAYER_SOLUTION, false},
+          {CListeningButtons::ID_RIGHT_SOLUTION, true}, {0u, true},
+          {CListeningButtons::ID_PLAYER_SOLUTION, false}}) {
+        if (button != 0)
+            PressButton(button);
         else
             ClickAt(plot->GetSolution());
         const double attenuation =
             10 * std::log10(PowerAt(*plot->GetInput(), 60) / PowerAt(output, 60));
-        EXPECT_TRUE(step.toneGone ? attenuation > 20.0 : std::fabs(attenuation) < 3.0)
-            << step.button << ": " << attenuation << " dB";
+        EXPECT_TRUE(toneGone ? attenuation > 20.0 : std::fabs(attenuation) < 3.0)
+            << button << ": " << attenuation << " dB";
         const std::size_t before = device->Queued().size();
         ASSERT_TRUE(device->FinishNext());
         ASSERT_TRUE(device->WaitForQueued(before + 1));

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QMouseEvent>
 
+#include <tuple>
+
 using game::CPlotAxes;
 
 namespace {
@@ -57,13 +59,8 @@ std::string Sized(const std::string& tag, int width, const std::string& more = "
 // The tick labelled 1000 Hz (0.5 s) stands on the column that shows 1000 Hz (0.5 s), in the
 // list of ticks and as a mark below the plot.
 TEST_F(PlotAxesTest, TicksStandOnTheColumnsOfTheirValues) {
-    const struct {
-        std::string xml;
-        unsigned rate;
-        int samples;
-        std::wstring label;
-        int column;
-    } cases[] = {
+    // The plot, the rate and length of its noise, the label and the column of its tick.
+    const std::tuple<std::string, unsigned, int, std::wstring, int> cases[] = {
         // 1000 Hz is bin 256 of 1025 at 8 kHz, bin 46 at 44.1 kHz: 5 bins a column on 200,
         // bin i in column trunc(i x width / 1025) on wider plots.
         {Sized("spectrum", 200, "scale='log'"), 8000, 16000, L"1 k", 51},
@@ -78,18 +75,17 @@ TEST_F(PlotAxesTest, TicksStandOnTheColumnsOfTheirValues) {
         // 30 frames of 512 samples over 300 columns.
         {Sized("spectrogram", 300), 8000, 16000, L"0,5 s", 78},
     };
-    for (const auto& c : cases) {
-        const std::string& xml = c.xml;
-        const game::CElement& element = Show(xml, c.rate, c.samples);
-        const auto ticks = element.GetPlotAxes()->HorizontalTicks();
+    for (const auto& [xml, rate, samples, label, column] : cases) {
+        SCOPED_TRACE(xml);
+        const auto ticks = Show(xml, rate, samples).GetPlotAxes()->HorizontalTicks();
         const auto tick = std::find_if(ticks.begin(), ticks.end(),
-                                       [&](const CPlotAxes::Tick& t) { return t.label == c.label; });
-        ASSERT_NE(tick, ticks.end()) << xml;
-        EXPECT_EQ(tick->pixel, c.column) << xml;
+                                       [&](const CPlotAxes::Tick& t) { return t.label == label; });
+        ASSERT_NE(tick, ticks.end());
+        EXPECT_EQ(tick->pixel, column);
         const QImage image = Grab();
-        const int below = Margins().top + 100 + 2;
-        EXPECT_EQ(PixelOf(image, Margins().left + c.column, below), RGB(0, 0, 0)) << xml;
-        EXPECT_NE(PixelOf(image, Margins().left + c.column + 1, below), RGB(0, 0, 0)) << xml;
+        const int x = Margins().left + column, below = Margins().top + 100 + 2;
+        EXPECT_EQ(PixelOf(image, x, below), RGB(0, 0, 0));
+        EXPECT_NE(PixelOf(image, x + 1, below), RGB(0, 0, 0));
     }
 }
 
@@ -98,12 +94,7 @@ TEST_F(PlotAxesTest, TicksStandOnTheColumnsOfTheirValues) {
 TEST_F(PlotAxesTest, ReadoutNamesTheValueUnderThePointer) {
     const std::string filter = "readout='1' width='256' height='128'><b order='1'>1</b></afilter>";
     const std::string pz = "<polezero example_from='5' readout='1' width='300' height='160'/>";
-    struct Case {
-        std::string xml;
-        CPoint point;
-        std::wstring text;
-    };
-    const std::vector<Case> cases = {
+    const std::tuple<std::string, CPoint, std::wstring> cases[] = {
         {"<afilter example_from='5' scale='log' " + filter, {64, 64}, L"1000 Hz (H5), −31,5 dB"},
         {"<afilter example_from='5' axes='1' " + filter, {3, 10}, L"47 Hz (Fis1)"},
         {"<afilter example_from='5' " + filter, {0, 10}, L"0 Hz"},
@@ -119,20 +110,21 @@ TEST_F(PlotAxesTest, ReadoutNamesTheValueUnderThePointer) {
         {pz, {150, 155 - 72}, L"r = 0,5, 90°, 2000 Hz"},
         {pz, {150 - 144, 155}, L"r = 1, 180°, 4000 Hz"},
     };
-    for (const Case& c : cases) {
-        const game::CElement& element = Show(c.xml);
-        const QPoint inside(Margins().left + c.point.x, Margins().top + c.point.y);
+    for (const auto& [xml, point, text] : cases) {
+        SCOPED_TRACE(xml);
+        const CPlotAxes& axes = *Show(xml).GetPlotAxes();
+        const QPoint inside(Margins().left + point.x, Margins().top + point.y);
         MoveTo(inside);
-        EXPECT_EQ(element.GetPlotAxes()->CurrentReadout(), c.text) << c.xml;
-        EXPECT_GT(Count(Grab(), READOUT_BACK), 0) << c.xml;
+        EXPECT_EQ(axes.CurrentReadout(), text);
+        EXPECT_GT(Count(Grab(), READOUT_BACK), 0);
         QEvent leave(QEvent::Leave);
         QApplication::sendEvent(plot->Widget(), &leave);
-        EXPECT_EQ(element.GetPlotAxes()->CurrentReadout(), L"") << c.xml;
-        EXPECT_EQ(Count(Grab(), READOUT_BACK), 0) << c.xml;
+        EXPECT_EQ(axes.CurrentReadout(), L"");
+        EXPECT_EQ(Count(Grab(), READOUT_BACK), 0);
         if (Margins().bottom > 0) {
             MoveTo(inside);
             MoveTo(QPoint(inside.x(), plot->Widget()->height() - 1));
-            EXPECT_EQ(element.GetPlotAxes()->CurrentReadout(), L"") << c.xml << " on the axis";
+            EXPECT_EQ(axes.CurrentReadout(), L"") << "on the axis";
         }
     }
 }

@@ -2,10 +2,15 @@
 #include "PlotFixture.h"
 #include "common/ReferenceFilter.h"
 
+#include <gmock/gmock.h>
+
 #include <complex>
+#include <sstream>
 
 using game::CPoleZeroPlot;
 using game::ERR_NONE;
+using testing::DoubleNear;
+using testing::Pointwise;
 
 static constexpr COLORREF BLACK = RGB(0, 0, 0), RED = RGB(200, 0, 0), GREEN = RGB(90, 197, 99);
 
@@ -42,12 +47,6 @@ static double PeakGain(const std::vector<float>& b, const std::vector<double>& a
     return largest;
 }
 
-struct Step {
-    char kind; // 'z' zero click, 'p' pole click, 'd' drag along the path, '2' double click,
-               // 'u' Ctrl+Z
-    std::vector<CPoint> path;
-};
-
 class PoleZeroTest : public PlotFixture<CPoleZeroPlot> {
 protected:
     // A 200 x 100 plot (radius 90, centre (100, 95)), shown.
@@ -56,42 +55,53 @@ protected:
         for (std::size_t i = 0; i < samples.size(); ++i)
             samples[i] = static_cast<float>(std::sin(0.3 * i) + (i == 20 ? 0.8 : 0.0));
         context.SetSignal(5, MakeSignal(samples));
-        ASSERT_EQ(Make(), ERR_NONE);
+        Make();
     }
-    // A fresh plot of signal 5, shown when it reads.
-    int Make(const std::string& attributes = "width='200' height='100' points='2'",
-             const std::string& children = "") {
+    // A fresh plot of signal 5, prepared and shown.
+    void Make(const std::string& children = "",
+              const std::string& attributes = "width='200' height='100' points='2'") {
         plot.reset();
-        const int read = Read("<polezero id='7' example_from='5' " + attributes + ">" + children +
-                              "</polezero>");
-        if (read == ERR_NONE) {
-            EXPECT_EQ(plot->Prepare(), ERR_NONE);
-            Show();
-        }
-        return read;
+        ASSERT_EQ(Read("<polezero id='7' example_from='5' " + attributes + ">" + children +
+                       "</polezero>"),
+                  ERR_NONE);
+        ASSERT_EQ(plot->Prepare(), ERR_NONE);
+        Show();
     }
     void Zero(int x, int y) { QTest::mouseClick(plot->Widget(), Qt::LeftButton, {}, {x, y}); }
     void Pole(int x, int y) { QTest::mouseClick(plot->Widget(), Qt::RightButton, {}, {x, y}); }
-    // A drag presses at the first point, moves through the others and, unless held, releases;
-    // a double click comes as Qt delivers it: press, release, double click, release.
-    void Do(const Step& step, bool held = false) {
-        if (step.kind == 'u')
-            return QTest::keyClick(plot->Widget(), Qt::Key_Z, Qt::ControlModifier);
-        const QPoint at(step.path.front().x, step.path.front().y), end(step.path.back().x,
-                                                                       step.path.back().y);
-        if (step.kind == 'z' || step.kind == 'p')
-            return step.kind == 'z' ? Zero(at.x(), at.y()) : Pole(at.x(), at.y());
-        QTest::mousePress(plot->Widget(), Qt::LeftButton, {}, at);
-        if (step.kind == '2') {
-            QTest::mouseRelease(plot->Widget(), Qt::LeftButton, {}, at);
-            QTest::mouseDClick(plot->Widget(), Qt::LeftButton, {}, at);
+    // The steps, apart by spaces, each a letter and its points "x,y/x,y...": 'z' a click for a
+    // zero, 'p' for a pole, 'c' a double click as Qt delivers it (press, release, double click,
+    // release), 'd' a press at the first point, moves through all and a release at the last
+    // ('D': held there), 'u' Ctrl+Z.
+    void Do(const std::string& steps) {
+        QWidget* widget = plot->Widget();
+        std::istringstream in(steps);
+        for (std::string step; in >> step;) {
+            std::vector<QPoint> path;
+            std::istringstream points(step.substr(1));
+            for (int x = 0, y = 0; points >> x && points.ignore() && points >> y; points.ignore())
+                path.emplace_back(x, y);
+            const char kind = step[0];
+            if (kind == 'u')
+                QTest::keyClick(widget, Qt::Key_Z, Qt::ControlModifier);
+            if (kind == 'z' || kind == 'p')
+                QTest::mouseClick(widget, kind == 'z' ? Qt::LeftButton : Qt::RightButton, {},
+                                  path[0]);
+            if (kind != 'c' && kind != 'd' && kind != 'D')
+                continue;
+            QTest::mousePress(widget, Qt::LeftButton, {}, path[0]);
+            if (kind == 'c') {
+                QTest::mouseRelease(widget, Qt::LeftButton, {}, path[0]);
+                QTest::mouseDClick(widget, Qt::LeftButton, {}, path[0]);
+            }
+            for (const QPoint p : kind == 'c' ? std::vector<QPoint>{} : path) {
+                QTest::mouseMove(widget, p);
+                CApplication::ProcessMessages();
+            }
+            held = path.back();
+            if (kind != 'D')
+                QTest::mouseRelease(widget, Qt::LeftButton, {}, held);
         }
-        for (const CPoint p : step.kind == 'd' ? step.path : std::vector<CPoint>{}) {
-            QTest::mouseMove(plot->Widget(), {p.x, p.y});
-            CApplication::ProcessMessages();
-        }
-        if (!held)
-            QTest::mouseRelease(plot->Widget(), Qt::LeftButton, {}, end);
     }
     std::vector<float> Numerator() const {
         return Values(plot->GetNumerator().data(), plot->GetNumeratorCount());
@@ -99,6 +109,15 @@ protected:
     std::vector<float> Denominator() const {
         return Values(plot->GetDenominator().data(), plot->GetDenominatorCount());
     }
+    // The numerator over its first coefficient: the zeros' polynomial.
+    std::vector<double> Monic() const {
+        const std::vector<float> b = Numerator();
+        std::vector<double> monic;
+        for (const float c : b)
+            monic.push_back(c / b[0]);
+        return monic;
+    }
+    QPoint held; // where the last drag ended
 };
 
 // A click adds a root (a pair off the axis, snapped onto it near it) or removes the first placed
@@ -107,75 +126,53 @@ protected:
 // whole drags one at a time. The polynomials are the products of the roots, the numerator
 // scaled to a peak gain of 1, and the filter heard (and its output) is the one drawn.
 TEST_F(PoleZeroTest, GesturesPlaceTheRootsTheFilterIsBuiltFrom) {
-    static constexpr float ONE[] = {1.0f};
-    const Step drag{'d', {{130, 55}, {140, 50}, {150, 45}, {150, 90}}};
+    const std::string drag = " d130,55/140,50/150,45/150,90 ";
     const struct {
-        std::vector<Step> steps;
+        std::string steps;
         std::vector<CPoint> zeros, poles; // afterwards, from the centre
     } cases[] = {
-        {{{'z', {{145, 92}}}}, {{45, 0}}, {}},
-        {{{'z', {{130, 55}}}, {'z', {{133, 57}}}}, {}, {}},
-        {{{'z', {{60, 40}}}, {'z', {{66, 40}}}, {'z', {{63, 40}}}}, {{-34, -55}}, {}},
-        {{{'z', {{82, 14}}}, {'p', {{163, 50}}}}, {{-18, -81}}, {{63, -45}}},
-        {{{'z', {{130, 55}}}, {'d', {{131, 56}, {140, 50}, {150, 45}}}}, {{50, -50}}, {}},
-        {{{'z', {{130, 55}}}, {'d', {{130, 55}, {135, 70}, {140, 92}}}}, {{40, 0}}, {}},
-        {{{'z', {{145, 95}}}, {'d', {{145, 95}, {145, 80}, {145, 60}}}}, {{45, -35}}, {}},
-        {{{'z', {{130, 55}}}, {'z', {{60, 40}}}, {'d', {{60, 40}, {50, 30}, {40, 20}}}},
-         {{30, -40}, {-60, -75}},
-         {}},
-        {{{'p', {{160, 50}}}, {'d', {{160, 50}, {140, 40}, {120, 30}}}}, {}, {{20, -65}}},
-        {{{'z', {{130, 55}}}, {'d', {{130, 55}, {132, 57}}}}, {}, {}},
-        {{{'2', {{130, 55}}}}, {{30, -40}}, {}},
-        {{{'z', {{130, 55}}}, {'2', {{131, 56}}}}, {}, {}},
-        {{{'2', {{130, 55}}}, {'z', {{60, 40}}}}, {{30, -40}, {-40, -55}}, {}},
-        {{{'z', {{130, 55}}}, {'u', {}}}, {}, {}},
-        {{{'z', {{130, 55}}}, {'p', {{160, 50}}}, {'z', {{132, 57}}}, {'u', {}}},
-         {{30, -40}},
-         {{60, -45}}},
-        {{{'z', {{60, 95}}}, {'z', {{130, 55}}}, drag, {'u', {}}}, {{-40, 0}, {30, -40}}, {}},
-        {{{'z', {{130, 55}}}, drag, {'p', {{160, 50}}}, {'u', {}}, {'u', {}}}, {{30, -40}}, {}},
-        {{{'z', {{130, 55}}}, {'p', {{160, 50}}}, {'z', {{60, 95}}}, {'u', {}}, {'u', {}}, {'u', {}}},
-         {},
-         {}},
-        {{{'z', {{130, 55}}}, {'u', {}}, {'u', {}}}, {}, {}}, // nothing left to take back
+        {"z145,92", {{45, 0}}, {}},
+        {"z130,55 z133,57", {}, {}},
+        {"z60,40 z66,40 z63,40", {{-34, -55}}, {}},
+        {"z82,14 p163,50", {{-18, -81}}, {{63, -45}}},
+        {"z130,55 D131,56/140,50/150,45", {{50, -50}}, {}},
+        {"z130,55 D130,55/135,70/140,92", {{40, 0}}, {}},
+        {"z145,95 D145,95/145,80/145,60", {{45, -35}}, {}},
+        {"z130,55 z60,40 D60,40/50,30/40,20", {{30, -40}, {-60, -75}}, {}},
+        {"p160,50 D160,50/140,40/120,30", {}, {{20, -65}}},
+        {"z130,55 d130,55/132,57", {}, {}},
+        {"c130,55", {{30, -40}}, {}},
+        {"z130,55 c131,56", {}, {}},
+        {"c130,55 z60,40", {{30, -40}, {-40, -55}}, {}},
+        {"z130,55 u", {}, {}},
+        {"z130,55 p160,50 z132,57 u", {{30, -40}}, {{60, -45}}},
+        {"z60,95 z130,55" + drag + "u", {{-40, 0}, {30, -40}}, {}},
+        {"z130,55" + drag + "p160,50 u u", {{30, -40}}, {}},
+        {"z130,55 p160,50 z60,95 u u u", {}, {}},
+        {"z130,55 u u", {}, {}}, // nothing left to take back
     };
-    for (std::size_t row = 0; row < std::size(cases); ++row) {
-        const auto& c = cases[row];
-        SCOPED_TRACE(::testing::Message() << "row " << row);
-        ASSERT_EQ(Make(), ERR_NONE);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.steps);
+        ASSERT_NO_FATAL_FAILURE(Make());
         const auto expect = [&](const char* when) {
             EXPECT_EQ(plot->GetZeros(), c.zeros) << when;
             EXPECT_EQ(plot->GetPoles(), c.poles) << when;
-            const std::vector<double> a = FromRoots(c.poles), zeros = FromRoots(c.zeros);
+            const std::vector<double> a = FromRoots(c.poles);
+            EXPECT_THAT(Monic(), Pointwise(DoubleNear(1e-5), FromRoots(c.zeros))) << when;
+            EXPECT_THAT(Denominator(), Pointwise(DoubleNear(1e-5), a)) << when;
             const std::vector<float> b = Numerator();
-            ASSERT_EQ(b.size(), zeros.size()) << when;
-            ASSERT_EQ(Denominator().size(), a.size()) << when;
-            for (std::size_t k = 0; k < b.size(); ++k)
-                EXPECT_NEAR(b[k] / b[0], zeros[k], 1e-5) << when << " " << k;
-            for (std::size_t k = 0; k < a.size(); ++k)
-                EXPECT_NEAR(Denominator()[k], a[k], 1e-5) << when << " " << k;
             EXPECT_NEAR(PeakGain(b, a), 1.0, 1e-4) << when;
-            const dsp::CFilter& f = plot->GetFilter(); // none at first: passes the input
-            const auto heard = [](const float* c, int n) { return n ? Values(c, n) : Values(ONE, 1); };
-            EXPECT_EQ(heard(f.GetNumerator(), f.GetNumeratorCount()), b) << when;
-            EXPECT_EQ(heard(f.GetDenominator(), f.GetDenominatorCount()), Denominator()) << when;
-            const dsp::CSignal& in = *plot->GetInput();
+            const dsp::CSignal& in = *plot->GetInput(); // what is heard is the design drawn
             const std::vector<double> y = ReferenceFilter(
                 a, {b.begin(), b.end()}, Values(in.GetSamples(), in.GetSampleCount()));
             for (std::size_t n = 0; n < y.size(); ++n)
                 ASSERT_NEAR(plot->GetOutput()->GetSamples()[n], y[n], 1e-4 * (1 + std::fabs(y[n])))
                     << when << " " << n;
         };
-        for (std::size_t i = 0; i + 1 < c.steps.size(); ++i)
-            Do(c.steps[i]);
-        const Step& last = c.steps.back();
-        if (last.kind == 'd' && last.path.size() > 2) {
-            Do(last, true);
+        Do(c.steps);
+        if (c.steps.find('D') != std::string::npos) {
             expect("button held");
-            QTest::mouseRelease(plot->Widget(), Qt::LeftButton, {},
-                                {last.path.back().x, last.path.back().y});
-        } else {
-            Do(last);
+            QTest::mouseRelease(plot->Widget(), Qt::LeftButton, {}, held);
         }
         CApplication::ProcessMessages();
         expect("released");
@@ -191,20 +188,13 @@ TEST_F(PoleZeroTest, RootsBeyondTheLimitAreIgnored) {
         Zero(10 + 20 * i, 20);
         Pole(5 + 20 * i, 30);
     }
-    const struct {
-        bool pole;
-        CPoint at;
-        int count;
-    } clicks[] = {
-        {false, {190, 90}, 19},  {false, {66, 40}, 17}, {false, {195, 53}, 19},
-        {false, {195, 10}, 19},  {true, {190, 93}, 18}, {true, {180, 10}, 20},
-        {true, {170, 94}, 20},
-    };
     EXPECT_EQ(plot->GetNumeratorCount(), 19);
-    for (const auto& c : clicks) {
-        c.pole ? Pole(c.at.x, c.at.y) : Zero(c.at.x, c.at.y);
-        EXPECT_EQ(c.pole ? plot->GetDenominatorCount() : plot->GetNumeratorCount(), c.count)
-            << c.at.x << "," << c.at.y;
+    for (const auto& [click, count] :
+         {std::pair{"z190,90", 19}, {"z66,40", 17}, {"z195,53", 19}, {"z195,10", 19},
+          {"p190,93", 18}, {"p180,10", 20}, {"p170,94", 20}}) {
+        Do(click);
+        EXPECT_EQ(click[0] == 'p' ? plot->GetDenominatorCount() : plot->GetNumeratorCount(), count)
+            << click;
     }
 }
 
@@ -220,16 +210,14 @@ TEST_F(PoleZeroTest, SizeChangeKeepsPixelOffsets) {
     EXPECT_EQ(plot->GetZeros(), (std::vector<CPoint>{{45, 0}}));
     EXPECT_EQ(Numerator(), before);
     Zero(290, 195); // 0.5 again, multiplied into the old one
-    EXPECT_NEAR(Numerator()[1] / Numerator()[0], -1.0, 1e-5);
-    EXPECT_NEAR(Numerator()[2] / Numerator()[0], 0.25, 1e-5);
+    EXPECT_THAT(Monic(), Pointwise(DoubleNear(1e-5), std::vector{1.0, -1.0, 0.25}));
     Zero(290, 195); // the old 45 pixels are now 0.25
-    EXPECT_NEAR(Numerator()[1] / Numerator()[0], -0.25, 1e-5);
+    EXPECT_THAT(Monic(), Pointwise(DoubleNear(1e-5), std::vector{1.0, -0.25}));
 }
 
 // Black axes and unit circle, a pole as a red diagonal cross, a zero as a hollow green ring.
 TEST_F(PoleZeroTest, PaintsAxesCircleAndMarkers) {
-    Zero(55, 65);
-    Pole(130, 35);
+    Do("z55,65 p130,35");
     const QImage image = Grab();
     const auto near = [&](int x, int y, COLORREF colour) {
         return Count(image.copy(x - 1, y - 1, 3, 3), colour) > 0;
@@ -249,7 +237,7 @@ TEST_F(PoleZeroTest, PaintsAxesCircleAndMarkers) {
 // denominator is refused, so the filter heard stays the one drawn and the plot says why.
 TEST_F(PoleZeroTest, RootsFarOutNeverLeaveAPassThrough) {
     for (const int height : {2, 20}) { // radius 1 and 18
-        ASSERT_EQ(Make("width='1000' height='" + std::to_string(height) + "'"), ERR_NONE);
+        ASSERT_NO_FATAL_FAILURE(Make("", "width='1000' height='" + std::to_string(height) + "'"));
         for (int i = 0; i < 16; ++i)
             Zero(995 - 6 * i, height - 1); // on the axis, 405 to 495 pixels right of the centre
         Zero(995, height - 1);             // removes the first
@@ -270,59 +258,43 @@ TEST_F(PoleZeroTest, RootsFarOutNeverLeaveAPassThrough) {
 // The target of the lowpass exercise: a zero at z = -1 and a pole at z = 0.8, which lie at
 // pixels 10 and 172 on the axis of the 200 x 100 plot.
 static const std::string LOWPASS = "<target zeros='-1' poles='0.8'/>";
-static const std::string SIZE = "width='200' height='100' points='2'";
 
 // The design scores when its response is close to the target's; without a target the points
 // stand as written; a target the game could not use refuses the slide and says why.
 TEST_F(PoleZeroTest, ScoresADesignCloseToTheTargetAndRefusesBrokenTargets) {
-    const struct {
-        std::string target;
-        std::vector<Step> roots;
-        int points;
-    } designs[] = {
-        {LOWPASS, {{'z', {{10, 95}}}, {'p', {{172, 95}}}}, 2},
-        {LOWPASS, {{'z', {{10, 95}}}, {'p', {{170, 95}}}}, 2}, // 0.78 instead of 0.8
-        {LOWPASS, {{'z', {{10, 95}}}, {'p', {{28, 95}}}}, 0},  // the pole mirrored: flat
-        {LOWPASS, {{'z', {{190, 95}}}, {'p', {{28, 95}}}}, 0}, // the highpass
-        {LOWPASS, {}, 0},                                      // nothing placed
-        {"<target zeros='1@90' tolerance_db='1'/>", {{'z', {{100, 5}}}}, 2},
-        {"<target zeros='1@90' tolerance_db='1'/>", {{'z', {{100, 30}}}}, 0},
-        {"", {}, 2},
-    };
-    for (const auto& d : designs) {
-        ASSERT_EQ(Make(SIZE, d.target), ERR_NONE) << d.target;
-        for (const Step& root : d.roots)
-            Do(root);
-        EXPECT_EQ(plot->GetPoints(), d.points)
-            << d.target << " " << d.roots.size() << " roots, " << plot->Deviation() << " dB off";
+    const std::string AT_90 = "<target zeros='1@90' tolerance_db='1'/>";
+    for (const auto& [target, roots, points] :
+         {std::tuple{LOWPASS, "z10,95 p172,95", 2},
+          {LOWPASS, "z10,95 p170,95", 2}, // 0.78 instead of 0.8
+          {LOWPASS, "z10,95 p28,95", 0},  // the pole mirrored: flat
+          {LOWPASS, "z190,95 p28,95", 0}, // the highpass
+          {LOWPASS, "", 0},               // nothing placed
+          {AT_90, "z100,5", 2}, {AT_90, "z100,30", 0}, {"", "", 2}}) {
+        ASSERT_NO_FATAL_FAILURE(Make(target));
+        Do(roots);
+        EXPECT_EQ(plot->GetPoints(), points)
+            << target << " " << roots << ": " << plot->Deviation() << " dB off";
         EXPECT_EQ(plot->GetMaxPoints(), 2);
     }
-    const struct {
-        std::string target;
-        const wchar_t* reason;
-    } broken[] = {
-        {"<target zeros='abc'/>", L"„abc“"},
-        {"<target poles='3'/>", L"„3“"},
-        {"<target poles='0.9@200'/>", L"„0.9@200“"},
-        {"<target zeros='-1' tolerance_db='-1'/>", L"Toleranz „-1“"},
-        {"<target zeros='-1' tolerance_db='nan'/>", L"Toleranz „nan“"},
-        {"<target/>", L"weder Nullstellen noch Pole"},
-        {"<target zeros='1@10 1@20 1@30 1@40 1@50 1@60 1@70 1@80 1@90 1@100'/>", L"mehr"},
-    };
-    for (const auto& b : broken) {
+    for (const auto& [target, reason] :
+         {std::pair{"<target zeros='abc'/>", L"„abc“"}, {"<target poles='3'/>", L"„3“"},
+          {"<target poles='0.9@200'/>", L"„0.9@200“"},
+          {"<target/>", L"weder Nullstellen noch Pole"},
+          {"<target zeros='-1' tolerance_db='-1'/>", L"Toleranz „-1“"},
+          {"<target zeros='-1' tolerance_db='nan'/>", L"Toleranz „nan“"},
+          {"<target zeros='1@10 1@20 1@30 1@40 1@50 1@60 1@70 1@80 1@90 1@100'/>", L"mehr"}}) {
         game::CGameContext fresh; // the first failure of a slide is the one it keeps
-        fresh.SetSignal(5, MakeSignal(std::vector<float>(300, 0.1f)));
         tinyxml2::XMLDocument xml;
-        xml.Parse(("<polezero id='7' example_from='5'>" + b.target + "</polezero>").c_str());
+        const std::string text = "<polezero id='7' example_from='5'>" + std::string(target);
+        xml.Parse((text + "</polezero>").c_str());
         CRect area{0, 0, 200, 100};
         EXPECT_EQ(CPoleZeroPlot(&fresh).ReadXml(*xml.RootElement(), area, WS_CHILD),
                   game::ERR_UNKNOWN_ELEMENT)
-            << b.target;
-        EXPECT_EQ(fresh.FailedElement(), 7) << b.target;
-        const std::wstring& reason = fresh.FailureReason();
-        EXPECT_TRUE(reason.find(b.reason) != std::wstring::npos &&
-                    reason.find(L"Zeile 1") != std::wstring::npos)
-            << b.target << ": " << CText::ToNarrow(reason);
+            << target;
+        EXPECT_EQ(fresh.FailedElement(), 7) << target;
+        const std::wstring& why = fresh.FailureReason();
+        EXPECT_TRUE(why.find(reason) != why.npos && why.find(L"Zeile 1") != why.npos)
+            << target << ": " << CText::ToNarrow(why);
     }
 }
 
@@ -334,7 +306,7 @@ TEST_F(PoleZeroTest, EvaluationShowsAndPlaysTheTarget) {
     std::vector<float> impulse(300);
     impulse[20] = 0.8f;
     context.SetSignal(5, MakeSignal(impulse));
-    ASSERT_EQ(Make(SIZE, LOWPASS), ERR_NONE);
+    ASSERT_NO_FATAL_FAILURE(Make(LOWPASS));
     Zero(190, 95); // a highpass
     const auto count = [&](int x, int y, int half, COLORREF colour) {
         return Count(Grab().copy(std::max(0, x - half), y - half, 2 * half + 1, 2 * half + 1),
@@ -369,9 +341,7 @@ TEST_F(PoleZeroTest, EvaluationShowsAndPlaysTheTarget) {
         EXPECT_TRUE(output.IsPlaying());
     }
     EXPECT_EQ(sound.device->OpenCount(), 1) << "never started again";
-    Zero(100, 40);
-    Pole(100, 40);
-    Do({'d', {{190, 95}, {170, 70}, {150, 50}}});
+    Do("z100,40 p100,40 d190,95/170,70/150,50");
     EXPECT_EQ(plot->GetZeros(), (std::vector<CPoint>{{90, 0}})) << "the design given stands";
     EXPECT_TRUE(plot->GetPoles().empty());
     sound.PlayOut(output);

@@ -18,16 +18,11 @@ static std::vector<float> Tone(int count, int bin) {
     return samples;
 }
 
-class SpectrogramPlotTest : public PlotFixture<game::CSpectrogramPlot> {
-protected:
-    // Reads, prepares and shows a 512 x 256 plot of the signal.
-    void Show(std::unique_ptr<dsp::CSignal> signal, const std::string& fmax = "8") {
-        ReadAndPrepare(std::move(signal), "<spectrogram id='1' example_from='5' width='512' "
-                                          "height='256' fmax='" +
-                                              fmax + "'/>");
-        PlotFixture::Show(CRect{0, 0, 600, 300});
-    }
-};
+using SpectrogramPlotTest = PlotFixture<game::CSpectrogramPlot>;
+
+static std::string Spectrogram(const std::string& fmax) { // 512 x 256
+    return "<spectrogram example_from='5' width='512' height='256' fmax='" + fmax + "'/>";
+}
 
 // Silence and no number are darkest blue, full power dark red, every colour reached in turn.
 TEST(ColourTable, PowerRisesThroughEveryColourInTurn) {
@@ -81,7 +76,8 @@ TEST(SpectrogramImage, RowsHoldTheBinsFromTheBottomUp) {
 
 // The image is stretched with averaging onto the element; painting renders nothing again.
 TEST_F(SpectrogramPlotTest, PaintsTheStretchedImage) {
-    Show(MakeSignal(Tone(80000, 128), 8000));
+    ReadAndPrepare(MakeSignal(Tone(80000, 128), 8000), Spectrogram("8"));
+    Show();
     const qint64 rendered = plot->GetImage().Image().cacheKey();
     const QImage picture = Grab();
     EXPECT_EQ(plot->GetImage().Image().cacheKey(), rendered);
@@ -99,7 +95,8 @@ TEST_F(SpectrogramPlotTest, PaintsTheStretchedImage) {
 TEST_F(SpectrogramPlotTest, NothingToShowDrawsBackgroundAndMark) {
     for (const auto& [samples, fmax] : {std::pair{1023, "8"}, {8192, "0"}}) {
         SCOPED_TRACE(std::to_string(samples) + " samples, fmax " + fmax);
-        Show(MakeSignal(Tone(samples, 100), 8000), fmax);
+        ReadAndPrepare(MakeSignal(Tone(samples, 100), 8000), Spectrogram(fmax));
+        Show();
         plot->SetMark(game::MARK_WRONG);
         const QImage picture = Grab();
         int marked = 0;

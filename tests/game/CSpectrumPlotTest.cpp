@@ -1,6 +1,8 @@
 #include "game/CSpectrumPlot.h"
 #include "PlotFixture.h"
 
+#include <tuple>
+
 using game::CSpectrumPlot;
 
 static constexpr COLORREF CURVE = RGB(90, 197, 99);
@@ -27,10 +29,6 @@ protected:
             Show();
     }
     const float* Power() const { return context.FindSignal(5)->GetSpectrum().GetPower(); }
-    int RowOfBin(int bin) const {
-        return CSpectrumPlot::RowOf(
-            CSpectrumPlot::DisplayValue(Power()[bin], plot->IsLogarithmic()), 128);
-    }
     const game::CColumnEnvelope& Envelope() const { return plot->GetEnvelope(); }
 };
 
@@ -49,49 +47,44 @@ TEST_F(SpectrumPlotTest, ReadsTheScaleAndReportsItsExtent) {
     EXPECT_EQ(area, (CRect{20, 30, 320, 120}));
 }
 
-// Every one of the 1025 bins stands in its column, trunc(i x 512 / 1025), at its own row.
-TEST_F(SpectrumPlotTest, EveryBinStandsInItsColumn) {
-    Prepare(512, "log");
-    std::vector<int> top(512, 1000), bottom(512, -1000);
-    for (int i = 0; i < BINS; ++i) {
-        top[i * 512 / BINS] = std::min(top[i * 512 / BINS], RowOfBin(i));
-        bottom[i * 512 / BINS] = std::max(bottom[i * 512 / BINS], RowOfBin(i));
-    }
-    EXPECT_EQ(Envelope().TopRows(), top);
-    EXPECT_EQ(Envelope().BottomRows(), bottom);
-}
-
-// Log: the strongest bin at row 5 of 128; linear: a quarter of the power at half height. Levels
-// below the plot (silence, or under the log floor) run along the bottom row, not under it.
+// Linear: a quarter of the power at half height. Levels below the plot (silence, or under the
+// log floor) run along the bottom row, not under it.
 TEST_F(SpectrumPlotTest, LevelsOnThePlotAndBelowItsRange) {
-    Prepare(1025, "log");
-    const int strongest = static_cast<int>(std::max_element(Power(), Power() + BINS) - Power());
-    EXPECT_EQ(Envelope().TopRows()[strongest], 5);
-    EXPECT_EQ(*std::min_element(Envelope().TopRows().begin(), Envelope().TopRows().end()), 5);
     Prepare(1025, "", false, MakeSignal(Tones(0.3)));
     EXPECT_EQ(Envelope().TopRows()[100], 0);
     EXPECT_NEAR(Envelope().TopRows()[300], 64, 1);
     const std::vector<float> silence(8192, 0.0f);
-    const struct {
-        std::string scale;
-        std::vector<float> samples;
-        int from; // the first column that must show the bottom row
-    } cases[] = {{"", silence, 0}, {"log", silence, 0}, {"log", Tones(0), 100}, {"", Tones(0), 100}};
-    for (const auto& c : cases) {
-        Prepare(512, c.scale, true, MakeSignal(c.samples));
+    // The scale, the samples and the first column that must show the bottom row.
+    const std::tuple<std::string, std::vector<float>, int> cases[] = {
+        {"", silence, 0}, {"log", silence, 0}, {"log", Tones(0), 100}, {"", Tones(0), 100}};
+    for (const auto& [scale, samples, from] : cases) {
+        Prepare(512, scale, true, MakeSignal(samples));
         const QImage image = Grab();
-        for (int x = c.from; x < 511; ++x)
-            ASSERT_EQ(PixelOf(image, x, 127), CURVE) << c.scale << " column " << x;
-        if (c.from == 0) {
-            EXPECT_EQ(Envelope().TopRows(), std::vector<int>(512, 127)) << c.scale;
+        for (int x = from; x < 511; ++x)
+            ASSERT_EQ(PixelOf(image, x, 127), CURVE) << scale << " column " << x;
+        if (from == 0) {
+            EXPECT_EQ(Envelope().TopRows(), std::vector<int>(512, 127)) << scale;
         }
         plot.reset();
     }
 }
 
-// The curve on white, with each column's bar from its top row; painting computes nothing.
-TEST_F(SpectrumPlotTest, PaintsTheCurve) {
+// Every one of the 1025 bins stands in its column, trunc(i x 512 / 1025), at its own row, the
+// strongest at row 5 of 128 on the log scale; the curve on white, with each column's bar from
+// its top row; painting computes nothing, and a resized plot maps the bins again.
+TEST_F(SpectrumPlotTest, EveryBinIsPaintedInItsColumn) {
     Prepare(512, "log", true);
+    std::vector<int> top(512, 1000), bottom(512, -1000);
+    for (int i = 0; i < BINS; ++i) {
+        const int row = CSpectrumPlot::RowOf(CSpectrumPlot::DisplayValue(Power()[i], true), 128);
+        top[i * 512 / BINS] = std::min(top[i * 512 / BINS], row);
+        bottom[i * 512 / BINS] = std::max(bottom[i * 512 / BINS], row);
+    }
+    EXPECT_EQ(Envelope().TopRows(), top);
+    EXPECT_EQ(Envelope().BottomRows(), bottom);
+    const int strongest = static_cast<int>(std::max_element(Power(), Power() + BINS) - Power());
+    EXPECT_EQ(top[strongest * 512 / BINS], 5);
+    EXPECT_EQ(*std::min_element(top.begin(), top.end()), 5);
     const int* computed = Envelope().TopRows().data();
     const QImage picture = Grab();
     ASSERT_EQ(picture.size(), QSize(512, 128));
@@ -101,17 +94,14 @@ TEST_F(SpectrumPlotTest, PaintsTheCurve) {
             const COLORREF pixel = PixelOf(picture, x, y);
             ASSERT_TRUE(pixel == RGB(255, 255, 255) || pixel == CURVE) << x << "," << y;
         }
-        const int top = Envelope().TopRows()[x];
-        if (top < Envelope().BottomRows()[x] && top < 128) {
-            EXPECT_EQ(PixelOf(picture, x, top), CURVE) << x;
+        if (top[x] < bottom[x] && top[x] < 128) {
+            EXPECT_EQ(PixelOf(picture, x, top[x]), CURVE) << x;
         }
     }
-    // A resized plot maps the bins again.
-    plot->MoveWindow(CRect{0, 0, 300, 64});
-    CApplication::ProcessMessages();
-    EXPECT_EQ(Envelope().Width(), 300);
-    EXPECT_EQ(*std::min_element(Envelope().TopRows().begin(), Envelope().TopRows().end()), 3);
-    plot->MoveWindow(CRect{0, 0, 200, 64}); // only narrower
-    CApplication::ProcessMessages();
-    EXPECT_EQ(Envelope().Width(), 200);
+    for (const int width : {300, 200}) { // lower and narrower, then only narrower
+        plot->MoveWindow(CRect{0, 0, width, 64});
+        CApplication::ProcessMessages();
+        EXPECT_EQ(Envelope().Width(), width);
+        EXPECT_EQ(*std::min_element(Envelope().TopRows().begin(), Envelope().TopRows().end()), 3);
+    }
 }

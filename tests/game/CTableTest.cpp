@@ -1,16 +1,13 @@
+#include "PlotFixture.h"
 #include "SlideFixture.h"
 
-#include "common/CTempFolder.h"
-#include "common/CTestSoundOutput.h"
-#include "common/CWaveBytes.h"
-#include "dsp/CSignal.h"
 #include "game/CWavePlot.h"
 #include "platform/CRandom.h"
-#include "platform/CText.h"
 
 #include <QPushButton>
 
 #include <array>
+#include <tuple>
 #include <ctime>
 
 using game::ERR_NONE;
@@ -106,13 +103,11 @@ TEST_F(TableTest, ShowsWhereEachWrongPanelBelongsOnlyOnceRevealed) {
         return std::array{CRect{left + 5, 15, left + 23, 33}, CRect{left + 233, 15, left + 251, 33},
                           CRect{left - 4, 6, left - 3, 142}};
     };
-    const auto grab = [this] {
-        CApplication::ProcessMessages();
-        return Table().Widget()->grab().toImage();
-    };
-    const QImage before = grab();
+    CApplication::ProcessMessages();
+    const QImage before = Table().Widget()->grab().toImage();
     Table().RevealAnswer();
-    const QImage after = grab();
+    CApplication::ProcessMessages();
+    const QImage after = Table().Widget()->grab().toImage();
     for (int cell = 0; cell < 4; ++cell)
         for (const CRect& r : marks(cell)) {
             EXPECT_EQ(CountDark(before, r), 0) << "before, cell " << cell;
@@ -138,63 +133,51 @@ TEST_F(TableTest, ShowsWhereEachWrongPanelBelongsOnlyOnceRevealed) {
 TEST_F(TableTest, ComparisonPlaysEitherSoundFromWhereTheOtherWas) {
     const testing_panels::CScopedKind waves(
         "wave", [](game::CGameContext* c) { return std::make_unique<game::CWavePlot>(c); });
-    const auto device = std::make_shared<CTestSoundOutput::Device>();
-    const CSoundOutput::Factory previous = CTestSoundOutput::Install(device);
+    const ScopedDevice sound;
     std::vector<std::int16_t> first(4000), second(4000); // sample by sample different
     for (int i = 0; i < 4000; ++i) {
         first[i] = std::int16_t(i * 7 - 14000);
         second[i] = std::int16_t(9000 - i * 3);
     }
-    CTempFolder folder;
-    const auto wave = [&folder](int id, const char* name, const std::vector<std::int16_t>& s) {
-        return "<wave id='" + std::to_string(id) + "' switch='1' example='" +
-               CText::ToNarrow(folder.Write(name, CWaveBytes::Mono16(s))) + "'/>";
+    const CTempFolder folder;
+    const auto wave = [&folder](int id, const std::vector<std::int16_t>& s) {
+        const std::string name = std::to_string(id);
+        return "<wave id='" + name + "' switch='1' example='" +
+               CText::ToNarrow(folder.Write(name + ".wav", CWaveBytes::Mono16(s))) + "'/>";
     };
-    Show("<table rows='1' cols='2'><row>" + wave(1, "a.wav", first) + wave(2, "b.wav", second) +
-         "</row></table>");
+    Show("<table rows='1' cols='2'><row>" + wave(1, first) + wave(2, second) + "</row></table>");
     ASSERT_EQ(slide->Prepare(), ERR_NONE);
     Drag(1, 2);
     Table().GetPoints();
     Table().RevealAnswer();
-    const auto button = [this](const wchar_t* text) -> QPushButton* {
-        for (QPushButton* b : Table().Widget()->findChildren<QPushButton*>())
-            if (b->text() == QString::fromStdWString(text) && b->geometry().right() < 266)
-                return b;
-        return nullptr;
-    };
     auto* yours = Panel<game::CWavePlot>(2); // the sound the player put into cell 0
     auto* right = Panel<game::CWavePlot>(1);
-    const struct {
-        const wchar_t* button;
-        int blocksBefore; // played before the click
-        game::CWavePlot* plays;
-        const std::vector<std::int16_t>* sound;
-        int from;
-    } steps[] = {{L"deine Lösung", 0, yours, &second, 0},
-                 {L"richtige Lösung", 2, right, &first, 400},
-                 {L"deine Lösung", 1, yours, &second, 600}};
-    for (const auto& step : steps) {
-        SCOPED_TRACE(step.from);
-        for (int b = 0; b < step.blocksBefore; ++b) {
-            const std::size_t queued = device->Queued().size();
+    // The right sound's button or the player's, the blocks played before, the frame it plays.
+    for (const auto& [toRight, blocksBefore, from] :
+         {std::tuple{false, 0, 0}, {true, 2, 400}, {false, 1, 600}}) {
+        SCOPED_TRACE(from);
+        const auto& device = sound.device;
+        for (std::size_t n = device->Queued().size(), end = n + blocksBefore; n < end; ++n) {
             ASSERT_TRUE(device->FinishNext());
-            ASSERT_TRUE(device->WaitForQueued(queued + 1));
+            ASSERT_TRUE(device->WaitForQueued(n + 1));
         }
         const std::size_t queued = device->Queued().size();
-        QPushButton* pressed = button(step.button);
+        const QString text = toRight ? "richtige Lösung" : "deine Lösung";
+        QPushButton* pressed = nullptr;
+        for (QPushButton* b : Table().Widget()->findChildren<QPushButton*>())
+            if (b->text() == text && b->geometry().right() < 266)
+                pressed = b;
         ASSERT_NE(pressed, nullptr);
         pressed->click();
         ASSERT_TRUE(device->WaitForQueued(queued + 1));
-        const std::vector<std::int16_t> heard(step.sound->begin() + step.from,
-                                              step.sound->begin() + step.from + 200);
+        const auto heard = (toRight ? first : second).begin() + from;
         const std::vector<std::uint8_t> bytes = device->Queued()[queued].bytes;
-        EXPECT_EQ(std::string(bytes.begin(), bytes.end()), CWaveBytes::Pcm16(heard));
-        game::CWavePlot* other = step.plays == yours ? right : yours;
-        EXPECT_TRUE(step.plays->GetSignal()->IsPlaying());
+        EXPECT_EQ(std::string(bytes.begin(), bytes.end()), CWaveBytes::Pcm16({heard, heard + 200}));
+        game::CWavePlot* other = toRight ? yours : right;
+        EXPECT_TRUE((toRight ? right : yours)->GetSignal()->IsPlaying());
         EXPECT_FALSE(other->GetSignal()->IsPlaying());
         CApplication::ProcessMessages();
         EXPECT_EQ(other->GetPlaybarColumn(), -1);
     }
     slide.reset();
-    CSoundOutput::SetFactory(previous);
 }
