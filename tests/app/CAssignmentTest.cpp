@@ -68,8 +68,8 @@ TEST_F(Assignment, OneCodeOneSetOfTasks) {
     for (const char* line : {"\nAnna,7a-Filter,Kurs,s.xml,", "\nAnna,7b-Filter,Kurs,t.xml,0,0,"})
         EXPECT_NE(results.find(line), std::string::npos) << line;
 
-    for (const std::wstring& bad :
-         {std::wstring(), std::wstring(L"  "), std::wstring(L"7a\tb"), std::wstring(10000, L'x')})
+    for (const std::wstring& bad : {std::wstring(), std::wstring(L"  "), std::wstring(L"7a\tb"),
+                                    std::wstring(10000, L'x')})
         EXPECT_FALSE(CAssignment::Problem(bad).empty()) << bad.size();
 }
 
@@ -90,14 +90,12 @@ TEST_F(Assignment, ResultsFileOnlyEverGrows) {
     } cases[] = {
         {"new", "", header + added, L"", 0},
         {"appended", older, older + "\n" + added, L"", 1},
-        {"folder", std::nullopt, "",
-         L"„ergebnisse.csv“ gespeichert werden: Die Datei ist ein Ordner", 0},
+        {"folder", std::nullopt, "", L"„ergebnisse.csv“ gespeichert werden: Die Datei ist ein Ordner", 0},
         {"binary", std::string("PK\0\x03\xff", 5), header + added, L"war keine Ergebnisdatei", 2},
         {"other header", "name;punkte\n", header + added, L"war keine Ergebnisdatei", 2},
     };
     const std::vector<CResultsFile::Row> rows = {
-        {L"Müller, \"Anna\"\tB", L"7a,\"x\"", L"Kurs 1", L"s.xml", 3, 5, 12.3456,
-         "2026-12-09 08:15:00"},
+        {L"Müller, \"Anna\"\tB", L"7a,\"x\"", L"Kurs 1", L"s.xml", 3, 5, 12.3456, "2026-12-09 08:15:00"},
         {L"Ben", L"7a,\"x\"", L"Kurs 1", L"t.xml", 0, 0, 0.5, "2026-12-09 08:15:00"},
     };
     for (const auto& c : cases) {
