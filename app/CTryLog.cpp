@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <ctime>
+#include <limits>
 
 namespace {
 
@@ -26,9 +27,10 @@ template <typename T> bool ReadNumber(std::string_view text, T& value) {
 }
 
 // Written without the C locale: the Qt application sets LC_NUMERIC to the user's, where a
-// decimal comma would appear.
+// decimal comma would appear. Room for any time a hand-edited log may hold: sign, 309 digits,
+// the point and one decimal.
 std::string Seconds(double seconds) {
-    char text[32];
+    char text[std::numeric_limits<double>::max_exponent10 + 5];
     const auto end =
         std::to_chars(text, text + sizeof text, seconds, std::chars_format::fixed, 1).ptr;
     return std::string(text, end);
