@@ -36,9 +36,7 @@ void CTrendPlot::OnPaint(CDC& dc) {
         points.push_back({x, bottom - static_cast<int>(share * (bottom - top) + 0.5)});
         dc.FillSolidRect(x - 1, points.back().y - 1, 3, 3, LINE_COLOR);
     }
-    if (points.size() > 1) {
+    if (points.size() > 1)
         dc.Polyline(points.data(), static_cast<int>(points.size()));
-        dc.FillSolidRect(points.back().x - 1, points.back().y - 1, 3, 3, LINE_COLOR);
-    }
     dc.SelectPen(previous);
 }
