@@ -57,7 +57,7 @@ TEST(TryLog, TriesComeBackAsMadeAndOnlyTheRecentOnesAreKept) {
     made.Add(L"Übung\t1\r\n.xml", 3, 4, std::nan(""));
     made.Add(L"b.xml", 4, 4, INFINITY);
     made.Add(L"c.xml", 0, 4, 61.5);
-    made.Add(L"d.xml", 1, 4, 1e300); // as a hand-edited log may hold it
+    made.Add(L"d.xml", 1, 4, 1.7e308); // as a hand-edited log may hold it
     loaded.Add(L"vor dem Laden.xml", 1, 1, 1.0); // the file's tries take the place of this one
     ASSERT_TRUE(made.SaveFile(path) && loaded.LoadFile(path));
     EXPECT_EQ(loaded.Tries(), made.Tries());
