@@ -63,7 +63,7 @@ TEST_F(Assignment, OneCodeOneSetOfTasks) {
     EXPECT_NE(other.first, first.first);
     EXPECT_NE(other.second, first.second);
 
-    const std::string results = Read("ergebnisse.csv"); // the header, then 3 courses of 2 slides
+    const std::string results = ReadFile("ergebnisse.csv"); // the header, then 3 courses of 2 slides
     EXPECT_EQ(std::count(results.begin(), results.end(), '\n'), 7) << results;
     for (const char* line : {"\nAnna,7a-Filter,Kurs,s.xml,", "\nAnna,7b-Filter,Kurs,t.xml,0,0,"})
         EXPECT_NE(results.find(line), std::string::npos) << line;
@@ -114,12 +114,12 @@ TEST_F(Assignment, ResultsFileOnlyEverGrows) {
         EXPECT_TRUE(*c.told ? file.Message().find(c.told) != std::wstring::npos
                             : file.Message().empty())
             << file.Message();
-        EXPECT_EQ(fs::is_directory(path) ? "" : Read(path), c.after);
+        EXPECT_EQ(fs::is_directory(path) ? "" : ReadFile(path), c.after);
         EXPECT_EQ(fs::is_directory(path), !c.before);
         std::vector<std::string> kept;
         for (const auto& entry : fs::directory_iterator("results"))
             if (entry.path() != path)
-                kept.push_back(Read(entry.path()));
+                kept.push_back(ReadFile(entry.path()));
         EXPECT_EQ(kept, std::vector<std::string>(c.oldNames, c.before.value_or("")));
     }
 }

@@ -175,10 +175,6 @@ TEST(CGameStatisticsLoading, RejectsForeignTextsAndTamesAbsurdNumbers) {
 
 class StatisticsFile : public testing::Test {
 protected:
-    static std::string Read(const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
     std::vector<std::string> Files() const { // names in the folder, sorted
         std::vector<std::string> names;
         for (const auto& entry : fs::directory_iterator(m_dir))
@@ -256,7 +252,7 @@ TEST_F(StatisticsFile, SavedResultsComeBackAndNothingEarnedIsLost) {
                       L"Die Ergebnisse konnten nicht gespeichert werden: die Datei würde größer, "
                       L"als das System erlaubt.");
             EXPECT_EQ(Files().size(), c.old ? 1u : 0u) << "neither a temporary nor an empty file";
-            EXPECT_EQ(Read(m_path), c.old.value_or(""));
+            EXPECT_EQ(ReadFile(m_path), c.old.value_or(""));
         }
         ASSERT_TRUE(saved.SaveFile(m_path));
         ASSERT_TRUE(saved.SaveFile(m_path)); // a second save keeps no second copy
@@ -277,12 +273,12 @@ TEST_F(StatisticsFile, SavedResultsComeBackAndNothingEarnedIsLost) {
         EXPECT_GE(fewestKept, mostLeftOut);
         EXPECT_EQ(mostLeftOut > 0, saved.GetSlides().size() >= 800);
         EXPECT_GE(slides.size(), std::min<std::size_t>(saved.GetSlides().size(), 501));
-        EXPECT_EQ(Read(m_path).find_first_not_of("0123456789ABCDEF"), std::string::npos);
+        EXPECT_EQ(ReadFile(m_path).find_first_not_of("0123456789ABCDEF"), std::string::npos);
         EXPECT_TRUE(!c.old || fs::status(m_path).permissions() == fs::perms(0640));
         const std::vector<std::string> names = Files();
         ASSERT_EQ(names.size(), c.kept ? 2u : 1u); // no temporary file left behind
         if (c.kept) {
-            EXPECT_EQ(Read(m_dir / names[1]), *c.old);
+            EXPECT_EQ(ReadFile(m_dir / names[1]), *c.old);
             EXPECT_EQ(names[1].rfind("stats.unreadable-", 0), 0u);
             EXPECT_EQ(names[1].find('-', 17), std::string::npos) << names[1];
         }

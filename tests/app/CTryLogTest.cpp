@@ -13,11 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 TEST(TryLog, FailedSaveIsReportedAndItsTriesAreSavedOnceLater) {
     const std::string log =
         std::string(CTryLog::HEADER) + "\n2024-05-06 07:08:09\ta.xml\t1\t2\t3.5\n";
@@ -40,16 +35,17 @@ TEST(TryLog, FailedSaveIsReportedAndItsTriesAreSavedOnceLater) {
         tries.Add(L"a.xml", 2, 4, 7.5);
         const std::vector<CTryLog::Try> made = tries.Tries();
         EXPECT_FALSE(tries.SaveFile(path.string()));
-        EXPECT_EQ(Read(path), old);
+        EXPECT_EQ(ReadFile(path), old);
         EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), old.empty() ? 0 : 1);
         const std::string next = (dir / "neu").string();
         ASSERT_TRUE(tries.SaveFile(next) && tries.SaveFile(next)); // the second has nothing new
-        EXPECT_EQ(Read(next), CTryLog::Format(made));
+        EXPECT_EQ(ReadFile(next), CTryLog::Format(made));
     }
 }
 
 // After a restart: a slide name with tabs or line breaks is still one try, a broken clock's
-// time reads 0, a time of any length keeps its digits, and of more tries than the log holds, however they came, the oldest are gone.
+// time reads 0, a time of any length keeps its digits, and of more tries than the log holds,
+// however they came, the oldest are gone.
 TEST(TryLog, TriesComeBackAsMadeAndOnlyTheRecentOnesAreKept) {
     const CTempFolder temp;
     const std::string path = fs::path(temp.PathOf("verlauf")).string();
@@ -57,7 +53,7 @@ TEST(TryLog, TriesComeBackAsMadeAndOnlyTheRecentOnesAreKept) {
     made.Add(L"Übung\t1\r\n.xml", 3, 4, std::nan(""));
     made.Add(L"b.xml", 4, 4, INFINITY);
     made.Add(L"c.xml", 0, 4, 61.5);
-    made.Add(L"d.xml", 1, 4, 1.7e308); // as a hand-edited log may hold it
+    made.Add(L"d.xml", 1, 4, 1.7e308);           // as a hand-edited log may hold it
     loaded.Add(L"vor dem Laden.xml", 1, 1, 1.0); // the file's tries take the place of this one
     ASSERT_TRUE(made.SaveFile(path) && loaded.LoadFile(path));
     EXPECT_EQ(loaded.Tries(), made.Tries());
@@ -65,7 +61,7 @@ TEST(TryLog, TriesComeBackAsMadeAndOnlyTheRecentOnesAreKept) {
     EXPECT_EQ(loaded.Tries().at(1).seconds, 0.0);
     EXPECT_FALSE(loaded.LoadFile(path + ".fehlt"));
     ASSERT_TRUE(loaded.SaveFile(path));
-    EXPECT_EQ(Read(path), CTryLog::Format(made.Tries()));
+    EXPECT_EQ(ReadFile(path), CTryLog::Format(made.Tries()));
 
     std::string many = std::string(CTryLog::HEADER) + "\n";
     CTryLog added, read;

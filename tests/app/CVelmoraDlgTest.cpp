@@ -270,7 +270,7 @@ TEST_F(MainDialog, FailedSaveIsToldOnceAndTouchesNothing) {
             if (path.filename() != "game.xml" && !fs::is_directory(fs::symlink_status(path)))
                 files[path.filename().string()] =
                     fs::is_symlink(path)        ? "-> " + fs::read_symlink(path).string()
-                    : fs::is_regular_file(path) ? Read(path)
+                    : fs::is_regular_file(path) ? ReadFile(path)
                                                 : "fifo"; // reading it would wait for a writer
         }
         return files;

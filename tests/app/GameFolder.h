@@ -23,7 +23,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -46,10 +45,6 @@ protected:
 
     static void Write(const std::string& name, const std::string& text) {
         std::ofstream(name, std::ios::binary) << text;
-    }
-    static std::string Read(const std::filesystem::path& name) {
-        std::ifstream in(name, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
     }
     // A slide of one table row; cells like "<wave id='1'/>".
     static void WriteSlide(const std::string& name, const std::string& cells, int cols) {

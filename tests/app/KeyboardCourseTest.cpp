@@ -160,7 +160,7 @@ TEST_F(KeyboardCourse, EveryBundledCourseToItsEndWithFullPoints) {
         180000);
     EXPECT_EQ(endings, courses);
     EXPECT_TRUE(asked.contains("Bestenliste|")) << asked.toStdString();
-    EXPECT_NE(Read("stats").size(), 0u);
+    EXPECT_NE(ReadFile("stats").size(), 0u);
     EXPECT_TRUE(messages.empty()) << (messages.empty() ? "" : CText::ToNarrow(messages[0]));
 }
 

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 namespace {
@@ -15,14 +13,8 @@ using slidecheck::Outcome;
 
 // The installed command as a teacher calls it, from the folder given.
 Outcome ClassReport(const std::string& arguments, const std::string& folder = ".") {
-    return slidecheck::RunCommand("cd '" + folder + "' && " + CLASSREPORT_PROGRAM + " " + arguments);
-}
-
-std::string Narrow(const std::wstring& path) { return CText::ToNarrow(path); }
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
+    return slidecheck::RunCommand("cd '" + folder + "' && " + CLASSREPORT_PROGRAM + " " +
+                                  arguments);
 }
 
 // A class of three writing their results on different machines: a student who played a slide
@@ -30,39 +22,39 @@ std::string ReadBytes(const std::string& path) {
 // has no solved share; names a spreadsheet would run as formulas stay text.
 TEST(ClassReport, SummarisesTheBestAttemptsOfEveryStudent) {
     CTempFolder folder;
-    const std::string a = Narrow(folder.Write(
+    const std::string a = CText::ToNarrow(folder.Write(
         "a.csv", HEADER + "Anna,KL7A,\"Töne, Klänge\",slides/t1.xml,4,4,50,2026-12-01 08:00:00\n"
                           "Anna,KL7A,\"Töne, Klänge\",slides/t2.xml,3,3,35,2026-12-01 08:01:00\n"
                           "Anna,KL7A,\"Töne, Klänge\",slides/t1.xml,2,4,30.5,2026-12-02 09:00:00\n"
                           "Anna,KL7A,\"Töne, Klänge\",slides/t2.xml,3,3,20,2026-12-02 09:01:00\n"));
-    const std::string b = Narrow(
+    const std::string b = CText::ToNarrow(
         folder.Write("b.csv", "player,code,course,slide,points,maximum,seconds,date\r\n"
                               "Ben,KL7A,\"Töne, Klänge\",slides/t1.xml,1,4,10,2026-12-01\r\n"
                               "Ben,KL7A,\"Töne, Klänge\",slides/t2.xml,3,3,25.6,2026-12-01\r\n"
                               "Ben,KL7A,Filter,slides/f1.xml,0,2,60,2026-12-01\r\n"));
-    const std::string c = Narrow(folder.Write(
+    const std::string c = CText::ToNarrow(folder.Write(
         "c.csv", HEADER + "\"Cem \"\"CJ\"\"\",KL7B,\"Töne, Klänge\",slides/t1.xml,4,4,15,"
                           "2026-12-04 10:00:00\n"
                           "\"Cem \"\"CJ\"\"\",KL7B,Filter,slides/info.xml,0,0,5,2026-12-04\n"
                           "=1+1,KL7B,Filter,slides/f1.xml,2,2,30,2026-12-04 10:05:00\n"));
-    const std::string out = Narrow(folder.PathOf("bericht"));
+    const std::string out = CText::ToNarrow(folder.PathOf("bericht"));
 
     const Outcome run = ClassReport("-o '" + out + "' '" + a + "' '" + b + "' '" + c + "'");
 
     EXPECT_EQ(run.status, 0) << run.output;
-    EXPECT_EQ(ReadBytes(out + ".csv"), "Kurs,Folie,Schüler,gelöst,Anteil gelöst,Median Sekunden\n"
-                                       "\"Töne, Klänge\",slides/t1.xml,3,2,0.667,15.0\n"
-                                       "\"Töne, Klänge\",slides/t2.xml,2,2,1.000,22.8\n"
-                                       "Filter,slides/f1.xml,2,1,0.500,45.0\n"
-                                       "Filter,slides/info.xml,1,0,,5.0\n"
-                                       "\n"
-                                       "Schüler,Kurs,Punkte,Maximum\n"
-                                       "Anna,\"Töne, Klänge\",7,7\n"
-                                       "Ben,\"Töne, Klänge\",4,7\n"
-                                       "Ben,Filter,0,2\n"
-                                       "\"Cem \"\"CJ\"\"\",\"Töne, Klänge\",4,4\n"
-                                       "\"Cem \"\"CJ\"\"\",Filter,0,0\n"
-                                       "'=1+1,Filter,2,2\n");
+    EXPECT_EQ(ReadFile(out + ".csv"), "Kurs,Folie,Schüler,gelöst,Anteil gelöst,Median Sekunden\n"
+                                      "\"Töne, Klänge\",slides/t1.xml,3,2,0.667,15.0\n"
+                                      "\"Töne, Klänge\",slides/t2.xml,2,2,1.000,22.8\n"
+                                      "Filter,slides/f1.xml,2,1,0.500,45.0\n"
+                                      "Filter,slides/info.xml,1,0,,5.0\n"
+                                      "\n"
+                                      "Schüler,Kurs,Punkte,Maximum\n"
+                                      "Anna,\"Töne, Klänge\",7,7\n"
+                                      "Ben,\"Töne, Klänge\",4,7\n"
+                                      "Ben,Filter,0,2\n"
+                                      "\"Cem \"\"CJ\"\"\",\"Töne, Klänge\",4,4\n"
+                                      "\"Cem \"\"CJ\"\"\",Filter,0,0\n"
+                                      "'=1+1,Filter,2,2\n");
 }
 
 // A damaged line costs only itself, a damaged file only itself, and the teacher is told where.
@@ -108,22 +100,23 @@ TEST(ClassReport, ReportsAndSkipsWhatItCannotUse) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
         CTempFolder folder;
-        const std::string good = Narrow(folder.Write("good.csv", HEADER + "Anna,K,Kurs,s.xml,2,2,"
-                                                                          "4,2026-12-01\n"));
-        const std::string bad = Narrow(folder.PathOf("bad.csv"));
+        const std::string good =
+            CText::ToNarrow(folder.Write("good.csv", HEADER + "Anna,K,Kurs,s.xml,2,2,"
+                                                              "4,2026-12-01\n"));
+        const std::string bad = CText::ToNarrow(folder.PathOf("bad.csv"));
         if (c.kind == EKind::File || c.kind == EKind::Huge)
             folder.Write("bad.csv", c.bytes);
         if (c.kind == EKind::Huge)
             std::filesystem::resize_file(bad, (64u << 20) + 1); // sparse: costs no disk
         if (c.kind == EKind::Folder)
             std::filesystem::create_directory(bad);
-        const std::string out = Narrow(folder.PathOf("out"));
+        const std::string out = CText::ToNarrow(folder.PathOf("out"));
 
         const Outcome run = ClassReport("-o '" + out + "' '" + bad + "' '" + good + "'");
 
         EXPECT_EQ(run.status, 0) << run.output;
         EXPECT_NE(run.output.find(bad + c.message), std::string::npos) << run.output;
-        const std::string csv = ReadBytes(out + ".csv");
+        const std::string csv = ReadFile(out + ".csv");
         EXPECT_NE(csv.find("Anna,Kurs,2,2\n"), std::string::npos) << csv;
         EXPECT_EQ(csv.find("Zoe,Kurs,1,1\n") != std::string::npos, c.restCounts) << csv;
     }
@@ -134,11 +127,11 @@ TEST(ClassReport, ReportsAndSkipsWhatItCannotUse) {
 TEST(ClassReport, RefusesToWriteOverItsInputs) {
     CTempFolder folder;
     const std::string results = HEADER + "Anna,K,Kurs,s.xml,2,2,4,2026-12-01\n";
-    const std::string a = Narrow(folder.Write("a.csv", results));
-    const std::string page = Narrow(folder.Write("p.html", results));
-    const std::string old = Narrow(folder.Write("klassenbericht.csv", results));
-    const std::string empty = Narrow(folder.Write("leer.csv", HEADER));
-    const std::string dir = Narrow(folder.Folder());
+    const std::string a = CText::ToNarrow(folder.Write("a.csv", results));
+    const std::string page = CText::ToNarrow(folder.Write("p.html", results));
+    const std::string old = CText::ToNarrow(folder.Write("klassenbericht.csv", results));
+    const std::string empty = CText::ToNarrow(folder.Write("leer.csv", HEADER));
+    const std::string dir = CText::ToNarrow(folder.Folder());
     const struct {
         std::string arguments;
         int status;
@@ -160,7 +153,7 @@ TEST(ClassReport, RefusesToWriteOverItsInputs) {
                                                                 << run.output;
     }
     for (const std::string& input : {a, page, old})
-        EXPECT_EQ(ReadBytes(input), results) << input;
+        EXPECT_EQ(ReadFile(input), results) << input;
     EXPECT_FALSE(std::filesystem::exists(dir + "/p.csv"));
     EXPECT_FALSE(std::filesystem::exists(dir + "/neu.csv"));
 }
@@ -169,14 +162,14 @@ TEST(ClassReport, RefusesToWriteOverItsInputs) {
 // of the course's points; the page needs nothing from outside.
 TEST(ClassReport, PageShowsNamesAsTextAndBarsAsShares) {
     CTempFolder folder;
-    const std::string a =
-        Narrow(folder.Write("a.csv", HEADER + "\"<b>&\"\"\",K,<i>Kurs,s.xml,3,4,4,2026-12-01\n"
-                                              "\"<b>&\"\"\",K,<i>Kurs,t.xml,0,0,4,2026-12-01\n"));
-    const std::string out = Narrow(folder.PathOf("out"));
+    const std::string a = CText::ToNarrow(
+        folder.Write("a.csv", HEADER + "\"<b>&\"\"\",K,<i>Kurs,s.xml,3,4,4,2026-12-01\n"
+                                       "\"<b>&\"\"\",K,<i>Kurs,t.xml,0,0,4,2026-12-01\n"));
+    const std::string out = CText::ToNarrow(folder.PathOf("out"));
 
     ASSERT_EQ(ClassReport("-o '" + out + "' '" + a + "'").status, 0);
 
-    const std::string html = ReadBytes(out + ".html");
+    const std::string html = ReadFile(out + ".html");
     EXPECT_NE(html.find("<h3>&lt;b&gt;&amp;&quot;</h3>"), std::string::npos) << html;
     EXPECT_EQ(html.find("<b>"), std::string::npos) << html;
     EXPECT_EQ(html.find("<i>"), std::string::npos) << html;

@@ -16,11 +16,6 @@ namespace {
 using examples::CExampleSet;
 using examples::Example;
 
-std::string ReadBytes(const std::wstring& path) {
-    std::ifstream file(std::filesystem::path(path), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
 // Every example, written once for all tests of this file.
 const CTempFolder& Written() {
     static const CTempFolder folder;
@@ -61,8 +56,8 @@ TEST(Examples, GameReadsEveryExampleAndWritingIsRepeatable) {
         EXPECT_LT(std::max(-*low, *high), 0.999f) << "clipped";
         ASSERT_TRUE(CExampleSet::Write(example, again.Folder()));
         for (const std::string& file : {example.name + ".wav", example.name + ".txt"})
-            EXPECT_TRUE(ReadBytes(again.PathOf(file)) == ReadBytes(Written().PathOf(file))) << file;
-        const std::string text = ReadBytes(Written().PathOf(example.name + ".txt"));
+            EXPECT_TRUE(ReadFile(again.PathOf(file)) == ReadFile(Written().PathOf(file))) << file;
+        const std::string text = ReadFile(Written().PathOf(example.name + ".txt"));
         EXPECT_TRUE(CText::IsValidUtf8(text));
         EXPECT_EQ(text.find('\n'), text.size() - 1);
         EXPECT_LT(CText::ToWide(text).size(), 255u);
@@ -90,12 +85,11 @@ TEST(Examples, SoundsHaveTheirFrequencies) {
         const char* name;
         double rate, strong, weak; // the strong frequency far above the weak one
     } cases[] = {
-        {"sinus_440hz", 8000, 440, 880},
-        {"sinus_1000hz_8bit", 8000, 1000, 1500},
-        {"stereo_440_660hz", 44100, 440, 660}, // the game reads the left channel
-        {"rechteck_220hz", 8000, 660, 440},    // odd harmonics only
-        {"saegezahn_500hz", 8000, 1000, 750},  // every harmonic, nothing between
-        {"fm_ton", 8000, 2200, 2100},          // side lines 200 Hz apart, none between
+        {"sinus_440hz", 8000, 440, 880},        {"sinus_1000hz_8bit", 8000, 1000, 1500},
+        {"stereo_440_660hz", 44100, 440, 660},  // the game reads the left channel
+        {"rechteck_220hz", 8000, 660, 440},     // odd harmonics only
+        {"saegezahn_500hz", 8000, 1000, 750},   // every harmonic, nothing between
+        {"fm_ton", 8000, 2200, 2100},           // side lines 200 Hz apart, none between
         {"abtastung_7000hz", 8000, 1000, 3000}, // folded back below half the rate
     };
     for (const auto& c : cases) {
